@@ -1,0 +1,10 @@
+# One interface target carries the language level and the warnings for every target of ours.
+add_library(kelvara_options INTERFACE)
+target_compile_features(kelvara_options INTERFACE cxx_std_20)
+target_compile_options(kelvara_options INTERFACE
+    $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
+        -Woverloaded-virtual -Wimplicit-fallthrough>)
+if(KELVARA_WERROR)
+    target_compile_options(kelvara_options INTERFACE -Werror)
+endif()
+target_include_directories(kelvara_options INTERFACE ${CMAKE_BINARY_DIR}/generated)

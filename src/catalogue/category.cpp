@@ -1,0 +1,182 @@
+#include "catalogue/category.h"
+
+#include "catalogue/categories.h"
+#include "catalogue/countrycodecategory.h"
+#include "catalogue/currencycategory.h"
+#include "catalogue/datalookup.h"
+#include "catalogue/defaultunit.h"
+#include "catalogue/sensitivitycategory.h"
+#include "catalogue/textfilereader.h"
+#include "catalogue/timezonecategory.h"
+#include "page/messages.h"
+#include "platform/strings.h"
+
+#include <cerrno>
+#include <new>
+
+namespace {
+constexpr unsigned IDS_INIT_FAILED = 200;
+constexpr unsigned IDS_OUT_OF_MEMORY = 201;
+constexpr unsigned IDS_DATA_OPEN_ERROR = 36;
+} // namespace
+
+CCategory::CCategory(CategoryKind kind, unsigned nameId, const char* baseName)
+    : m_kind(kind), m_name(kelvara::LoadString(nameId)), m_fileName(baseName ? std::string(baseName) + ".dat" : "")
+{
+}
+
+CCategory::~CCategory()
+{
+    Unload();
+}
+
+std::string CCategory::GetName() const
+{
+    return m_name;
+}
+
+std::unique_ptr<CBaseUnit> CCategory::CreateUnit()
+{
+    return std::make_unique<CDefaultUnit>();
+}
+
+bool CCategory::Load()
+{
+    return kelvara::LoadCategoryData(*this);
+}
+
+bool CCategory::FillSourceUnits(kelvara::UnitList& list, int selection)
+{
+    FillList(list, selection, GetDropWidth());
+    return true;
+}
+
+bool CCategory::FillTargetUnits(kelvara::UnitList& list, int selection)
+{
+    FillList(list, selection, GetDropWidth());
+    return true;
+}
+
+bool CCategory::FillValueList(kelvara::UnitList&, int, int)
+{
+    return false;
+}
+
+const CCategory::UnitArray& CCategory::GetUnits() const
+{
+    static const UnitArray empty;
+    return m_units ? *m_units : empty;
+}
+
+bool CCategory::EnsureLoaded()
+{
+    if (m_units)
+        return true;
+    try {
+        m_units = std::make_unique<UnitArray>();
+    } catch (const std::bad_alloc&) {
+        ShowMessage(IDS_OUT_OF_MEMORY, kelvara::MB_ICONERROR);
+        return false;
+    }
+    if (Load())
+        return true;
+    ShowErrorMessage(IDS_INIT_FAILED, kelvara::MB_ICONERROR, -1);
+    Unload();
+    return false;
+}
+
+bool CCategory::LoadDataFile(const std::string& path)
+{
+    if (!m_units)
+        m_units = std::make_unique<UnitArray>();
+    try {
+        CTextFileReader reader(path);
+        std::string line;
+        while (reader.ReadLine(line)) {
+            auto unit = CreateUnit();
+            if (unit && unit->Parse(line))
+                m_units->push_back(std::move(unit));
+        }
+        reader.Close();
+        return true;
+    } catch (const CFileException& e) {
+        // Keep the system's reason for the "Initialization failed." that follows.
+        errno = e.m_lOsError;
+    } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
+    }
+    const int saved = errno;
+    ShowMessage(IDS_DATA_OPEN_ERROR, kelvara::MB_ICONERROR);
+    errno = saved;
+    return false;
+}
+
+void CCategory::Unload()
+{
+    m_units.reset();
+}
+
+void CCategory::AddUnit(std::unique_ptr<CBaseUnit> unit)
+{
+    if (!m_units)
+        m_units = std::make_unique<UnitArray>();
+    m_units->push_back(std::move(unit));
+}
+
+void CCategory::FillList(kelvara::UnitList& list, int selection, int dropWidth)
+{
+    list.ResetContent();
+    if (!m_units)
+        return;
+    for (const auto& unit : *m_units)
+        list.AddEntry(unit->GetName(), kelvara::ListItem{unit.get(), -1});
+    if (!list.SetCurSel(selection))
+        list.SetCurSel(0);
+    list.SetDroppedWidth(dropWidth);
+}
+
+void CCategory::FillListByColumn(kelvara::UnitList& list, int selection, int column)
+{
+    list.ResetContent();
+    if (!m_units)
+        return;
+    for (const auto& unit : *m_units) {
+        // Only lookup rows have columns; other units have nothing to show here.
+        if (const auto* row = dynamic_cast<const CLookupUnit*>(unit.get()))
+            list.AddEntry(row->GetColumnText(column), kelvara::ListItem{unit.get(), -1});
+    }
+    if (!list.SetCurSel(selection))
+        list.SetCurSel(0);
+}
+
+void CCategory::FillColumns(kelvara::UnitList& list, int selection,
+                            const std::vector<std::pair<std::string, int>>& entries)
+{
+    list.ResetContent();
+    list.SetDroppedWidth(10);
+    for (const auto& [text, column] : entries)
+        list.AddEntry(text, kelvara::ListItem{nullptr, column});
+    if (!list.SetCurSel(selection))
+        list.SetCurSel(0);
+}
+
+bool CreateCatalogue(CCategoryArray& catalogue)
+{
+    if (!catalogue.empty())
+        return true;
+    catalogue.push_back(std::make_unique<CWeightCategory>());
+    catalogue.push_back(std::make_unique<CLengthCategory>());
+    catalogue.push_back(std::make_unique<CAreaCategory>());
+    catalogue.push_back(std::make_unique<CCapacityCategory>());
+    catalogue.push_back(std::make_unique<CSpeedCategory>());
+    catalogue.push_back(std::make_unique<CPressureCategory>());
+    catalogue.push_back(std::make_unique<CPowerCategory>());
+    catalogue.push_back(std::make_unique<CEnergyCategory>());
+    catalogue.push_back(std::make_unique<CTemperatureCategory>());
+    catalogue.push_back(std::make_unique<CNumberCategory>());
+    catalogue.push_back(std::make_unique<CCurrencyCategory>());
+    catalogue.push_back(std::make_unique<CSensitivityCategory>());
+    catalogue.push_back(std::make_unique<CCountryCodeCategory>());
+    catalogue.push_back(std::make_unique<CTimeZoneCategory>());
+    return true;
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "catalogue/baseunit.h"
+#include "catalogue/unitlist.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// How the page converts in a category; the numbers are stable.
+enum CategoryKind : int {
+    Lookup = 1,   // the source value is picked from a list; the result is a column of the row
+    Numeric = 2,  // the source unit's Convert
+    Currency = 3, // as Numeric, plus the rate controls
+    TimeZone = 4, // both values show clock times of the picked zones
+};
+
+// One kind of quantity the user converts or looks up. A category holds its display name, its data
+// file's name and, once loaded, its units; it fills the page's lists and answers the questions
+// with which the page arranges itself.
+class CCategory {
+public:
+    using UnitArray = std::vector<std::unique_ptr<CBaseUnit>>;
+
+    // `nameId` is the string-table entry of the display name; `baseName` the data file's name
+    // without ".dat" (null: no data file).
+    CCategory(CategoryKind kind, unsigned nameId, const char* baseName);
+    virtual ~CCategory();
+    CCategory(const CCategory&) = delete;
+    CCategory& operator=(const CCategory&) = delete;
+
+    virtual std::string GetName() const;
+    virtual int GetDropWidth() const { return 10; }
+    virtual bool IsLookup() const { return m_kind == Lookup; }
+    virtual bool IsSourceReadOnly() const { return false; }
+    virtual bool HasFixedValueList() const { return false; }
+    virtual bool NeedsClock() const { return false; }
+    virtual bool CanClear() const { return true; }
+    virtual bool FormatsTarget() const { return true; }
+    virtual bool SeparatorBelowUnits() const { return true; }
+    virtual bool CanSwap() const { return true; }
+    virtual unsigned GetSourceValueLabelId() const { return 24; }
+    virtual unsigned GetSourceUnitLabelId() const { return 25; }
+    virtual unsigned GetTargetValueLabelId() const { return 26; }
+    virtual unsigned GetTargetUnitLabelId() const { return 27; }
+    virtual std::unique_ptr<CBaseUnit> CreateUnit();
+    virtual bool Load();
+    virtual bool FillSourceUnits(kelvara::UnitList& list, int selection);
+    virtual bool FillTargetUnits(kelvara::UnitList& list, int selection);
+    virtual bool FillValueList(kelvara::UnitList& list, int selection, int column);
+
+    CategoryKind GetKind() const { return m_kind; }
+    std::string GetDataFileName() const { return m_fileName; }
+    bool IsLoaded() const { return m_units != nullptr; }
+    // The units in file order; empty while not loaded.
+    const UnitArray& GetUnits() const;
+
+    // Loads the units on first use; reports failures to the user. True when the units are there.
+    bool EnsureLoaded();
+    // Reads a data file into the units list; false (after telling the user) when it cannot.
+    bool LoadDataFile(const std::string& path);
+    void Unload();
+
+    void FillList(kelvara::UnitList& list, int selection, int dropWidth);
+    void FillListByColumn(kelvara::UnitList& list, int selection, int column);
+
+protected:
+    // Adds a unit made by a category's own Load.
+    void AddUnit(std::unique_ptr<CBaseUnit> unit);
+    // Fills `list` with fixed entries (text, column number) as the scale and service lists are.
+    static void FillColumns(kelvara::UnitList& list, int selection,
+                            const std::vector<std::pair<std::string, int>>& entries);
+
+private:
+    CategoryKind m_kind;
+    std::string m_name;
+    std::string m_fileName;
+    std::unique_ptr<UnitArray> m_units;
+};
+
+// The fourteen categories in their fixed order.
+using CCategoryArray = std::vector<std::unique_ptr<CCategory>>;
+bool CreateCatalogue(CCategoryArray& catalogue);

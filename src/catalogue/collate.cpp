@@ -1,0 +1,97 @@
+#include "catalogue/collate.h"
+
+#include <cstdint>
+#include <tuple>
+
+namespace kelvara {
+
+namespace {
+// Decodes one UTF-8 character at `i` (advancing it); invalid bytes stand for themselves.
+char32_t NextChar(std::string_view s, std::size_t& i)
+{
+    const auto b = static_cast<unsigned char>(s[i++]);
+    if (b < 0x80)
+        return b;
+    int extra = (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+    if (extra < 0 || i + static_cast<std::size_t>(extra) > s.size())
+        return b;
+    char32_t c = b & (0x3F >> extra);
+    for (int k = 0; k < extra; ++k) {
+        const auto cont = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+        if ((cont & 0xC0) != 0x80)
+            return b;
+        c = (c << 6) | (cont & 0x3F);
+    }
+    i += static_cast<std::size_t>(extra);
+    return c;
+}
+
+// Latin-1 letters folded to their plain lower-case letter; 0 for non-letters.
+char32_t FoldLatin1(char32_t c)
+{
+    static constexpr char kFold[] =
+        // U+00C0 .. U+00FF
+        "aaaaaaaceeeeiiii"  // C0-CF
+        "dnooooo\0ouuuuyts" // D0-DF (D7 is the multiplication sign)
+        "aaaaaaaceeeeiiii"  // E0-EF
+        "dnooooo\0ouuuuyty"; // F0-FF (F7 is the division sign)
+    if (c >= 0xC0 && c <= 0xFF)
+        return static_cast<unsigned char>(kFold[c - 0xC0]);
+    return 0;
+}
+
+struct Key {
+    int klass;     // 0 symbol, 1 digit, 2 letter
+    char32_t base; // case- and accent-folded
+};
+
+Key KeyOf(char32_t c)
+{
+    if (c >= '0' && c <= '9')
+        return {1, c};
+    if (c >= 'a' && c <= 'z')
+        return {2, c};
+    if (c >= 'A' && c <= 'Z')
+        return {2, c - 'A' + 'a'};
+    if (const char32_t f = FoldLatin1(c))
+        return {2, f};
+    // Other scripts' letters are not told apart from symbols here; they sort after every Latin
+    // letter, by code point, which keeps them together.
+    if (c >= 0x100 && c != 0xFFFD && !(c >= 0x2000 && c <= 0x2BFF))
+        return {3, c};
+    return {0, c};
+}
+
+int Compare(std::string_view a, std::string_view b, bool exact)
+{
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const char32_t ca = NextChar(a, i);
+        const char32_t cb = NextChar(b, j);
+        if (exact) {
+            if (ca != cb)
+                return ca < cb ? -1 : 1;
+            continue;
+        }
+        const Key ka = KeyOf(ca);
+        const Key kb = KeyOf(cb);
+        if (std::tie(ka.klass, ka.base) != std::tie(kb.klass, kb.base))
+            return std::tie(ka.klass, ka.base) < std::tie(kb.klass, kb.base) ? -1 : 1;
+    }
+    if (i < a.size())
+        return 1;
+    if (j < b.size())
+        return -1;
+    return 0;
+}
+} // namespace
+
+int CompareListText(std::string_view a, std::string_view b)
+{
+    if (const int primary = Compare(a, b, false))
+        return primary;
+    return Compare(a, b, true);
+}
+
+} // namespace kelvara

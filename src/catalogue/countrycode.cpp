@@ -1,0 +1,59 @@
+#include "catalogue/countrycode.h"
+
+#include "catalogue/splitrow.h"
+#include "platform/strings.h"
+
+#include <vector>
+
+namespace {
+constexpr unsigned IDS_NOT_AVAILABLE = 23;
+
+std::string AsciiUpper(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+} // namespace
+
+bool CCountryCode::Parse(const std::string& line)
+{
+    std::vector<std::string> fields;
+    if (!SplitRow(line, 6, fields))
+        return false;
+    m_code = fields[0];
+    m_prefix = fields[1];
+    m_fire = fields[2];
+    m_rescue = fields[3];
+    m_police = fields[4];
+    m_name = fields[5];
+    return true;
+}
+
+std::string CCountryCode::GetColumnText(int column) const
+{
+    switch (column) {
+    case ColumnCodeAndPrefix: {
+        std::string text = AsciiUpper(m_code);
+        if (!m_prefix.empty()) {
+            if (!m_code.empty())
+                text += " / ";
+            text += "+" + m_prefix;
+        }
+        return text;
+    }
+    case ColumnName:
+        return m_name;
+    case ColumnPrefix:
+        return m_prefix;
+    case ColumnFire:
+        return m_fire;
+    case ColumnRescue:
+        return m_rescue;
+    case ColumnPolice:
+        return m_police;
+    default:
+        return kelvara::LoadString(IDS_NOT_AVAILABLE);
+    }
+}

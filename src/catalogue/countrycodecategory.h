@@ -1,0 +1,24 @@
+#pragma once
+
+#include "catalogue/category.h"
+#include "catalogue/countrycode.h"
+
+// Country codes, dialling prefixes and emergency numbers: the rows are the values, the emergency
+// services the target "units".
+class CCountryCodeCategory : public CCategory {
+public:
+    CCountryCodeCategory() : CCategory(Lookup, 19, "country") {}
+
+    int GetDropWidth() const override { return 280; }
+    bool HasFixedValueList() const override { return true; }
+    bool CanClear() const override { return false; }
+    bool FormatsTarget() const override { return false; }
+    bool CanSwap() const override { return false; }
+    unsigned GetSourceValueLabelId() const override { return 28; }
+    unsigned GetSourceUnitLabelId() const override { return 29; }
+    unsigned GetTargetValueLabelId() const override { return 30; }
+    unsigned GetTargetUnitLabelId() const override { return 31; }
+    std::unique_ptr<CBaseUnit> CreateUnit() override { return std::make_unique<CCountryCode>(); }
+    bool FillTargetUnits(kelvara::UnitList& list, int selection) override;
+    bool FillValueList(kelvara::UnitList& list, int selection, int column) override;
+};

@@ -1,0 +1,40 @@
+#include "catalogue/currencycategory.h"
+
+#include "page/formatting.h"
+#include "page/regional.h"
+#include "platform/profilestore.h"
+
+namespace {
+constexpr const char* kOptions = "Options";
+constexpr const char* kEuroReference = "EuroReference";
+} // namespace
+
+CCurrencyCategory::CCurrencyCategory()
+    : CCategory(Currency, 12, "currency"),
+      m_euroReference(kelvara::Profile().GetProfileInt(kOptions, kEuroReference, 1) != 0)
+{
+}
+
+std::string CCurrencyCategory::GetRateLine(const CCurrency& source, bool regional) const
+{
+    std::string prefix;
+    std::string number;
+    if (m_euroReference) {
+        prefix = "1 \u20AC";
+        number = FormatDouble(source.GetValue());
+    } else {
+        prefix = "US$ 1";
+        const auto& units = GetUnits();
+        const auto* dollar = units.empty() ? nullptr : dynamic_cast<const CCurrency*>(units.front().get());
+        if (!dollar)
+            return {};
+        number = dollar->Convert("1", source);
+    }
+    return prefix + " = " + (regional ? ToRegionalCurrency(number) : number);
+}
+
+void CCurrencyCategory::ToggleEuroReference()
+{
+    m_euroReference = !m_euroReference;
+    kelvara::Profile().WriteProfileInt(kOptions, kEuroReference, m_euroReference ? 1 : 0);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "catalogue/category.h"
+#include "catalogue/currency.h"
+
+// Currencies. Adds the rate line shown above the result, read against one euro or one US dollar.
+// The first unit of the data file must be the US dollar: the dollar rate line divides by it.
+class CCurrencyCategory : public CCategory {
+public:
+    CCurrencyCategory();
+
+    bool SeparatorBelowUnits() const override { return false; }
+    unsigned GetSourceUnitLabelId() const override { return 38; }
+    unsigned GetTargetUnitLabelId() const override { return 39; }
+    std::unique_ptr<CBaseUnit> CreateUnit() override { return std::make_unique<CCurrency>(); }
+
+    // "1 € = 1.29301" or "US$ 1 = 0.773389..." for `source`; the number in regional notation
+    // when `regional` is set.
+    std::string GetRateLine(const CCurrency& source, bool regional) const;
+    // Flips between the euro and the dollar reference and stores the choice at once.
+    void ToggleEuroReference();
+    bool IsEuroReference() const { return m_euroReference; }
+
+private:
+    bool m_euroReference;
+};

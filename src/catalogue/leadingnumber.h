@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace kelvara {
+
+// The leading-number readings used for every number in a data file and in neutral text.
+// Both skip leading white space, stop at the first character that does not fit and read text
+// without a leading number as 0. "." is always the decimal point, whatever the locale.
+
+// Decimal form: [sign] digits with at most one "." (at least one digit) [e|E [sign] digits].
+double ReadLeadingDouble(std::string_view text);
+
+// Integer form: [sign] decimal digits. Values beyond the 64-bit range saturate.
+std::int64_t ReadLeadingInteger(std::string_view text);
+
+// The integer form clamped to 32 bits, as the data files' integer columns are stored.
+std::int32_t ReadLeadingInt32(std::string_view text);
+
+} // namespace kelvara

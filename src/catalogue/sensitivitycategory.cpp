@@ -1,0 +1,18 @@
+#include "catalogue/sensitivitycategory.h"
+
+bool CSensitivityCategory::FillSourceUnits(kelvara::UnitList& list, int selection)
+{
+    FillColumns(list, selection, {{"ASA / ISO", CSensitivity::ColumnAsa}, {"DIN", CSensitivity::ColumnDin}});
+    return true;
+}
+
+bool CSensitivityCategory::FillTargetUnits(kelvara::UnitList& list, int selection)
+{
+    return FillSourceUnits(list, selection);
+}
+
+bool CSensitivityCategory::FillValueList(kelvara::UnitList& list, int selection, int column)
+{
+    FillListByColumn(list, selection, column);
+    return true;
+}

@@ -1,0 +1,182 @@
+#include "catalogue/textfilereader.h"
+
+#include <vector>
+
+namespace {
+constexpr unsigned kCR = 0x0D;
+constexpr unsigned kLF = 0x0A;
+constexpr char16_t kReplacement = 0xFFFD;
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// UTF-16 code units to UTF-8. Pairs become one character; a lone surrogate cannot be written and
+// becomes U+FFFD; U+0000 ends the text.
+std::string ToUtf8(const std::vector<char16_t>& units)
+{
+    std::string out;
+    out.reserve(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char16_t u = units[i];
+        if (u == 0)
+            break;
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            const char32_t c = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            AppendUtf8(out, c);
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            AppendUtf8(out, kReplacement);
+        } else {
+            AppendUtf8(out, u);
+        }
+    }
+    return out;
+}
+} // namespace
+
+CTextFileReader::CTextFileReader(const std::string& path)
+{
+    Open(path);
+    const unsigned char b1 = ReadByte();
+    const unsigned char b2 = ReadByte();
+    if (b1 == 0xFF && b2 == 0xFE) {
+        m_encoding = TextEncoding::Utf16LittleEndian;
+        return;
+    }
+    if (b1 == 0xFE && b2 == 0xFF) {
+        m_encoding = TextEncoding::Utf16BigEndian;
+        return;
+    }
+    if (b1 == 0xEF && b2 == 0xBB && ReadByte() == 0xBF) {
+        m_encoding = TextEncoding::Utf8;
+        return;
+    }
+    // No mark: start again at the first byte, which the probe read into the first block.
+    m_encoding = TextEncoding::Ansi;
+    m_position = -1;
+    m_eof = m_bytesInBuffer == 0;
+}
+
+unsigned char CTextFileReader::ReadByte()
+{
+    if (m_pushedBack) {
+        m_pushedBack = false;
+        return m_pushedByte;
+    }
+    if (m_position == static_cast<std::int32_t>(sizeof m_buffer) - 1)
+        m_bytesInBuffer = 0;
+    if (m_bytesInBuffer == 0) {
+        const std::size_t n = Read(m_buffer, sizeof m_buffer);
+        if (n == 0) {
+            m_eof = true;
+            return 0;
+        }
+        m_bytesInBuffer = static_cast<std::int32_t>(n);
+        m_position = 0;
+        return m_buffer[0];
+    }
+    if (m_position + 1 >= m_bytesInBuffer) {
+        // A short block is the file's last.
+        m_position = m_bytesInBuffer;
+        m_eof = true;
+        return 0;
+    }
+    return m_buffer[++m_position];
+}
+
+char16_t CTextFileReader::ReadChar()
+{
+    if (m_pushedBack) {
+        m_pushedBack = false;
+        return m_pushedChar;
+    }
+    switch (m_encoding) {
+    case TextEncoding::Utf16BigEndian: {
+        const unsigned hi = ReadByte();
+        const unsigned lo = ReadByte();
+        return static_cast<char16_t>((hi << 8) | lo);
+    }
+    case TextEncoding::Utf16LittleEndian: {
+        const unsigned lo = ReadByte();
+        const unsigned hi = ReadByte();
+        return static_cast<char16_t>((hi << 8) | lo);
+    }
+    default: {
+        const unsigned b = ReadByte();
+        if ((b & 0x80) == 0)
+            return static_cast<char16_t>(b);
+        if ((b & 0xE0) == 0xC0) {
+            const unsigned b2 = ReadByte();
+            return static_cast<char16_t>(((b & 0x1F) << 6) | (b2 & 0x3F));
+        }
+        if ((b & 0xF0) == 0xE0) {
+            const unsigned b2 = ReadByte();
+            const unsigned b3 = ReadByte();
+            return static_cast<char16_t>(((b & 0x0F) << 12) | ((b2 & 0x3F) << 6) | (b3 & 0x3F));
+        }
+        // A stray continuation byte or a longer sequence's lead byte.
+        return kReplacement;
+    }
+    }
+}
+
+unsigned CTextFileReader::ReadUnit()
+{
+    return m_encoding == TextEncoding::Ansi ? ReadByte() : ReadChar();
+}
+
+void CTextFileReader::PushBack(unsigned unit)
+{
+    if (m_encoding == TextEncoding::Ansi)
+        m_pushedByte = static_cast<unsigned char>(unit);
+    else
+        m_pushedChar = static_cast<char16_t>(unit);
+    m_pushedBack = true;
+}
+
+bool CTextFileReader::ReadLine(std::string& line)
+{
+    if (!IsOpen() || m_eof)
+        return false;
+
+    unsigned c = ReadUnit();
+    // The ending of the previous line, whichever of CR LF, CR or LF it was.
+    if (c == kCR) {
+        c = ReadUnit();
+        if (c == kLF)
+            c = ReadUnit();
+    } else if (c == kLF) {
+        c = ReadUnit();
+    }
+
+    std::string bytes;
+    std::vector<char16_t> units;
+    while (c != kCR && c != kLF && !m_eof) {
+        if (m_encoding == TextEncoding::Ansi)
+            bytes += static_cast<char>(c);
+        else
+            units.push_back(static_cast<char16_t>(c));
+        c = ReadUnit();
+    }
+    PushBack(c);
+
+    line = m_encoding == TextEncoding::Ansi ? std::move(bytes) : ToUtf8(units);
+    return true;
+}

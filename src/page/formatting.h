@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// A double in neutral notation: printed with fifteen decimals, then trailing zeros and a trailing
+// point removed (2.5 -> "2.5", 100 -> "100", 1.5e-16 -> "0"). Independent of the process locale.
+std::string FormatDouble(double value);
+
+namespace kelvara {
+
+// printf's "%.Nf" with "." as the decimal point, whatever the process locale.
+std::string FormatFixed(double value, int decimals);
+
+} // namespace kelvara

@@ -1,0 +1,218 @@
+#include "page/messages.h"
+
+#include "page/formatting.h"
+#include "platform/strings.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string.h>
+
+namespace kelvara {
+
+namespace {
+constexpr unsigned IDS_UNAVAILABLE_ERROR = 49;
+ErrorTextProvider g_errorTextProvider = nullptr;
+
+std::string PrintInteger(const std::string& spec, char conv, const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
+{
+    char buffer[128];
+    const std::string fmt = spec + "ll" + conv;
+    const bool isSigned = conv == 'd' || conv == 'i';
+    long long s = 0;
+    unsigned long long u = 0;
+    if (const auto* i = std::get_if<std::int64_t>(&v)) {
+        s = *i;
+        u = static_cast<unsigned long long>(*i);
+    } else if (const auto* n = std::get_if<std::uint64_t>(&v)) {
+        s = static_cast<long long>(*n);
+        u = *n;
+    } else if (const auto* d = std::get_if<double>(&v)) {
+        s = static_cast<long long>(*d);
+        u = static_cast<unsigned long long>(s);
+    } else {
+        return std::get<std::string>(v);
+    }
+    if (isSigned)
+        std::snprintf(buffer, sizeof buffer, fmt.c_str(), s);
+    else
+        std::snprintf(buffer, sizeof buffer, fmt.c_str(), u);
+    return buffer;
+}
+
+std::string PrintFloating(const std::string& spec, char conv, const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
+{
+    double d = 0;
+    if (const auto* i = std::get_if<std::int64_t>(&v))
+        d = static_cast<double>(*i);
+    else if (const auto* n = std::get_if<std::uint64_t>(&v))
+        d = static_cast<double>(*n);
+    else if (const auto* f = std::get_if<double>(&v))
+        d = *f;
+    else
+        return std::get<std::string>(v);
+    if (conv == 'f' && spec == "%")
+        return FormatFixed(d, 6);
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, (spec + conv).c_str(), d);
+    // The C library follows the process locale; messages always use ".".
+    std::string text = buffer;
+    const char* point = localeconv()->decimal_point;
+    if (point && std::strcmp(point, ".") != 0) {
+        const auto at = text.find(point);
+        if (at != std::string::npos)
+            text.replace(at, std::strlen(point), ".");
+    }
+    return text;
+}
+
+std::string PrintText(const std::string& spec, const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
+{
+    std::string text;
+    if (const auto* s = std::get_if<std::string>(&v))
+        text = *s;
+    else if (const auto* i = std::get_if<std::int64_t>(&v))
+        text = std::to_string(*i);
+    else if (const auto* n = std::get_if<std::uint64_t>(&v))
+        text = std::to_string(*n);
+    else
+        text = FormatDouble(std::get<double>(v));
+    if (spec == "%")
+        return text;
+    // Width and precision of %s apply to bytes, as printf does.
+    char buffer[1024];
+    std::snprintf(buffer, sizeof buffer, (spec + 's').c_str(), text.c_str());
+    return buffer;
+}
+} // namespace
+
+std::string FormatText(const std::string& format, const std::vector<FormatArg>& args)
+{
+    std::string out;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%') {
+            out += format[i];
+            continue;
+        }
+        std::size_t j = i + 1;
+        if (j < format.size() && format[j] == '%') {
+            out += '%';
+            i = j;
+            continue;
+        }
+        // Flags, width, precision; length modifiers are accepted and ignored (the kind of the
+        // argument decides).
+        std::string spec = "%";
+        while (j < format.size() && std::strchr("-+ #0", format[j]))
+            spec += format[j++];
+        int digits = 0;
+        while (j < format.size() && format[j] >= '0' && format[j] <= '9' && digits++ < 3)
+            spec += format[j++];
+        if (j < format.size() && format[j] == '.') {
+            spec += format[j++];
+            digits = 0;
+            while (j < format.size() && format[j] >= '0' && format[j] <= '9' && digits++ < 3)
+                spec += format[j++];
+        }
+        while (j < format.size() && std::strchr("hlLqjzt", format[j]))
+            ++j;
+        if (j >= format.size()) {
+            out += format.substr(i);
+            break;
+        }
+        const char conv = format[j];
+        if (!std::strchr("diuxXocsfFeEgG", conv)) {
+            out += format.substr(i, j - i + 1);
+            i = j;
+            continue;
+        }
+        i = j;
+        if (next >= args.size())
+            continue;
+        const auto& value = args[next++].Value();
+        switch (conv) {
+        case 'd': case 'i': case 'u': case 'x': case 'X': case 'o':
+            out += PrintInteger(spec, conv, value);
+            break;
+        case 'c':
+            if (const auto* s = std::get_if<std::string>(&value))
+                out += *s;
+            else
+                out += static_cast<char>(std::get_if<std::int64_t>(&value) ? *std::get_if<std::int64_t>(&value) : 0);
+            break;
+        case 's':
+            out += PrintText(spec, value);
+            break;
+        default:
+            out += PrintFloating(spec, conv, value);
+            break;
+        }
+    }
+    return out;
+}
+
+std::int32_t ResultFromErrno(int error)
+{
+    if (error > 0)
+        return static_cast<std::int32_t>(0x80070000u | (static_cast<unsigned>(error) & 0xFFFFu));
+    return error;
+}
+
+void SetErrorTextProvider(ErrorTextProvider provider)
+{
+    g_errorTextProvider = provider;
+}
+
+std::string GetErrorText(std::int32_t code)
+{
+    const auto ucode = static_cast<std::uint32_t>(code);
+    std::string text;
+    if (((ucode >> 16) & 0x1FFF) == 7) {
+        char buffer[256];
+        const int error = static_cast<int>(ucode & 0xFFFF);
+        // The GNU strerror_r returns the text, which may or may not be in the buffer.
+        text = strerror_r(error, buffer, sizeof buffer);
+        if (text.rfind("Unknown error", 0) == 0)
+            text.clear();
+    } else if (g_errorTextProvider) {
+        text = g_errorTextProvider(code);
+    }
+    std::string cleaned;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+            continue;
+        }
+        cleaned += text[i];
+    }
+    while (!cleaned.empty() && (cleaned.back() == '\r' || cleaned.back() == '\n'))
+        cleaned.pop_back();
+    if (cleaned.empty())
+        return LoadString(IDS_UNAVAILABLE_ERROR);
+    return cleaned;
+}
+
+int ShowMessageText(unsigned id, unsigned type, const std::vector<FormatArg>& args)
+{
+    return PresentMessage(FormatText(LoadString(id), args), type);
+}
+
+int ShowErrorMessageText(unsigned id, unsigned type, std::int32_t code, const std::vector<FormatArg>& args)
+{
+    if (code == -1)
+        code = ResultFromErrno(errno);
+    std::string text = FormatText(LoadString(id), args);
+    type &= ~static_cast<unsigned>(MB_ICONMASK);
+    if (code != 0) {
+        char hex[32];
+        std::snprintf(hex, sizeof hex, " [0x%08X]", static_cast<unsigned>(code));
+        text += "\n\n" + GetErrorText(code) + hex;
+        type |= code < 0 ? MB_ICONERROR : MB_ICONWARNING;
+    } else {
+        type |= MB_ICONINFORMATION;
+    }
+    return PresentMessage(text, type);
+}
+
+} // namespace kelvara

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/messagepresenter.h"
+
+#include <cstdint>
+#include <string>
+#include <type_traits>
+#include <variant>
+#include <vector>
+
+namespace kelvara {
+
+// One argument of a message's format string. Integers, floating-point numbers and texts are
+// carried with their kind, so a placeholder of another kind prints the value sensibly instead of
+// reading memory it was not given.
+class FormatArg {
+public:
+    template <typename T>
+        requires std::is_integral_v<T>
+    FormatArg(T v) // NOLINT(google-explicit-constructor)
+    {
+        if constexpr (std::is_signed_v<T>)
+            m_value = static_cast<std::int64_t>(v);
+        else
+            m_value = static_cast<std::uint64_t>(v);
+    }
+    FormatArg(double v) : m_value(v) {}                         // NOLINT(google-explicit-constructor)
+    FormatArg(const char* v) : m_value(std::string(v ? v : "")) {} // NOLINT(google-explicit-constructor)
+    FormatArg(std::string v) : m_value(std::move(v)) {}          // NOLINT(google-explicit-constructor)
+
+    const std::variant<std::int64_t, std::uint64_t, double, std::string>& Value() const { return m_value; }
+
+private:
+    std::variant<std::int64_t, std::uint64_t, double, std::string> m_value;
+};
+
+// printf-style formatting of `format` (%d %i %u %x %X %o %c %s %f %e %g %%, with flags, width and
+// precision) with typed arguments; "." is always the decimal point. Missing arguments print
+// nothing; surplus ones are ignored.
+std::string FormatText(const std::string& format, const std::vector<FormatArg>& args);
+
+// The system's one-line text for a result code: system errors (facility 7) read with the C
+// library's text for the errno in the low word; other codes with the text registered for them.
+// "<unavailable error>" when there is none.
+std::string GetErrorText(std::int32_t code);
+
+// Lets a layer with codes of its own (the network layer) supply their texts.
+using ErrorTextProvider = std::string (*)(std::int32_t code);
+void SetErrorTextProvider(ErrorTextProvider provider);
+
+// The result code of an errno value: 0x80070000 | (errno & 0xFFFF), or errno itself when not
+// positive.
+std::int32_t ResultFromErrno(int error);
+
+int ShowMessageText(unsigned id, unsigned type, const std::vector<FormatArg>& args);
+int ShowErrorMessageText(unsigned id, unsigned type, std::int32_t code, const std::vector<FormatArg>& args);
+
+} // namespace kelvara
+
+// Shows string-table entry `id`, filled with `args`, in a message box of `type`; returns the
+// button pressed.
+template <typename... Args>
+int ShowMessage(unsigned id, unsigned type, const Args&... args)
+{
+    return kelvara::ShowMessageText(id, type, {kelvara::FormatArg(args)...});
+}
+
+// Like ShowMessage, with the text of result `code` appended (-1: the last system error) and the
+// icon chosen by the code: error for a failure code, warning for another non-zero code,
+// information for 0.
+template <typename... Args>
+int ShowErrorMessage(unsigned id, unsigned type, std::int32_t code, const Args&... args)
+{
+    return kelvara::ShowErrorMessageText(id, type, code, {kelvara::FormatArg(args)...});
+}

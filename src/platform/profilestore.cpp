@@ -1,0 +1,65 @@
+#include "platform/profilestore.h"
+
+#include "catalogue/leadingnumber.h"
+
+namespace kelvara {
+
+int MemoryProfileStore::GetProfileInt(const std::string& section, const std::string& entry,
+                                      int defaultValue) const
+{
+    auto it = m_values.find({section, entry});
+    if (it == m_values.end())
+        return defaultValue;
+    // A string value read as an integer behaves like the registry: its leading number counts.
+    return it->second.isInt ? it->second.number : static_cast<int>(ReadLeadingInteger(it->second.text));
+}
+
+bool MemoryProfileStore::GetProfileString(const std::string& section, const std::string& entry,
+                                          std::string& value) const
+{
+    auto it = m_values.find({section, entry});
+    if (it == m_values.end())
+        return false;
+    value = it->second.isInt ? std::to_string(it->second.number) : it->second.text;
+    return true;
+}
+
+bool MemoryProfileStore::WriteProfileInt(const std::string& section, const std::string& entry, int value)
+{
+    m_values[{section, entry}] = Value{true, value, {}};
+    return true;
+}
+
+bool MemoryProfileStore::WriteProfileString(const std::string& section, const std::string& entry,
+                                            const std::string& value)
+{
+    m_values[{section, entry}] = Value{false, 0, value};
+    return true;
+}
+
+bool MemoryProfileStore::Contains(const std::string& section, const std::string& entry) const
+{
+    return m_values.count({section, entry}) != 0;
+}
+
+namespace {
+ProfileStore* g_profile = nullptr;
+
+MemoryProfileStore& FallbackStore()
+{
+    static MemoryProfileStore store;
+    return store;
+}
+} // namespace
+
+ProfileStore& Profile()
+{
+    return g_profile ? *g_profile : FallbackStore();
+}
+
+void SetProfile(ProfileStore* store)
+{
+    g_profile = store;
+}
+
+} // namespace kelvara
