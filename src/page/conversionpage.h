@@ -1,0 +1,119 @@
+#pragma once
+
+#include "catalogue/category.h"
+#include "page/zonedisplay.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class CCurrency;
+class CCurrencyCategory;
+
+namespace Ui {
+class ConversionPage;
+}
+
+// The Conversion tab: the user picks a category, a source and a target unit, types a value (or,
+// for the reference tables, picks one) and reads the result, which is also put on the clipboard.
+// The page owns the catalogue, lays itself out for the selected category, and remembers the
+// selections per category in the settings store.
+class CConversionPage : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CConversionPage)
+
+public:
+    // Readies the data files before the catalogue is created; false fails the page's start.
+    using DataPreparer = std::function<bool()>;
+    // Fetches the current rate of a currency (units per one euro); nothing when it could not.
+    using RateFetcher = std::function<std::optional<double>(CCurrency&)>;
+    using UtcClock = std::function<kelvara::UtcTime()>;
+
+    // Builds the page and selects the remembered category. `prepare` readies the data files
+    // (none: only data files beside the program are used). The regional mode starts from the
+    // "Options" / "UseRegionalSettings" setting.
+    explicit CConversionPage(QWidget* parent = nullptr, DataPreparer prepare = {});
+    ~CConversionPage() override;
+
+    // The window caption for the selected category: "Kelvara [Weight]". CaptionChanged reports
+    // every change; read this once after connecting.
+    QString Caption() const { return m_caption; }
+
+    // Shows values in the user's regional notation (on) or in neutral notation; empties both fields.
+    void SetUseRegionalSettings(bool on);
+    bool UsesRegionalSettings() const { return m_useRegional; }
+    // Rebuilds the system-zone line (after the system's time or zone changed).
+    void RefreshTimeZoneDisplay();
+
+    // What the Rate button does when the source field is empty (unset: nothing).
+    void SetRateFetcher(RateFetcher fetcher) { m_rateFetcher = std::move(fetcher); }
+    // Where the clock of the time-difference category reads universal time.
+    void SetClock(UtcClock clock);
+
+    // False after a failed start or a category that could not be loaded: the page stays disabled.
+    bool IsWorking() const { return m_working; }
+    bool IsClockRunning() const { return m_clock.isActive(); }
+    CCategory* CurrentCategory() const;
+
+signals:
+    void CaptionChanged(const QString& caption);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Initialize(const DataPreparer& prepare);
+    void DisableAllControls();
+
+    void OnCategoryChange();
+    void OnSourceUnitChange();
+    void OnTargetUnitChange();
+    void OnValueChange();
+    void OnSourceValueChange();
+    void OnCopy();
+    void OnClear();
+    void OnSwap();
+    void OnRate();
+    void OnToggleReference();
+    void OnZoneLineClicked();
+    void OnCategoryDropDownOpened();
+    void OnCategoryDropDownClosed();
+
+    void LoadSelections();
+    void SaveSelections();
+    void RefreshCategory();
+    void LayoutForCategory(CCategory& category);
+    void PlaceSeparator(bool belowUnits);
+    void RebuildSourceFilter();
+    void RefillValueList(bool initial);
+    void RebuildRateLine();
+    void RunConversion(bool fromValueList);
+    void SetTargetText(const std::string& text);
+    void StartClock();
+    void StopClock();
+    void SetCaption(const QString& caption);
+
+    CCurrencyCategory* CurrentCurrencyCategory() const;
+    CCurrency* SelectedSourceCurrency() const;
+    QString ToolTipText(QObject* control) const;
+
+    std::unique_ptr<Ui::ConversionPage> m_ui;
+    CCategoryArray m_catalogue;
+    QTimer m_clock;
+    UtcClock m_utcClock;
+    RateFetcher m_rateFetcher;
+    QString m_caption;
+    bool m_useRegional = true;
+    bool m_working = false;
+
+    // The selections as stored and restored: positions in the (sorted) lists.
+    int m_categoryIndex = -1;
+    int m_sourceUnitIndex = -1;
+    int m_targetUnitIndex = -1;
+    int m_valueIndex = -1;
+};
