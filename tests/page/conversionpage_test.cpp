@@ -1,0 +1,284 @@
+#include "pagefixture.h"
+
+#include <QGridLayout>
+#include <QHelpEvent>
+#include <QSignalSpy>
+#include <QToolTip>
+
+namespace kelvara::test {
+namespace {
+
+using SettingsTest = PageTest;
+
+TEST_F(SettingsTest, FirstStartSelectsTheFirstCategoryAndWritesTheSelectionsAtOnce)
+{
+    MakePage();
+    EXPECT_TRUE(page->IsWorking());
+    ASSERT_EQ(Categories()->count(), 14);
+    EXPECT_EQ(Categories()->itemText(0), "Area");
+    EXPECT_EQ(Categories()->itemText(13), "Weight");
+    EXPECT_EQ(Categories()->currentText(), "Area");
+    EXPECT_EQ(page->Caption(), "Kelvara [Area]");
+
+    // Sorted lists: the bracketed group first, whatever the file order.
+    EXPECT_EQ(Entries(SourceUnits()),
+              QStringList({"[UK] rood", "acre (ac)", "square kilometer (km\u00B2)", "square meter (m\u00B2)"}));
+    EXPECT_EQ(SourceUnits()->currentIndex(), 0);
+    EXPECT_EQ(TargetUnits()->currentIndex(), 0);
+
+    EXPECT_EQ(Stored("Settings", "Category"), 0);
+    EXPECT_EQ(Stored("Settings\\Categories\\0", "SourceUnit"), 0);
+    EXPECT_EQ(Stored("Settings\\Categories\\0", "TargetUnit"), 0);
+    // The value list is not shown for a typed category, so its position is not written.
+    EXPECT_FALSE(store.Contains("Settings\\Categories\\0", "SourceValue"));
+    EXPECT_TRUE(presenter.messages.empty());
+}
+
+TEST_F(SettingsTest, StoredPositionsRestoreTheSameConversion)
+{
+    store.WriteProfileInt("Settings", "Category", 13);
+    store.WriteProfileInt("Settings\\Categories\\13", "SourceUnit", 3);
+    store.WriteProfileInt("Settings\\Categories\\13", "TargetUnit", 1);
+    MakePage();
+    EXPECT_EQ(Categories()->currentText(), "Weight");
+    EXPECT_EQ(SourceUnits()->currentText(), "pound (lb)");
+    EXPECT_EQ(TargetUnits()->currentText(), "kilogram (kg)");
+}
+
+TEST_F(SettingsTest, OutOfRangePositionsSelectTheFirstEntryAndAreOverwritten)
+{
+    store.WriteProfileInt("Settings", "Category", 99);
+    store.WriteProfileInt("Settings\\Categories\\0", "SourceUnit", 99);
+    store.WriteProfileInt("Settings\\Categories\\0", "TargetUnit", -5);
+    MakePage();
+    EXPECT_EQ(Categories()->currentText(), "Area");
+    EXPECT_EQ(SourceUnits()->currentIndex(), 0);
+    EXPECT_EQ(TargetUnits()->currentIndex(), 0);
+    EXPECT_EQ(Stored("Settings", "Category"), 0);
+    EXPECT_EQ(Stored("Settings\\Categories\\0", "SourceUnit"), 0);
+    EXPECT_EQ(Stored("Settings\\Categories\\0", "TargetUnit"), 0);
+}
+
+TEST_F(SettingsTest, SelectionsAreWrittenPerCategoryButTypedValuesNever)
+{
+    MakePage();
+    ChooseCategory("Weight");
+    EXPECT_EQ(page->Caption(), "Kelvara [Weight]");
+    Choose(SourceUnits(), "pound (lb)");
+    Choose(TargetUnits(), "ounce (oz)");
+    EXPECT_EQ(Stored("Settings", "Category"), 13);
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "SourceUnit"), 3);
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "TargetUnit"), 2);
+
+    store.writes = 0;
+    Type(Source(), "12");
+    Button("clearButton")->click();
+    EXPECT_EQ(store.writes, 0);
+
+    // Back in another category and again in Weight: the units come back.
+    ChooseCategory("Area");
+    ChooseCategory("Weight");
+    EXPECT_EQ(SourceUnits()->currentText(), "pound (lb)");
+    EXPECT_EQ(TargetUnits()->currentText(), "ounce (oz)");
+}
+
+using ConversionTest = PageTest;
+
+TEST_F(ConversionTest, ATypedValueIsConvertedShownAndPutOnTheClipboard)
+{
+    MakePage();
+    ChooseCategory("Weight");
+    Choose(SourceUnits(), "pound (lb)");
+    Choose(TargetUnits(), "kilogram (kg)");
+    EXPECT_FALSE(Button("copyButton")->isEnabled());
+
+    Type(Source(), "2");
+    EXPECT_EQ(Target()->text(), "0.90718474");
+    EXPECT_EQ(Clipboard(), "0.90718474");
+    EXPECT_TRUE(Button("copyButton")->isEnabled());
+    // The result is not left selected, and the field shows its start.
+    EXPECT_FALSE(Target()->hasSelectedText());
+    EXPECT_EQ(Target()->cursorPosition(), 0);
+
+    Button("copyButton")->click();
+    EXPECT_EQ(Clipboard(), "2 pound (lb) = 0.90718474 kilogram (kg)");
+
+    // Deleting the value empties the result but leaves the clipboard alone.
+    QTest::keyClick(Source(), Qt::Key_Backspace);
+    EXPECT_EQ(Target()->text(), "");
+    EXPECT_FALSE(Button("copyButton")->isEnabled());
+    EXPECT_EQ(Clipboard(), "2 pound (lb) = 0.90718474 kilogram (kg)");
+}
+
+TEST_F(ConversionTest, SameUnitOnBothSidesAndCompoundResults)
+{
+    MakePage();
+    ChooseCategory("Weight");
+    Choose(SourceUnits(), "gram (g)");
+    Choose(TargetUnits(), "gram (g)");
+    Type(Source(), "1");
+    EXPECT_EQ(Target()->text(), "1");
+    EXPECT_EQ(Clipboard(), "1");
+
+    // Changing the target unit converts the value again at once.
+    Choose(TargetUnits(), "pound and ounce (lb. oz.)");
+    Source()->setText("1000");
+    EXPECT_EQ(Target()->text(), "2 lb 3 oz");
+}
+
+TEST_F(ConversionTest, TheSourceFieldAdmitsTheDigitsOfTheSourceUnit)
+{
+    MakePage();
+    ChooseCategory("Numbers");
+    Choose(SourceUnits(), "hexadecimal");
+    Choose(TargetUnits(), "decimal");
+    // Lower-case letters are admitted as their upper-case digits and shown in upper case.
+    Type(Source(), "fg.f");
+    EXPECT_EQ(Source()->text(), "FF");
+    EXPECT_EQ(Target()->text(), "255");
+
+    Button("clearButton")->click();
+    Choose(SourceUnits(), "binary");
+    Type(Source(), "1021");
+    EXPECT_EQ(Source()->text(), "101");
+    EXPECT_EQ(Target()->text(), "5");
+}
+
+TEST_F(ConversionTest, ClearEmptiesBothFields)
+{
+    MakePage();
+    ChooseCategory("Weight");
+    Type(Source(), "5");
+    ASSERT_FALSE(Target()->text().isEmpty());
+    Button("clearButton")->click();
+    EXPECT_EQ(Source()->text(), "");
+    EXPECT_EQ(Target()->text(), "");
+    EXPECT_FALSE(Button("copyButton")->isEnabled());
+}
+
+TEST_F(ConversionTest, SwapExchangesDifferentUnitsAndEmptiesBothFields)
+{
+    MakePage();
+    ChooseCategory("Weight");
+    Choose(SourceUnits(), "pound (lb)");
+    Choose(TargetUnits(), "kilogram (kg)");
+    Type(Source(), "2");
+    Button("swapButton")->click();
+    EXPECT_EQ(SourceUnits()->currentText(), "kilogram (kg)");
+    EXPECT_EQ(TargetUnits()->currentText(), "pound (lb)");
+    EXPECT_EQ(Source()->text(), "");
+    EXPECT_EQ(Target()->text(), "");
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "SourceUnit"), 1);
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "TargetUnit"), 3);
+
+    // The same unit on both sides: nothing happens, the value stays.
+    Choose(TargetUnits(), "kilogram (kg)");
+    Type(Source(), "3");
+    Button("swapButton")->click();
+    EXPECT_EQ(Source()->text(), "3");
+    EXPECT_EQ(Target()->text(), "3");
+}
+
+TEST_F(ConversionTest, TurningRegionalNotationOffEmptiesTheFieldsAndAdmitsNeutralCharacters)
+{
+    MakePage(true);
+    ChooseCategory("Weight");
+    Type(Source(), "2");
+    page->SetUseRegionalSettings(false);
+    EXPECT_FALSE(page->UsesRegionalSettings());
+    EXPECT_EQ(Source()->text(), "");
+    EXPECT_EQ(Target()->text(), "");
+    Type(Source(), "-1,5.5");
+    EXPECT_EQ(Source()->text(), "-15.5");
+}
+
+TEST_F(ConversionTest, TheCaptionFollowsTheCategory)
+{
+    MakePage();
+    QSignalSpy spy(page.get(), &CConversionPage::CaptionChanged);
+    ChooseCategory("Numbers");
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.at(0).at(0).toString(), "Kelvara [Numbers]");
+    EXPECT_EQ(Label("sourceValueLabel")->text(), "Source &Value:");
+}
+
+TEST_F(ConversionTest, ALongValueShowsItsFirst255CharactersAsTooltip)
+{
+    MakePage();
+    ChooseCategory("Weight");
+    page->show();
+    const QString value(300, QLatin1Char('1'));
+    Source()->setText(value);
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), Source()->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(Source(), &help);
+    EXPECT_EQ(QToolTip::text(), value.left(255));
+
+    Choose(SourceUnits(), "pound and ounce (lb. oz.)");
+    QApplication::sendEvent(SourceUnits(), &help);
+    EXPECT_EQ(QToolTip::text(), "pound and ounce (lb. oz.)");
+    QToolTip::hideText();
+}
+
+TEST_F(ConversionTest, TheSeparatorSitsBelowTheExtraRowOnlyWhenTheCategoryHasOne)
+{
+    MakePage();
+    page->show();
+    auto* separator = Child<QWidget>("separator");
+    auto* grid = Child<QGridLayout>("conversionGrid");
+    const auto rowOf = [&](QWidget* widget) {
+        int row = -1, column = 0, rows = 0, columns = 0;
+        grid->getItemPosition(grid->indexOf(widget), &row, &column, &rows, &columns);
+        return row;
+    };
+
+    ChooseCategory("Currency");
+    QApplication::processEvents();
+    auto* rateLine = Label("rateLine");
+    ASSERT_TRUE(rateLine->isVisible());
+    EXPECT_GT(rowOf(separator), rowOf(SourceUnits()) + 1);
+    EXPECT_GE(separator->geometry().top(), rateLine->geometry().bottom());
+    EXPECT_LE(separator->geometry().bottom(), Label("targetUnitLabel")->geometry().top());
+
+    ChooseCategory("Weight");
+    QApplication::processEvents();
+    EXPECT_FALSE(rateLine->isVisible());
+    EXPECT_EQ(rowOf(separator), rowOf(SourceUnits()) + 1);
+    EXPECT_GE(separator->geometry().top(), SourceUnits()->geometry().bottom());
+    EXPECT_LE(separator->geometry().bottom(), Label("targetUnitLabel")->geometry().top());
+}
+
+using FailureTest = PageTest;
+
+TEST_F(FailureTest, ACategoryWithoutDataReportsAndDisablesThePage)
+{
+    MakePage();
+    ChooseCategory("Energy"); // no energy.dat among the fixtures
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text.rfind("Initialization failed.", 0), 0u) << presenter.messages[0].text;
+    EXPECT_EQ(presenter.messages[0].type & MB_ICONMASK, unsigned{MB_ICONERROR});
+    EXPECT_FALSE(page->IsWorking());
+    EXPECT_FALSE(Categories()->isEnabled());
+    EXPECT_FALSE(Source()->isEnabled());
+    EXPECT_FALSE(SourceUnits()->isEnabled());
+    EXPECT_FALSE(TargetUnits()->isEnabled());
+    EXPECT_FALSE(Button("copyButton")->isEnabled());
+}
+
+TEST_F(FailureTest, DataThatCannotBePreparedDisablesThePageFromTheStart)
+{
+    page = std::make_unique<CConversionPage>(nullptr, [] {
+        errno = ENOSPC;
+        return false;
+    });
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_NE(presenter.messages[0].text.find("Initialization failed.\n\n"), std::string::npos);
+    EXPECT_NE(presenter.messages[0].text.find("[0x8007001C]"), std::string::npos) << presenter.messages[0].text;
+    EXPECT_FALSE(page->IsWorking());
+    EXPECT_FALSE(Categories()->isEnabled());
+    EXPECT_EQ(Categories()->count(), 0);
+    EXPECT_EQ(page->Caption(), "Kelvara");
+    EXPECT_FALSE(store.Contains("Settings", "Category"));
+}
+
+} // namespace
+} // namespace kelvara::test
