@@ -1,5 +1,7 @@
 #include "pagefixture.h"
 
+#include <QTabWidget>
+
 namespace kelvara::test {
 namespace {
 
@@ -49,6 +51,28 @@ TEST_F(ClockTest, TheClockRunsOnlyWhileTimeDifferenceIsShown)
     Categories()->showPopup();
     Categories()->hidePopup();
     EXPECT_FALSE(page->IsClockRunning());
+}
+
+TEST_F(ClockTest, InATabTheClockStopsWithTheWindowAndWithAnotherTab)
+{
+    MakePage();
+    ChooseCategory("Time Difference");
+    QTabWidget window;
+    CConversionPage* hosted = page.get();
+    window.addTab(page.release(), "Conversion");
+    window.addTab(new QWidget, "Options");
+    window.show();
+    EXPECT_TRUE(hosted->IsClockRunning());
+
+    window.setCurrentIndex(1);
+    EXPECT_FALSE(hosted->IsClockRunning());
+    window.setCurrentIndex(0);
+    EXPECT_TRUE(hosted->IsClockRunning());
+
+    window.hide();
+    EXPECT_FALSE(hosted->IsClockRunning());
+    window.show();
+    EXPECT_TRUE(hosted->IsClockRunning());
 }
 
 } // namespace
