@@ -50,8 +50,7 @@ QString ToQt(const std::string& text)
 } // namespace
 
 CConversionPage::CConversionPage(QWidget* parent, DataPreparer prepare)
-    : QWidget(parent),
-      m_ui(std::make_unique<Ui::ConversionPage>()),
+    : QWidget(parent), m_ui(std::make_unique<Ui::ConversionPage>()),
       m_utcClock([] { return std::chrono::system_clock::now(); }),
       m_caption(ToQt(kelvara::LoadString(kelvara::IDS_APP_TITLE)))
 {
@@ -123,15 +122,17 @@ void CConversionPage::Initialize(const DataPreparer& prepare)
     m_categoryIndex = kelvara::Profile().GetProfileInt(kSettings, kCategory, 0);
     m_ui->categoryList->ResetContent();
     for (std::size_t i = 0; i < m_catalogue.size(); ++i)
-        m_ui->categoryList->AddText(ToQt(m_catalogue[i]->GetName()), QVariant::fromValue(static_cast<int>(i)));
+        m_ui->categoryList->AddText(ToQt(m_catalogue[i]->GetName()),
+                                    QVariant::fromValue(static_cast<int>(i)));
     if (!m_ui->categoryList->SetCurSel(m_categoryIndex))
         m_ui->categoryList->SetCurSel(0);
 
     OnCategoryChange();
 
-    for (QWidget* control : {static_cast<QWidget*>(m_ui->sourceEdit), static_cast<QWidget*>(m_ui->sourceUnitList),
-                             static_cast<QWidget*>(m_ui->targetEdit), static_cast<QWidget*>(m_ui->targetUnitList),
-                             static_cast<QWidget*>(m_ui->zoneLine)})
+    for (QWidget* control :
+         {static_cast<QWidget*>(m_ui->sourceEdit), static_cast<QWidget*>(m_ui->sourceUnitList),
+          static_cast<QWidget*>(m_ui->targetEdit), static_cast<QWidget*>(m_ui->targetUnitList),
+          static_cast<QWidget*>(m_ui->zoneLine)})
         control->installEventFilter(this);
 }
 
@@ -145,9 +146,10 @@ void CConversionPage::DisableAllControls()
           static_cast<QWidget*>(m_ui->categoryList), static_cast<QWidget*>(m_ui->sourceEdit),
           static_cast<QWidget*>(m_ui->sourceUnitList), static_cast<QWidget*>(m_ui->targetUnitList)})
         control->setEnabled(false);
-    for (QWidget* control : {static_cast<QWidget*>(m_ui->zoneCaption), static_cast<QWidget*>(m_ui->zoneLine),
-                             static_cast<QWidget*>(m_ui->rateLine), static_cast<QWidget*>(m_ui->referenceButton),
-                             static_cast<QWidget*>(m_ui->rateButton)})
+    for (QWidget* control :
+         {static_cast<QWidget*>(m_ui->zoneCaption), static_cast<QWidget*>(m_ui->zoneLine),
+          static_cast<QWidget*>(m_ui->rateLine), static_cast<QWidget*>(m_ui->referenceButton),
+          static_cast<QWidget*>(m_ui->rateButton)})
         control->hide();
 }
 

@@ -16,7 +16,8 @@ void CNumberEdit::SetValidChars(const std::string& chars)
     else if (!m_regionalMode)
         m_validChars = "0123456789.-";
     else
-        m_validChars = "0123456789" + (m_currencyMode ? GetRegionalCurrencyChars() : GetRegionalNumberChars());
+        m_validChars =
+            "0123456789" + (m_currencyMode ? GetRegionalCurrencyChars() : GetRegionalNumberChars());
 }
 
 std::string CNumberEdit::GetValueText() const
@@ -49,8 +50,8 @@ void CNumberEdit::keyPressEvent(QKeyEvent* event)
             return; // swallowed silently
     }
     if (m_upperCase && typed != typed.toUpper()) {
-        QKeyEvent upper(event->type(), event->key(), event->modifiers(), typed.toUpper(), event->isAutoRepeat(),
-                        static_cast<ushort>(event->count()));
+        QKeyEvent upper(event->type(), event->key(), event->modifiers(), typed.toUpper(),
+                        event->isAutoRepeat(), static_cast<ushort>(event->count()));
         QLineEdit::keyPressEvent(&upper);
         return;
     }

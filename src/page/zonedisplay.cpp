@@ -13,6 +13,8 @@ std::string SystemZoneText(const CCategory&)
     return {};
 }
 
-void OpenDateTimeSettings(const CCategory&) {}
+void OpenDateTimeSettings(const CCategory&)
+{
+}
 
 } // namespace kelvara

@@ -162,8 +162,8 @@ void CHyperLink::paintEvent(QPaintEvent*)
         option.backgroundColor = palette().color(QPalette::Window);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
     }
-    const QRect area = rect().adjusted(2 * m_focusBorderWidth, 2 * m_focusBorderHeight, -2 * m_focusBorderWidth,
-                                       -2 * m_focusBorderHeight);
+    const QRect area = rect().adjusted(2 * m_focusBorderWidth, 2 * m_focusBorderHeight,
+                                       -2 * m_focusBorderWidth, -2 * m_focusBorderHeight);
     const QFont linkFont = LinkFont();
     painter.setFont(linkFont);
     painter.setPen(TextColour());

@@ -21,8 +21,8 @@ TEST_F(SettingsTest, FirstStartSelectsTheFirstCategoryAndWritesTheSelectionsAtOn
     EXPECT_EQ(page->Caption(), "Kelvara [Area]");
 
     // Sorted lists: the bracketed group first, whatever the file order.
-    EXPECT_EQ(Entries(SourceUnits()),
-              QStringList({"[UK] rood", "acre (ac)", "square kilometer (km\u00B2)", "square meter (m\u00B2)"}));
+    EXPECT_EQ(Entries(SourceUnits()), QStringList({"[UK] rood", "acre (ac)", "square kilometer (km\u00B2)",
+                                                   "square meter (m\u00B2)"}));
     EXPECT_EQ(SourceUnits()->currentIndex(), 0);
     EXPECT_EQ(TargetUnits()->currentIndex(), 0);
 
@@ -254,7 +254,8 @@ TEST_F(FailureTest, ACategoryWithoutDataReportsAndDisablesThePage)
     MakePage();
     ChooseCategory("Energy"); // no energy.dat among the fixtures
     ASSERT_EQ(presenter.messages.size(), 1u);
-    EXPECT_EQ(presenter.messages[0].text.rfind("Initialization failed.", 0), 0u) << presenter.messages[0].text;
+    EXPECT_EQ(presenter.messages[0].text.rfind("Initialization failed.", 0), 0u)
+        << presenter.messages[0].text;
     EXPECT_EQ(presenter.messages[0].type & MB_ICONMASK, unsigned{MB_ICONERROR});
     EXPECT_FALSE(page->IsWorking());
     EXPECT_FALSE(Categories()->isEnabled());
@@ -272,7 +273,8 @@ TEST_F(FailureTest, DataThatCannotBePreparedDisablesThePageFromTheStart)
     });
     ASSERT_EQ(presenter.messages.size(), 1u);
     EXPECT_NE(presenter.messages[0].text.find("Initialization failed.\n\n"), std::string::npos);
-    EXPECT_NE(presenter.messages[0].text.find("[0x8007001C]"), std::string::npos) << presenter.messages[0].text;
+    EXPECT_NE(presenter.messages[0].text.find("[0x8007001C]"), std::string::npos)
+        << presenter.messages[0].text;
     EXPECT_FALSE(page->IsWorking());
     EXPECT_FALSE(Categories()->isEnabled());
     EXPECT_EQ(Categories()->count(), 0);

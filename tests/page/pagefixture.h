@@ -37,7 +37,8 @@ public:
         ++writes;
         return MemoryProfileStore::WriteProfileInt(section, entry, value);
     }
-    bool WriteProfileString(const std::string& section, const std::string& entry, const std::string& value) override
+    bool WriteProfileString(const std::string& section, const std::string& entry,
+                            const std::string& value) override
     {
         ++writes;
         return MemoryProfileStore::WriteProfileString(section, entry, value);
@@ -75,8 +76,7 @@ protected:
         return *page;
     }
 
-    template <typename T>
-    T* Child(const char* name) const
+    template <typename T> T* Child(const char* name) const
     {
         T* child = page->findChild<T*>(name);
         EXPECT_NE(child, nullptr) << name;
