@@ -42,11 +42,11 @@ std::string TrimSpace(std::string text)
 
 // The number to lay out: the fraction goes inside the layout, so that a trailing sign or a closing
 // parenthesis follows the whole number ("(1,234.5)", "1,234.5-") and the text reads back as it
-// was written. A text that starts with "." is not neutral notation and yields nothing, which
-// leaves it unchanged (laid out with no fractional digits it would be rounded).
+// was written. A text without digits before its "." is not neutral notation and yields nothing,
+// which leaves it unchanged (".5" laid out with no fractional digits would be rounded to 1).
 std::string Rejoin(const Split& s)
 {
-    if (s.integer.find('.') != std::string::npos)
+    if (s.integer.find('.') != std::string::npos || s.integer.find_first_of("0123456789") == std::string::npos)
         return {};
     return s.fraction.empty() ? s.integer : s.integer + "." + s.fraction;
 }

@@ -139,8 +139,8 @@ unsigned GroupingNumber(std::string_view item)
         unsigned value = 0;
         for (std::size_t i = 0; i < piece.size() && IsDigit(piece[i]) && value < 1000; ++i)
             value = value * 10 + static_cast<unsigned>(piece[i] - '0');
-        // Beyond eight pieces the number would overflow; no locale has that many.
-        if (value > 0 && grouping < 10000000)
+        // Beyond nine pieces the number would overflow; no locale has that many.
+        if (value > 0 && grouping < 100000000)
             grouping = grouping * 10 + value;
         if (end == std::string_view::npos)
             break;
