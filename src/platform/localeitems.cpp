@@ -1,6 +1,9 @@
 #include "platform/localeitems.h"
 
 #include <climits>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
 #include <clocale>
 #include <locale.h>
 
@@ -74,6 +77,18 @@ CLocaleConventions ReadConventions(locale_t locale)
     return c;
 }
 
+// The variables that decide which locale newlocale(mask, "") loads for numbers and amounts.
+std::string EnvironmentKey()
+{
+    std::string key;
+    for (const char* name : {"LC_ALL", "LC_NUMERIC", "LC_MONETARY", "LANG", "LOCPATH"}) {
+        const char* value = std::getenv(name);
+        key += value ? value : "\x01";
+        key += '\0';
+    }
+    return key;
+}
+
 class EnvironmentLocaleItems : public LocaleItemsSource {
 public:
     LocaleItems Read() const override { return ReadEnvironmentLocaleItems(); }
@@ -99,13 +114,24 @@ LocaleItems ReadLocaleItems()
 
 LocaleItems ReadEnvironmentLocaleItems()
 {
-    LocaleHandle locale(newlocale(LC_ALL_MASK, "C", nullptr));
-    if (!locale.Get())
-        return MapLocaleConventions({".", "", "", "", "", "", -1, -1, -1, -1, -1});
-    // Each category on its own, so that a broken LANG does not also lose a valid LC_NUMERIC.
-    locale.Replace(LC_NUMERIC_MASK, "");
-    locale.Replace(LC_MONETARY_MASK, "");
-    return MapLocaleConventions(ReadConventions(locale.Get()));
+    // Loading a locale costs more than a keystroke may take, so the locale object is kept for as
+    // long as the variables that name it stay the same; its items are still read at every call.
+    static std::mutex mutex;
+    static std::string key;
+    static std::unique_ptr<LocaleHandle> locale;
+    std::lock_guard lock(mutex);
+    std::string now = EnvironmentKey();
+    if (!locale || now != key) {
+        auto fresh = std::make_unique<LocaleHandle>(newlocale(LC_ALL_MASK, "C", nullptr));
+        if (!fresh->Get())
+            return MapLocaleConventions({".", "", "", "", "", "", -1, -1, -1, -1, -1});
+        // Each category on its own, so that a broken LANG does not also lose a valid LC_NUMERIC.
+        fresh->Replace(LC_NUMERIC_MASK, "");
+        fresh->Replace(LC_MONETARY_MASK, "");
+        locale = std::move(fresh);
+        key = std::move(now);
+    }
+    return MapLocaleConventions(ReadConventions(locale->Get()));
 }
 
 bool ReadNamedLocaleItems(const char* name, LocaleItems& items)
