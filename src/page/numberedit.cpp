@@ -128,8 +128,10 @@ void CNumberEdit::keyPressEvent(QKeyEvent* event)
     const Qt::KeyboardModifiers modifiers = event->modifiers();
     // Shortcuts (Ctrl+C, Ctrl+V, ...) and keys that type nothing (arrows, Home, End, Backspace's
     // and Enter's control characters) go to the field unfiltered. AltGr typing is not a shortcut.
-    const bool shortcut = (modifiers & (Qt::ControlModifier | Qt::MetaModifier)) && !(modifiers & Qt::AltModifier);
-    if (typed.isEmpty() || shortcut || std::all_of(typed.begin(), typed.end(), [](QChar c) { return IsControl(c.unicode()); })) {
+    const bool shortcut =
+        (modifiers & (Qt::ControlModifier | Qt::MetaModifier)) && !(modifiers & Qt::AltModifier);
+    if (typed.isEmpty() || shortcut ||
+        std::all_of(typed.begin(), typed.end(), [](QChar c) { return IsControl(c.unicode()); })) {
         QLineEdit::keyPressEvent(event);
         return;
     }
@@ -143,8 +145,9 @@ void CNumberEdit::keyPressEvent(QKeyEvent* event)
         QLineEdit::keyPressEvent(event);
         return;
     }
-    QKeyEvent replaced(event->type(), event->key(), modifiers, event->nativeScanCode(), event->nativeVirtualKey(),
-                       event->nativeModifiers(), insert, event->isAutoRepeat(), static_cast<quint16>(event->count()));
+    QKeyEvent replaced(event->type(), event->key(), modifiers, event->nativeScanCode(),
+                       event->nativeVirtualKey(), event->nativeModifiers(), insert, event->isAutoRepeat(),
+                       static_cast<quint16>(event->count()));
     QLineEdit::keyPressEvent(&replaced);
     event->setAccepted(replaced.isAccepted());
 }

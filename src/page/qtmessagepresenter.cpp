@@ -13,17 +13,23 @@ namespace {
 QMessageBox::Icon IconOf(unsigned type)
 {
     switch (type & MB_ICONMASK) {
-    case MB_ICONERROR: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONWARNING: return QMessageBox::Warning;
-    case MB_ICONINFORMATION: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case MB_ICONERROR:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONWARNING:
+        return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
     }
 }
 
 } // namespace
 
-std::unique_ptr<QMessageBox> QtMessagePresenter::CreateBox(const std::string& text, unsigned type, QWidget* parent)
+std::unique_ptr<QMessageBox> QtMessagePresenter::CreateBox(const std::string& text, unsigned type,
+                                                           QWidget* parent)
 {
     auto box = std::make_unique<QMessageBox>(parent);
     box->setWindowTitle(QString::fromStdString(LoadString(IDS_APP_TITLE)));
@@ -61,18 +67,25 @@ std::unique_ptr<QMessageBox> QtMessagePresenter::CreateBox(const std::string& te
 int QtMessagePresenter::Answer(const QMessageBox& box, unsigned type)
 {
     switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Ok: return IDOK;
-    case QMessageBox::Cancel: return IDCANCEL;
-    case QMessageBox::Yes: return IDYES;
-    case QMessageBox::No: return IDNO;
+    case QMessageBox::Ok:
+        return IDOK;
+    case QMessageBox::Cancel:
+        return IDCANCEL;
+    case QMessageBox::Yes:
+        return IDYES;
+    case QMessageBox::No:
+        return IDNO;
     default:
         break;
     }
     switch (type & MB_TYPEMASK) {
     case MB_OKCANCEL:
-    case MB_YESNOCANCEL: return IDCANCEL;
-    case MB_YESNO: return IDNO;
-    default: return IDOK;
+    case MB_YESNOCANCEL:
+        return IDCANCEL;
+    case MB_YESNO:
+        return IDNO;
+    default:
+        return IDOK;
     }
 }
 

@@ -30,7 +30,9 @@ Split SplitNeutral(const std::string& text)
 
 std::string TrimSpace(std::string text)
 {
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
+    const auto isSpace = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    };
     std::size_t begin = 0;
     while (begin < text.size() && isSpace(text[begin]))
         ++begin;
@@ -46,7 +48,8 @@ std::string TrimSpace(std::string text)
 // which leaves it unchanged (".5" laid out with no fractional digits would be rounded to 1).
 std::string Rejoin(const Split& s)
 {
-    if (s.integer.find('.') != std::string::npos || s.integer.find_first_of("0123456789") == std::string::npos)
+    if (s.integer.find('.') != std::string::npos ||
+        s.integer.find_first_of("0123456789") == std::string::npos)
         return {};
     return s.fraction.empty() ? s.integer : s.integer + "." + s.fraction;
 }
@@ -165,7 +168,8 @@ std::string FromRegionalNumber(const std::string& text)
 std::string FromRegionalCurrency(const std::string& text)
 {
     const kelvara::LocaleItems items = kelvara::ReadLocaleItems();
-    return FromRegional(text, items.monThousand, items.monDecimal, ParenthesisedCurrency(items.negativeCurrency));
+    return FromRegional(text, items.monThousand, items.monDecimal,
+                        ParenthesisedCurrency(items.negativeCurrency));
 }
 
 std::string GetRegionalNumberChars()
@@ -180,5 +184,6 @@ std::string GetRegionalNumberChars()
 std::string GetRegionalCurrencyChars()
 {
     const kelvara::LocaleItems items = kelvara::ReadLocaleItems();
-    return items.monDecimal + items.monThousand + (ParenthesisedCurrency(items.negativeCurrency) ? "()" : "-");
+    return items.monDecimal + items.monThousand +
+           (ParenthesisedCurrency(items.negativeCurrency) ? "()" : "-");
 }

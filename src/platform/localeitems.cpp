@@ -1,11 +1,11 @@
 #include "platform/localeitems.h"
 
 #include <climits>
+#include <clocale>
 #include <cstdlib>
+#include <locale.h>
 #include <memory>
 #include <mutex>
-#include <clocale>
-#include <locale.h>
 
 namespace kelvara {
 
@@ -171,19 +171,31 @@ int NegativeCurrencyPattern(int csPrecedes, int sepBySpace, int signPosn)
     // puts between the sign and the symbol has no pattern and is left out.
     const bool spaced = sepBySpace == 1;
     if (csPrecedes) {
+        // ($1.1) ($ 1.1), -$1.1 -$ 1.1, $1.1- $ 1.1-, the sign before the symbol: -$1.1 -$ 1.1,
+        // the sign after it: $-1.1 $ -1.1.
         switch (signPosn) {
-        case 0: return sepBySpace ? 14 : 0; // ($ 1.1)  ($1.1)
-        case 1:                             // -$ 1.1  -$1.1
-        case 3: return spaced ? 9 : 1;
-        case 2: return spaced ? 11 : 3;     // $ 1.1-  $1.1-
-        default: return sepBySpace ? 12 : 2; // $ -1.1  $-1.1
+        case 0:
+            return sepBySpace ? 14 : 0;
+        case 1:
+        case 3:
+            return spaced ? 9 : 1;
+        case 2:
+            return spaced ? 11 : 3;
+        default:
+            return sepBySpace ? 12 : 2;
         }
     }
+    // (1.1$) (1.1 $), -1.1$ -1.1 $, 1.1$- 1.1 $-, the sign before the symbol: 1.1-$ 1.1- $, the
+    // sign after it: 1.1$- 1.1 $-.
     switch (signPosn) {
-    case 0: return sepBySpace ? 15 : 4;  // (1.1 $)  (1.1$)
-    case 1: return spaced ? 8 : 5;       // -1.1 $  -1.1$
-    case 3: return sepBySpace ? 13 : 6;  // 1.1- $  1.1-$
-    default: return spaced ? 10 : 7;     // 1.1 $-  1.1$-
+    case 0:
+        return sepBySpace ? 15 : 4;
+    case 1:
+        return spaced ? 8 : 5;
+    case 3:
+        return sepBySpace ? 13 : 6;
+    default:
+        return spaced ? 10 : 7;
     }
 }
 

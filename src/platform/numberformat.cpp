@@ -110,8 +110,8 @@ std::string Group(const std::string& integer, unsigned grouping, const std::stri
 }
 
 // The unsigned number: grouped integer part, decimal separator and fraction.
-std::string Body(Parsed p, unsigned digits, unsigned leadingZero, unsigned grouping, const std::string& decimal,
-                 const std::string& thousand)
+std::string Body(Parsed p, unsigned digits, unsigned leadingZero, unsigned grouping,
+                 const std::string& decimal, const std::string& thousand)
 {
     Fit(p, digits);
     while (!p.integer.empty() && p.integer.front() == '0')
@@ -158,11 +158,16 @@ std::optional<std::string> FormatNumber(std::string_view value, const NumberForm
     if (!parsed->negative)
         return body;
     switch (f.negativeOrder) {
-    case 0: return "(" + body + ")";
-    case 1: return "-" + body;
-    case 2: return "- " + body;
-    case 3: return body + "-";
-    default: return body + " -";
+    case 0:
+        return "(" + body + ")";
+    case 1:
+        return "-" + body;
+    case 2:
+        return "- " + body;
+    case 3:
+        return body + "-";
+    default:
+        return body + " -";
     }
 }
 
@@ -175,29 +180,49 @@ std::optional<std::string> FormatCurrency(std::string_view value, const Currency
     const std::string& s = f.symbol;
     if (!parsed->negative) {
         switch (f.positiveOrder) {
-        case 0: return s + n;
-        case 1: return n + s;
-        case 2: return s + " " + n;
-        default: return n + " " + s;
+        case 0:
+            return s + n;
+        case 1:
+            return n + s;
+        case 2:
+            return s + " " + n;
+        default:
+            return n + " " + s;
         }
     }
     switch (f.negativeOrder) {
-    case 0: return "(" + s + n + ")";
-    case 1: return "-" + s + n;
-    case 2: return s + "-" + n;
-    case 3: return s + n + "-";
-    case 4: return "(" + n + s + ")";
-    case 5: return "-" + n + s;
-    case 6: return n + "-" + s;
-    case 7: return n + s + "-";
-    case 8: return "-" + n + " " + s;
-    case 9: return "-" + s + " " + n;
-    case 10: return n + " " + s + "-";
-    case 11: return s + " " + n + "-";
-    case 12: return s + " -" + n;
-    case 13: return n + "- " + s;
-    case 14: return "(" + s + " " + n + ")";
-    default: return "(" + n + " " + s + ")";
+    case 0:
+        return "(" + s + n + ")";
+    case 1:
+        return "-" + s + n;
+    case 2:
+        return s + "-" + n;
+    case 3:
+        return s + n + "-";
+    case 4:
+        return "(" + n + s + ")";
+    case 5:
+        return "-" + n + s;
+    case 6:
+        return n + "-" + s;
+    case 7:
+        return n + s + "-";
+    case 8:
+        return "-" + n + " " + s;
+    case 9:
+        return "-" + s + " " + n;
+    case 10:
+        return n + " " + s + "-";
+    case 11:
+        return s + " " + n + "-";
+    case 12:
+        return s + " -" + n;
+    case 13:
+        return n + "- " + s;
+    case 14:
+        return "(" + s + " " + n + ")";
+    default:
+        return "(" + n + " " + s + ")";
     }
 }
 

@@ -127,7 +127,8 @@ std::string ProvideLocale(const std::string& name)
     std::filesystem::create_directories(folder);
     const std::string log = folder + "/localedef.log";
     // Exit status 1 means warnings only; whether the locale loads decides.
-    const int status = Run({"localedef", "-i", name.substr(0, name.find('.')), "-f", "UTF-8", folder + "/" + name}, log);
+    const int status =
+        Run({"localedef", "-i", name.substr(0, name.find('.')), "-f", "UTF-8", folder + "/" + name}, log);
     const char* path = std::getenv("LOCPATH");
     ::setenv("LOCPATH", (path && *path ? std::string(path) + ":" + folder : folder).c_str(), 1);
     if (Loadable(name))
@@ -166,7 +167,9 @@ private:
 
 class LocaleObject {
 public:
-    explicit LocaleObject(const std::string& name) : m_locale(newlocale(LC_ALL_MASK, name.c_str(), nullptr)) {}
+    explicit LocaleObject(const std::string& name) : m_locale(newlocale(LC_ALL_MASK, name.c_str(), nullptr))
+    {
+    }
     ~LocaleObject()
     {
         if (m_locale)
@@ -239,13 +242,14 @@ TEST_P(LocaleAgreement, DisplayMatchesTheCLibrary)
     LocaleObject locale(name);
     ASSERT_TRUE(locale.Get());
 
-    const double values[] = {0,        7,         -7,         12.5,        999,         1000,    -1000,
-                             1234.5,   -1234.5,   12345.25,   123456.75,   1234567.891, -1234567.891,
-                             10000000, 0.25,      -0.5,       123456789012.0,           -98765432.1};
+    const double values[] = {
+        0,        7,         -7,          12.5,         999,      1000, -1000, 1234.5,         -1234.5,
+        12345.25, 123456.75, 1234567.891, -1234567.891, 10000000, 0.25, -0.5,  123456789012.0, -98765432.1};
     for (const double value : values) {
         const std::string neutral = FormatDouble(value);
         const std::string shown = ToRegionalNumber(neutral);
-        EXPECT_EQ(shown, LibraryNumber(locale.Get(), value, FractionDigits(neutral))) << name << ": " << neutral;
+        EXPECT_EQ(shown, LibraryNumber(locale.Get(), value, FractionDigits(neutral)))
+            << name << ": " << neutral;
         EXPECT_EQ(FromRegionalNumber(shown), neutral) << name << ": " << shown;
     }
 
@@ -266,8 +270,8 @@ TEST_P(LocaleAgreement, DisplayMatchesTheCLibrary)
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, LocaleAgreement,
-                         testing::Values("de_DE.UTF-8", "fr_FR.UTF-8", "de_CH.UTF-8", "en_IN.UTF-8", "en_US.UTF-8",
-                                         "nl_NL.UTF-8"),
+                         testing::Values("de_DE.UTF-8", "fr_FR.UTF-8", "de_CH.UTF-8", "en_IN.UTF-8",
+                                         "en_US.UTF-8", "nl_NL.UTF-8"),
                          [](const testing::TestParamInfo<const char*>& locale) {
                              return std::string(locale.param).substr(0, 5);
                          });

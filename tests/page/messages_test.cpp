@@ -64,7 +64,8 @@ TEST(GetErrorText, ReadsSystemCodesAndRegisteredCodesOnOneLine)
     EXPECT_EQ(kelvara::GetErrorText(static_cast<std::int32_t>(0x8007FFFF)), "<unavailable error>");
     EXPECT_EQ(kelvara::GetErrorText(static_cast<std::int32_t>(0x800C0005)), "<unavailable error>");
     kelvara::SetErrorTextProvider(NetworkText);
-    EXPECT_EQ(kelvara::GetErrorText(static_cast<std::int32_t>(0x800C0005)), "Host not found.Check the address.");
+    EXPECT_EQ(kelvara::GetErrorText(static_cast<std::int32_t>(0x800C0005)),
+              "Host not found.Check the address.");
     EXPECT_EQ(kelvara::GetErrorText(static_cast<std::int32_t>(0x800C0006)), "<unavailable error>");
     kelvara::SetErrorTextProvider(nullptr);
     EXPECT_EQ(kelvara::ResultFromErrno(0), 0);

@@ -73,8 +73,8 @@ TEST(FormatNumber, RoundsOrPadsToTheFractionalDigitsAndHonoursTheLeadingZero)
 TEST(FormatNumber, RejectsWhatIsNotANumber)
 {
     const NumberFormat f;
-    for (const char* text : {"", "-", ".", "-.", "FF", "MCMLXX", "####", "12:30", "1.2.3", " 12", "12 ", "+12",
-                             "1e5", "--1", "1-"})
+    for (const char* text : {"", "-", ".", "-.", "FF", "MCMLXX", "####", "12:30", "1.2.3", " 12", "12 ",
+                             "+12", "1e5", "--1", "1-"})
         EXPECT_FALSE(FormatNumber(text, f)) << '"' << text << '"';
 }
 
@@ -96,8 +96,9 @@ TEST(FormatCurrency, LaysOutEveryPatternWithASymbol)
     f.digits = 1;
     f.grouping = 0;
     f.symbol = "$";
-    const char* negative[] = {"($1.1)",  "-$1.1",  "$-1.1",  "$1.1-",  "(1.1$)", "-1.1$",   "1.1-$",   "1.1$-",
-                              "-1.1 $", "-$ 1.1", "1.1 $-", "$ 1.1-", "$ -1.1", "1.1- $", "($ 1.1)", "(1.1 $)"};
+    const char* negative[] = {"($1.1)", "-$1.1",  "$-1.1",   "$1.1-",  "(1.1$)", "-1.1$",
+                              "1.1-$",  "1.1$-",  "-1.1 $",  "-$ 1.1", "1.1 $-", "$ 1.1-",
+                              "$ -1.1", "1.1- $", "($ 1.1)", "(1.1 $)"};
     for (unsigned order = 0; order < 16; ++order) {
         f.negativeOrder = order;
         EXPECT_EQ(Currency("-1.1", f), negative[order]) << "negative pattern " << order;

@@ -22,8 +22,10 @@ TEST(QtMessagePresenter, BoxCarriesTitleTextIconAndButtonsOfTheType)
         QMessageBox::StandardButtons buttons;
     } cases[] = {
         {kelvara::MB_OK | kelvara::MB_ICONERROR, QMessageBox::Critical, QMessageBox::Ok},
-        {kelvara::MB_OKCANCEL | kelvara::MB_ICONWARNING, QMessageBox::Warning, QMessageBox::Ok | QMessageBox::Cancel},
-        {kelvara::MB_YESNO | kelvara::MB_ICONQUESTION, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No},
+        {kelvara::MB_OKCANCEL | kelvara::MB_ICONWARNING, QMessageBox::Warning,
+         QMessageBox::Ok | QMessageBox::Cancel},
+        {kelvara::MB_YESNO | kelvara::MB_ICONQUESTION, QMessageBox::Question,
+         QMessageBox::Yes | QMessageBox::No},
         {kelvara::MB_YESNOCANCEL | kelvara::MB_ICONINFORMATION, QMessageBox::Information,
          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel},
         {kelvara::MB_OK, QMessageBox::NoIcon, QMessageBox::Ok},

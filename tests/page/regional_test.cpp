@@ -61,8 +61,8 @@ TEST_F(Regional, NonNumbersPassThroughBothDisplayConversionsUnchanged)
     LocaleItems items = German();
     items.negativeNumber = 0;
     Use(items);
-    for (const char* text : {"FF", "MCMLXX", "####", "12:30:05", "", "-", "1.2.3", ".5", "-.5", "12 kg", "+49",
-                             "nan", "-inf"}) {
+    for (const char* text :
+         {"FF", "MCMLXX", "####", "12:30:05", "", "-", "1.2.3", ".5", "-.5", "12 kg", "+49", "nan", "-inf"}) {
         EXPECT_EQ(ToRegionalNumber(text), text);
         EXPECT_EQ(ToRegionalCurrency(text), text);
     }
@@ -126,7 +126,8 @@ TEST_F(Regional, EveryNegativePatternRoundTripsThroughDisplayAndReading)
             Use(items);
             for (const char* value : values)
                 EXPECT_EQ(FromRegionalCurrency(ToRegionalCurrency(value)), value)
-                    << "currency patterns " << negative << "/" << positive << " show " << ToRegionalCurrency(value);
+                    << "currency patterns " << negative << "/" << positive << " show "
+                    << ToRegionalCurrency(value);
         }
     }
 }
