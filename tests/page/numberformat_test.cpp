@@ -78,18 +78,6 @@ TEST(FormatNumber, RejectsWhatIsNotANumber)
         EXPECT_FALSE(FormatNumber(text, f)) << '"' << text << '"';
 }
 
-TEST(FormatNumber, MultiByteSeparatorsAreKeptWhole)
-{
-    NumberFormat f;
-    f.digits = 2;
-    f.thousand = "\u202F";
-    f.decimal = ",";
-    EXPECT_EQ(Number("-1234567.25", f), "-1\u202F234\u202F567,25");
-    f.thousand = "\u2019";
-    f.decimal = "\u00B7";
-    EXPECT_EQ(Number("1234.5", f), "1\u2019234\u00B750");
-}
-
 TEST(FormatCurrency, LaysOutEveryPatternWithASymbol)
 {
     CurrencyFormat f;
@@ -113,20 +101,6 @@ TEST(FormatCurrency, LaysOutEveryPatternWithASymbol)
     f.negativeOrder = 0;
     f.positiveOrder = 4;
     EXPECT_FALSE(FormatCurrency("1", f));
-}
-
-TEST(FormatCurrency, WithoutSymbolLeavesOnlyTheSpacesOfSeparatedPatterns)
-{
-    CurrencyFormat f;
-    f.digits = 2;
-    f.thousand = ".";
-    f.decimal = ",";
-    f.negativeOrder = 14;
-    EXPECT_EQ(Currency("-1234.5", f), "( 1.234,50)");
-    f.negativeOrder = 8;
-    EXPECT_EQ(Currency("-1234.5", f), "-1.234,50 ");
-    f.positiveOrder = 2;
-    EXPECT_EQ(Currency("1234.5", f), " 1.234,50");
 }
 
 TEST(GroupingNumber, ReadsThePiecesAboveZeroInOrder)
