@@ -41,17 +41,22 @@ CAboutPage::CAboutPage(QWidget* parent, const CModuleVersion* version)
     : QWidget(parent), m_ui(MakeUi(this)), m_homeLink(m_ui->linkHome), m_serviceLink(m_ui->linkService)
 {
     // The name in a font 170 % of the page's. A group box hands its font to everything inside it,
-    // so the other controls keep the page's font explicitly.
+    // so the controls inside set the page's size again (and only the size: the rest still follows
+    // the page).
     const QFont pageFont = font();
     QFont large = pageFont;
-    if (pageFont.pointSize() > 0)
+    QFont normalSize;
+    if (pageFont.pointSize() > 0) {
         large.setPointSize(pageFont.pointSize() * 170 / 100);
-    else
+        normalSize.setPointSize(pageFont.pointSize());
+    } else {
         large.setPixelSize(pageFont.pixelSize() * 170 / 100);
+        normalSize.setPixelSize(pageFont.pixelSize());
+    }
     m_ui->groupName->setTitle(FromUtf8(kelvara::LoadString(kelvara::IDS_APP_TITLE)));
     m_ui->groupName->setFont(large);
     for (QWidget* child : m_ui->groupName->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        child->setFont(pageFont);
+        child->setFont(normalSize);
 
     QIcon icon = QApplication::windowIcon();
     if (icon.isNull())
