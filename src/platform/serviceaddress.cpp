@@ -21,8 +21,18 @@ bool IsPathChar(char c)
     if (u <= 0x20 || u == 0x7F)
         return false;
     switch (c) {
-    case '"': case '<': case '>': case '\\': case '`': case '{': case '}': case '|': case '^':
-    case '?': case '#': case '@':
+    case '"':
+    case '<':
+    case '>':
+    case '\\':
+    case '`':
+    case '{':
+    case '}':
+    case '|':
+    case '^':
+    case '?':
+    case '#':
+    case '@':
         return false;
     default:
         return true;

@@ -104,7 +104,8 @@ std::optional<ParsedRecord> Parse(std::span<const unsigned char> bytes)
             rec.strings.push_back({language, codePage, name, value});
         }
     }
-    if (!Equal(body.Take(kVersionRecordEnd.size()), kVersionRecordEnd) || !body.Ok() || body.Position() != total)
+    if (!Equal(body.Take(kVersionRecordEnd.size()), kVersionRecordEnd) || !body.Ok() ||
+        body.Position() != total)
         return std::nullopt;
     return rec;
 }
@@ -186,10 +187,10 @@ bool ReadFixedFileInfo(std::span<const unsigned char> bytes, FixedFileInfo& info
     if (bytes.size() < kFixedFileInfoSize)
         return false;
     Reader r(bytes);
-    std::uint32_t* fields[] = {&info.dwSignature,       &info.dwStrucVersion,     &info.dwFileVersionMS,
-                               &info.dwFileVersionLS,   &info.dwProductVersionMS, &info.dwProductVersionLS,
-                               &info.dwFileFlagsMask,   &info.dwFileFlags,        &info.dwFileOS,
-                               &info.dwFileType,        &info.dwFileSubtype,      &info.dwFileDateMS,
+    std::uint32_t* fields[] = {&info.dwSignature,     &info.dwStrucVersion,     &info.dwFileVersionMS,
+                               &info.dwFileVersionLS, &info.dwProductVersionMS, &info.dwProductVersionLS,
+                               &info.dwFileFlagsMask, &info.dwFileFlags,        &info.dwFileOS,
+                               &info.dwFileType,      &info.dwFileSubtype,      &info.dwFileDateMS,
                                &info.dwFileDateLS};
     for (std::uint32_t* field : fields)
         *field = r.U32();
@@ -220,14 +221,16 @@ std::vector<unsigned char> FindVersionRecordInFile(const std::string& path)
 
         // A marker that starts here can only be judged once a whole record's worth of bytes after it
         // has been read; later ones wait for the next piece.
-        const std::size_t limit = atEnd ? buffer.size()
-                                        : (buffer.size() > kMaxVersionRecordSize ? buffer.size() - kMaxVersionRecordSize : 0);
+        const std::size_t limit =
+            atEnd ? buffer.size()
+                  : (buffer.size() > kMaxVersionRecordSize ? buffer.size() - kMaxVersionRecordSize : 0);
         auto from = buffer.begin();
         while (true) {
             auto hit = std::search(from, buffer.end(), searcher);
             if (hit == buffer.end() || static_cast<std::size_t>(hit - buffer.begin()) >= limit)
                 break;
-            auto rest = std::span<const unsigned char>(buffer).subspan(static_cast<std::size_t>(hit - buffer.begin()));
+            auto rest = std::span<const unsigned char>(buffer).subspan(
+                static_cast<std::size_t>(hit - buffer.begin()));
             auto record = ValidVersionRecord(rest);
             if (!record.empty())
                 return {record.begin(), record.end()};
@@ -241,9 +244,10 @@ std::vector<unsigned char> FindVersionRecordInFile(const std::string& path)
 std::string FormatVersionLine(const FixedFileInfo& info)
 {
     char line[128];
-    std::snprintf(line, sizeof line, LoadString(IDS_VERSION_LINE).c_str(),
-                  static_cast<int>(info.dwFileVersionMS >> 16), static_cast<int>(info.dwFileVersionMS & 0xFFFF),
-                  static_cast<int>(info.dwFileVersionLS >> 16), static_cast<int>(info.dwFileVersionLS & 0xFFFF));
+    std::snprintf(
+        line, sizeof line, LoadString(IDS_VERSION_LINE).c_str(), static_cast<int>(info.dwFileVersionMS >> 16),
+        static_cast<int>(info.dwFileVersionMS & 0xFFFF), static_cast<int>(info.dwFileVersionLS >> 16),
+        static_cast<int>(info.dwFileVersionLS & 0xFFFF));
     std::string result = line;
     if (info.dwFileFlags & kFileFlagPrerelease)
         result += " [BETA]";

@@ -68,30 +68,27 @@ struct VersionInfoSource {
 // executable format.
 inline constexpr std::array<unsigned char, 16> kVersionRecordBegin = {
     0x7F, 'K', 'E', 'L', 'V', 'A', 'R', 'A', '-', 'V', 'E', 'R', 'S', 'I', 'O', 'N'};
-inline constexpr std::array<unsigned char, 16> kVersionRecordEnd = {
-    0x7F, 'K', 'E', 'L', 'V', 'A', 'R', 'A', '-', 'V', 'E', 'R', 'E', 'N', 'D', 0};
+inline constexpr std::array<unsigned char, 16> kVersionRecordEnd = {0x7F, 'K', 'E', 'L', 'V', 'A', 'R', 'A',
+                                                                    '-',  'V', 'E', 'R', 'E', 'N', 'D', 0};
 // Larger claims are treated as damage, not as a record.
-inline constexpr std::size_t kMaxVersionRecordSize = 64 * 1024;
+inline constexpr std::size_t kMaxVersionRecordSize = std::size_t{64} * 1024;
 
 namespace detail {
 
-template <typename Out>
-constexpr void Put16(Out& out, std::uint32_t v)
+template <typename Out> constexpr void Put16(Out& out, std::uint32_t v)
 {
     out(static_cast<unsigned char>(v & 0xFF));
     out(static_cast<unsigned char>((v >> 8) & 0xFF));
 }
 
-template <typename Out>
-constexpr void Put32(Out& out, std::uint32_t v)
+template <typename Out> constexpr void Put32(Out& out, std::uint32_t v)
 {
     Put16(out, v & 0xFFFF);
     Put16(out, v >> 16);
 }
 
 // Text longer than a u16 length can say is cut; record texts are short.
-template <typename Out>
-constexpr void PutText(Out& out, std::string_view text)
+template <typename Out> constexpr void PutText(Out& out, std::string_view text)
 {
     const std::size_t n = text.size() < 0xFFFF ? text.size() : 0xFFFF;
     Put16(out, static_cast<std::uint32_t>(n));

@@ -64,7 +64,8 @@ CAboutPage::CAboutPage(QWidget* parent, const CModuleVersion* version)
     const int extent = style()->pixelMetric(QStyle::PM_LargeIconSize, nullptr, this);
     m_ui->labelIcon->setPixmap(icon.pixmap(QSize(extent, extent), devicePixelRatioF()));
 
-    m_homeLink.SetTarget(FromUtf8(kelvara::HomePageAddress()), FromUtf8(kelvara::LoadString(IDS_HOME_PAGE_TIP)));
+    m_homeLink.SetTarget(FromUtf8(kelvara::HomePageAddress()),
+                         FromUtf8(kelvara::LoadString(IDS_HOME_PAGE_TIP)));
     m_serviceLink.SetTarget(FromUtf8(kelvara::RateServicePageAddress()));
 
     if (version)

@@ -31,7 +31,8 @@ LabelLink::LabelLink(QLabel* label) : m_label(label)
     m_label->setOpenExternalLinks(false);
     m_label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     m_label->setFocusPolicy(Qt::StrongFocus);
-    QObject::connect(m_label, &QLabel::linkActivated, m_label, [](const QString& href) { OpenWebAddress(href); });
+    QObject::connect(m_label, &QLabel::linkActivated, m_label,
+                     [](const QString& href) { OpenWebAddress(href); });
 }
 
 void LabelLink::SetTarget(const QString& address, const QString& tooltip)

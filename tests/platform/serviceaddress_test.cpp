@@ -41,11 +41,11 @@ TEST_F(ServiceAddressTest, OverridesFromTheOptionsSectionWithoutTrailingSlashes)
 
 TEST_F(ServiceAddressTest, UnsafeOrMalformedOverridesFallBackToTheDefault)
 {
-    for (const char* bad : {"", "rates.example.net", "file:///etc/passwd", "javascript:alert(1)", "ftp://host",
-                            "https://", "https:///path", "https://.host", "https://host:99999999",
-                            "https://host:port", "https://user@host", "https://host/a b", "https://host/\"x\"",
-                            "https://host/?q=1", "https://host#top", "https://host\\share", "https://ho st",
-                            "https://host/\x01"}) {
+    for (const char* bad :
+         {"", "rates.example.net", "file:///etc/passwd", "javascript:alert(1)", "ftp://host", "https://",
+          "https:///path", "https://.host", "https://host:99999999", "https://host:port", "https://user@host",
+          "https://host/a b", "https://host/\"x\"", "https://host/?q=1", "https://host#top",
+          "https://host\\share", "https://ho st", "https://host/\x01"}) {
         m_store.WriteProfileString("Options", "ServiceUrl", bad);
         m_store.WriteProfileString("Options", "HomePageUrl", bad);
         EXPECT_FALSE(IsWebAddress(bad)) << bad;
@@ -57,8 +57,8 @@ TEST_F(ServiceAddressTest, UnsafeOrMalformedOverridesFallBackToTheDefault)
 
 TEST_F(ServiceAddressTest, PlainAddressesAreAccepted)
 {
-    for (const char* good : {"http://localhost", "https://rates.example.net:8443/base/path", "http://10.0.0.1:80/",
-                             "https://xn--bcher-kva.example/%7Euser/"})
+    for (const char* good : {"http://localhost", "https://rates.example.net:8443/base/path",
+                             "http://10.0.0.1:80/", "https://xn--bcher-kva.example/%7Euser/"})
         EXPECT_TRUE(IsWebAddress(good)) << good;
 }
 

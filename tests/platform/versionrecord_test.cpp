@@ -12,7 +12,8 @@
 namespace kelvara {
 namespace {
 
-FixedFileInfo Version(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d, std::uint32_t flags = 0)
+FixedFileInfo Version(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d,
+                      std::uint32_t flags = 0)
 {
     FixedFileInfo info;
     info.dwFileVersionMS = (std::uint32_t{a} << 16) | b;
@@ -33,7 +34,8 @@ TEST(VersionLine, ComponentsFillTheTemplateWithTheSecondPaddedToTwoDigits)
 
 TEST(VersionLine, OnlyThePrereleaseFlagAddsBeta)
 {
-    EXPECT_EQ(FormatVersionLine(Version(1, 5, 0, 0, kFileFlagPrerelease)), "Version: 1.05 (build 0.0) [BETA]");
+    EXPECT_EQ(FormatVersionLine(Version(1, 5, 0, 0, kFileFlagPrerelease)),
+              "Version: 1.05 (build 0.0) [BETA]");
     EXPECT_EQ(FormatVersionLine(Version(3, 0, 1, 2, 0x3F)), "Version: 3.00 (build 1.2) [BETA]");
     EXPECT_EQ(FormatVersionLine(Version(3, 0, 1, 2, 0x1 | 0x4 | 0x8)), "Version: 3.00 (build 1.2)");
 }
@@ -197,7 +199,8 @@ TEST_F(RecordInFile, FoundWhereverTheReadingPiecesSplitIt)
 {
     const auto record = EncodeVersionRecord(Source());
     constexpr std::size_t piece = std::size_t{1} << 20;
-    for (std::size_t offset : {piece - kMaxVersionRecordSize - 3, piece - 10, piece + 1, 3 * piece - record.size()}) {
+    for (std::size_t offset :
+         {piece - kMaxVersionRecordSize - 3, piece - 10, piece + 1, 3 * piece - record.size()}) {
         auto bytes = Noise(3 * piece);
         std::copy(record.begin(), record.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
         EXPECT_EQ(FindVersionRecordInFile(Write(bytes)), record) << offset;
@@ -216,7 +219,8 @@ TEST_F(RecordInFile, NoRecordNoFileOrNotARegularFile)
 TEST_F(RecordInFile, ThisProgramsFileHoldsTheCompiledInRecord)
 {
     const auto record = ProgramVersionRecord();
-    EXPECT_EQ(FindVersionRecordInFile("/proc/self/exe"), std::vector<unsigned char>(record.begin(), record.end()));
+    EXPECT_EQ(FindVersionRecordInFile("/proc/self/exe"),
+              std::vector<unsigned char>(record.begin(), record.end()));
 }
 
 } // namespace

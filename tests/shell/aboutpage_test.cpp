@@ -52,7 +52,8 @@ protected:
 
     static bool LoadRecord(CModuleVersion& version, std::array<std::uint16_t, 4> numbers, std::uint32_t flags)
     {
-        static const kelvara::VersionStringValue strings[] = {{"LegalCopyright", "Copyright \xC2\xA9 2031 Brask"}};
+        static const kelvara::VersionStringValue strings[] = {
+            {"LegalCopyright", "Copyright \xC2\xA9 2031 Brask"}};
         kelvara::VersionInfoSource src;
         src.fileVersion = numbers;
         src.flags = flags;
