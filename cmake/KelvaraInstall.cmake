@@ -30,6 +30,7 @@ if(KELVARA_PRERELEASE)
 else()
     set(KELVARA_RELEASE_TYPE stable)
 endif()
+string(REPLACE "&" "&amp;" KELVARA_HOME_URL_XML "${KELVARA_HOME_URL}")
 configure_file(${CMAKE_SOURCE_DIR}/resources/desktop/kelvara.metainfo.xml.in
                ${CMAKE_BINARY_DIR}/desktop/${KELVARA_DESKTOP_ID}.metainfo.xml @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/desktop/${KELVARA_DESKTOP_ID}.metainfo.xml
