@@ -6,10 +6,11 @@
 int main(int argc, char** argv)
 {
     kelvara::test::IsolateEnvironment();
-    // Also when the test list is read at build time, where ctest's environment is not set.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     testing::InitGoogleTest(&argc, argv);
+    // Test discovery at build time runs this without ctest's environment; GUI tests never need a
+    // real display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Brask");
     QApplication::setApplicationName("Kelvara");
