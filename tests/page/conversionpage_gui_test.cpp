@@ -1,5 +1,7 @@
 #include "pagefixture.h"
 
+#include "platform/localeitems.h"
+
 #include <QGridLayout>
 #include <QHelpEvent>
 #include <QSignalSpy>
@@ -177,6 +179,33 @@ TEST_F(ConversionTest, SwapExchangesDifferentUnitsAndEmptiesBothFields)
     Button("swapButton")->click();
     EXPECT_EQ(Source()->text(), "3");
     EXPECT_EQ(Target()->text(), "3");
+}
+
+// The road of one conversion with regional notation on: read regionally, converted neutrally,
+// shown and copied regionally.
+TEST_F(ConversionTest, RegionalNotationIsReadAndShownInTheValueFieldsAndTheRateLine)
+{
+    LocaleItems german;
+    german.decimal = german.monDecimal = ",";
+    german.thousand = german.monThousand = ".";
+    FixedLocaleItems items(german);
+    SetLocaleItemsSource(&items);
+    const std::unique_ptr<FixedLocaleItems, void (*)(FixedLocaleItems*)> restore(
+        &items, [](FixedLocaleItems*) { SetLocaleItemsSource(nullptr); });
+    MakePage(true);
+    ChooseCategory("Weight");
+    Choose(SourceUnits(), "kilogram (kg)");
+    Choose(TargetUnits(), "gram (g)");
+    Type(Source(), "1x2,5");
+    EXPECT_EQ(Source()->text(), "12,5");
+    EXPECT_EQ(Target()->text(), "12.500");
+    EXPECT_EQ(Clipboard(), "12.500");
+
+    ChooseCategory("Currency");
+    Choose(SourceUnits(), "United States Dollars (USD)");
+    EXPECT_EQ(Label("rateLine")->text(), "1 \u20AC = 1,29301");
+    page->SetUseRegionalSettings(false);
+    EXPECT_EQ(Label("rateLine")->text(), "1 \u20AC = 1.29301");
 }
 
 TEST_F(ConversionTest, TurningRegionalNotationOffEmptiesTheFieldsAndAdmitsNeutralCharacters)
