@@ -11,6 +11,8 @@ namespace kelvara {
 struct PackedVersion {
     std::uint32_t high = 0;
     std::uint32_t low = 0;
+
+    bool operator==(const PackedVersion&) const = default;
 };
 
 PackedVersion PackVersion(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d);

@@ -72,9 +72,13 @@ bool CXmlFile::LoadBuffer(const char* data, std::size_t size)
             document->document.load_buffer(data, size, pugi::parse_default, pugi::encoding_auto);
         if (!result)
             return false;
-        document->root = document->document.document_element();
-        if (!document->root)
+        // A document has one root element; pugixml also takes fragments of several.
+        int elements = 0;
+        for (const pugi::xml_node child : document->document.children())
+            elements += child.type() == pugi::node_element ? 1 : 0;
+        if (elements != 1)
             return false;
+        document->root = document->document.document_element();
         m_document = std::move(document);
         return true;
     } catch (const std::bad_alloc&) {

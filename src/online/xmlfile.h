@@ -17,7 +17,8 @@ public:
     CXmlFile(const CXmlFile&) = delete;
     CXmlFile& operator=(const CXmlFile&) = delete;
 
-    // True when the file was parsed completely and has a root element.
+    // True when the file was parsed completely and has exactly one root element (stray text
+    // outside it is ignored).
     bool Load(const std::string& path);
     bool LoadBuffer(const char* data, std::size_t size);
     // Evaluates `query` against the root element and gives the text of the first node that matches
