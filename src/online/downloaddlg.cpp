@@ -1,6 +1,7 @@
 #include "online/downloaddlg.h"
 
 #include "online/bytesize.h"
+#include "page/formatting.h"
 #include "page/messages.h"
 #include "platform/privatetemp.h"
 #include "platform/strings.h"
@@ -124,10 +125,16 @@ void CDownloadDlg::Start()
     QNetworkProxyFactory::setUseSystemConfiguration(true);
     if (!m_network)
         m_network = new QNetworkAccessManager(this);
-    QNetworkRequest request(m_currentUrl);
-    // Each redirect is judged in OnRedirected.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
-    request.setMaximumRedirectsAllowed(kMaxRedirects);
+    Request(m_currentUrl);
+}
+
+void CDownloadDlg::Request(const QUrl& url)
+{
+    m_currentUrl = url;
+    QNetworkRequest request(url);
+    // Redirects are followed here rather than by the network layer, which has been seen to send a
+    // redirected request more than once.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     // Plain bytes: the length the server announces is then the length written to the file.
     request.setRawHeader("Accept-Encoding", "identity");
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Kelvara/" KELVARA_VERSION_STRING));
@@ -135,8 +142,7 @@ void CDownloadDlg::Start()
 
     m_reply = m_network->get(request);
     connect(m_reply, &QNetworkReply::readyRead, this, &CDownloadDlg::OnReadyRead);
-    connect(m_reply, &QNetworkReply::downloadProgress, this, &CDownloadDlg::OnDownloadProgress);
-    connect(m_reply, &QNetworkReply::redirected, this, &CDownloadDlg::OnRedirected);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, &CDownloadDlg::OnMetaData);
     connect(m_reply, &QNetworkReply::finished, this, &CDownloadDlg::OnFinished);
     m_idleTimer.start(m_idleTimeout);
 }
@@ -157,17 +163,30 @@ void CDownloadDlg::Progress(qint64 progress, qint64 maximum)
     m_ui->statusLabel->setText(QString::fromStdString(text));
 }
 
-void CDownloadDlg::OnDownloadProgress(qint64 received, qint64 total)
+qint64 CDownloadDlg::AnnouncedLength() const
 {
-    if (!m_reply)
+    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    return length.isValid() ? length.toLongLong() : -1;
+}
+
+void CDownloadDlg::OnMetaData()
+{
+    if (!m_reply || !RedirectTarget().isEmpty())
         return;
     m_idleTimer.start(m_idleTimeout);
-    if (total > m_sizeLimit) {
-        Fail(kelvara::kReplyTooLarge, "The server's reply is larger than " +
-                                          kelvara::FormatByteSize(static_cast<std::uint64_t>(m_sizeLimit)) + ".");
+    // Refused before anything is stored.
+    if (AnnouncedLength() > m_sizeLimit) {
+        FailTooLarge();
         return;
     }
-    Progress(received, total);
+    // The server has answered: "Connecting" gives way to the count.
+    Progress(m_written, std::max<qint64>(AnnouncedLength(), 0));
+}
+
+void CDownloadDlg::FailTooLarge()
+{
+    Fail(kelvara::kReplyTooLarge, "The server's reply is larger than " +
+                                      kelvara::FormatByteSize(static_cast<std::uint64_t>(m_sizeLimit)) + ".");
 }
 
 void CDownloadDlg::OnReadyRead()
@@ -175,15 +194,24 @@ void CDownloadDlg::OnReadyRead()
     if (!m_reply)
         return;
     m_idleTimer.start(m_idleTimeout);
-    WriteAvailable();
+    // The body of a redirect is not the resource.
+    if (!RedirectTarget().isEmpty()) {
+        m_reply->readAll();
+        return;
+    }
+    if (AnnouncedLength() > m_sizeLimit) {
+        FailTooLarge();
+        return;
+    }
+    if (WriteAvailable())
+        Progress(m_written, std::max<qint64>(AnnouncedLength(), 0));
 }
 
 bool CDownloadDlg::WriteAvailable()
 {
     const QByteArray chunk = m_reply->readAll();
     if (m_written + chunk.size() > m_sizeLimit) {
-        Fail(kelvara::kReplyTooLarge, "The server's reply is larger than " +
-                                          kelvara::FormatByteSize(static_cast<std::uint64_t>(m_sizeLimit)) + ".");
+        FailTooLarge();
         return false;
     }
     const char* next = chunk.constData();
@@ -204,22 +232,6 @@ bool CDownloadDlg::WriteAvailable()
     return true;
 }
 
-void CDownloadDlg::OnRedirected(const QUrl& url)
-{
-    if (!m_reply)
-        return;
-    const QString from = m_currentUrl.scheme();
-    const QString to = url.scheme();
-    // Never to a weaker scheme, and never anywhere but the web.
-    if (!IsWebScheme(to) || !(from == to || (from == QLatin1String("http") && to == QLatin1String("https")))) {
-        Fail(kelvara::NetworkResultCode(QNetworkReply::InsecureRedirectError),
-             "The server redirected to an address that is not allowed: " + url.toString().toStdString());
-        return;
-    }
-    m_currentUrl = url;
-    emit m_reply->redirectAllowed();
-}
-
 void CDownloadDlg::OnFinished()
 {
     if (!m_reply)
@@ -230,16 +242,21 @@ void CDownloadDlg::OnFinished()
         Fail(kelvara::NetworkResultCode(error), m_reply->errorString().toStdString());
         return;
     }
+    if (const QUrl target = RedirectTarget(); !target.isEmpty()) {
+        FollowRedirect(target);
+        return;
+    }
     if (!WriteAvailable())
         return;
     // The network layer reports a connection closed early; this also catches a server that says
     // it is done before the length it announced.
-    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    if (length.isValid() && length.toLongLong() != m_written) {
-        Fail(kelvara::kReplyIncomplete, "The server sent " + std::to_string(m_written) + " of " +
-                                            std::to_string(length.toLongLong()) + " bytes.");
+    const qint64 length = AnnouncedLength();
+    if (length >= 0 && length != m_written) {
+        Fail(kelvara::kReplyIncomplete,
+             "The server sent " + std::to_string(m_written) + " of " + std::to_string(length) + " bytes.");
         return;
     }
+    Progress(m_written, std::max<qint64>(length, 0));
     StopTransfer();
     if (!CloseFile()) {
         const std::int32_t code = kelvara::ResultFromErrno(errno);
@@ -249,12 +266,40 @@ void CDownloadDlg::OnFinished()
     done(1);
 }
 
+QUrl CDownloadDlg::RedirectTarget() const
+{
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308)
+        return {};
+    const QUrl location = m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+    return location.isEmpty() ? QUrl() : m_currentUrl.resolved(location);
+}
+
+void CDownloadDlg::FollowRedirect(const QUrl& target)
+{
+    const QString from = m_currentUrl.scheme();
+    const QString to = target.scheme();
+    // Never to a weaker scheme, and never off the web.
+    if (!IsWebScheme(to) || !(from == to || (from == QLatin1String("http") && to == QLatin1String("https")))) {
+        Fail(kelvara::NetworkResultCode(QNetworkReply::InsecureRedirectError),
+             "The server redirected to an address that is not allowed: " + target.toString().toStdString());
+        return;
+    }
+    if (++m_redirects > kMaxRedirects) {
+        Fail(kelvara::NetworkResultCode(QNetworkReply::TooManyRedirectsError), "The server redirected too often.");
+        return;
+    }
+    StopTransfer();
+    Request(target);
+}
+
 void CDownloadDlg::OnIdle()
 {
     if (!m_reply)
         return;
-    Fail(kelvara::kTransferTimedOut,
-         "The server sent nothing for " + std::to_string(m_idleTimeout.count() / 1000) + " seconds.");
+    Fail(kelvara::kTransferTimedOut, "The server sent nothing for " +
+                                         FormatDouble(static_cast<double>(m_idleTimeout.count()) / 1000.0) +
+                                         " seconds.");
 }
 
 void CDownloadDlg::reject()

@@ -68,8 +68,14 @@ private:
     void Start();
     void Progress(qint64 progress, qint64 maximum);
     void OnReadyRead();
-    void OnDownloadProgress(qint64 received, qint64 total);
-    void OnRedirected(const QUrl& url);
+    void OnMetaData();
+    // The Content-Length of the current reply; -1 when it has none.
+    qint64 AnnouncedLength() const;
+    void FailTooLarge();
+    void Request(const QUrl& url);
+    // Where a finished or arriving redirect points, resolved; empty for any other reply.
+    QUrl RedirectTarget() const;
+    void FollowRedirect(const QUrl& target);
     void OnFinished();
     void OnIdle();
     bool WriteAvailable();
@@ -89,6 +95,7 @@ private:
     std::string m_fileName;
     int m_fd = -1;
     qint64 m_written = 0;
+    int m_redirects = 0;
     qint64 m_sizeLimit = kDefaultSizeLimit;
     std::chrono::milliseconds m_idleTimeout = kDefaultIdleTimeout;
     bool m_started = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTcpServer>
+#include <QTcpSocket>
 
 #include <map>
 #include <memory>
@@ -48,8 +49,15 @@ public:
     // A port on 127.0.0.1 where nothing listens.
     static quint16 UnusedPort();
 
+    struct Connection {
+        QByteArray request;
+        bool answered = false; // the connection's last reply has been sent
+        long long fillerLeft = 0;
+    };
+
 private:
     void OnConnection();
+    void Answer(QTcpSocket* socket, Connection& connection, const QByteArray& request);
 
     QTcpServer m_server;
     std::map<std::string, HttpReply> m_replies;
