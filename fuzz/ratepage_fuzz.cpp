@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const auto newline = input.find('\n');
-    const std::string_view code = newline == std::string_view::npos ? std::string_view("USD") : input.substr(0, newline);
+    const std::string_view code =
+        newline == std::string_view::npos ? std::string_view("USD") : input.substr(0, newline);
     const std::string_view page = newline == std::string_view::npos ? input : input.substr(newline + 1);
     double rate = 0;
     if (ParseRatePage(page, code, rate)) {

@@ -20,7 +20,8 @@ bool IsBlank(char c)
 
 std::string BuildRateUrl(std::string_view serviceAddress, std::string_view code)
 {
-    return std::string(serviceAddress) + "/ucc/convert.cgi?Amount=1&From=EUR&To=" + kelvara::EscapeQueryValue(code);
+    return std::string(serviceAddress) +
+           "/ucc/convert.cgi?Amount=1&From=EUR&To=" + kelvara::EscapeQueryValue(code);
 }
 
 bool ParseRatePage(std::string_view page, std::string_view code, double& rate)

@@ -117,8 +117,7 @@ void CDownloadDlg::Start()
 
     m_currentUrl = QUrl(QString::fromStdString(m_url));
     if (!m_currentUrl.isValid() || !IsWebScheme(m_currentUrl.scheme()) || m_currentUrl.host().isEmpty()) {
-        Fail(kelvara::NetworkResultCode(QNetworkReply::ProtocolUnknownError),
-             "Not a web address: " + m_url);
+        Fail(kelvara::NetworkResultCode(QNetworkReply::ProtocolUnknownError), "Not a web address: " + m_url);
         return;
     }
 
@@ -149,7 +148,8 @@ void CDownloadDlg::Request(const QUrl& url)
 
 void CDownloadDlg::Progress(qint64 progress, qint64 maximum)
 {
-    const std::string done = kelvara::FormatByteSize(static_cast<std::uint64_t>(std::max<qint64>(progress, 0)));
+    const std::string done =
+        kelvara::FormatByteSize(static_cast<std::uint64_t>(std::max<qint64>(progress, 0)));
     std::string text;
     if (maximum > 0) {
         text = kelvara::FormatText(kelvara::LoadString(IDS_DOWNLOADED_OF),
@@ -280,13 +280,15 @@ void CDownloadDlg::FollowRedirect(const QUrl& target)
     const QString from = m_currentUrl.scheme();
     const QString to = target.scheme();
     // Never to a weaker scheme, and never off the web.
-    if (!IsWebScheme(to) || !(from == to || (from == QLatin1String("http") && to == QLatin1String("https")))) {
+    if (!IsWebScheme(to) ||
+        !(from == to || (from == QLatin1String("http") && to == QLatin1String("https")))) {
         Fail(kelvara::NetworkResultCode(QNetworkReply::InsecureRedirectError),
              "The server redirected to an address that is not allowed: " + target.toString().toStdString());
         return;
     }
     if (++m_redirects > kMaxRedirects) {
-        Fail(kelvara::NetworkResultCode(QNetworkReply::TooManyRedirectsError), "The server redirected too often.");
+        Fail(kelvara::NetworkResultCode(QNetworkReply::TooManyRedirectsError),
+             "The server redirected too often.");
         return;
     }
     StopTransfer();

@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <mutex>
 #include <system_error>
 #include <unistd.h>

@@ -54,7 +54,9 @@ TEST(RatePage, MarkersAreMatchedExactly)
 
 TEST(RatePage, EmbeddedNulAndBinaryBytesAreJustText)
 {
-    const std::string page("\0\xff" "1 EUR = 3.5\0USD", 17);
+    const std::string page("\0\xff"
+                           "1 EUR = 3.5\0USD",
+                           17);
     EXPECT_DOUBLE_EQ(Parse(page, "USD"), 3.5);
 }
 
@@ -63,7 +65,8 @@ TEST(RateUrl, AppendsTheCodeToTheFixedQuery)
     EXPECT_EQ(BuildRateUrl("https://rates.example", "USD"),
               "https://rates.example/ucc/convert.cgi?Amount=1&From=EUR&To=USD");
     // A code from a hand-edited data file cannot add parameters or break the address.
-    EXPECT_EQ(BuildRateUrl("http://h", "A&B C#"), "http://h/ucc/convert.cgi?Amount=1&From=EUR&To=A%26B%20C%23");
+    EXPECT_EQ(BuildRateUrl("http://h", "A&B C#"),
+              "http://h/ucc/convert.cgi?Amount=1&From=EUR&To=A%26B%20C%23");
 }
 
 class ApplyRateTest : public ::testing::Test {

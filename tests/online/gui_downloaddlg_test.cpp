@@ -86,8 +86,11 @@ TEST_F(DownloadDialogTest, EmptyResourceIsASuccess)
 
 TEST_F(DownloadDialogTest, RedirectsWithinTheWebAreFollowed)
 {
-    m_server.Serve("/old", {.status = 302, .reason = "Found", .body = "see /moved", .headers = {{"Location", "/moved"}}});
-    m_server.Serve("/moved", {.status = 301, .reason = "Moved Permanently",
+    m_server.Serve(
+        "/old",
+        {.status = 302, .reason = "Found", .body = "see /moved", .headers = {{"Location", "/moved"}}});
+    m_server.Serve("/moved", {.status = 301,
+                              .reason = "Moved Permanently",
                               .headers = {{"Location", m_server.Address() + "/new"}}});
     m_server.Serve("/new", {.body = "arrived"});
     CDownloadDlg dialog;
@@ -123,7 +126,9 @@ TEST_F(DownloadDialogTest, ServerErrorIsReportedWithTheNetworkText)
     ASSERT_EQ(Run(dialog, "/missing"), 2);
     ASSERT_EQ(m_presenter.messages.size(), 1u);
     const std::string& text = m_presenter.messages[0].text;
-    EXPECT_EQ(text.rfind("The data could not be retrieved. Please check your connection to the Internet.\n\n", 0), 0u);
+    EXPECT_EQ(
+        text.rfind("The data could not be retrieved. Please check your connection to the Internet.\n\n", 0),
+        0u);
     EXPECT_NE(text.find("Not Found"), std::string::npos) << text;
     EXPECT_EQ(text.substr(text.size() - 13), " [0x800C00CB]") << text;
     EXPECT_EQ(m_presenter.messages[0].type, MB_OK | MB_ICONERROR);
@@ -157,7 +162,8 @@ TEST_F(DownloadDialogTest, StalledServerTimesOut)
 TEST_F(DownloadDialogTest, HugeRepliesAreRefused)
 {
     // Announced: refused before anything is stored.
-    m_server.Serve("/announced", {.body = std::string(100, 'a'), .announcedLength = 200ll * 1024 * 1024, .hold = true});
+    m_server.Serve("/announced",
+                   {.body = std::string(100, 'a'), .announcedLength = 200ll * 1024 * 1024, .hold = true});
     {
         CDownloadDlg dialog;
         ASSERT_EQ(Run(dialog, "/announced"), 2);
@@ -213,7 +219,18 @@ TEST_P(CancelTest, StoppingMidTransferShowsNothingAndLeavesNoFile)
     EXPECT_TRUE(m_presenter.messages.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Online, CancelTest, ::testing::Values(Stop::CancelButton, Stop::Escape, Stop::CloseBox));
+INSTANTIATE_TEST_SUITE_P(Online, CancelTest,
+                         ::testing::Values(Stop::CancelButton, Stop::Escape, Stop::CloseBox),
+                         [](const ::testing::TestParamInfo<Stop>& info) {
+                             switch (info.param) {
+                             case Stop::CancelButton:
+                                 return "CancelButton";
+                             case Stop::Escape:
+                                 return "Escape";
+                             default:
+                                 return "CloseBox";
+                             }
+                         });
 
 TEST_F(DownloadDialogTest, WithoutALengthTheBarStaysAtZero)
 {

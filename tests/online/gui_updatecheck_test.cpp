@@ -125,7 +125,8 @@ TEST_F(UpdateCheckTest, RepliesWithoutAUsableNewerVersionMeanLatest)
     const std::vector<std::pair<const char*, std::string>> replies = {
         {"two numbers", Document("1.26")},
         {"older", Document("1.25.67.2")},
-        {"html error page", "<html><head><title>Error</title></head><body><h1>500</h1><p>Server error<br></body></html>"},
+        {"html error page",
+         "<html><head><title>Error</title></head><body><h1>500</h1><p>Server error<br></body></html>"},
         {"malformed xml", "<programs><program><version>9.9.9.9</version></program>"},
         {"not xml at all", "version=9.9.9.9"},
         {"no version element", "<programs><program><fileName>x.exe</fileName></program></programs>"},
@@ -153,8 +154,9 @@ TEST_F(UpdateCheckTest, AcceptedDownloadWithoutAFileNameIsExplained)
     Check(Document("9.9.9.9", ""), PackVersion(1, 0, 0, 0));
     ExpectOffered();
     ASSERT_EQ(m_presenter.messages.size(), 2u);
-    EXPECT_EQ(m_presenter.messages[1].text, "A newer version is available, but the update service did not say "
-                                            "where to download it. Please try again later.");
+    EXPECT_EQ(m_presenter.messages[1].text,
+              "A newer version is available, but the update service did not say "
+              "where to download it. Please try again later.");
     EXPECT_EQ(m_presenter.messages[1].type, MB_OK | MB_ICONEXCLAMATION);
     EXPECT_TRUE(m_browser.opened.empty());
 }

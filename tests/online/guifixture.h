@@ -30,7 +30,8 @@ protected:
     void SetUp() override
     {
         // Talk to 127.0.0.1 directly, whatever the machine's proxy settings.
-        for (const char* name : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+        for (const char* name :
+             {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
             ::unsetenv(name);
         m_store.WriteProfileString("Settings", "ServiceAddress", m_server.Address());
         SetProfile(&m_store);
@@ -86,9 +87,18 @@ protected:
         m_poll.start();
     }
 
-    static QString StatusText(CDownloadDlg& dialog) { return dialog.findChild<QLabel*>("statusLabel")->text(); }
-    static int Position(CDownloadDlg& dialog) { return dialog.findChild<QProgressBar*>("progressBar")->value(); }
-    static QPushButton* CancelButton(CDownloadDlg& dialog) { return dialog.findChild<QPushButton*>("cancelButton"); }
+    static QString StatusText(CDownloadDlg& dialog)
+    {
+        return dialog.findChild<QLabel*>("statusLabel")->text();
+    }
+    static int Position(CDownloadDlg& dialog)
+    {
+        return dialog.findChild<QProgressBar*>("progressBar")->value();
+    }
+    static QPushButton* CancelButton(CDownloadDlg& dialog)
+    {
+        return dialog.findChild<QPushButton*>("cancelButton");
+    }
 
     // The one message shown, which must be string 46 with `detail` and `code`.
     void ExpectRetrievalFailure(const std::string& detail, std::int32_t code)
@@ -97,8 +107,8 @@ protected:
         char hex[16];
         std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
         EXPECT_EQ(m_presenter.messages[0].text,
-                  "The data could not be retrieved. Please check your connection to the Internet.\n\n" + detail +
-                      " [" + hex + "]");
+                  "The data could not be retrieved. Please check your connection to the Internet.\n\n" +
+                      detail + " [" + hex + "]");
         EXPECT_EQ(m_presenter.messages[0].type, MB_OK | MB_ICONERROR);
     }
 

@@ -74,7 +74,9 @@ void TestHttpServer::Answer(QTcpSocket* socket, Connection& connection, const QB
     if (reply.announcedLength >= 0)
         head += "Content-Length: " + std::to_string(reply.announcedLength) + "\r\n";
     else if (reply.sendLength)
-        head += "Content-Length: " + std::to_string(reply.body.size() + static_cast<std::size_t>(reply.filler)) + "\r\n";
+        head +=
+            "Content-Length: " + std::to_string(reply.body.size() + static_cast<std::size_t>(reply.filler)) +
+            "\r\n";
     if (last)
         head += "Connection: close\r\n";
     head += "\r\n";

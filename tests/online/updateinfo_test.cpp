@@ -32,7 +32,8 @@ TEST(VersionText, ComponentsCountModulo65536)
 
 TEST(VersionText, AnythingShortOfFourNumbersIsZero)
 {
-    for (const char* text : {"1.26", "", "1.2.3", "1.2.3.", "1 .2.3.4", "1.2.x.4", "v1.2.3.4", "1..2.3.4", "<html>"})
+    for (const char* text :
+         {"1.26", "", "1.2.3", "1.2.3.", "1 .2.3.4", "1.2.x.4", "v1.2.3.4", "1..2.3.4", "<html>"})
         EXPECT_EQ(Read(text, false), PackVersion(0, 0, 0, 0)) << text;
 }
 

@@ -49,7 +49,8 @@ TEST(XmlFile, FindsTheFirstMatchAtAnyDepthTrimmed)
 TEST(XmlFile, ElementTextIncludesNestedTextAndCData)
 {
     CXmlFile xml;
-    ASSERT_TRUE(Load(xml, "<programs><program><fileName>a<i>b</i><![CDATA[&c]]>&amp;d</fileName></program></programs>"));
+    ASSERT_TRUE(Load(
+        xml, "<programs><program><fileName>a<i>b</i><![CDATA[&c]]>&amp;d</fileName></program></programs>"));
     EXPECT_EQ(Text(xml, kelvara::kFileNameQuery), "ab&c&d");
 }
 
@@ -74,9 +75,9 @@ TEST(XmlFile, ReadsFilesAndUtf16)
 TEST(XmlFile, RefusesWhatIsNotAWholeDocument)
 {
     CXmlFile xml;
-    for (const char* bad : {"", "   ", "<programs><program><version>1.2.3.4</version></program>",
-                            "<programs></program>", "<a>&unterminated</a", "<?xml version=\"1.0\"?>",
-                            "<a/><b/>"}) {
+    for (const char* bad :
+         {"", "   ", "<programs><program><version>1.2.3.4</version></program>", "<programs></program>",
+          "<a>&unterminated</a", "<?xml version=\"1.0\"?>", "<a/><b/>"}) {
         EXPECT_FALSE(Load(xml, bad)) << bad;
         EXPECT_FALSE(xml.GetNodeText("//*", *std::make_unique<std::string>())) << bad;
     }
