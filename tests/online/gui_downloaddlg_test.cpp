@@ -221,8 +221,8 @@ TEST_P(CancelTest, StoppingMidTransferShowsNothingAndLeavesNoFile)
 
 INSTANTIATE_TEST_SUITE_P(Online, CancelTest,
                          ::testing::Values(Stop::CancelButton, Stop::Escape, Stop::CloseBox),
-                         [](const ::testing::TestParamInfo<Stop>& info) {
-                             switch (info.param) {
+                         [](const ::testing::TestParamInfo<Stop>& stop) {
+                             switch (stop.param) {
                              case Stop::CancelButton:
                                  return "CancelButton";
                              case Stop::Escape:
