@@ -247,13 +247,5 @@ TEST_F(DownloadDialogTest, WithoutALengthTheBarStaysAtZero)
     EXPECT_TRUE(m_presenter.messages.empty());
 }
 
-TEST_F(DownloadDialogTest, ADialogNeverRunMakesNoFile)
-{
-    CDownloadDlg dialog;
-    dialog.SetUrl(m_server.Address() + "/data");
-    EXPECT_EQ(dialog.GetFileName(), "");
-    EXPECT_EQ(dialog.ReadFileText(), "");
-}
-
 } // namespace
 } // namespace kelvara::test

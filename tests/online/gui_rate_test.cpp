@@ -41,16 +41,6 @@ TEST_F(RateRetrievalTest, FetchedRateIsTakenAndStoredWithSixDecimals)
     EXPECT_EQ(m_server.Requests().size(), 2u);
 }
 
-TEST_F(RateRetrievalTest, ThousandsSeparatorsAreDropped)
-{
-    CCurrency lira;
-    ASSERT_TRUE(lira.Parse("Turkish Lira,TRL,F,1"));
-    ServeRatePage("TRL", "<b>Result:</b> 1 EUR = 1,250.5 TRL");
-    double rate = 0;
-    EXPECT_TRUE(RetrieveRate(nullptr, lira, rate));
-    EXPECT_DOUBLE_EQ(rate, 1250.5);
-}
-
 TEST_F(RateRetrievalTest, NumberWrappedInMarkupIsAnInvalidRate)
 {
     ServeRatePage("USD", "1 EUR = <b>1.29301</b> USD");
