@@ -38,7 +38,7 @@ void CheckForUpdates(QWidget* parent, const VersionSource& programVersion)
 {
     CDownloadDlg dialog(parent);
     dialog.SetOperation(LoadString(IDS_RETRIEVING_UPDATE));
-    const std::string service = ServiceAddress();
+    const std::string service = UpdateServiceAddress();
     dialog.SetUrl(BuildVersionQueryUrl(service, LoadString(IDS_APP_TITLE)));
     if (dialog.exec() != 1)
         return;

@@ -31,7 +31,7 @@ const std::string& PrivateTempFolder()
         std::string pattern = std::string(base && *base ? base : "/tmp");
         while (pattern.size() > 1 && pattern.back() == '/')
             pattern.pop_back();
-        pattern += "/kelvara-XXXXXX";
+        pattern += "/TavXXXXXX";
         // mkdtemp creates the folder with mode 0700.
         if (::mkdtemp(pattern.data())) {
             g_folder = pattern;

@@ -33,7 +33,8 @@ protected:
         for (const char* name :
              {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
             ::unsetenv(name);
-        m_store.WriteProfileString("Settings", "ServiceAddress", m_server.Address());
+        m_store.WriteProfileString("Options", "ServiceUrl", m_server.Address());
+        m_store.WriteProfileString("Options", "UpdateServiceUrl", m_server.Address());
         SetProfile(&m_store);
         // Whatever goes wrong, no dialog may stay open for ever.
         m_watchdog.setSingleShot(true);

@@ -7,7 +7,8 @@ int main(int argc, char** argv)
 {
     kelvara::test::IsolateEnvironment();
     testing::InitGoogleTest(&argc, argv);
-    // Tests never need a screen; this also lets the build list the tests where there is none.
+    // Test discovery at build time runs this without ctest's environment; GUI tests never need a
+    // real display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
