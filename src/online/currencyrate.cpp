@@ -1,17 +1,11 @@
 #include "online/currencyrate.h"
 
-#include "catalogue/currency.h"
 #include "catalogue/leadingnumber.h"
 #include "online/urlescape.h"
-#include "page/messages.h"
-#include "platform/profilestore.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
-constexpr unsigned IDS_INVALID_RATE = 203;
-
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
@@ -45,24 +39,3 @@ bool ParseRatePage(std::string_view page, std::string_view code, double& rate)
     rate = kelvara::ReadLeadingDouble(digits);
     return true;
 }
-
-namespace kelvara {
-
-bool ApplyRate(CCurrency& currency, double rate, const std::string& textToStore)
-{
-    // An infinite rate ("1e999") would turn every conversion into 0 or nonsense; refuse it like 0.
-    if (!(rate > 0) || !std::isfinite(rate)) {
-        ShowMessage(IDS_INVALID_RATE, MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
-    currency.SetRate(rate);
-    Profile().WriteProfileString(kRatesSection, currency.GetCode(), textToStore);
-    return true;
-}
-
-bool ApplyTypedRate(CCurrency& currency, const std::string& neutralText)
-{
-    return ApplyRate(currency, ReadLeadingDouble(neutralText), neutralText);
-}
-
-} // namespace kelvara

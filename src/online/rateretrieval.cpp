@@ -3,7 +3,6 @@
 #include "catalogue/currency.h"
 #include "online/currencyrate.h"
 #include "online/downloaddlg.h"
-#include "page/formatting.h"
 #include "platform/serviceaddress.h"
 #include "platform/strings.h"
 
@@ -25,12 +24,12 @@ bool RetrieveRate(QWidget* parent, const CCurrency& currency, double& rate)
 
 namespace kelvara {
 
-bool FetchRate(QWidget* parent, CCurrency& currency)
+std::optional<double> FetchRate(QWidget* parent, const CCurrency& currency)
 {
     double rate = 0;
     if (!RetrieveRate(parent, currency, rate))
-        return false;
-    return ApplyRate(currency, rate, FormatFixed(rate, 6));
+        return std::nullopt;
+    return rate;
 }
 
 } // namespace kelvara

@@ -1,8 +1,4 @@
-#include "catalogue/currency.h"
 #include "online/currencyrate.h"
-#include "platform/profilestore.h"
-#include "platform/strings.h"
-#include "support/recordingpresenter.h"
 
 #include <gtest/gtest.h>
 
@@ -67,50 +63,6 @@ TEST(RateUrl, AppendsTheCodeToTheFixedQuery)
     // A code from a hand-edited data file cannot add parameters or break the address.
     EXPECT_EQ(BuildRateUrl("http://h", "A&B C#"),
               "http://h/ucc/convert.cgi?Amount=1&From=EUR&To=A%26B%20C%23");
-}
-
-class ApplyRateTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        kelvara::SetProfile(&m_store);
-        ASSERT_TRUE(m_dollar.Parse("United States Dollars,USD,F,1.1"));
-    }
-    void TearDown() override { kelvara::SetProfile(nullptr); }
-
-    kelvara::MemoryProfileStore m_store;
-    kelvara::test::RecordingPresenter m_presenter;
-    CCurrency m_dollar;
-};
-
-TEST_F(ApplyRateTest, UsableRateIsTakenAndStoredUnderTheCode)
-{
-    EXPECT_TRUE(kelvara::ApplyRate(m_dollar, 1.29301, "1.293010"));
-    EXPECT_DOUBLE_EQ(m_dollar.GetValue(), 1.29301);
-    EXPECT_EQ(m_store.GetProfileString(kelvara::kRatesSection, "USD"), "1.293010");
-    EXPECT_TRUE(m_presenter.messages.empty());
-
-    EXPECT_TRUE(kelvara::ApplyTypedRate(m_dollar, "1.25"));
-    EXPECT_DOUBLE_EQ(m_dollar.GetValue(), 1.25);
-    EXPECT_EQ(m_store.GetProfileString(kelvara::kRatesSection, "USD"), "1.25");
-
-    // A stored rate is what the next start reads.
-    CCurrency reloaded;
-    ASSERT_TRUE(reloaded.Parse("United States Dollars,USD,F,1.1"));
-    EXPECT_DOUBLE_EQ(reloaded.GetValue(), 1.25);
-}
-
-TEST_F(ApplyRateTest, UnusableRatesAreRefusedWithAWarningAndChangeNothing)
-{
-    for (const char* typed : {"0", "-3", "abc", "1e999", "-0"}) {
-        m_presenter.messages.clear();
-        EXPECT_FALSE(kelvara::ApplyTypedRate(m_dollar, typed)) << typed;
-        ASSERT_EQ(m_presenter.messages.size(), 1u) << typed;
-        EXPECT_EQ(m_presenter.messages[0].text, "Invalid currency rate");
-        EXPECT_EQ(m_presenter.messages[0].type, kelvara::MB_OK | kelvara::MB_ICONEXCLAMATION);
-    }
-    EXPECT_DOUBLE_EQ(m_dollar.GetValue(), 1.1);
-    EXPECT_FALSE(m_store.Contains(kelvara::kRatesSection, "USD"));
 }
 
 } // namespace
