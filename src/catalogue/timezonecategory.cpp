@@ -133,8 +133,8 @@ std::string CTimeZoneCategory::GetSystemZoneText() const
     // The offset in effect now: the C library's when it reads the same setting we did, our own
     // reading of the zone otherwise (/etc/timezone alone does not steer the C library).
     long offset = 0;
-    const bool fromLibrary = system.source != kelvara::SystemZoneSource::TimezoneFile &&
-                             kelvara::SystemOffsetAt(kelvara::SecondsFromTicks(now), offset);
+    const bool fromLibrary =
+        system.libraryFollows && kelvara::SystemOffsetAt(kelvara::SecondsFromTicks(now), offset);
     if (!fromLibrary)
         offset = static_cast<long>((zone->LocalTimeAt(now) - now) / kelvara::kTicksPerSecond);
     // Daylight time is whatever moves the clock off the standard offset the display name shows.

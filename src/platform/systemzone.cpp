@@ -27,17 +27,18 @@ SystemZone ReadSystemZone()
         std::string name = tz;
         if (!name.empty() && name.front() == ':')
             name.erase(0, 1);
-        return {name.empty() ? "UTC" : name, SystemZoneSource::Environment};
+        return {name.empty() ? "UTC" : name, SystemZoneSource::Environment, true};
     }
     const std::string localtime = g_localtime.empty() ? "/etc/localtime" : g_localtime;
     char target[4096];
     const ssize_t length = ::readlink(localtime.c_str(), target, sizeof target - 1);
     if (length > 0)
-        return {std::string(target, static_cast<std::size_t>(length)), SystemZoneSource::Localtime};
+        return {std::string(target, static_cast<std::size_t>(length)), SystemZoneSource::Localtime,
+                g_localtime.empty()};
     std::ifstream file(g_timezone.empty() ? "/etc/timezone" : g_timezone);
     std::string line;
     if (file && std::getline(file, line) && !Trim(line).empty())
-        return {Trim(line), SystemZoneSource::TimezoneFile};
+        return {Trim(line), SystemZoneSource::TimezoneFile, false};
     return {};
 }
 

@@ -16,6 +16,8 @@ enum class SystemZoneSource {
 struct SystemZone {
     std::string name; // as configured: a zone id, a path into the database or a POSIX rule
     SystemZoneSource source = SystemZoneSource::None;
+    // Whether the C library's local time reads the same setting (it never reads /etc/timezone).
+    bool libraryFollows = false;
 };
 
 // The system's zone: TZ (without a leading ':'; set but empty means UTC, as for the C library),
