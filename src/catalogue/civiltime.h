@@ -31,7 +31,10 @@ CivilTime CivilFromTicks(UtcTicks ticks);
 UtcTicks TicksFromCivil(const CivilTime& time);
 // Floor division of ticks to whole seconds, and back.
 std::int64_t SecondsFromTicks(UtcTicks ticks);
-inline UtcTicks TicksFromSeconds(std::int64_t seconds) { return seconds * kTicksPerSecond; }
+inline UtcTicks TicksFromSeconds(std::int64_t seconds)
+{
+    return seconds * kTicksPerSecond;
+}
 std::int64_t YearOfSeconds(std::int64_t seconds);
 
 // Reads "YYYY-MM-DDTHH:MM[:SS[.fraction]]" with an optional trailing "Z" (a space may stand for the

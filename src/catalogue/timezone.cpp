@@ -206,7 +206,8 @@ struct CTimeZone::YearRecord {
     }
 };
 
-CTimeZone::CTimeZone(std::string name, ZoneRecord record) : m_name(std::move(name)), m_record(std::move(record))
+CTimeZone::CTimeZone(std::string name, ZoneRecord record)
+    : m_name(std::move(name)), m_record(std::move(record))
 {
 }
 
@@ -262,7 +263,7 @@ const CTimeZone::YearRecord& CTimeZone::RecordForYear(std::int64_t year) const
     return *m_year;
 }
 
-bool CTimeZone::BuildYearRecord(std::int64_t year, YearRecord& out) const
+void CTimeZone::BuildYearRecord(std::int64_t year, YearRecord& out) const
 {
     out.year = year;
     const std::int64_t yearStart = YearStart(year);
@@ -291,11 +292,15 @@ bool CTimeZone::BuildYearRecord(std::int64_t year, YearRecord& out) const
     out.changes.assign(all.begin() + static_cast<std::ptrdiff_t>(first),
                        all.begin() + static_cast<std::ptrdiff_t>(last));
 
-    // Every instant where the rules could go wrong: each change, and the first hours of every
-    // month (where the daylight and standard clocks can fall into different months).
+    // Every instant where the rules could go wrong: each real change and each change the footer
+    // rule would make, and the first hours of every month (where the daylight and standard clocks
+    // can fall into different months).
+    std::vector<OffsetChange> candidates = out.changes;
+    for (const OffsetChange& c : m_timeline->RuleChangesBetween(yearStart - margin, yearEnd + margin))
+        candidates.push_back(c);
     auto agrees = [&](const ZoneRecord& record) {
         std::vector<UtcTicks> probes;
-        for (const OffsetChange& c : out.changes) {
+        for (const OffsetChange& c : candidates) {
             const UtcTicks at = TicksFromSeconds(c.at);
             for (const UtcTicks delta : {-60 * kTicksPerSecond, -kTicksPerSecond, UtcTicks{0}, UtcTicks{1},
                                          kTicksPerSecond, 60 * kTicksPerSecond})
@@ -322,12 +327,12 @@ bool CTimeZone::BuildYearRecord(std::int64_t year, YearRecord& out) const
 
     if (m_recordIsExact && agrees(m_record)) {
         out.record = m_record;
-        return true;
+        return;
     }
     ZoneRecord record = FixedRecord(m_record.standardName, out.firstOffset);
     if (out.changes.empty() && agrees(record)) {
         out.record = record;
-        return true;
+        return;
     }
     // One stretch of daylight time inside the year, or one stretch of standard time.
     if (out.changes.size() == 2 && out.changes[1].offset == out.firstOffset) {
@@ -344,9 +349,8 @@ bool CTimeZone::BuildYearRecord(std::int64_t year, YearRecord& out) const
         record.standardDate = AbsoluteTransition((northern ? t2 : t1) + ahead);
         if (agrees(record)) {
             out.record = record;
-            return true;
+            return;
         }
     }
     out.bySegments = true;
-    return false;
 }

@@ -83,7 +83,7 @@ private:
     struct YearRecord;
     std::int64_t LocalYearAt(kelvara::UtcTicks utc) const;
     const YearRecord& RecordForYear(std::int64_t year) const;
-    bool BuildYearRecord(std::int64_t year, YearRecord& out) const;
+    void BuildYearRecord(std::int64_t year, YearRecord& out) const;
 
     std::string m_name;
     kelvara::ZoneRecord m_record;

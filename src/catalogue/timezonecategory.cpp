@@ -27,7 +27,8 @@ bool EqualNoCase(std::string_view a, std::string_view b)
 std::string StripDatabasePath(std::string_view name, const std::string& dir)
 {
     std::string id(name);
-    if (!dir.empty() && id.size() > dir.size() && id.compare(0, dir.size(), dir) == 0 && id[dir.size()] == '/')
+    if (!dir.empty() && id.size() > dir.size() && id.compare(0, dir.size(), dir) == 0 &&
+        id[dir.size()] == '/')
         id.erase(0, dir.size() + 1);
     else if (const auto at = id.rfind("/zoneinfo/"); at != std::string::npos)
         id.erase(0, at + 10);
@@ -139,5 +140,6 @@ std::string CTimeZoneCategory::GetSystemZoneText() const
         offset = static_cast<long>((zone->LocalTimeAt(now) - now) / kelvara::kTicksPerSecond);
     // Daylight time is whatever moves the clock off the standard offset the display name shows.
     const bool inDaylight = offset != zone->GetStandardOffset() * 60L;
-    return zone->GetName() + " (" + kelvara::LoadString(inDaylight ? IDS_DAYLIGHT_TIME : IDS_STANDARD_TIME) + ")";
+    return zone->GetName() + " (" + kelvara::LoadString(inDaylight ? IDS_DAYLIGHT_TIME : IDS_STANDARD_TIME) +
+           ")";
 }

@@ -78,7 +78,8 @@ bool ReadHeader(ByteReader& in, Header& h)
     // One byte indexes the types, so more than 256 of them cannot be told apart.
     if (h.typeCount == 0 || h.typeCount > 256)
         return false;
-    if ((h.isUtCount != 0 && h.isUtCount != h.typeCount) || (h.isStdCount != 0 && h.isStdCount != h.typeCount))
+    if ((h.isUtCount != 0 && h.isUtCount != h.typeCount) ||
+        (h.isStdCount != 0 && h.isStdCount != h.typeCount))
         return false;
     return true;
 }
@@ -112,8 +113,8 @@ bool ReadData(ByteReader& in, const Header& h, int timeSize, TzifData& data)
         type.isDst = isDst != 0;
     }
     // Designations, leap seconds and the standard/UT indicators are of no use here.
-    in.Skip(static_cast<std::size_t>(h.charCount) + std::size_t{h.leapCount} * static_cast<std::size_t>(timeSize + 4) +
-            h.isStdCount + h.isUtCount);
+    in.Skip(static_cast<std::size_t>(h.charCount) +
+            std::size_t{h.leapCount} * static_cast<std::size_t>(timeSize + 4) + h.isStdCount + h.isUtCount);
     return true;
 }
 
@@ -341,7 +342,8 @@ ZoneTimeline::ZoneTimeline(const TzifData& data)
         const LocalTimeType ruled = RuleAt(m_listed.back().at);
         m_listed.back().offset = ruled.offset;
         m_listed.back().isDst = ruled.isDst;
-        const std::int32_t before = m_listed.size() > 1 ? m_listed[m_listed.size() - 2].offset : m_initial.offset;
+        const std::int32_t before =
+            m_listed.size() > 1 ? m_listed[m_listed.size() - 2].offset : m_initial.offset;
         if (ruled.offset == before)
             m_listed.pop_back();
     }
@@ -350,7 +352,9 @@ ZoneTimeline::ZoneTimeline(const TzifData& data)
         m_initial = {m_rule->standardOffset, false};
 }
 
-ZoneTimeline::ZoneTimeline(const PosixTzRule& rule) : m_initial{rule.standardOffset, false}, m_rule(rule) {}
+ZoneTimeline::ZoneTimeline(const PosixTzRule& rule) : m_initial{rule.standardOffset, false}, m_rule(rule)
+{
+}
 
 std::optional<std::int64_t> ZoneTimeline::GetLastListed() const
 {
@@ -426,8 +430,9 @@ std::vector<OffsetChange> ZoneTimeline::RuleChangesBetween(std::int64_t from, st
 std::vector<OffsetChange> ZoneTimeline::ChangesBetween(std::int64_t from, std::int64_t to) const
 {
     std::vector<OffsetChange> candidates;
-    const auto begin = std::lower_bound(m_listed.begin(), m_listed.end(), from,
-                                        [](const OffsetChange& c, std::int64_t value) { return c.at < value; });
+    const auto begin =
+        std::lower_bound(m_listed.begin(), m_listed.end(), from,
+                         [](const OffsetChange& c, std::int64_t value) { return c.at < value; });
     for (auto it = begin; it != m_listed.end() && it->at < to; ++it)
         candidates.push_back(*it);
     if (m_rule) {
@@ -468,8 +473,7 @@ bool IsSafeZoneId(std::string_view id)
 }
 
 // Calls `row` with the fields (split at tabs or blanks) of every non-comment line.
-template <typename Row>
-void ForEachRow(const std::string& text, char separator, Row row)
+template <typename Row> void ForEachRow(const std::string& text, char separator, Row row)
 {
     std::size_t pos = 0;
     std::vector<std::string_view> fields;

@@ -73,7 +73,8 @@ std::string FindInPath(const std::string& name)
         if (end > start && all[start] == '/') {
             const std::string candidate = all.substr(start, end - start) + "/" + name;
             struct stat st {};
-            if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
+            if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                ::access(candidate.c_str(), X_OK) == 0)
                 return candidate;
         }
         start = end + 1;

@@ -56,7 +56,8 @@ std::string WithSeconds(const std::string& format)
         std::size_t k = i + 1;
         if (format[k] == 'E' || format[k] == 'O')
             ++k;
-        if (k < format.size() && (format[k] == 'S' || format[k] == 'T' || format[k] == 'r' || format[k] == 'X'))
+        if (k < format.size() &&
+            (format[k] == 'S' || format[k] == 'T' || format[k] == 'r' || format[k] == 'X'))
             hasSeconds = true;
         i = k;
     }

@@ -66,8 +66,8 @@ std::string Stamp(std::int64_t t)
 {
     const kelvara::CivilTime c = kelvara::CivilFromTicks(kelvara::TicksFromSeconds(t));
     char text[40];
-    std::snprintf(text, sizeof text, "%04lld-%02d-%02dT%02d:%02d:%02dZ", static_cast<long long>(c.year), c.month,
-                  c.day, c.hour, c.minute, c.second);
+    std::snprintf(text, sizeof text, "%04lld-%02d-%02dT%02d:%02d:%02dZ", static_cast<long long>(c.year),
+                  c.month, c.day, c.hour, c.minute, c.second);
     return text;
 }
 
@@ -99,8 +99,9 @@ TEST(TimeZoneAgreement, EveryZoneMatchesTheCLibraryThisYearAndNext)
             const kelvara::UtcTicks utc = kelvara::TicksFromSeconds(t);
             const auto ours = (zone.LocalTimeAt(utc) - utc) / kelvara::kTicksPerSecond;
             if (ours != expected) {
-                disagreements.push_back(zone.GetZoneId() + " at " + Stamp(t) + ": ours " + std::to_string(ours) +
-                                        " s, C library " + std::to_string(expected) + " s");
+                disagreements.push_back(zone.GetZoneId() + " at " + Stamp(t) + ": ours " +
+                                        std::to_string(ours) + " s, C library " + std::to_string(expected) +
+                                        " s");
             }
         };
         std::vector<std::int64_t> changes;

@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <ctime>
+#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -38,8 +38,8 @@ std::string Local(UtcTicks local)
 {
     const CivilTime c = kelvara::CivilFromTicks(local);
     char text[48];
-    std::snprintf(text, sizeof text, "%04lld-%02d-%02d %02d:%02d:%02d", static_cast<long long>(c.year), c.month,
-                  c.day, c.hour, c.minute, c.second);
+    std::snprintf(text, sizeof text, "%04lld-%02d-%02d %02d:%02d:%02d", static_cast<long long>(c.year),
+                  c.month, c.day, c.hour, c.minute, c.second);
     std::string out = text;
     if (c.fraction != 0)
         out += "+" + std::to_string(c.fraction);
@@ -126,7 +126,8 @@ TEST(LocalTimeRule, RecordsThatCannotSwitch)
     ZoneRecord none = CentralEurope();
     none.standardDate.month = 0;
     none.standardBias = 30;
-    EXPECT_EQ(Local(none, Utc(2026, 7, 15, 12)), "2026-07-15 13:00:00") << "neither daylight nor standard bias";
+    EXPECT_EQ(Local(none, Utc(2026, 7, 15, 12)), "2026-07-15 13:00:00")
+        << "neither daylight nor standard bias";
 
     ZoneRecord sameMonth = CentralEurope();
     sameMonth.standardDate.month = 3;
@@ -201,7 +202,8 @@ TEST_F(TimeFormatTest, TheUserFormatAlwaysShowsSeconds)
 
 TEST(ZoneFromDatabase, FooterRuleBecomesARecurringRecord)
 {
-    const auto berlin = kelvara::MakeTimeZone("Europe/Berlin", kelvara::test::RuleOnlyTzif("CET-1CEST,M3.5.0,M10.5.0/3", 3600));
+    const auto berlin = kelvara::MakeTimeZone(
+        "Europe/Berlin", kelvara::test::RuleOnlyTzif("CET-1CEST,M3.5.0,M10.5.0/3", 3600));
     ASSERT_TRUE(berlin);
     EXPECT_EQ(berlin->GetName(), "(UTC+01:00) Europe/Berlin");
     const ZoneRecord& r = berlin->GetZoneRecord();
@@ -211,14 +213,17 @@ TEST(ZoneFromDatabase, FooterRuleBecomesARecurringRecord)
     EXPECT_EQ(r.daylightDate, Recurring(3, 5, 0, 2));
     EXPECT_EQ(r.standardDate, Recurring(10, 5, 0, 3));
     EXPECT_EQ(r.standardName, "Europe/Berlin");
-    EXPECT_EQ(berlin->GetRecordAt(Utc(2031, 6, 1)).standardDate.year, 0) << "the rule itself serves every year";
+    EXPECT_EQ(berlin->GetRecordAt(Utc(2031, 6, 1)).standardDate.year, 0)
+        << "the rule itself serves every year";
 
-    const auto kolkata = kelvara::MakeTimeZone("Asia/Kolkata", kelvara::test::RuleOnlyTzif("IST-5:30", 19800));
+    const auto kolkata =
+        kelvara::MakeTimeZone("Asia/Kolkata", kelvara::test::RuleOnlyTzif("IST-5:30", 19800));
     ASSERT_TRUE(kolkata);
     EXPECT_EQ(kolkata->GetName(), "(UTC+05:30) Asia/Kolkata");
     EXPECT_EQ(kolkata->GetZoneRecord().standardDate.month, 0);
 
-    const auto marquesas = kelvara::MakeTimeZone("Pacific/Marquesas", kelvara::test::RuleOnlyTzif("<-0930>9:30", -34200));
+    const auto marquesas =
+        kelvara::MakeTimeZone("Pacific/Marquesas", kelvara::test::RuleOnlyTzif("<-0930>9:30", -34200));
     ASSERT_TRUE(marquesas);
     EXPECT_EQ(marquesas->GetName(), "(UTC-09:30) Pacific/Marquesas");
 
@@ -228,7 +233,8 @@ TEST(ZoneFromDatabase, FooterRuleBecomesARecurringRecord)
 TEST(ZoneFromDatabase, NegativeDaylightSavingIsTurnedRound)
 {
     // Irish law calls summer time the standard; the record wants daylight time ahead of it.
-    const auto dublin = kelvara::MakeTimeZone("Europe/Dublin", kelvara::test::RuleOnlyTzif("IST-1GMT0,M10.5.0,M3.5.0/1", 3600));
+    const auto dublin = kelvara::MakeTimeZone(
+        "Europe/Dublin", kelvara::test::RuleOnlyTzif("IST-1GMT0,M10.5.0,M3.5.0/1", 3600));
     ASSERT_TRUE(dublin);
     EXPECT_EQ(dublin->GetName(), "(UTC+00:00) Europe/Dublin");
     const ZoneRecord& r = dublin->GetZoneRecord();
@@ -245,7 +251,8 @@ TEST(ZoneFromDatabase, NegativeDaylightSavingIsTurnedRound)
 TEST(ZoneFromDatabase, RulesOutsideTheRecordUseTheYearsActualTransitions)
 {
     // Gaza: the Saturday 02:00 after the fourth Thursday, written as Thursday + 50 hours.
-    const auto gaza = kelvara::MakeTimeZone("Asia/Gaza", kelvara::test::RuleOnlyTzif("EET-2EEST,M3.4.4/50,M10.4.4/50", 7200));
+    const auto gaza = kelvara::MakeTimeZone(
+        "Asia/Gaza", kelvara::test::RuleOnlyTzif("EET-2EEST,M3.4.4/50,M10.4.4/50", 7200));
     ASSERT_TRUE(gaza);
     EXPECT_EQ(gaza->GetName(), "(UTC+02:00) Asia/Gaza");
     // 2030: the fourth Thursday of March is the 28th, so the change is Saturday 30 March, 02:00.
@@ -264,7 +271,8 @@ TEST(ZoneFromDatabase, RulesOutsideTheRecordUseTheYearsActualTransitions)
     EXPECT_EQ(Local(*gaza, Utc(2030, 7, 1, 12)), "2030-07-01 15:00:00") << "and back again";
 
     // Greenland: the change at -1:00, i.e. Saturday 23:00 before the last Sunday of March.
-    const auto nuuk = kelvara::MakeTimeZone("America/Nuuk", kelvara::test::RuleOnlyTzif("<-02>2<-01>,M3.5.0/-1,M10.5.0/0", -7200));
+    const auto nuuk = kelvara::MakeTimeZone(
+        "America/Nuuk", kelvara::test::RuleOnlyTzif("<-02>2<-01>,M3.5.0/-1,M10.5.0/0", -7200));
     ASSERT_TRUE(nuuk);
     EXPECT_EQ(Local(*nuuk, Utc(2026, 3, 29, 1)), "2026-03-28 23:00:00");
     EXPECT_EQ(Local(*nuuk, Utc(2026, 3, 29, 1, 0, 1)), "2026-03-29 00:00:01");
@@ -285,7 +293,8 @@ TEST(ZoneFromDatabase, ListedTransitionsOverrideTheFooterInTheirYears)
     EXPECT_EQ(Local(*casablanca, Utc(2026, 1, 10, 12)), "2026-01-10 13:00:00");
     EXPECT_EQ(Local(*casablanca, Utc(2026, 2, 15, 2)), "2026-02-15 03:00:00");
     EXPECT_EQ(Local(*casablanca, Utc(2026, 2, 15, 2, 0, 1)), "2026-02-15 02:00:01");
-    EXPECT_EQ(Local(*casablanca, Utc(2026, 3, 1, 0, 30)), "2026-03-01 00:30:00") << "the first hour of a month";
+    EXPECT_EQ(Local(*casablanca, Utc(2026, 3, 1, 0, 30)), "2026-03-01 00:30:00")
+        << "the first hour of a month";
     EXPECT_EQ(Local(*casablanca, Utc(2026, 3, 22, 2)), "2026-03-22 02:00:00");
     EXPECT_EQ(Local(*casablanca, Utc(2026, 3, 22, 2, 0, 1)), "2026-03-22 03:00:01");
     EXPECT_EQ(Local(*casablanca, Utc(2026, 12, 31, 23, 30)), "2027-01-01 00:30:00");
@@ -295,17 +304,32 @@ TEST(ZoneFromDatabase, ListedTransitionsOverrideTheFooterInTheirYears)
     EXPECT_EQ(Local(*casablanca, Utc(2027, 2, 20, 12)), "2027-02-20 13:00:00");
 }
 
+TEST(ZoneFromDatabase, ADecreedYearDiffersFromTheRecurringRule)
+{
+    // Daylight saving starts a week late in 2026 only; the footer rule holds before and after.
+    TzifContents c;
+    c.types = {{3600, false}, {7200, true}};
+    c.transitions = {{Seconds(2025, 3, 30, 1), 1}, {Seconds(2025, 10, 26, 1), 0},
+                     {Seconds(2026, 4, 5, 1), 1},  {Seconds(2026, 10, 25, 1), 0},
+                     {Seconds(2027, 3, 28, 1), 1}, {Seconds(2027, 10, 31, 1), 0}};
+    c.footer = "CET-1CEST,M3.5.0,M10.5.0/3";
+    const auto zone = kelvara::MakeTimeZone("Test/Decree", BuildTzif(c));
+    ASSERT_TRUE(zone);
+    EXPECT_EQ(Local(*zone, Utc(2026, 3, 30, 12)), "2026-03-30 13:00:00");
+    EXPECT_EQ(Local(*zone, Utc(2026, 4, 5, 1)), "2026-04-05 02:00:00");
+    EXPECT_EQ(Local(*zone, Utc(2026, 4, 5, 1, 0, 1)), "2026-04-05 03:00:01");
+    EXPECT_EQ(zone->GetRecordAt(Utc(2026, 6, 1)).daylightDate, (TransitionTime{2026, 4, 0, 5, 2, 0, 0, 0}));
+    EXPECT_EQ(zone->GetRecordAt(Utc(2027, 6, 1)).daylightDate, Recurring(3, 5, 0, 2));
+    EXPECT_EQ(Local(*zone, Utc(2027, 3, 30, 12)), "2027-03-30 14:00:00");
+}
+
 TEST(ZoneFromDatabase, YearsNoRecordCanDescribeStillGiveTheRightTime)
 {
     // A permanent change of offset in mid-year, and a year with two stretches of daylight time.
     TzifContents c;
     c.types = {{10800, false}, {14400, false}, {0, false}, {3600, true}};
-    c.transitions = {{Seconds(2026, 6, 1), 1},
-                     {Seconds(2028, 1, 1), 2},
-                     {Seconds(2029, 3, 1), 3},
-                     {Seconds(2029, 5, 1), 2},
-                     {Seconds(2029, 7, 1), 3},
-                     {Seconds(2029, 9, 1), 2}};
+    c.transitions = {{Seconds(2026, 6, 1), 1}, {Seconds(2028, 1, 1), 2}, {Seconds(2029, 3, 1), 3},
+                     {Seconds(2029, 5, 1), 2}, {Seconds(2029, 7, 1), 3}, {Seconds(2029, 9, 1), 2}};
     c.footer = "<+00>0";
     const auto zone = kelvara::MakeTimeZone("Test/Zone", BuildTzif(c));
     ASSERT_TRUE(zone);
@@ -340,14 +364,14 @@ protected:
         Zone("Europe/Dublin", "IST-1GMT0,M10.5.0,M3.5.0/1", 3600, 0);
         kelvara::test::WriteZoneFile(m_dir + "/Broken/Zone", "TZif2 truncated");
         kelvara::test::WriteZoneFile(m_dir + "/zone.tab", "# code\tcoordinates\tTZ\n"
-                                                      "DE\t+5230+01322\tEurope/Berlin\n"
-                                                      "US\t+404251-0740023\tAmerica/New_York\tEastern\n"
-                                                      "IN\t+2232+08822\tAsia/Kolkata\n"
-                                                      "IE\t+5320-00615\tEurope/Dublin\n"
-                                                      "XX\t+0000+00000\tBroken/Zone\n"
-                                                      "YY\t+0000+00000\tMissing/Zone\n");
+                                                          "DE\t+5230+01322\tEurope/Berlin\n"
+                                                          "US\t+404251-0740023\tAmerica/New_York\tEastern\n"
+                                                          "IN\t+2232+08822\tAsia/Kolkata\n"
+                                                          "IE\t+5320-00615\tEurope/Dublin\n"
+                                                          "XX\t+0000+00000\tBroken/Zone\n"
+                                                          "YY\t+0000+00000\tMissing/Zone\n");
         kelvara::test::WriteZoneFile(m_dir + "/tzdata.zi", "# version test\nL America/New_York US/Eastern\n"
-                                                       "L Etc/UTC UTC\nL Asia/Kolkata Asia/Calcutta\n");
+                                                           "L Etc/UTC UTC\nL Asia/Kolkata Asia/Calcutta\n");
         // Aliases are files of the database too, as the C library expects.
         std::filesystem::create_directories(m_dir + "/US");
         std::filesystem::create_symlink("../America/New_York", m_dir + "/US/Eastern");
@@ -372,7 +396,8 @@ protected:
         ::tzset();
     }
 
-    void Zone(const std::string& id, const std::string& footer, std::int32_t standard, std::int32_t daylight = 0)
+    void Zone(const std::string& id, const std::string& footer, std::int32_t standard,
+              std::int32_t daylight = 0)
     {
         TzifContents c;
         c.types = {{standard, false}, {daylight, true}};
@@ -427,9 +452,10 @@ TEST_F(ZoneDatabaseTest, LoadsEveryReadableZoneWestToEastWithUniversalTime)
 {
     CTimeZoneCategory category;
     ASSERT_TRUE(category.EnsureLoaded());
-    EXPECT_EQ(Names(category), (std::vector<std::string>{"(UTC-05:00) America/New_York", "(UTC+00:00) Etc/UTC",
-                                                         "(UTC+00:00) Europe/Dublin", "(UTC+01:00) Europe/Berlin",
-                                                         "(UTC+05:30) Asia/Kolkata"}));
+    EXPECT_EQ(Names(category),
+              (std::vector<std::string>{"(UTC-05:00) America/New_York", "(UTC+00:00) Etc/UTC",
+                                        "(UTC+00:00) Europe/Dublin", "(UTC+01:00) Europe/Berlin",
+                                        "(UTC+05:30) Asia/Kolkata"}));
 }
 
 TEST_F(ZoneDatabaseTest, NoZoneListFailsTheCategoryWithTheSystemReason)

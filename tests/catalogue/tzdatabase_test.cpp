@@ -37,7 +37,8 @@ TEST(Tzif, ReadsTheWideSectionAndTheFooter)
     c.transitions.push_back({At(2100, 3, 28, 1), 1});
     kelvara::TzifData data;
     ASSERT_TRUE(kelvara::ParseTzif(BuildTzif(c), data));
-    EXPECT_EQ(data.times, (std::vector<std::int64_t>{At(2020, 3, 29, 1), At(2020, 10, 25, 1), At(2100, 3, 28, 1)}));
+    EXPECT_EQ(data.times,
+              (std::vector<std::int64_t>{At(2020, 3, 29, 1), At(2020, 10, 25, 1), At(2100, 3, 28, 1)}));
     EXPECT_EQ(data.typeIndexes, (std::vector<std::uint8_t>{1, 0, 1}));
     ASSERT_EQ(data.types.size(), 2u);
     EXPECT_EQ(data.types[1].offset, 7200);
@@ -200,12 +201,13 @@ TEST(ZoneTimeline, FarOffSentinelsSetTheStartingOffset)
 TEST(ZoneList, ReadsCanonicalIdsAndLinks)
 {
     const std::string dir = kelvara::test::ZoneTempDir();
-    kelvara::test::WriteZoneFile(dir + "/zone.tab", "# comment\nDE\t+5230+01322\tEurope/Berlin\n"
-                                                "XX\t+0000+00000\t../etc/passwd\nYY\t+0\t/etc/shadow\n"
-                                                "US\t+404251-0740023\tAmerica/New_York\tEastern (most areas)\n"
-                                                "DE\t+5230+01322\tEurope/Berlin\n");
+    kelvara::test::WriteZoneFile(dir + "/zone.tab",
+                                 "# comment\nDE\t+5230+01322\tEurope/Berlin\n"
+                                 "XX\t+0000+00000\t../etc/passwd\nYY\t+0\t/etc/shadow\n"
+                                 "US\t+404251-0740023\tAmerica/New_York\tEastern (most areas)\n"
+                                 "DE\t+5230+01322\tEurope/Berlin\n");
     kelvara::test::WriteZoneFile(dir + "/tzdata.zi", "# version\nZ Europe/Berlin 0:53:28 - LMT 1893 Ap\n"
-                                                 "L America/New_York US/Eastern\nL Etc/UTC UTC\n");
+                                                     "L America/New_York US/Eastern\nL Etc/UTC UTC\n");
     EXPECT_EQ(kelvara::ReadZoneIds(dir), (std::vector<std::string>{"America/New_York", "Europe/Berlin"}));
     const auto links = kelvara::ReadZoneLinks(dir);
     EXPECT_EQ(links.at("US/Eastern"), "America/New_York");
@@ -213,8 +215,9 @@ TEST(ZoneList, ReadsCanonicalIdsAndLinks)
 
     // Without the tables, the zones of tzdata.zi serve.
     const std::string bare = kelvara::test::ZoneTempDir();
-    kelvara::test::WriteZoneFile(bare + "/tzdata.zi", "Z Europe/Berlin 0:53:28 - LMT 1893 Ap\nZ Factory 0 - -00\n"
-                                                  "L Europe/Berlin Europe/Oslo\n");
+    kelvara::test::WriteZoneFile(bare + "/tzdata.zi",
+                                 "Z Europe/Berlin 0:53:28 - LMT 1893 Ap\nZ Factory 0 - -00\n"
+                                 "L Europe/Berlin Europe/Oslo\n");
     EXPECT_EQ(kelvara::ReadZoneIds(bare), (std::vector<std::string>{"Europe/Berlin"}));
     EXPECT_TRUE(kelvara::ReadZoneIds(bare + "/missing").empty());
 }
@@ -230,7 +233,8 @@ TEST(CivilTime, AgreesWithTheCLibrary)
         ASSERT_EQ(c.month, utc.tm_mon + 1);
         ASSERT_EQ(c.day, utc.tm_mday);
         ASSERT_EQ(c.dayOfWeek, utc.tm_wday);
-        ASSERT_EQ(c.hour * 3600 + c.minute * 60 + c.second, utc.tm_hour * 3600 + utc.tm_min * 60 + utc.tm_sec);
+        ASSERT_EQ(c.hour * 3600 + c.minute * 60 + c.second,
+                  utc.tm_hour * 3600 + utc.tm_min * 60 + utc.tm_sec);
         ASSERT_EQ(kelvara::TicksFromCivil(c), kelvara::TicksFromSeconds(t));
     }
     EXPECT_EQ(kelvara::DaysFromCivil(2026, 13, 1), kelvara::DaysFromCivil(2027, 1, 1)) << "months carry over";
@@ -246,7 +250,8 @@ TEST(CivilTime, ParsesUniversalTimestamps)
     EXPECT_EQ(ticks, kelvara::TicksFromSeconds(At(2026, 7, 15, 12, 30)));
     ASSERT_TRUE(kelvara::ParseUtcTimestamp("2024-02-29T23:59:59.25Z", ticks));
     EXPECT_EQ(ticks, kelvara::TicksFromSeconds(At(2024, 2, 29, 23, 59, 59)) + kelvara::kTicksPerSecond / 4);
-    for (const char* bad : {"", "2026-07-15", "2026-02-29T00:00Z", "2026-07-15T24:00:00Z", "2026-07-15T12:00:00+02:00",
-                            "2026-7-15T12:00Z", "2026-07-15T12:00:00.Z", "2026-07-15T12:60Z", "2026-07-15T12:00Zx"})
+    for (const char* bad :
+         {"", "2026-07-15", "2026-02-29T00:00Z", "2026-07-15T24:00:00Z", "2026-07-15T12:00:00+02:00",
+          "2026-7-15T12:00Z", "2026-07-15T12:00:00.Z", "2026-07-15T12:60Z", "2026-07-15T12:00Zx"})
         EXPECT_FALSE(kelvara::ParseUtcTimestamp(bad, ticks)) << bad;
 }

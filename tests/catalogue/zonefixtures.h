@@ -64,12 +64,12 @@ inline std::string TzifBlock(const TzifContents& c, bool wide, char version)
     for (const auto& t : c.transitions)
         if (wide || (t.first >= INT32_MIN && t.first <= INT32_MAX))
             transitions.push_back(t);
-    PutU32(out, 0);                                            // isutcnt
-    PutU32(out, 0);                                            // isstdcnt
-    PutU32(out, 0);                                            // leapcnt
+    PutU32(out, 0);                                              // isutcnt
+    PutU32(out, 0);                                              // isstdcnt
+    PutU32(out, 0);                                              // leapcnt
     PutU32(out, static_cast<std::uint32_t>(transitions.size())); // timecnt
     PutU32(out, static_cast<std::uint32_t>(c.types.size()));     // typecnt
-    PutU32(out, 4);                                            // charcnt
+    PutU32(out, 4);                                              // charcnt
     for (const auto& t : transitions) {
         if (wide)
             PutI64(out, t.first);
