@@ -92,17 +92,6 @@ TEST(Tzif, RejectsMalformedFiles)
     EXPECT_FALSE(kelvara::ParseTzif(mismatched, data));
 }
 
-TEST(Tzif, ReadsTheSystemDatabase)
-{
-    std::string bytes;
-    if (!kelvara::ReadSmallFile(kelvara::TimeZoneDatabaseDir() + "/Europe/Berlin", bytes))
-        GTEST_SKIP() << "no Europe/Berlin in the system's database";
-    kelvara::TzifData data;
-    ASSERT_TRUE(kelvara::ParseTzif(bytes, data));
-    EXPECT_EQ(data.footer, "CET-1CEST,M3.5.0,M10.5.0/3");
-    EXPECT_GT(data.times.size(), 10u);
-}
-
 TEST(PosixTz, ReadsNamesOffsetsAndRules)
 {
     kelvara::PosixTzRule rule;

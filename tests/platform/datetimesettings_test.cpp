@@ -1,4 +1,3 @@
-#include "platform/clock.h"
 #include "platform/datetimesettings.h"
 
 #include "support/testenv.h"
@@ -90,16 +89,6 @@ TEST_F(DateTimeSettingsTest, StartsDetachedAndReportsWhatCannotStart)
     EXPECT_EQ(text, "ran");
     EXPECT_FALSE(StartDetached({m_bin + "/no-such-program"}));
     EXPECT_FALSE(StartDetached({}));
-}
-
-TEST(Clock, TestsCanFixNow)
-{
-    const UtcTicks before = CurrentUtcTicks();
-    EXPECT_GT(before, UtcTicks{1'700'000'000} * kTicksPerSecond);
-    SetClockOverride([] { return UtcTicks{42}; });
-    EXPECT_EQ(CurrentUtcTicks(), 42);
-    SetClockOverride({});
-    EXPECT_GE(CurrentUtcTicks(), before);
 }
 
 } // namespace
