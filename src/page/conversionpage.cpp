@@ -51,7 +51,6 @@ QString ToQt(const std::string& text)
 
 CConversionPage::CConversionPage(QWidget* parent, DataPreparer prepare)
     : QWidget(parent), m_ui(std::make_unique<Ui::ConversionPage>()),
-      m_utcClock([] { return std::chrono::system_clock::now(); }),
       m_caption(ToQt(kelvara::LoadString(kelvara::IDS_APP_TITLE)))
 {
     m_ui->setupUi(this);
@@ -370,7 +369,7 @@ void CConversionPage::RunConversion(bool fromValueList)
         const CBaseUnit* second = m_ui->targetUnitList->SelectedItem().unit;
         if (!first || !second)
             return;
-        const kelvara::UtcTime now = m_utcClock();
+        const kelvara::UtcTicks now = kelvara::CurrentUtcTicks();
         m_ui->sourceEdit->setText(ToQt(kelvara::FormatZoneTime(first, now)));
         m_ui->targetEdit->setText(ToQt(kelvara::FormatZoneTime(second, now)));
         break;
@@ -546,11 +545,6 @@ void CConversionPage::OnCategoryDropDownClosed()
     CCategory* category = CurrentCategory();
     if (category && category->NeedsClock())
         StartClock();
-}
-
-void CConversionPage::SetClock(UtcClock clock)
-{
-    m_utcClock = clock ? std::move(clock) : UtcClock([] { return std::chrono::system_clock::now(); });
 }
 
 void CConversionPage::showEvent(QShowEvent* event)

@@ -30,7 +30,6 @@ public:
     using DataPreparer = std::function<bool()>;
     // Fetches the current rate of a currency (units per one euro); nothing when it could not.
     using RateFetcher = std::function<std::optional<double>(CCurrency&)>;
-    using UtcClock = std::function<kelvara::UtcTime()>;
 
     // Builds the page and selects the remembered category. `prepare` readies the data files
     // (none: only data files beside the program are used). The regional mode starts from the
@@ -50,8 +49,6 @@ public:
 
     // What the Rate button does when the source field is empty (unset: nothing).
     void SetRateFetcher(RateFetcher fetcher) { m_rateFetcher = std::move(fetcher); }
-    // Where the clock of the time-difference category reads universal time.
-    void SetClock(UtcClock clock);
 
     // False after a failed start or a category that could not be loaded: the page stays disabled.
     bool IsWorking() const { return m_working; }
@@ -105,7 +102,6 @@ private:
     std::unique_ptr<Ui::ConversionPage> m_ui;
     CCategoryArray m_catalogue;
     QTimer m_clock;
-    UtcClock m_utcClock;
     RateFetcher m_rateFetcher;
     QString m_caption;
     bool m_useRegional = true;

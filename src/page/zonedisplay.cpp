@@ -1,20 +1,28 @@
 #include "page/zonedisplay.h"
 
-// The zones come with the time-zone category; until then there is nothing to show.
+#include "catalogue/timezone.h"
+#include "catalogue/timezonecategory.h"
+#include "platform/datetimesettings.h"
+
 namespace kelvara {
 
-std::string FormatZoneTime(const CBaseUnit*, UtcTime)
+std::string FormatZoneTime(const CBaseUnit* zone, UtcTicks utc)
 {
-    return {};
+    const auto* timeZone = dynamic_cast<const CTimeZone*>(zone);
+    return timeZone ? timeZone->FormatLocalTime(utc) : std::string();
 }
 
-std::string SystemZoneText(const CCategory&)
+std::string SystemZoneText(const CCategory& category)
 {
-    return {};
+    const auto* zones = dynamic_cast<const CTimeZoneCategory*>(&category);
+    return zones ? zones->GetSystemZoneText() : std::string();
 }
 
-void OpenDateTimeSettings(const CCategory&)
+void OpenDateTimeSettings(const CCategory& category)
 {
+    // A desktop without such a tool simply gets nothing.
+    if (dynamic_cast<const CTimeZoneCategory*>(&category))
+        OpenDateTimeSettings();
 }
 
 } // namespace kelvara

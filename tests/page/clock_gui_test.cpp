@@ -1,11 +1,99 @@
 #include "pagefixture.h"
 
+#include "catalogue/civiltime.h"
+#include "catalogue/tzdatabase.h"
+#include "catalogue/zonefixtures.h"
+#include "platform/clock.h"
+#include "platform/systemzone.h"
+#include "platform/timeformat.h"
+
 #include <QTabWidget>
+
+#include <cstdlib>
 
 namespace kelvara::test {
 namespace {
 
-using ClockTest = PageTest;
+UtcTicks At(int hour, int minute, int second)
+{
+    // 15 July 2026, universal time.
+    constexpr std::int64_t kDay = 20649;
+    return TicksFromSeconds(kDay * 86400 + hour * 3600 + minute * 60 + second);
+}
+
+// Two zones of a private database, a fixed clock and the system set to Berlin.
+class ClockTest : public PageTest {
+protected:
+    void SetUp() override
+    {
+        PageTest::SetUp();
+        m_dir = ZoneTempDir();
+        WriteZoneFile(m_dir + "/Europe/Berlin", RuleOnlyTzif("CET-1CEST,M3.5.0,M10.5.0/3", 3600));
+        WriteZoneFile(m_dir + "/Asia/Kolkata", RuleOnlyTzif("IST-5:30", 19800));
+        WriteZoneFile(m_dir + "/zone.tab", "DE\t+5230+01322\tEurope/Berlin\nIN\t+2232+08822\tAsia/Kolkata\n");
+        WriteZoneFile(m_dir + "/etc/timezone", "Europe/Berlin\n");
+        SetTimeZoneDatabaseDirOverride(m_dir);
+        SetSystemZoneFilesOverride(m_dir + "/no-localtime", m_dir + "/etc/timezone");
+        if (const char* tz = std::getenv("TZ"))
+            m_savedTz = tz;
+        ::unsetenv("TZ");
+        SetTimeFormatOverride("%H:%M:%S");
+        SetClockOverride([this] { return m_now; });
+    }
+
+    void TearDown() override
+    {
+        PageTest::TearDown();
+        SetClockOverride({});
+        SetTimeFormatOverride({});
+        SetSystemZoneFilesOverride({}, {});
+        SetTimeZoneDatabaseDirOverride({});
+        if (m_savedTz)
+            ::setenv("TZ", m_savedTz->c_str(), 1);
+    }
+
+    void OpenTimeDifference()
+    {
+        MakePage();
+        ChooseCategory("Time Difference");
+        Choose(SourceUnits(), "(UTC+01:00) Europe/Berlin");
+        Choose(TargetUnits(), "(UTC+05:30) Asia/Kolkata");
+    }
+
+    UtcTicks m_now = At(12, 0, 0);
+    std::string m_dir;
+    std::optional<std::string> m_savedTz;
+};
+
+TEST_F(ClockTest, BothFieldsShowTheTimeInTheirZones)
+{
+    OpenTimeDifference();
+    EXPECT_EQ(Source()->text(), "14:00:00");
+    EXPECT_EQ(Target()->text(), "17:30:00");
+    EXPECT_EQ(Child<CHyperLink>("zoneLine")->text(), "(UTC+01:00) Europe/Berlin (Daylight saving time)");
+    // The times are no typing: nothing to copy, nothing stored.
+    EXPECT_FALSE(Button("copyButton")->isEnabled());
+
+    // The system's zone changed: the line follows when asked to.
+    WriteZoneFile(m_dir + "/etc/timezone", "Asia/Kolkata\n");
+    page->RefreshTimeZoneDisplay();
+    EXPECT_EQ(Child<CHyperLink>("zoneLine")->text(), "(UTC+05:30) Asia/Kolkata (Standard time)");
+}
+
+TEST_F(ClockTest, TheTimesMoveOnEverySecondAndAtOnceWhenTheWindowComesBack)
+{
+    OpenTimeDifference();
+    page->show();
+    m_now = At(12, 0, 5);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Source()->text() == "14:00:05"; }, 2500));
+    EXPECT_EQ(Target()->text(), "17:30:05");
+
+    page->hide();
+    m_now = At(12, 30, 0);
+    page->show();
+    EXPECT_EQ(Source()->text(), "14:30:00");
+    EXPECT_EQ(Target()->text(), "18:00:00");
+}
 
 TEST_F(ClockTest, TimeDifferenceShowsTimesThatCannotBeTypedOrCleared)
 {
