@@ -151,7 +151,7 @@ bool Cabinet::ReadFiles(std::size_t offset, std::size_t count)
 {
     const std::size_t end = m_bytes.size();
     if (offset < kHeaderSize || offset >= end)
-        return Fail("the file table lies beyond the end of the cabinet");
+        return Fail("the file table lies outside the cabinet");
     m_members.reserve(count);
     std::size_t pos = offset;
     for (std::size_t i = 0; i < count; ++i) {
@@ -192,7 +192,7 @@ bool Cabinet::ReadBlocks(std::size_t index, std::uint32_t firstBlock, std::uint1
     const std::string which = "folder " + std::to_string(index);
     const std::size_t end = m_bytes.size();
     if (firstBlock < kHeaderSize || firstBlock > end)
-        return Fail("the data of " + which + " lies beyond the end of the cabinet");
+        return Fail("the data of " + which + " lies outside the cabinet");
     std::size_t pos = firstBlock;
     folder.blocks.reserve(std::min<std::size_t>(blockCount, (end - pos) / kDataHeaderSize));
     for (std::size_t b = 0; b < blockCount; ++b) {
