@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "kelvara/version.h"
 #include "platform/messagepresenter.h"
+#include "platform/profilestore.h"
 
 #ifdef KELVARA_CLI_SETTINGS
 #include "platform/settingsprofilestore.h"
