@@ -63,7 +63,8 @@ void LoadFromArchive(benchmark::State& state, const std::vector<std::string>& fi
             units += category->GetUnits().size();
         }
     }
-    state.counters["units"] = benchmark::Counter(static_cast<double>(units), benchmark::Counter::kAvgIterations);
+    state.counters["units"] =
+        benchmark::Counter(static_cast<double>(units), benchmark::Counter::kAvgIterations);
     kelvara::SetProgramDirectoryOverride({});
 }
 

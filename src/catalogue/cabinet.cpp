@@ -19,8 +19,8 @@ char AsciiLower(char c)
 
 bool EqualNoCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 } // namespace
 
@@ -140,8 +140,8 @@ bool Cabinet::ReadFolders(std::size_t count)
         const std::uint8_t* entry = m_bytes.data() + kHeaderSize + i * kFolderEntrySize;
         const std::uint16_t compression = Read16(entry + 6);
         if (compression != kCompressNone && compression != kCompressMszip)
-            return Fail("folder " + std::to_string(i) + " uses compression type " + std::to_string(compression) +
-                        ", which is not supported");
+            return Fail("folder " + std::to_string(i) + " uses compression type " +
+                        std::to_string(compression) + ", which is not supported");
         m_folders[i].compression = compression;
     }
     return true;

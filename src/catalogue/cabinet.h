@@ -54,8 +54,8 @@ private:
     struct Folder {
         std::uint16_t compression = 0;
         std::vector<Block> blocks;
-        std::uint64_t size = 0;           // sum of the blocks' uncompressed sizes
-        std::vector<std::uint8_t> data;   // what has been decoded so far
+        std::uint64_t size = 0;         // sum of the blocks' uncompressed sizes
+        std::vector<std::uint8_t> data; // what has been decoded so far
         std::size_t blocksDecoded = 0;
         bool failed = false;
     };

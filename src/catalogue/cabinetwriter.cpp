@@ -106,8 +106,9 @@ std::vector<std::uint8_t> BuildCabinet(std::vector<CabinetInput> files, const Ca
     };
     if (files.empty() || files.size() > std::numeric_limits<std::uint16_t>::max())
         return failed("a cabinet holds 1 to 65535 files");
-    std::stable_sort(files.begin(), files.end(),
-                     [](const CabinetInput& a, const CabinetInput& b) { return CompareNames(a.name, b.name) < 0; });
+    std::stable_sort(files.begin(), files.end(), [](const CabinetInput& a, const CabinetInput& b) {
+        return CompareNames(a.name, b.name) < 0;
+    });
     std::vector<std::uint8_t> folderData;
     std::size_t tableSize = 0;
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -145,8 +146,8 @@ std::vector<std::uint8_t> BuildCabinet(std::vector<CabinetInput> files, const Ca
     h[kOffVersionMajor] = 1;
     Write16(h + kOffFolderCount, 1);
     Write16(h + kOffFileCount, static_cast<std::uint16_t>(files.size()));
-    const auto crc = static_cast<std::uint32_t>(
-        crc32(0, folderData.data(), static_cast<uInt>(folderData.size())));
+    const auto crc =
+        static_cast<std::uint32_t>(crc32(0, folderData.data(), static_cast<uInt>(folderData.size())));
     Write16(h + kOffSetId, static_cast<std::uint16_t>(crc ^ (crc >> 16)));
 
     std::uint8_t* folder = h + kHeaderSize;

@@ -118,8 +118,7 @@ bool CDataArchive::Prepare()
     if (fd < 0)
         return false;
 
-    const std::span<const std::uint8_t> bytes =
-        m_builtIn ? kelvara::FindResource("CNVDATA", 128) : m_archive;
+    const std::span<const std::uint8_t> bytes = m_builtIn ? kelvara::FindResource("CNVDATA", 128) : m_archive;
     bool ok = !bytes.empty();
     if (!ok) {
         errno = ENOENT;

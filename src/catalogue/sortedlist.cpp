@@ -16,9 +16,9 @@ int SortedList::AddEntry(const std::string& text, const ListItem& item)
 {
     auto at = m_entries.end();
     if (m_sorted)
-        at = std::upper_bound(m_entries.begin(), m_entries.end(), text, [](const std::string& t, const Entry& e) {
-            return CompareListText(t, e.text) < 0;
-        });
+        at = std::upper_bound(
+            m_entries.begin(), m_entries.end(), text,
+            [](const std::string& t, const Entry& e) { return CompareListText(t, e.text) < 0; });
     const auto position = static_cast<int>(at - m_entries.begin());
     m_entries.insert(at, Entry{text, item});
     // The selected entry stays selected when one is inserted before it.

@@ -25,8 +25,14 @@ public:
     // -1 when nothing is selected.
     int GetCurSel() const { return m_selection; }
     int GetDroppedWidth() const { return m_droppedWidth; }
-    const std::string& GetText(int position) const { return m_entries.at(static_cast<std::size_t>(position)).text; }
-    const ListItem& GetItem(int position) const { return m_entries.at(static_cast<std::size_t>(position)).item; }
+    const std::string& GetText(int position) const
+    {
+        return m_entries.at(static_cast<std::size_t>(position)).text;
+    }
+    const ListItem& GetItem(int position) const
+    {
+        return m_entries.at(static_cast<std::size_t>(position)).item;
+    }
     std::vector<std::string> GetTexts() const;
 
 private:

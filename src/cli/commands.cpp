@@ -83,12 +83,12 @@ SortedList CategoryList(const CCategoryArray& catalogue)
 
 // Matches `query` in `list`, or tells the user why not (naming `what` the list holds) and
 // returns -1.
-int Choose(const SortedList& list, const std::string& query, const std::string& what, const std::string& where,
-           std::FILE* err)
+int Choose(const SortedList& list, const std::string& query, const std::string& what,
+           const std::string& where, std::FILE* err)
 {
     const auto texts = list.GetTexts();
-    const NameMatch match =
-        MatchName(texts, query, [&list](int a, int b) { return SameChoice(list.GetItem(a), list.GetItem(b)); });
+    const NameMatch match = MatchName(
+        texts, query, [&list](int a, int b) { return SameChoice(list.GetItem(a), list.GetItem(b)); });
     if (match.kind == NameMatch::Found)
         return match.index;
     if (match.kind == NameMatch::Ambiguous) {
@@ -206,7 +206,8 @@ int Commands::ConvertNumber(CCategory& category, const std::string& value, const
     return kExitOk;
 }
 
-int Commands::LookUp(CCategory& category, const std::string& value, const std::string& from, const std::string& to)
+int Commands::LookUp(CCategory& category, const std::string& value, const std::string& from,
+                     const std::string& to)
 {
     const std::string where = " in " + category.GetName();
     SortedList sources;
@@ -232,8 +233,8 @@ int Commands::LookUp(CCategory& category, const std::string& value, const std::s
             if (FoldCase(texts[i]) == wanted)
                 row = values.GetItem(static_cast<int>(i)).unit;
         if (!row) {
-            std::fprintf(m_err, "kelvara-cli: no %s value \"%s\"%s; choose one of:\n", sources.GetText(s).c_str(),
-                         value.c_str(), where.c_str());
+            std::fprintf(m_err, "kelvara-cli: no %s value \"%s\"%s; choose one of:\n",
+                         sources.GetText(s).c_str(), value.c_str(), where.c_str());
             for (const auto& text : texts)
                 std::fprintf(m_err, "  %s\n", text.c_str());
             return kExitUsage;
@@ -253,7 +254,8 @@ int Commands::ShowTimes(CCategory& category)
 {
     // The clock times of two zones are the program's live display; the command line does not
     // show them yet.
-    std::fprintf(m_err, "kelvara-cli: %s has no conversion on the command line\n", category.GetName().c_str());
+    std::fprintf(m_err, "kelvara-cli: %s has no conversion on the command line\n",
+                 category.GetName().c_str());
     return kExitUsage;
 }
 

@@ -30,7 +30,8 @@ public:
 private:
     CCategory* FindCategory(const std::string& name);
     CCategory* FindLoadedCategory(const std::string& name, int& exitCode);
-    int ConvertNumber(CCategory& category, const std::string& value, const std::string& from, const std::string& to);
+    int ConvertNumber(CCategory& category, const std::string& value, const std::string& from,
+                      const std::string& to);
     int LookUp(CCategory& category, const std::string& value, const std::string& from, const std::string& to);
     int ShowTimes(CCategory& category);
     void Print(const std::string& line);

@@ -82,7 +82,8 @@ bool CheckCount(const std::vector<std::string>& args, std::size_t count, const c
 {
     if (args.size() == count)
         return true;
-    exitCode = UsageError(std::string(args.size() < count ? "too few" : "too many") + " arguments; usage: " + usage);
+    exitCode =
+        UsageError(std::string(args.size() < count ? "too few" : "too many") + " arguments; usage: " + usage);
     return false;
 }
 
@@ -125,7 +126,8 @@ int main(int argc, char** argv)
     CDataArchive archive; // installs itself as the data-file lookup; removes its folder at exit
     CCategoryArray catalogue;
     CreateCatalogue(catalogue);
-    kelvara::cli::Commands commands(catalogue, [&archive] { return archive.Prepare(); }, stdout, stderr, regional);
+    kelvara::cli::Commands commands(
+        catalogue, [&archive] { return archive.Prepare(); }, stdout, stderr, regional);
 
     const std::string command = args.front();
     args.erase(args.begin());
@@ -135,8 +137,10 @@ int main(int argc, char** argv)
             exitCode = commands.ListCategories();
     } else if (command == "units" || command == "convert") {
         const bool units = command == "units";
-        if (CheckCount(args, units ? 1 : 4, units ? "units CATEGORY" : "convert CATEGORY VALUE FROM TO", exitCode))
-            exitCode = units ? commands.ListUnits(args[0]) : commands.Convert(args[0], args[1], args[2], args[3]);
+        if (CheckCount(args, units ? 1 : 4, units ? "units CATEGORY" : "convert CATEGORY VALUE FROM TO",
+                       exitCode))
+            exitCode =
+                units ? commands.ListUnits(args[0]) : commands.Convert(args[0], args[1], args[2], args[3]);
     } else {
         exitCode = UsageError("unknown command '" + command + "'");
     }

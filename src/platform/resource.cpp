@@ -16,7 +16,9 @@ bool SameType(std::string_view a, std::string_view b)
 {
     // Resource types are names without regard to case.
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto up = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+               const auto up = [](char c) {
+                   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+               };
                return up(x) == up(y);
            });
 }

@@ -25,9 +25,11 @@ public:
     SettingsProfileStore& operator=(const SettingsProfileStore&) = delete;
 
     int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) const override;
-    bool GetProfileString(const std::string& section, const std::string& entry, std::string& value) const override;
+    bool GetProfileString(const std::string& section, const std::string& entry,
+                          std::string& value) const override;
     bool WriteProfileInt(const std::string& section, const std::string& entry, int value) override;
-    bool WriteProfileString(const std::string& section, const std::string& entry, const std::string& value) override;
+    bool WriteProfileString(const std::string& section, const std::string& entry,
+                            const std::string& value) override;
     using ProfileStore::GetProfileString;
 
     // Where the values live (a file path here).

@@ -208,7 +208,8 @@ TEST_F(DataArchive, AMemberMissingFromTheArchiveFailsAsNotFound)
     CEnergyCategory energy;
     EXPECT_FALSE(energy.EnsureLoaded());
     EXPECT_FALSE(energy.IsLoaded());
-    EXPECT_EQ(Texts(), std::vector<std::string>{"Initialization failed.\n\nNo such file or directory [0x80070002]"});
+    EXPECT_EQ(Texts(),
+              std::vector<std::string>{"Initialization failed.\n\nNo such file or directory [0x80070002]"});
     EXPECT_EQ(m_messages.messages.at(0).type & kelvara::MB_ICONMASK, kelvara::MB_ICONERROR);
 }
 
@@ -222,7 +223,8 @@ TEST_F(DataArchive, WithoutAnArchivePrepareFailsAndNothingLoadsFromIt)
     EXPECT_EQ(archive.GetArchivePath(), "");
     CLengthCategory length;
     EXPECT_FALSE(length.EnsureLoaded());
-    EXPECT_EQ(Texts(), std::vector<std::string>{"Initialization failed.\n\nNo such file or directory [0x80070002]"});
+    EXPECT_EQ(Texts(),
+              std::vector<std::string>{"Initialization failed.\n\nNo such file or directory [0x80070002]"});
     // A file beside the program still loads.
     CNumberCategory numbers;
     EXPECT_TRUE(numbers.EnsureLoaded());
@@ -235,7 +237,8 @@ TEST_F(DataArchive, ACopyDeletedAfterPreparingFailsAsNotFound)
     fs::remove(archive.GetArchivePath());
     CLengthCategory length;
     EXPECT_FALSE(length.EnsureLoaded());
-    EXPECT_EQ(Texts(), std::vector<std::string>{"Initialization failed.\n\nNo such file or directory [0x80070002]"});
+    EXPECT_EQ(Texts(),
+              std::vector<std::string>{"Initialization failed.\n\nNo such file or directory [0x80070002]"});
 }
 
 TEST_F(DataArchive, ADamagedArchiveFailsWithoutCrashing)
@@ -330,9 +333,9 @@ TEST_F(BuiltArchive, CarriesTheThirteenDataFilesByteForByte)
 TEST_F(BuiltArchive, EveryCategoryLoadsWithItsRows)
 {
     const std::map<std::string, std::size_t> rows = {
-        {"weight.dat", 51},  {"length.dat", 72}, {"area.dat", 27},        {"capacity.dat", 64},
-        {"speed.dat", 8},    {"pressure.dat", 10}, {"power.dat", 7},      {"energy.dat", 7},
-        {"temperature.dat", 5}, {"number.dat", 6}, {"currency.dat", 277}, {"sensitivity.dat", 23},
+        {"weight.dat", 51},     {"length.dat", 72},   {"area.dat", 27},      {"capacity.dat", 64},
+        {"speed.dat", 8},       {"pressure.dat", 10}, {"power.dat", 7},      {"energy.dat", 7},
+        {"temperature.dat", 5}, {"number.dat", 6},    {"currency.dat", 277}, {"sensitivity.dat", 23},
         {"country.dat", 268}};
     CDataArchive archive;
     ASSERT_TRUE(archive.Prepare());
@@ -363,7 +366,8 @@ TEST_F(BuiltArchive, CabextractUnpacksTheCopyToTheBuiltFiles)
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(Entries(out), m_files);
     for (const auto& name : m_files)
-        EXPECT_EQ(ReadFile(out + "/" + name), ReadFile(std::string(KELVARA_BUILT_DATA_DIR) + "/" + name)) << name;
+        EXPECT_EQ(ReadFile(out + "/" + name), ReadFile(std::string(KELVARA_BUILT_DATA_DIR) + "/" + name))
+            << name;
 }
 
 } // namespace

@@ -47,8 +47,8 @@ protected:
     void TearDown() override
     {
         // The tool cleans up after itself on every exit path.
-        EXPECT_TRUE(fs::is_empty(m_tmp)) << "left in the temporary folder: "
-                                         << fs::directory_iterator(m_tmp)->path().filename();
+        EXPECT_TRUE(fs::is_empty(m_tmp))
+            << "left in the temporary folder: " << fs::directory_iterator(m_tmp)->path().filename();
     }
 
     ProcessResult Run(std::vector<std::string> args, ProcessOptions options = {})
@@ -117,8 +117,9 @@ TEST_F(Cli, UnitsAreListedInTheSortedOrderOfTheUnitList)
 {
     auto r = Run({"units", "Length"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "[UK] nautical mile (n.m.)\n[US] nautical mile (n.m.)\nfoot (ft)\nfoot and inch (ft. in.)\n"
-                     "inch (in)\nkilometer (km)\nmeter (m)\n");
+    EXPECT_EQ(r.out,
+              "[UK] nautical mile (n.m.)\n[US] nautical mile (n.m.)\nfoot (ft)\nfoot and inch (ft. in.)\n"
+              "inch (in)\nkilometer (km)\nmeter (m)\n");
     r = Run({"units", "temperature"});
     EXPECT_EQ(r.out, "° Celsius (°C)\n° Fahrenheit (°F)\n° Rankin (°R)\n° Réaumur (°R)\nKelvin (K)\n");
     r = Run({"units", "Film Sensitivity"});
@@ -183,7 +184,8 @@ TEST_F(Cli, AmbiguousAndUnknownNamesExitTwoListingTheCandidates)
 
     r = Run({"convert", "Currency", "1", "USD", "Source"});
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_NE(r.err.find("unknown Target Currency \"Source\" in Currency; choose one of:\n"), std::string::npos);
+    EXPECT_NE(r.err.find("unknown Target Currency \"Source\" in Currency; choose one of:\n"),
+              std::string::npos);
 
     r = Run({"convert", "Film Sensitivity", "99", "ASA", "DIN"});
     EXPECT_EQ(r.exitCode, 2);
@@ -208,9 +210,14 @@ TEST_F(Cli, AValueBeginningWithAMinusIsAValue)
 
 TEST_F(Cli, BadCommandLinesExitTwo)
 {
-    const std::vector<std::vector<std::string>> bad = {
-        {}, {"convert"}, {"units"}, {"units", "Length", "extra"}, {"convert", "Length", "1", "m"},
-        {"categories", "x"}, {"frobnicate"}, {"--frobnicate", "categories"}};
+    const std::vector<std::vector<std::string>> bad = {{},
+                                                       {"convert"},
+                                                       {"units"},
+                                                       {"units", "Length", "extra"},
+                                                       {"convert", "Length", "1", "m"},
+                                                       {"categories", "x"},
+                                                       {"frobnicate"},
+                                                       {"--frobnicate", "categories"}};
     for (const auto& args : bad) {
         const auto r = Run(args);
         EXPECT_EQ(r.exitCode, 2) << testing::PrintToString(args);
@@ -222,7 +229,8 @@ TEST_F(Cli, BadCommandLinesExitTwo)
 
     const auto help = Run({"categories", "--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* text : {"Usage: kelvara-cli", "convert CATEGORY VALUE FROM TO", "--regional", "Exit status"})
+    for (const char* text :
+         {"Usage: kelvara-cli", "convert CATEGORY VALUE FROM TO", "--regional", "Exit status"})
         EXPECT_NE(help.out.find(text), std::string::npos) << text;
 }
 
@@ -280,7 +288,8 @@ TEST_F(Cli, RegionalNotationAgreesWithTheRegionalServices)
     else
         ::unsetenv("LC_ALL");
 
-    r = Run({"--regional", "convert", "Length", "1234,5", "meter (m)", "meter (m)"}, {{}, {{"LC_ALL", german}}});
+    r = Run({"--regional", "convert", "Length", "1234,5", "meter (m)", "meter (m)"},
+            {{}, {{"LC_ALL", german}}});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, number + "\n");
     r = Run({"--regional", "convert", "Currency", "1", "EUR", "USD"}, {{}, {{"LC_ALL", german}}});

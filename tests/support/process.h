@@ -31,7 +31,7 @@ struct ProcessResult {
 };
 
 struct ProcessOptions {
-    std::string directory;                               // working directory; empty: ours
+    std::string directory;                                 // working directory; empty: ours
     std::map<std::string, std::optional<std::string>> env; // changes to our environment; nullopt removes
 };
 
@@ -44,7 +44,8 @@ inline std::string ReadTextFile(const std::string& path)
 inline ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {})
 {
     static int counter = 0;
-    const std::string base = TestRoot() + "/process-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+    const std::string base =
+        TestRoot() + "/process-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
     const std::string outPath = base + ".out";
     const std::string errPath = base + ".err";
 

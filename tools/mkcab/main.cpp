@@ -66,7 +66,8 @@ std::string Source(const std::vector<std::uint8_t>& bytes)
         std::snprintf(hex, sizeof hex, " 0x%02X,", bytes[i]);
         s += hex;
     }
-    s += "\n};\nextern const std::size_t kCnvDataSize = " + std::to_string(bytes.size()) + ";\n"
+    s += "\n};\nextern const std::size_t kCnvDataSize = " + std::to_string(bytes.size()) +
+         ";\n"
          "} // namespace kelvara::embedded\n";
     return s;
 }
