@@ -14,7 +14,15 @@
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <locale.h>
+
+// glibc's newlocale leaks its copy of LOCPATH on every call made with that variable set, which the
+// generated test locales need; that leak is not ours to find.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:__argz_add_sep\n";
+}
 
 namespace {
 
@@ -288,11 +296,15 @@ TEST_F(Cli, RegionalNotationAgreesWithTheRegionalServices)
     else
         ::unsetenv("LC_ALL");
 
-    r = Run({"--regional", "convert", "Length", "1234,5", "meter (m)", "meter (m)"},
-            {{}, {{"LC_ALL", german}}});
+    // The tool inherits LOCPATH, and with it glibc's leak (in sanitizer builds).
+    const std::string suppressions = kelvara::test::TestRoot() + "/lsan.supp";
+    std::ofstream(suppressions) << "leak:__argz_add_sep\n";
+    const ProcessOptions inGerman{
+        {}, {{"LC_ALL", german}, {"LSAN_OPTIONS", "suppressions=" + suppressions + ":print_suppressions=0"}}};
+    r = Run({"--regional", "convert", "Length", "1234,5", "meter (m)", "meter (m)"}, inGerman);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, number + "\n");
-    r = Run({"--regional", "convert", "Currency", "1", "EUR", "USD"}, {{}, {{"LC_ALL", german}}});
+    r = Run({"--regional", "convert", "Currency", "1", "EUR", "USD"}, inGerman);
     EXPECT_EQ(r.out, money + "\n");
     if (implemented) { // once the regional services read the locale
         EXPECT_EQ(number, "1.234,5");
