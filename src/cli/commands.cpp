@@ -58,9 +58,9 @@ bool SameChoice(const ListItem& a, const ListItem& b)
 
 } // namespace
 
-Commands::Commands(CCategoryArray& catalogue, std::function<bool()> prepare, std::FILE* out, std::FILE* err,
-                   bool regional)
-    : m_catalogue(catalogue), m_prepare(std::move(prepare)), m_out(out), m_err(err), m_regional(regional)
+Commands::Commands(CCategoryArray& catalogue, std::unique_ptr<CDataArchive> archive, std::FILE* out,
+                   std::FILE* err, bool regional)
+    : m_catalogue(catalogue), m_archive(std::move(archive)), m_out(out), m_err(err), m_regional(regional)
 {
 }
 
@@ -132,13 +132,16 @@ CCategory* Commands::FindLoadedCategory(const std::string& name, int& exitCode)
         return nullptr;
     }
     const std::string file = category->GetDataFileName();
-    if (!file.empty() && FindBesideProgram(file).empty() && m_prepare && !m_prepare()) {
+    if (!file.empty() && FindBesideProgram(file).empty() && m_archive && !m_archive->Prepare()) {
         ShowErrorMessage(IDS_INIT_FAILED, MB_ICONERROR, -1);
+        m_archive.reset();
         exitCode = kExitLoadFailed;
         return nullptr;
     }
     // Failures are reported by the category itself, through the message presenter.
-    if (!category->EnsureLoaded()) {
+    const bool loaded = category->EnsureLoaded();
+    m_archive.reset();
+    if (!loaded) {
         exitCode = kExitLoadFailed;
         return nullptr;
     }

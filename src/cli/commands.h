@@ -1,9 +1,10 @@
 #pragma once
 
 #include "catalogue/category.h"
+#include "catalogue/dataarchive.h"
 
 #include <cstdio>
-#include <functional>
+#include <memory>
 #include <string>
 
 namespace kelvara::cli {
@@ -17,9 +18,10 @@ enum ExitCode : int {
 // The commands of kelvara-cli over the catalogue, printing as the page would show things.
 class Commands {
 public:
-    // `prepare` readies the built-in archive; it is called only when a category's data file is
-    // not beside the program, so that a broken temporary folder does not stop local files.
-    Commands(CCategoryArray& catalogue, std::function<bool()> prepare, std::FILE* out, std::FILE* err,
+    // `archive` is prepared only when a category's data file is not beside the program, so that a
+    // broken temporary folder does not stop local files; it goes as soon as the category has loaded,
+    // so that nothing of it is left when printing ends the process early (a closed pipe).
+    Commands(CCategoryArray& catalogue, std::unique_ptr<CDataArchive> archive, std::FILE* out, std::FILE* err,
              bool regional);
 
     int ListCategories();
@@ -37,7 +39,7 @@ private:
     void Print(const std::string& line);
 
     CCategoryArray& m_catalogue;
-    std::function<bool()> m_prepare;
+    std::unique_ptr<CDataArchive> m_archive;
     std::FILE* m_out;
     std::FILE* m_err;
     bool m_regional;

@@ -12,6 +12,7 @@
 #endif
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -123,11 +124,10 @@ int main(int argc, char** argv)
     kelvara::SettingsProfileStore settings(kelvara::SettingsProfileStore::Access::ReadOnly);
     kelvara::SetProfile(&settings);
 #endif
-    CDataArchive archive; // installs itself as the data-file lookup; removes its folder at exit
     CCategoryArray catalogue;
     CreateCatalogue(catalogue);
-    kelvara::cli::Commands commands(
-        catalogue, [&archive] { return archive.Prepare(); }, stdout, stderr, regional);
+    // The archive installs itself as the data-file lookup and removes its folder when it goes.
+    kelvara::cli::Commands commands(catalogue, std::make_unique<CDataArchive>(), stdout, stderr, regional);
 
     const std::string command = args.front();
     args.erase(args.begin());

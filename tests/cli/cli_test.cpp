@@ -260,6 +260,16 @@ TEST_F(Cli, LoadFailuresExitOneWithTheProgramsMessages)
     EXPECT_EQ(r.out, "1000\n");
 }
 
+TEST_F(Cli, AReaderThatStopsEarlyLeavesNothingBehind)
+{
+    // Energy comes from the built-in archive (or fails to load in a build without data); the
+    // pipe's reader is gone before anything is printed. TearDown checks the temporary folder.
+    ProcessOptions closed;
+    closed.closedStdout = true;
+    for (int i = 0; i < 3; ++i)
+        Run({"units", "Energy"}, closed);
+}
+
 TEST_F(Cli, TimeDifferenceHasNoConversionHereYet)
 {
     const auto r = Run({"convert", "Time Difference", "", "a", "b"});

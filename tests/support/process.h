@@ -33,6 +33,7 @@ struct ProcessResult {
 struct ProcessOptions {
     std::string directory;                                 // working directory; empty: ours
     std::map<std::string, std::optional<std::string>> env; // changes to our environment; nullopt removes
+    bool closedStdout = false; // standard output is a pipe nobody reads: the first write fails (SIGPIPE)
 };
 
 inline std::string ReadTextFile(const std::string& path)
@@ -78,7 +79,14 @@ inline ProcessResult RunProcess(const std::vector<std::string>& argv, const Proc
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int pipeEnds[2] = {-1, -1};
+    if (options.closedStdout && ::pipe(pipeEnds) == 0) {
+        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+        posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    }
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (!options.directory.empty())
         posix_spawn_file_actions_addchdir_np(&actions, options.directory.c_str());
@@ -86,6 +94,10 @@ inline ProcessResult RunProcess(const std::vector<std::string>& argv, const Proc
     ProcessResult result;
     const int rc = posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
+    if (pipeEnds[0] >= 0) {
+        ::close(pipeEnds[0]);
+        ::close(pipeEnds[1]);
+    }
     if (rc != 0) {
         result.err = "cannot start " + argv[0];
         return result;
