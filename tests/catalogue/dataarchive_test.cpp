@@ -186,21 +186,6 @@ TEST_F(DataArchive, DestructionRemovesThePrivateFolder)
     EXPECT_FALSE(fs::exists(dir));
 }
 
-TEST_F(DataArchive, InstallsItselfAsTheDataSourceForItsLife)
-{
-    kelvara::DataFileSource* before = kelvara::GetDataFileSource();
-    {
-        CDataArchive outer(FixtureArchive());
-        EXPECT_EQ(kelvara::GetDataFileSource(), &outer);
-        {
-            CDataArchive inner(FixtureArchive());
-            EXPECT_EQ(kelvara::GetDataFileSource(), &inner);
-        }
-        EXPECT_EQ(kelvara::GetDataFileSource(), &outer);
-    }
-    EXPECT_EQ(kelvara::GetDataFileSource(), before);
-}
-
 TEST_F(DataArchive, AMemberMissingFromTheArchiveFailsAsNotFound)
 {
     CDataArchive archive(FixtureArchive());
@@ -228,17 +213,6 @@ TEST_F(DataArchive, WithoutAnArchivePrepareFailsAndNothingLoadsFromIt)
     // A file beside the program still loads.
     CNumberCategory numbers;
     EXPECT_TRUE(numbers.EnsureLoaded());
-}
-
-TEST_F(DataArchive, ACopyDeletedAfterPreparingFailsAsNotFound)
-{
-    CDataArchive archive(FixtureArchive());
-    ASSERT_TRUE(archive.Prepare());
-    fs::remove(archive.GetArchivePath());
-    CLengthCategory length;
-    EXPECT_FALSE(length.EnsureLoaded());
-    EXPECT_EQ(Texts(),
-              std::vector<std::string>{"Initialization failed.\n\nNo such file or directory [0x80070002]"});
 }
 
 TEST_F(DataArchive, ADamagedArchiveFailsWithoutCrashing)
