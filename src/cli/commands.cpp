@@ -5,12 +5,16 @@
 #include "catalogue/defaultunit.h"
 #include "catalogue/lookupunit.h"
 #include "catalogue/sortedlist.h"
+#include "catalogue/timezone.h"
+#include "catalogue/timezonecategory.h"
 #include "cli/namematch.h"
 #include "page/messages.h"
 #include "page/regional.h"
+#include "platform/clock.h"
 #include "platform/strings.h"
 
 #include <typeinfo>
+#include <vector>
 
 namespace kelvara::cli {
 
@@ -175,7 +179,7 @@ int Commands::Convert(const std::string& categoryName, const std::string& value,
     case Lookup:
         return LookUp(*category, value, from, to);
     case TimeZone:
-        return ShowTimes(*category);
+        return ShowTimes(*category, from, to);
     }
     return kExitUsage;
 }
@@ -253,13 +257,62 @@ int Commands::LookUp(CCategory& category, const std::string& value, const std::s
     return kExitOk;
 }
 
-int Commands::ShowTimes(CCategory& category)
+int Commands::ShowTimes(CCategory& category, const std::string& from, const std::string& to)
 {
-    // The clock times of two zones are the program's live display; the command line does not
-    // show them yet.
-    std::fprintf(m_err, "kelvara-cli: %s has no conversion on the command line\n",
-                 category.GetName().c_str());
-    return kExitUsage;
+    const auto* zones = dynamic_cast<const CTimeZoneCategory*>(&category);
+    if (!zones)
+        return kExitUsage;
+    const std::string where = " in " + category.GetName();
+    SortedList lists[2];
+    const std::string* queries[2] = {&from, &to};
+    const CTimeZone* picked[2] = {nullptr, nullptr};
+    for (int side = 0; side < 2; ++side) {
+        // A zone id ("Europe/Berlin") or a whole display name first; else the usual matching.
+        picked[side] = zones->FindZone(*queries[side]);
+        if (picked[side])
+            continue;
+        if (side == 0)
+            category.FillSourceUnits(lists[side], 0);
+        else
+            category.FillTargetUnits(lists[side], 0);
+        const unsigned label = side == 0 ? category.GetSourceUnitLabelId() : category.GetTargetUnitLabelId();
+        // Also the beginning of a zone id ("Europe/Ber") or a city alone ("Tokyo").
+        std::vector<std::string> ids;
+        std::vector<std::string> cities;
+        for (const auto& text : lists[side].GetTexts()) {
+            const auto close = text.find(") ");
+            ids.push_back(close == std::string::npos ? text : text.substr(close + 2));
+            cities.push_back(ids.back().substr(ids.back().rfind('/') + 1));
+        }
+        int index = -1;
+        std::vector<int> ambiguous;
+        for (const auto* names : {&ids, &cities}) {
+            const NameMatch match = MatchName(*names, *queries[side]);
+            if (match.kind == NameMatch::Found) {
+                index = match.index;
+                break;
+            }
+            if (match.kind == NameMatch::Ambiguous && ambiguous.empty())
+                ambiguous = match.candidates;
+        }
+        if (index < 0 && !ambiguous.empty()) {
+            std::fprintf(m_err, "kelvara-cli: \"%s\" is ambiguous as %s%s; it fits:\n", queries[side]->c_str(),
+                         Label(label).c_str(), where.c_str());
+            for (const int i : ambiguous)
+                std::fprintf(m_err, "  %s\n", lists[side].GetText(i).c_str());
+            return kExitUsage;
+        }
+        if (index < 0)
+            index = Choose(lists[side], *queries[side], Label(label), where, m_err);
+        if (index < 0)
+            return kExitUsage;
+        picked[side] = dynamic_cast<const CTimeZone*>(lists[side].GetItem(index).unit);
+        if (!picked[side])
+            return kExitUsage;
+    }
+    const UtcTicks now = m_instant ? *m_instant : CurrentUtcTicks();
+    Print(picked[0]->FormatLocalTime(now) + "\t" + picked[1]->FormatLocalTime(now));
+    return kExitOk;
 }
 
 } // namespace kelvara::cli

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "catalogue/category.h"
+#include "catalogue/civiltime.h"
 #include "catalogue/dataarchive.h"
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kelvara::cli {
@@ -24,6 +26,9 @@ public:
     Commands(CCategoryArray& catalogue, std::unique_ptr<CDataArchive> archive, std::FILE* out, std::FILE* err,
              bool regional);
 
+    // The universal time Time Difference shows instead of the current one.
+    void SetInstant(kelvara::UtcTicks instant) { m_instant = instant; }
+
     int ListCategories();
     int ListUnits(const std::string& categoryName);
     int Convert(const std::string& categoryName, const std::string& value, const std::string& from,
@@ -35,7 +40,7 @@ private:
     int ConvertNumber(CCategory& category, const std::string& value, const std::string& from,
                       const std::string& to);
     int LookUp(CCategory& category, const std::string& value, const std::string& from, const std::string& to);
-    int ShowTimes(CCategory& category);
+    int ShowTimes(CCategory& category, const std::string& from, const std::string& to);
     void Print(const std::string& line);
 
     CCategoryArray& m_catalogue;
@@ -43,6 +48,7 @@ private:
     std::FILE* m_out;
     std::FILE* m_err;
     bool m_regional;
+    std::optional<kelvara::UtcTicks> m_instant;
 };
 
 } // namespace kelvara::cli

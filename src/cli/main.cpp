@@ -1,6 +1,7 @@
 // kelvara-cli: the catalogue of Kelvara from the command line, for scripts.
 
 #include "catalogue/category.h"
+#include "catalogue/civiltime.h"
 #include "catalogue/dataarchive.h"
 #include "cli/commands.h"
 #include "kelvara/version.h"
@@ -13,6 +14,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,9 @@ Commands:
   Film Sensitivity: FROM and TO are the scales ("DIN", "ASA / ISO") and VALUE a value of the
   FROM scale as the program lists it.  Country and Phone Codes: VALUE is ignored, FROM is the
   country and TO the service ("Fire Department", "Police Department", "Rescue").
+  Time Difference: VALUE is ignored, FROM and TO are zones (a name as listed, or a zone id
+  such as Europe/Berlin or Etc/UTC); prints both local times, separated by a tab:
+  kelvara-cli convert "Time Difference" - Europe/Berlin Asia/Tokyo --at 2026-07-15T12:00:00Z
 
 Names (categories, units, currencies, countries) match without regard to case: the exact text
 first, else the symbol in the last parentheses ("m", "ft", "USD"), else a unique beginning
@@ -43,6 +48,8 @@ first, else the symbol in the last parentheses ("m", "ft", "USD"), else a unique
 with exit status 2 and a list of the candidates.
 
 Options:
+  --at TIME    for Time Difference: show the zones' times at this universal time
+               (2026-07-15T12:00:00Z) instead of now
   --regional   read VALUE and print the result in your regional notation (LC_NUMERIC,
                LC_MONETARY for Currency), as the program does with regional settings on;
                without it, numbers use "." and no grouping
@@ -93,6 +100,7 @@ bool CheckCount(const std::vector<std::string>& args, std::size_t count, const c
 int main(int argc, char** argv)
 {
     bool regional = false;
+    std::optional<kelvara::UtcTicks> instant;
     std::vector<std::string> args; // the command and its arguments
     bool options = true;
     for (int i = 1; i < argc; ++i) {
@@ -107,6 +115,19 @@ int main(int argc, char** argv)
             return kelvara::cli::kExitOk;
         } else if (options && arg == "--regional") {
             regional = true;
+        } else if (options && (arg == "--at" || arg.rfind("--at=", 0) == 0)) {
+            std::string text;
+            if (arg == "--at") {
+                if (i + 1 >= argc)
+                    return UsageError("--at needs a universal time such as 2026-07-15T12:00:00Z");
+                text = argv[++i];
+            } else {
+                text = arg.substr(5);
+            }
+            kelvara::UtcTicks ticks = 0;
+            if (!kelvara::ParseUtcTimestamp(text, ticks))
+                return UsageError("'" + text + "' is not a universal time such as 2026-07-15T12:00:00Z");
+            instant = ticks;
         } else if (options && arg.size() > 2 && arg.rfind("--", 0) == 0) {
             return UsageError("unknown option '" + arg + "'");
         } else {
@@ -128,6 +149,8 @@ int main(int argc, char** argv)
     CreateCatalogue(catalogue);
     // The archive installs itself as the data-file lookup and removes its folder when it goes.
     kelvara::cli::Commands commands(catalogue, std::make_unique<CDataArchive>(), stdout, stderr, regional);
+    if (instant)
+        commands.SetInstant(*instant);
 
     const std::string command = args.front();
     args.erase(args.begin());

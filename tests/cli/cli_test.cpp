@@ -270,11 +270,44 @@ TEST_F(Cli, AReaderThatStopsEarlyLeavesNothingBehind)
         Run({"units", "Energy"}, closed);
 }
 
-TEST_F(Cli, TimeDifferenceHasNoConversionHereYet)
+TEST_F(Cli, TimeDifferenceShowsBothZonesAtTheGivenInstant)
 {
-    const auto r = Run({"convert", "Time Difference", "", "a", "b"});
+    const auto run = [this](std::vector<std::string> args) {
+        args.insert(args.begin(), {"convert", "Time Difference", "-"});
+        return Run(args);
+    };
+    // Summer and winter: the zones' own daylight-saving rules apply.
+    auto r = run({"Europe/Berlin", "Asia/Tokyo", "--at", "2026-07-15T12:00:00Z"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "14:00:00\t21:00:00\n");
+    r = run({"(UTC+01:00) Europe/Berlin", "america/new_york", "--at=2026-01-15T12:00:00Z"});
+    EXPECT_EQ(r.out, "13:00:00\t07:00:00\n");
+    // Ids, their beginnings and cities alone match too.
+    r = run({"Etc/UTC", "Kolkata", "--at", "2026-12-31T23:59:59Z"});
+    EXPECT_EQ(r.out, "23:59:59\t05:29:59\n");
+    r = run({"Europe/Ber", "Tokyo", "--at", "2026-07-15T12:00:00Z"});
+    EXPECT_EQ(r.out, "14:00:00\t21:00:00\n");
+
+    r = run({"Europe/L", "Etc/UTC"});
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.err, "kelvara-cli: Time Difference has no conversion on the command line\n");
+    EXPECT_NE(r.err.find("\"Europe/L\" is ambiguous as Time Zone 1 in Time Difference"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("  (UTC+00:00) Europe/London\n"), std::string::npos);
+    r = run({"Nowhere/Special", "Etc/UTC"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("unknown Time Zone 1 \"Nowhere/Special\""), std::string::npos) << r.err;
+    r = run({"Etc/UTC", "Etc/UTC", "--at", "yesterday"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "kelvara-cli: 'yesterday' is not a universal time such as 2026-07-15T12:00:00Z\n"
+                     "Try 'kelvara-cli --help'.\n");
+}
+
+TEST_F(Cli, TimeDifferenceListsTheZones)
+{
+    const auto r = Run({"units", "Time Difference"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("(UTC+01:00) Europe/Berlin\n"), std::string::npos);
+    EXPECT_NE(r.out.find("(UTC+00:00) Etc/UTC\n"), std::string::npos);
+    EXPECT_NE(r.out.find("(UTC-05:00) America/New_York\n"), std::string::npos);
 }
 
 TEST_F(Cli, RegionalNotationAgreesWithTheRegionalServices)
