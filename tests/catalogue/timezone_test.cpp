@@ -432,17 +432,6 @@ private:
     kelvara::test::ScopedEnv m_tz{"TZ"};
     kelvara::test::ScopedEnv m_tzdir{"TZDIR"};
 };
-    }
-    static void Restore(const char* name, const Saved& saved)
-    {
-        if (saved.first)
-            ::setenv(name, saved.second.c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    Saved m_tz;
-    Saved m_tzdir;
-};
 
 } // namespace
 

@@ -36,17 +36,6 @@ private:
     kelvara::test::ScopedEnv m_path{"PATH"};
     kelvara::test::ScopedEnv m_desktop{"XDG_CURRENT_DESKTOP"};
 };
-    }
-    static void Restore(const char* name, const Saved& saved)
-    {
-        if (saved.first)
-            ::setenv(name, saved.second.c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    Saved m_path;
-    Saved m_desktop;
-};
 
 TEST_F(DateTimeSettingsTest, NoToolInPathDoesNothing)
 {
