@@ -3,6 +3,7 @@
 #include "ui_conversionpage.h"
 
 #include "catalogue/currencycategory.h"
+#include "catalogue/dataarchive.h"
 #include "catalogue/leadingnumber.h"
 #include "catalogue/lookupunit.h"
 #include "page/formatting.h"
@@ -103,7 +104,13 @@ CConversionPage::~CConversionPage()
 
 void CConversionPage::Initialize(const DataPreparer& prepare)
 {
-    const bool prepared = !prepare || prepare();
+    bool prepared = false;
+    if (prepare) {
+        prepared = prepare();
+    } else {
+        m_archive = std::make_unique<CDataArchive>();
+        prepared = m_archive->Prepare();
+    }
     if (!prepared || !CreateCatalogue(m_catalogue)) {
         ShowErrorMessage(IDS_INIT_FAILED, kelvara::MB_ICONERROR, -1);
         DisableAllControls();

@@ -12,6 +12,7 @@
 
 class CCurrency;
 class CCurrencyCategory;
+class CDataArchive;
 
 namespace Ui {
 class ConversionPage;
@@ -31,9 +32,10 @@ public:
     // Fetches the current rate of a currency (units per one euro); nothing when it could not.
     using RateFetcher = std::function<std::optional<double>(CCurrency&)>;
 
-    // Builds the page and selects the remembered category. `prepare` readies the data files
-    // (none: only data files beside the program are used). The regional mode starts from the
-    // "Options" / "UseRegionalSettings" setting.
+    // Builds the page and selects the remembered category. `prepare` readies the data files;
+    // without one the page prepares the built-in archive and keeps it for its life (a data file
+    // beside the program still comes first). The regional mode starts from the "Options" /
+    // "UseRegionalSettings" setting.
     explicit CConversionPage(QWidget* parent = nullptr, DataPreparer prepare = {});
     ~CConversionPage() override;
 
@@ -100,6 +102,7 @@ private:
     QString ToolTipText(QObject* control) const;
 
     std::unique_ptr<Ui::ConversionPage> m_ui;
+    std::unique_ptr<CDataArchive> m_archive;
     CCategoryArray m_catalogue;
     QTimer m_clock;
     RateFetcher m_rateFetcher;

@@ -1,11 +1,16 @@
 #include "pagefixture.h"
 
+#include "support/testenv.h"
+
 #include "platform/localeitems.h"
 
 #include <QGridLayout>
 #include <QHelpEvent>
 #include <QSignalSpy>
 #include <QToolTip>
+
+#include <cstdlib>
+#include <filesystem>
 
 namespace kelvara::test {
 namespace {
@@ -309,6 +314,29 @@ TEST_F(FailureTest, DataThatCannotBePreparedDisablesThePageFromTheStart)
     EXPECT_EQ(Categories()->count(), 0);
     EXPECT_EQ(page->Caption(), "Kelvara");
     EXPECT_FALSE(store.Contains("Settings", "Category"));
+}
+
+TEST_F(FailureTest, WithoutAPreparerThePageReadsTheBuiltInArchiveAndCleansUpAfterIt)
+{
+    const std::string empty = TestRoot() + "/no-data-here";
+    std::filesystem::create_directories(empty);
+    SetProgramDirectoryOverride(empty);
+    store.WriteProfileInt("Options", "UseRegionalSettings", 0);
+    page = std::make_unique<CConversionPage>();
+    ChooseCategory("Energy");
+    EXPECT_TRUE(page->IsWorking());
+    EXPECT_TRUE(presenter.messages.empty());
+    EXPECT_EQ(SourceUnits()->count(), 7);
+
+    const auto leftovers = [] {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(std::getenv("TMPDIR")))
+            count += entry.path().filename().string().rfind("Tav", 0) == 0;
+        return count;
+    };
+    EXPECT_GT(leftovers(), 0);
+    page.reset();
+    EXPECT_EQ(leftovers(), 0);
 }
 
 } // namespace
