@@ -1,11 +1,13 @@
 #include "pagefixture.h"
 
+#include "platform/settingsprofilestore.h"
 #include "support/testenv.h"
 
 #include "platform/localeitems.h"
 
 #include <QGridLayout>
 #include <QHelpEvent>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QToolTip>
 
@@ -87,6 +89,28 @@ TEST_F(SettingsTest, SelectionsAreWrittenPerCategoryButTypedValuesNever)
     ChooseCategory("Weight");
     EXPECT_EQ(SourceUnits()->currentText(), "pound (lb)");
     EXPECT_EQ(TargetUnits()->currentText(), "ounce (oz)");
+}
+
+TEST_F(SettingsTest, TheSelectionsSurviveARestartInTheUsersSettingsFile)
+{
+    SettingsProfileStore settings;
+    SetProfile(&settings);
+    page = std::make_unique<CConversionPage>(nullptr, [] { return true; });
+    ChooseCategory("Weight");
+    Choose(SourceUnits(), "pound (lb)");
+    page.reset();
+
+    const QString path = QString::fromStdString(settings.GetLocation());
+    EXPECT_TRUE(path.endsWith("/config/Brask/Kelvara.conf")) << path.toStdString();
+    const QSettings file(path, QSettings::IniFormat);
+    EXPECT_EQ(file.value("Settings/Category").toInt(), 13);
+    EXPECT_EQ(file.value("Settings/Categories/13/SourceUnit").toInt(), 3);
+
+    page = std::make_unique<CConversionPage>(nullptr, [] { return true; });
+    EXPECT_EQ(Categories()->currentText(), "Weight");
+    EXPECT_EQ(SourceUnits()->currentText(), "pound (lb)");
+    page.reset();
+    SetProfile(&store);
 }
 
 using ConversionTest = PageTest;
