@@ -43,17 +43,6 @@ TEST_F(SettingsTest, FirstStartSelectsTheFirstCategoryAndWritesTheSelectionsAtOn
     EXPECT_TRUE(presenter.messages.empty());
 }
 
-TEST_F(SettingsTest, StoredPositionsRestoreTheSameConversion)
-{
-    store.WriteProfileInt("Settings", "Category", 13);
-    store.WriteProfileInt("Settings\\Categories\\13", "SourceUnit", 3);
-    store.WriteProfileInt("Settings\\Categories\\13", "TargetUnit", 1);
-    MakePage();
-    EXPECT_EQ(Categories()->currentText(), "Weight");
-    EXPECT_EQ(SourceUnits()->currentText(), "pound (lb)");
-    EXPECT_EQ(TargetUnits()->currentText(), "kilogram (kg)");
-}
-
 TEST_F(SettingsTest, OutOfRangePositionsSelectTheFirstEntryAndAreOverwritten)
 {
     store.WriteProfileInt("Settings", "Category", 99);
