@@ -1,0 +1,147 @@
+#include "platform/settingsprofilestore.h"
+
+#include "catalogue/leadingnumber.h"
+
+#include <QSettings>
+#include <QStringList>
+
+#include <cctype>
+#include <memory>
+
+namespace kelvara {
+
+namespace {
+
+QString ToQString(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// "Settings\Categories\3" + "SourceUnit" -> "Settings/Categories/3/SourceUnit".
+QString KeyOf(const std::string& section, const std::string& entry)
+{
+    QString group = ToQString(section);
+    group.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (group.endsWith(QLatin1Char('/')))
+        group.chop(1);
+    const QString name = ToQString(entry);
+    return group.isEmpty() ? name : group + QLatin1Char('/') + name;
+}
+
+// The text of a stored value. An unquoted value with commas, as a hand-edited file may hold,
+// reads back as a list; it is joined again rather than lost.
+bool ReadText(const QSettings& settings, const QString& key, QString& text)
+{
+    const QVariant value = settings.value(key);
+    if (!value.isValid())
+        return false;
+    if (value.typeId() == QMetaType::QStringList)
+        text = value.toStringList().join(QStringLiteral(", "));
+    else
+        text = value.toString();
+    return true;
+}
+
+bool HasLeadingDigits(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]));
+}
+
+// A write counts as done unless the file could not be written. A format error only says that
+// parts of the file read before the write were unusable; what could be read was kept and written
+// back with the new value.
+bool Written(const QSettings& settings)
+{
+    return settings.status() != QSettings::AccessError;
+}
+
+} // namespace
+
+SettingsProfileStore::SettingsProfileStore(std::string organisation, std::string application)
+    : SettingsProfileStore(std::move(organisation), std::move(application), {})
+{
+}
+
+SettingsProfileStore::SettingsProfileStore(std::string organisation, std::string application, std::string path)
+    : m_organisation(std::move(organisation)), m_application(std::move(application)), m_path(std::move(path))
+{
+}
+
+SettingsProfileStore SettingsProfileStore::AtPath(std::string path)
+{
+    return SettingsProfileStore({}, {}, std::move(path));
+}
+
+namespace {
+std::unique_ptr<QSettings> Open(const std::string& organisation, const std::string& application,
+                                const std::string& path)
+{
+    if (!path.empty())
+        return std::make_unique<QSettings>(ToQString(path), QSettings::IniFormat);
+    return std::make_unique<QSettings>(ToQString(organisation), ToQString(application));
+}
+} // namespace
+
+int SettingsProfileStore::GetProfileInt(const std::string& section, const std::string& entry,
+                                        int defaultValue) const
+{
+    const auto settings = Open(m_organisation, m_application, m_path);
+    QString text;
+    if (!ReadText(*settings, KeyOf(section, entry), text))
+        return defaultValue;
+    // Like a string value read as a number: its leading number counts; text without one is not a
+    // number at all and gives the default, so a damaged value cannot turn an option off.
+    const std::string utf8 = text.toStdString();
+    return HasLeadingDigits(utf8) ? ReadLeadingInt32(utf8) : defaultValue;
+}
+
+bool SettingsProfileStore::GetProfileString(const std::string& section, const std::string& entry,
+                                            std::string& value) const
+{
+    const auto settings = Open(m_organisation, m_application, m_path);
+    QString text;
+    if (!ReadText(*settings, KeyOf(section, entry), text))
+        return false;
+    value = text.toStdString();
+    return true;
+}
+
+bool SettingsProfileStore::WriteProfileInt(const std::string& section, const std::string& entry, int value)
+{
+    const auto settings = Open(m_organisation, m_application, m_path);
+    settings->setValue(KeyOf(section, entry), value);
+    settings->sync();
+    return Written(*settings);
+}
+
+bool SettingsProfileStore::WriteProfileString(const std::string& section, const std::string& entry,
+                                              const std::string& value)
+{
+    const auto settings = Open(m_organisation, m_application, m_path);
+    settings->setValue(KeyOf(section, entry), ToQString(value));
+    settings->sync();
+    return Written(*settings);
+}
+
+bool SettingsProfileStore::DeleteProfileValue(const std::string& section, const std::string& entry)
+{
+    const auto settings = Open(m_organisation, m_application, m_path);
+    const QString key = KeyOf(section, entry);
+    if (!settings->contains(key))
+        return true;
+    settings->remove(key);
+    settings->sync();
+    return Written(*settings);
+}
+
+std::string SettingsProfileStore::FileName() const
+{
+    return Open(m_organisation, m_application, m_path)->fileName().toStdString();
+}
+
+} // namespace kelvara

@@ -1,0 +1,48 @@
+#include "shell/pagefactory.h"
+
+#include "platform/strings.h"
+#include "shell/convertsheet.h"
+
+#include "kelvara/version.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace kelvara {
+
+namespace {
+
+// Stands in for a page that is not part of this build yet.
+QWidget* CreatePlaceholderPage(const QString& title, const QString& text)
+{
+    auto* page = new QWidget;
+    page->setWindowTitle(title);
+    page->setObjectName(QStringLiteral("placeholderPage"));
+    auto* layout = new QVBoxLayout(page);
+    auto* label = new QLabel(text, page);
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    page->setMinimumSize(340, 260);
+    return page;
+}
+
+} // namespace
+
+QWidget* CreateConversionPage(CConvertSheet& /*sheet*/)
+{
+    return CreatePlaceholderPage(QStringLiteral("Conversion"), QString());
+}
+
+QWidget* CreateAboutPage(CConvertSheet& /*sheet*/)
+{
+    return CreatePlaceholderPage(QStringLiteral("About"),
+                                 QString::fromStdString(LoadString(IDS_APP_TITLE))
+                                     + QStringLiteral("\nVersion " KELVARA_VERSION_STRING));
+}
+
+void RunUpdateCheck(QWidget* /*parent*/)
+{
+}
+
+} // namespace kelvara

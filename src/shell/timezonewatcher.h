@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QFileSystemWatcher;
+class QTimer;
+
+namespace kelvara {
+
+// Tells when the system's time zone changed: TZ, the zone file /etc/localtime (replaced or
+// rewritten) or /etc/timezone. It listens to the file system and costs nothing while nothing
+// changes. Changed is emitted once per real change, after the C library was told (tzset).
+class TimeZoneWatcher : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TimeZoneWatcher)
+public:
+    // `etcFolder` is where localtime and timezone live (tests point it elsewhere).
+    explicit TimeZoneWatcher(QObject* parent = nullptr, const QString& etcFolder = QStringLiteral("/etc"));
+
+    // What identifies the system's zone now: TZ, where localtime points, its content, the timezone file.
+    QByteArray Fingerprint() const;
+    // Looks again at once (also run by the file-system watch, slightly delayed).
+    void Check();
+
+    static constexpr int kSettleMs = 300;
+
+signals:
+    void Changed();
+
+private:
+    void Watch();
+
+    QString m_folder;
+    QFileSystemWatcher* m_watcher;
+    QTimer* m_settle;
+    QByteArray m_last;
+};
+
+} // namespace kelvara
