@@ -142,12 +142,13 @@ int CConvertApp::Run(int argc, char** argv)
         kelvara::SetMessagePresenter(&presenter);
         sheet.SetStartVisible(!commandLine.m_hidden);
 
+        // Before the socket appears: whoever sees it may already ask this copy to stop.
+        TerminationWatch termination(sheet);
         kelvara::InstanceServer server([&sheet] { return sheet.OnIdentification(); });
         server.Listen(m_instanceFolder); // without it this copy simply runs on its own
         if (startLock)
             startLock->unlock();
 
-        TerminationWatch termination(sheet);
         result = sheet.DoModal();
         kelvara::SetMessagePresenter(nullptr);
     }

@@ -58,6 +58,8 @@ public:
     // The one show/hide operation.
     void SetVisible(bool visible);
     bool IsVisibleFlag() const { return m_visible; }
+    // While the visible flag is off, requests to show the window are dropped.
+    void setVisible(bool visible) override;
     void SetTopMost(bool on);
     // Passes the option to the conversion page (UseRegionalSettingsChanged).
     void SetUseRegionalSettings(bool on);
@@ -100,7 +102,6 @@ signals:
     void VisibleChanged(bool visible);
 
 protected:
-    void setVisible(bool visible) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;

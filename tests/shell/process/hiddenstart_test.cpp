@@ -1,0 +1,79 @@
+// Starts that must be seen on a real display: Xvfb with a notification area of the test's own.
+#include "process.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using kelvara::test::Program;
+using kelvara::test::XServer;
+
+constexpr int kStartMs = 20000;
+
+class OnADisplay : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!XServer::Available())
+            GTEST_SKIP() << "Xvfb or xdotool is not installed";
+        ASSERT_TRUE(m_x.Start());
+    }
+
+    bool HasVisibleWindow() const { return !m_x.VisibleWindows(kelvara::test::kWindowTitlePattern).isEmpty(); }
+    bool WaitForVisibleWindow(int timeoutMs) const
+    {
+        return kelvara::test::WaitUntil([this] { return HasVisibleWindow(); }, timeoutMs);
+    }
+
+    XServer m_x;
+};
+
+TEST_F(OnADisplay, EveryFormOfTheHiddenSwitchStartsInTheTray)
+{
+    ASSERT_TRUE(m_x.StartTray());
+    for (const char* form : {"/hidden", "-h", "/HID", "--hidden", "-"}) {
+        SCOPED_TRACE(form);
+        Program program({QString::fromLatin1(form)}, m_x.Environment());
+        ASSERT_TRUE(program.WaitUntilListening(kStartMs)) << program.Output().constData();
+        EXPECT_TRUE(m_x.WaitForDockedIcon(kStartMs));
+        kelvara::test::WaitUntil([] { return false; }, 300);
+        EXPECT_FALSE(HasVisibleWindow());
+        EXPECT_EQ(program.Terminate(), 0);
+    }
+    Program visible({QStringLiteral("/hidden2")}, m_x.Environment());
+    EXPECT_TRUE(WaitForVisibleWindow(kStartMs));
+}
+
+TEST_F(OnADisplay, AHiddenStartStaysHidden)
+{
+    ASSERT_TRUE(m_x.StartTray());
+    Program program({QStringLiteral("/hidden")}, m_x.Environment());
+    ASSERT_TRUE(program.WaitUntilListening(kStartMs));
+    ASSERT_TRUE(m_x.WaitForDockedIcon(kStartMs));
+    EXPECT_FALSE(WaitForVisibleWindow(3000));
+    EXPECT_TRUE(program.IsRunning());
+}
+
+TEST_F(OnADisplay, StartingAgainShowsTheCopyInTheTray)
+{
+    ASSERT_TRUE(m_x.StartTray());
+    kelvara::test::WriteSettings("[Options]\nCloseToSystray=1\n");
+    Program first({QStringLiteral("/hidden")}, m_x.Environment());
+    ASSERT_TRUE(first.WaitUntilListening(kStartMs));
+    ASSERT_FALSE(HasVisibleWindow());
+
+    Program second({}, m_x.Environment());
+    ASSERT_TRUE(second.WaitForExit(kStartMs));
+    EXPECT_EQ(second.ExitCode(), 0);
+    EXPECT_TRUE(WaitForVisibleWindow(kStartMs));
+    EXPECT_EQ(m_x.VisibleWindows(kelvara::test::kWindowTitlePattern).size(), 1);
+}
+
+TEST_F(OnADisplay, WithoutATrayAHiddenStartIsShown)
+{
+    Program program({QStringLiteral("/hidden")}, m_x.Environment());
+    ASSERT_TRUE(program.WaitUntilListening(kStartMs));
+    EXPECT_TRUE(WaitForVisibleWindow(kStartMs));
+}
+
+} // namespace
