@@ -24,7 +24,8 @@ std::string FindBesideProgram(const std::string& fileName)
         return {};
     std::error_code ec;
     const auto path = std::filesystem::path(dir) / fileName;
-    if (std::filesystem::is_regular_file(path, ec))
+    // Anything of that name counts: a file that cannot be read is reported when it is opened.
+    if (std::filesystem::exists(path, ec))
         return path.string();
     return {};
 }

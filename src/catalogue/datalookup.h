@@ -19,7 +19,8 @@ public:
 void SetDataFileSource(DataFileSource* source);
 bool LoadCategoryData(CCategory& category);
 
-// The path of `fileName` beside the program when such a regular file exists; empty otherwise.
+// The path of `fileName` beside the program when something of that name exists there; empty
+// otherwise.
 std::string FindBesideProgram(const std::string& fileName);
 
 } // namespace kelvara

@@ -8,6 +8,8 @@
 #include "shell/messageboxpresenter.h"
 #include "shell/mycommandlineinfo.h"
 
+#include "kelvara/version.h"
+
 #include <QApplication>
 #include <QLockFile>
 #include <QSocketNotifier>
@@ -127,7 +129,7 @@ int CConvertApp::Run(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Brask"));
     QApplication::setApplicationName(QStringLiteral("Kelvara"));
     QApplication::setApplicationDisplayName(QString::fromStdString(kelvara::LoadString(kelvara::IDS_APP_TITLE)));
-    QApplication::setDesktopFileName(QStringLiteral("kelvara"));
+    QApplication::setDesktopFileName(QStringLiteral(KELVARA_DESKTOP_ID));
     QApplication::setWindowIcon(kelvara::LoadIconResource(kelvara::IDR_MAINFRAME));
     // The modal run alone decides when the program ends, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,9 +1,7 @@
 #include "shell/pagefactory.h"
 
-#include "platform/strings.h"
+#include "shell/aboutpage.h"
 #include "shell/convertsheet.h"
-
-#include "kelvara/version.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -36,9 +34,7 @@ QWidget* CreateConversionPage(CConvertSheet& /*sheet*/)
 
 QWidget* CreateAboutPage(CConvertSheet& /*sheet*/)
 {
-    return CreatePlaceholderPage(QStringLiteral("About"),
-                                 QString::fromStdString(LoadString(IDS_APP_TITLE))
-                                     + QStringLiteral("\nVersion " KELVARA_VERSION_STRING));
+    return new CAboutPage;
 }
 
 void RunUpdateCheck(QWidget* /*parent*/)

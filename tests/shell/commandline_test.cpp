@@ -27,7 +27,7 @@ TEST(CommandLine, EveryLeadingPartOfHiddenInAnyCaseStartsHidden)
 
 TEST(CommandLine, OtherArgumentsStartVisibleAndAreIgnored)
 {
-    for (const char* arg : {"/hiddenx", "/hidden2", "/hide", "-x", "hidden", "h", "/hidden ", "/h\xc3\xafdden",
+    for (const char* arg : {"/hiddenx", "/hidden2", "/hide", "-x", "hidden", "h", "/hidden ", "/h\xc3\xaf" "dden",
                             "/\xc4\xb1"}) {
         SCOPED_TRACE(arg);
         const auto info = Parse({arg});

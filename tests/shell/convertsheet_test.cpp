@@ -89,7 +89,7 @@ TEST_F(SheetTest, TabsButtonsAndCaption)
     ASSERT_EQ(tabs->count(), 3);
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("Conversion"));
     EXPECT_EQ(tabs->tabText(1), QStringLiteral("Options"));
-    EXPECT_EQ(tabs->tabText(2), QStringLiteral("About"));
+    EXPECT_EQ(tabs->tabText(2), QStringLiteral("About..."));
     EXPECT_EQ(m_sheet->GetActivePage(), CConvertSheet::ConversionPage);
     EXPECT_TRUE(m_sheet->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
 

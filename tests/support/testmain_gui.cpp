@@ -7,8 +7,9 @@ int main(int argc, char** argv)
 {
     kelvara::test::IsolateEnvironment();
     testing::InitGoogleTest(&argc, argv);
-    // Offscreen unless told otherwise, also when the build lists the tests (no display there).
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    // Test discovery at build time runs this without ctest's environment; GUI tests never need a
+    // real display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Brask");

@@ -1,0 +1,54 @@
+# What `cmake --install` puts into the prefix: the programs, the menu entry, the icons and the
+# AppStream metainfo. Included after the targets exist. `uninstall` removes what the last install
+# recorded in install_manifest.txt.
+set(KELVARA_ICON_SIZES 16 22 24 32 48 64 128 256)
+set(KELVARA_ICON_DIR ${CMAKE_SOURCE_DIR}/resources/icons)
+set(KELVARA_DESKTOP_TEMPLATE ${CMAKE_SOURCE_DIR}/resources/desktop/kelvara.desktop.in)
+
+set(KELVARA_INSTALLED_PROGRAMS "")
+foreach(program kelvara kelvara-cli)
+    if(TARGET ${program})
+        install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+        list(APPEND KELVARA_INSTALLED_PROGRAMS ${program})
+    endif()
+endforeach()
+
+# The menu entry names the program by its absolute path, which is known only when installing
+# (`cmake --install --prefix` may differ from the configured prefix), so it is written then.
+install(CODE "
+    set(KELVARA_DESKTOP_ID \"${KELVARA_DESKTOP_ID}\")
+    set(KELVARA_DESKTOP_TEMPLATE \"${KELVARA_DESKTOP_TEMPLATE}\")
+    set(KELVARA_DESKTOP_STAGING \"${CMAKE_BINARY_DIR}/install-staging\")
+    set(KELVARA_BINDIR \"${CMAKE_INSTALL_BINDIR}\")
+    set(KELVARA_DATADIR \"${CMAKE_INSTALL_DATADIR}\")
+    include(\"${CMAKE_SOURCE_DIR}/cmake/KelvaraInstallDesktop.cmake\")
+")
+
+string(TIMESTAMP KELVARA_RELEASE_DATE "%Y-%m-%d" UTC) # honours SOURCE_DATE_EPOCH
+if(KELVARA_PRERELEASE)
+    set(KELVARA_RELEASE_TYPE development)
+else()
+    set(KELVARA_RELEASE_TYPE stable)
+endif()
+string(REPLACE "&" "&amp;" KELVARA_HOME_URL_XML "${KELVARA_HOME_URL}")
+configure_file(${CMAKE_SOURCE_DIR}/resources/desktop/kelvara.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/desktop/${KELVARA_DESKTOP_ID}.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/desktop/${KELVARA_DESKTOP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+foreach(size ${KELVARA_ICON_SIZES})
+    install(FILES ${KELVARA_ICON_DIR}/kelvara-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME ${KELVARA_DESKTOP_ID}.png)
+endforeach()
+install(FILES ${KELVARA_ICON_DIR}/kelvara.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+        RENAME ${KELVARA_DESKTOP_ID}.svg)
+
+if(NOT TARGET uninstall)
+    add_custom_target(uninstall
+        COMMAND ${CMAKE_COMMAND} -DKELVARA_MANIFEST=${CMAKE_BINARY_DIR}/install_manifest.txt
+                -P ${CMAKE_SOURCE_DIR}/cmake/KelvaraUninstall.cmake
+        COMMENT "Removing the files of the last install"
+        VERBATIM)
+endif()

@@ -1,0 +1,123 @@
+#include "platform/serviceaddress.h"
+
+#include "platform/profilestore.h"
+
+#include "kelvara/addresses.h"
+
+namespace kelvara {
+
+namespace {
+
+constexpr const char* kSection = "Options";
+
+bool IsHostChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+bool IsPathChar(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    if (u <= 0x20 || u == 0x7F)
+        return false;
+    switch (c) {
+    case '"':
+    case '<':
+    case '>':
+    case '\\':
+    case '`':
+    case '{':
+    case '}':
+    case '|':
+    case '^':
+    case '?':
+    case '#':
+    case '@':
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+std::string TrimTrailingSlashes(std::string address)
+{
+    while (!address.empty() && address.back() == '/')
+        address.pop_back();
+    return address;
+}
+
+std::string Configured(const char* entry, const char* builtIn)
+{
+    std::string value;
+    if (Profile().GetProfileString(kSection, entry, value) && IsWebAddress(value))
+        return value;
+    return builtIn;
+}
+
+} // namespace
+
+bool IsWebAddress(std::string_view address)
+{
+    std::string_view rest;
+    if (StartsWithNoCase(address, "https://"))
+        rest = address.substr(8);
+    else if (StartsWithNoCase(address, "http://"))
+        rest = address.substr(7);
+    else
+        return false;
+
+    std::size_t i = 0;
+    while (i < rest.size() && IsHostChar(rest[i]))
+        ++i;
+    if (i == 0 || rest[0] == '.' || rest[0] == '-')
+        return false;
+    if (i < rest.size() && rest[i] == ':') {
+        const std::size_t start = ++i;
+        while (i < rest.size() && rest[i] >= '0' && rest[i] <= '9')
+            ++i;
+        if (i == start || i - start > 5)
+            return false;
+    }
+    if (i < rest.size() && rest[i] != '/')
+        return false;
+    for (; i < rest.size(); ++i)
+        if (!IsPathChar(rest[i]))
+            return false;
+    return true;
+}
+
+std::string ServiceAddress()
+{
+    return TrimTrailingSlashes(Configured("ServiceUrl", KELVARA_DEFAULT_SERVICE_URL));
+}
+
+std::string RateServicePageAddress()
+{
+    return ServiceAddress() + "/ucc/";
+}
+
+std::string UpdateServiceAddress()
+{
+    return TrimTrailingSlashes(Configured("UpdateServiceUrl", KELVARA_DEFAULT_UPDATE_URL));
+}
+
+std::string HomePageAddress()
+{
+    return Configured("HomePageUrl", KELVARA_DEFAULT_HOME_URL);
+}
+
+} // namespace kelvara

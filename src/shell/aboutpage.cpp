@@ -1,0 +1,81 @@
+#include "shell/aboutpage.h"
+
+#include "platform/serviceaddress.h"
+#include "platform/strings.h"
+#include "platform/versionrecord.h"
+#include "shell/moduleversion.h"
+#include "ui_aboutpage.h"
+
+#include "kelvara/version.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QStyle>
+
+namespace {
+
+constexpr unsigned IDS_HOME_PAGE_TIP = 8;
+
+std::unique_ptr<Ui::CAboutPage> MakeUi(QWidget* page)
+{
+    auto ui = std::make_unique<Ui::CAboutPage>();
+    ui->setupUi(page);
+    return ui;
+}
+
+QString FromUtf8(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+CAboutPage::CAboutPage(QWidget* parent) : CAboutPage(parent, nullptr)
+{
+    CModuleVersion version;
+    if (version.LoadFromModule())
+        ShowVersion(version);
+}
+
+CAboutPage::CAboutPage(QWidget* parent, const CModuleVersion* version)
+    : QWidget(parent), m_ui(MakeUi(this)), m_homeLink(m_ui->linkHome), m_serviceLink(m_ui->linkService)
+{
+    // The name in a font 170 % of the page's. A group box hands its font to everything inside it,
+    // so the controls inside set the page's size again (and only the size: the rest still follows
+    // the page).
+    const QFont pageFont = font();
+    QFont large = pageFont;
+    QFont normalSize;
+    if (pageFont.pointSize() > 0) {
+        large.setPointSize(pageFont.pointSize() * 170 / 100);
+        normalSize.setPointSize(pageFont.pointSize());
+    } else {
+        large.setPixelSize(pageFont.pixelSize() * 170 / 100);
+        normalSize.setPixelSize(pageFont.pixelSize());
+    }
+    m_ui->groupName->setTitle(FromUtf8(kelvara::LoadString(kelvara::IDS_APP_TITLE)));
+    m_ui->groupName->setFont(large);
+    for (QWidget* child : m_ui->groupName->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        child->setFont(normalSize);
+
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull())
+        icon = QIcon::fromTheme(QStringLiteral(KELVARA_DESKTOP_ID));
+    const int extent = style()->pixelMetric(QStyle::PM_LargeIconSize, nullptr, this);
+    m_ui->labelIcon->setPixmap(icon.pixmap(QSize(extent, extent), devicePixelRatioF()));
+
+    m_homeLink.SetTarget(FromUtf8(kelvara::HomePageAddress()),
+                         FromUtf8(kelvara::LoadString(IDS_HOME_PAGE_TIP)));
+    m_serviceLink.SetTarget(FromUtf8(kelvara::RateServicePageAddress()));
+
+    if (version)
+        ShowVersion(*version);
+}
+
+CAboutPage::~CAboutPage() = default;
+
+void CAboutPage::ShowVersion(const CModuleVersion& version)
+{
+    m_ui->labelVersion->setText(FromUtf8(kelvara::FormatVersionLine(version)));
+    m_ui->labelLegal->setText(FromUtf8(version.GetStringValue("LegalCopyright")));
+}
