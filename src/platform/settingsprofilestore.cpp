@@ -36,7 +36,7 @@ bool ReadText(const QSettings& settings, const QString& key, QString& text)
     if (!value.isValid())
         return false;
     if (value.typeId() == QMetaType::QStringList)
-        text = value.toStringList().join(QStringLiteral(", "));
+        text = value.toStringList().join(QLatin1Char(','));
     else
         text = value.toString();
     return true;
@@ -62,35 +62,29 @@ bool Written(const QSettings& settings)
 
 } // namespace
 
-SettingsProfileStore::SettingsProfileStore(std::string organisation, std::string application)
-    : SettingsProfileStore(std::move(organisation), std::move(application), {})
+SettingsProfileStore::SettingsProfileStore(Access access) : m_readOnly(access == Access::ReadOnly)
 {
 }
 
-SettingsProfileStore::SettingsProfileStore(std::string organisation, std::string application, std::string path)
-    : m_organisation(std::move(organisation)), m_application(std::move(application)), m_path(std::move(path))
+SettingsProfileStore::SettingsProfileStore(const std::string& path, Access access)
+    : m_path(path), m_readOnly(access == Access::ReadOnly)
 {
-}
-
-SettingsProfileStore SettingsProfileStore::AtPath(std::string path)
-{
-    return SettingsProfileStore({}, {}, std::move(path));
 }
 
 namespace {
-std::unique_ptr<QSettings> Open(const std::string& organisation, const std::string& application,
-                                const std::string& path)
+std::unique_ptr<QSettings> Open(const std::string& path)
 {
     if (!path.empty())
         return std::make_unique<QSettings>(ToQString(path), QSettings::IniFormat);
-    return std::make_unique<QSettings>(ToQString(organisation), ToQString(application));
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Brask"),
+                                       QStringLiteral("Kelvara"));
 }
 } // namespace
 
 int SettingsProfileStore::GetProfileInt(const std::string& section, const std::string& entry,
                                         int defaultValue) const
 {
-    const auto settings = Open(m_organisation, m_application, m_path);
+    const auto settings = Open(m_path);
     QString text;
     if (!ReadText(*settings, KeyOf(section, entry), text))
         return defaultValue;
@@ -103,7 +97,7 @@ int SettingsProfileStore::GetProfileInt(const std::string& section, const std::s
 bool SettingsProfileStore::GetProfileString(const std::string& section, const std::string& entry,
                                             std::string& value) const
 {
-    const auto settings = Open(m_organisation, m_application, m_path);
+    const auto settings = Open(m_path);
     QString text;
     if (!ReadText(*settings, KeyOf(section, entry), text))
         return false;
@@ -113,7 +107,9 @@ bool SettingsProfileStore::GetProfileString(const std::string& section, const st
 
 bool SettingsProfileStore::WriteProfileInt(const std::string& section, const std::string& entry, int value)
 {
-    const auto settings = Open(m_organisation, m_application, m_path);
+    if (m_readOnly)
+        return false;
+    const auto settings = Open(m_path);
     settings->setValue(KeyOf(section, entry), value);
     settings->sync();
     return Written(*settings);
@@ -122,7 +118,9 @@ bool SettingsProfileStore::WriteProfileInt(const std::string& section, const std
 bool SettingsProfileStore::WriteProfileString(const std::string& section, const std::string& entry,
                                               const std::string& value)
 {
-    const auto settings = Open(m_organisation, m_application, m_path);
+    if (m_readOnly)
+        return false;
+    const auto settings = Open(m_path);
     settings->setValue(KeyOf(section, entry), ToQString(value));
     settings->sync();
     return Written(*settings);
@@ -130,7 +128,9 @@ bool SettingsProfileStore::WriteProfileString(const std::string& section, const 
 
 bool SettingsProfileStore::DeleteProfileValue(const std::string& section, const std::string& entry)
 {
-    const auto settings = Open(m_organisation, m_application, m_path);
+    if (m_readOnly)
+        return false;
+    const auto settings = Open(m_path);
     const QString key = KeyOf(section, entry);
     if (!settings->contains(key))
         return true;
@@ -139,9 +139,9 @@ bool SettingsProfileStore::DeleteProfileValue(const std::string& section, const 
     return Written(*settings);
 }
 
-std::string SettingsProfileStore::FileName() const
+std::string SettingsProfileStore::GetLocation() const
 {
-    return Open(m_organisation, m_application, m_path)->fileName().toStdString();
+    return Open(m_path)->fileName().toStdString();
 }
 
 } // namespace kelvara

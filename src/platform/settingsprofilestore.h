@@ -6,9 +6,10 @@
 
 namespace kelvara {
 
-// The program's settings store: QSettings of organisation "Brask", application "Kelvara"
+// The program's settings store over QSettings: organisation "Brask", application "Kelvara"
 // (~/.config/Brask/Kelvara.conf here, the registry key on Windows). Section "Settings\Categories\3"
-// is group "Settings/Categories/3".
+// is group "Settings/Categories/3". A read-only store (the command line) refuses writes and never
+// touches the file.
 //
 // Every call opens the store afresh, so a write is on disk when it returns, the status of one call
 // never sticks to the next, and changes made by another running copy are seen. A damaged file
@@ -16,10 +17,13 @@ namespace kelvara {
 // being replaced.
 class SettingsProfileStore : public ProfileStore {
 public:
-    // The user's store of the organisation and application named.
-    SettingsProfileStore(std::string organisation = "Brask", std::string application = "Kelvara");
-    // A store in the INI file at `path` (tests, tools).
-    static SettingsProfileStore AtPath(std::string path);
+    enum class Access { ReadWrite, ReadOnly };
+
+    explicit SettingsProfileStore(Access access = Access::ReadWrite);
+    // A store in the INI file `path` (tests, or a portable setup).
+    SettingsProfileStore(const std::string& path, Access access);
+    SettingsProfileStore(const SettingsProfileStore&) = delete;
+    SettingsProfileStore& operator=(const SettingsProfileStore&) = delete;
 
     int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) const override;
     bool GetProfileString(const std::string& section, const std::string& entry,
@@ -31,15 +35,12 @@ public:
 
     // Removes a value; true when it is gone afterwards.
     bool DeleteProfileValue(const std::string& section, const std::string& entry);
-    // The file the store lives in.
-    std::string FileName() const;
+    // Where the values live (a file path here).
+    std::string GetLocation() const;
 
 private:
-    SettingsProfileStore(std::string organisation, std::string application, std::string path);
-
-    std::string m_organisation;
-    std::string m_application;
-    std::string m_path; // non-empty: an INI file of our choosing
+    std::string m_path; // empty: the user's store of the organisation and application
+    bool m_readOnly;
 };
 
 } // namespace kelvara
