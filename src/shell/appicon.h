@@ -7,8 +7,8 @@ namespace kelvara {
 // The program's own icon.
 inline constexpr unsigned IDR_MAINFRAME = 128;
 
-// Icon resource `id` with every size the build made of it (16 to 256 pixels); a null icon when
-// there is no such resource.
-QIcon LoadIconResource(unsigned id);
+// Icon resource `id` with the sizes the build made of it (16 to 256 pixels), up to `maxSize` when
+// given; a null icon when there is no such resource.
+QIcon LoadIconResource(unsigned id, int maxSize = 0);
 
 } // namespace kelvara

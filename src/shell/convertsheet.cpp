@@ -64,7 +64,7 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     : QDialog(parent),
       m_tabs(new SheetTabs(this)),
       m_optionsPage(new COptionsPage(this)),
-      m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this)),
+      m_buttons(new QDialogButtonBox(this)),
       m_trayIcon(std::make_unique<CTrayIcon>(kTrayIconId, std::move(trayHost))),
       m_trayMenu(new QMenu(this)),
       m_trayRetry(new QTimer(this)),
@@ -83,8 +83,14 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     m_tabs->addTab(about, about->windowTitle());
     m_tabs->setCurrentIndex(ConversionPage);
 
-    // Apply keeps its meaning in a sheet whose pages apply every change at once: never enabled.
-    m_buttons->button(QDialogButtonBox::Apply)->setEnabled(false);
+    // The sheet's own buttons, without the pictures a desktop theme may put on standard buttons:
+    // looking those up costs more at start-up than the rest of the window. Apply keeps its meaning
+    // in a sheet whose pages apply every change at once: never enabled.
+    m_okButton = m_buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    m_okButton->setDefault(true);
+    m_cancelButton = m_buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    m_applyButton = m_buttons->addButton(QStringLiteral("&Apply"), QDialogButtonBox::ApplyRole);
+    m_applyButton->setEnabled(false);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CConvertSheet::OnOK);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &CConvertSheet::reject);
 
@@ -140,18 +146,30 @@ void CConvertSheet::BuildTrayMenu()
 
 int CConvertSheet::DoModal()
 {
-    setWindowIcon(kelvara::LoadIconResource(kelvara::IDR_MAINFRAME));
-    m_trayIcon->SetTooltip(kelvara::IDS_APP_TITLE);
-    m_trayIcon->AddIcon(kelvara::IDR_MAINFRAME, false);
-    if (!m_trayIcon->Update())
-        m_trayRetry->start(); // no tray yet: keep looking for one
+    setWindowIcon(kelvara::LoadIconResource(kelvara::IDR_MAINFRAME, kWindowIconMax));
     SetTopMost(m_optionsPage->IsAlwaysOnTop());
-    // Without a tray a hidden window could never be found again.
-    SetVisible(m_visible || !CanHide());
+    if (m_visible) {
+        SetVisible(true);
+        // The tray after the window: asking the desktop for its tray takes a while, and the window
+        // is what the user waits for.
+        QTimer::singleShot(0, this, &CConvertSheet::AddTrayIcon);
+    } else {
+        AddTrayIcon();
+        // Without a tray a hidden window could never be found again.
+        SetVisible(!CanHide());
+    }
 
     QEventLoop loop;
     connect(this, &QDialog::finished, &loop, &QEventLoop::exit);
     return loop.exec(QEventLoop::DialogExec);
+}
+
+void CConvertSheet::AddTrayIcon()
+{
+    m_trayIcon->SetTooltip(kelvara::IDS_APP_TITLE);
+    m_trayIcon->AddIcon(kelvara::IDR_MAINFRAME, false);
+    if (!m_trayIcon->Update())
+        m_trayRetry->start(); // no tray yet: keep looking for one
 }
 
 void CConvertSheet::SetVisible(bool visible)
@@ -210,8 +228,8 @@ std::uint32_t CConvertSheet::OnIdentification()
 
 void CConvertSheet::CancelToClose()
 {
-    m_buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Close"));
-    m_buttons->button(QDialogButtonBox::Cancel)->setEnabled(false);
+    m_okButton->setText(QStringLiteral("Close"));
+    m_cancelButton->setEnabled(false);
 }
 
 void CConvertSheet::SetActivePage(int page)

@@ -12,6 +12,7 @@ class COptionsPage;
 class QDialogButtonBox;
 class QEventLoop;
 class QMenu;
+class QPushButton;
 class QTabWidget;
 class QTimer;
 
@@ -44,6 +45,9 @@ public:
     static constexpr unsigned kTrayIconId = 128;
     static constexpr unsigned kBalloonTextId = 17;
     static constexpr int kBalloonTimeout = 30;
+    // The window's icon: the small and large sizes, up to dense screens' large size. The desktop takes
+    // bigger pictures from the installed theme icon; every size given here is sent to the display.
+    static constexpr int kWindowIconMax = 48;
 
     // `trayHost` is the notification area to use (null: the system tray).
     explicit CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost = nullptr, QWidget* parent = nullptr);
@@ -76,7 +80,9 @@ public:
     COptionsPage& GetOptionsPage() const { return *m_optionsPage; }
     CTrayIcon& GetTrayIcon() const { return *m_trayIcon; }
     QMenu& GetTrayMenu() const { return *m_trayMenu; }
-    QDialogButtonBox& GetButtons() const { return *m_buttons; }
+    QPushButton& GetOkButton() const { return *m_okButton; }
+    QPushButton& GetCancelButton() const { return *m_cancelButton; }
+    QPushButton& GetApplyButton() const { return *m_applyButton; }
 
     // Whether hiding leaves the user a way back: only while the tray shows our icon.
     bool CanHide() const;
@@ -109,12 +115,16 @@ protected:
 private:
     void BuildTrayMenu();
     void ShowTrayMenu();
+    void AddTrayIcon();
     void RetryTray();
 
     bool m_visible = true;
     QTabWidget* m_tabs;
     COptionsPage* m_optionsPage;
     QDialogButtonBox* m_buttons;
+    QPushButton* m_okButton;
+    QPushButton* m_cancelButton;
+    QPushButton* m_applyButton;
     std::unique_ptr<CTrayIcon> m_trayIcon;
     QMenu* m_trayMenu;
     QTimer* m_trayRetry;

@@ -28,7 +28,7 @@ void CTrayIcon::SetTooltip(const QString& text)
 
 bool CTrayIcon::AddIcon(unsigned resourceId, bool append)
 {
-    return AddIcon(kelvara::LoadIconResource(resourceId), append);
+    return AddIcon(kelvara::LoadIconResource(resourceId, kMaxIconSize), append);
 }
 
 bool CTrayIcon::AddIcon(const QIcon& icon, bool append)

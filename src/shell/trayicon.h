@@ -29,9 +29,11 @@ public:
     void SetTooltip(unsigned stringId);
     void SetTooltip(const QString& text);
 
-    // Loads icon resource `resourceId` (false when there is none). Without `append` the icons held
+    // Loads icon resource `resourceId` up to kMaxIconSize (false when there is none). Without `append` the icons held
     // so far are dropped first.
     bool AddIcon(unsigned resourceId, bool append);
+    // Trays draw 16 to 24 pixels, twice that on dense screens.
+    static constexpr int kMaxIconSize = 64;
     bool AddIcon(const QIcon& icon, bool append);
 
     // Sends the icon and tooltip to the tray: an add request until one succeeded, then modify

@@ -93,11 +93,13 @@ TEST_F(SheetTest, TabsButtonsAndCaption)
     EXPECT_EQ(m_sheet->GetActivePage(), CConvertSheet::ConversionPage);
     EXPECT_TRUE(m_sheet->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
 
-    QDialogButtonBox& buttons = m_sheet->GetButtons();
-    EXPECT_FALSE(buttons.button(QDialogButtonBox::Apply)->isEnabled());
+    EXPECT_EQ(m_sheet->GetOkButton().text(), QStringLiteral("OK"));
+    EXPECT_TRUE(m_sheet->GetOkButton().isDefault());
+    EXPECT_TRUE(m_sheet->GetCancelButton().isEnabled());
+    EXPECT_FALSE(m_sheet->GetApplyButton().isEnabled());
     m_sheet->CancelToClose();
-    EXPECT_EQ(buttons.button(QDialogButtonBox::Ok)->text(), QStringLiteral("Close"));
-    EXPECT_FALSE(buttons.button(QDialogButtonBox::Cancel)->isEnabled());
+    EXPECT_EQ(m_sheet->GetOkButton().text(), QStringLiteral("Close"));
+    EXPECT_FALSE(m_sheet->GetCancelButton().isEnabled());
 }
 
 TEST_F(SheetTest, WithCloseToTrayOffCloseOkAndEscapeEndTheProgram)
@@ -105,14 +107,14 @@ TEST_F(SheetTest, WithCloseToTrayOffCloseOkAndEscapeEndTheProgram)
     MakeSheet();
     EXPECT_EQ(Run([this] { m_sheet->close(); }), CConvertSheet::ResultCancel);
     MakeSheet();
-    EXPECT_EQ(Run([this] { m_sheet->GetButtons().button(QDialogButtonBox::Ok)->click(); }), CConvertSheet::ResultOk);
+    EXPECT_EQ(Run([this] { m_sheet->GetOkButton().click(); }), CConvertSheet::ResultOk);
     MakeSheet();
     EXPECT_EQ(Run([this] { QTest::keyClick(Box("alwaysOnTop"), Qt::Key_Escape); }), CConvertSheet::ResultOk);
     MakeSheet();
     EXPECT_EQ(Run([this] { QTest::keyClick(m_sheet->findChild<QTabBar*>(), Qt::Key_Escape); }),
               CConvertSheet::ResultOk);
     MakeSheet();
-    EXPECT_EQ(Run([this] { m_sheet->GetButtons().button(QDialogButtonBox::Cancel)->click(); }),
+    EXPECT_EQ(Run([this] { m_sheet->GetCancelButton().click(); }),
               CConvertSheet::ResultCancel);
     EXPECT_TRUE(m_tray->balloons.empty());
 }
@@ -127,7 +129,7 @@ TEST_F(SheetTest, WithCloseToTrayOnCloseOkAndEscapeHideAndShowTheBalloonEachTime
         EXPECT_FALSE(m_sheet->isVisible());
         EXPECT_FALSE(m_sheet->IsVisibleFlag());
         m_sheet->SetVisible(true);
-        m_sheet->GetButtons().button(QDialogButtonBox::Ok)->click();
+        m_sheet->GetOkButton().click();
         EXPECT_FALSE(m_sheet->isVisible());
         m_sheet->SetVisible(true);
         QTest::keyClick(Box("closeToTray"), Qt::Key_Escape);

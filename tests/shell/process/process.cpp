@@ -146,7 +146,7 @@ bool XServer::Available()
 bool XServer::Start()
 {
     // -displayfd: the server picks a free display and tells its number on our pipe.
-    m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+    m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
                                             QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
                                             QStringLiteral("1024x768x24")});
     if (!m_server.waitForStarted(5000))
