@@ -52,6 +52,8 @@ protected:
         m_ended = false;
         const auto watch = QObject::connect(m_sheet.get(), &QDialog::finished, [this] { m_ended = true; });
         QTimer::singleShot(0, m_sheet.get(), [this, during] {
+            // A shown window asks for the tray right after showing; the user comes later.
+            QTest::qWaitFor([this] { return m_tray->requests.contains(QStringLiteral("add")); }, 2000);
             during();
             QTimer::singleShot(0, m_sheet.get(), [this] {
                 if (!m_ended)
