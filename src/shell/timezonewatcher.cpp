@@ -3,9 +3,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <cstdint>
 #include <ctime>
+
+#include <sys/timerfd.h>
+#include <unistd.h>
 
 namespace kelvara {
 
@@ -32,6 +37,38 @@ TimeZoneWatcher::TimeZoneWatcher(QObject* parent, const QString& etcFolder)
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_settle, qOverload<>(&QTimer::start));
     m_last = Fingerprint();
     Watch();
+
+    // A timer far in the future that the kernel cancels whenever the clock is set.
+    m_clockFd = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (m_clockFd >= 0) {
+        ArmClockWatch();
+        m_clockNotifier = new QSocketNotifier(m_clockFd, QSocketNotifier::Read, this);
+        connect(m_clockNotifier, &QSocketNotifier::activated, this, &TimeZoneWatcher::OnClockSet);
+    }
+}
+
+TimeZoneWatcher::~TimeZoneWatcher()
+{
+    delete m_clockNotifier;
+    if (m_clockFd >= 0)
+        ::close(m_clockFd);
+}
+
+void TimeZoneWatcher::ArmClockWatch()
+{
+    constexpr std::time_t kTenYears = 10LL * 365 * 24 * 3600;
+    itimerspec when{};
+    when.it_value.tv_sec = std::time(nullptr) + kTenYears;
+    ::timerfd_settime(m_clockFd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &when, nullptr);
+}
+
+void TimeZoneWatcher::OnClockSet()
+{
+    std::uint64_t expirations = 0;
+    // Fails with ECANCELED when the clock was set; either way the timer is armed afresh.
+    [[maybe_unused]] const ssize_t n = ::read(m_clockFd, &expirations, sizeof(expirations));
+    ArmClockWatch();
+    emit Changed();
 }
 
 QByteArray TimeZoneWatcher::Fingerprint() const
