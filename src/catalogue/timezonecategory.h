@@ -2,6 +2,10 @@
 
 #include "catalogue/category.h"
 
+#include <string_view>
+
+class CTimeZone;
+
 // The current time in two zones of the system's time-zone database.
 class CTimeZoneCategory : public CCategory {
 public:
@@ -19,5 +23,21 @@ public:
     unsigned GetTargetValueLabelId() const override { return 34; }
     unsigned GetTargetUnitLabelId() const override { return 35; }
     std::unique_ptr<CBaseUnit> CreateUnit() override { return nullptr; }
+    // One zone per canonical zone of the database, plus Etc/UTC, west to east. False (errno set)
+    // when the database has no zone list.
     bool Load() override;
+
+    // "(UTC+01:00) Europe/Berlin (Daylight saving time)" for the system's own zone; empty when it
+    // is not one of the loaded zones.
+    std::string GetSystemZoneText() const;
+
+    // The zone with this display name or zone id (case ignored); an alias of the database
+    // ("US/Eastern", "UTC") finds its zone. Null when there is none.
+    const CTimeZone* FindZone(std::string_view nameOrId) const;
+    // The loaded zone a configured zone name stands for: an id, an alias, or a path into the
+    // database ("/usr/share/zoneinfo/Europe/Berlin", "posix/Europe/Berlin"). Null when none.
+    const CTimeZone* FindConfiguredZone(std::string_view name) const;
+
+private:
+    const CTimeZone* FindById(std::string_view id) const;
 };

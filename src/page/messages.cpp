@@ -4,8 +4,11 @@
 #include "platform/strings.h"
 
 #include <cerrno>
+#include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string.h>
 
 namespace kelvara {
@@ -28,7 +31,15 @@ std::string PrintInteger(const std::string& spec, char conv, const std::variant<
         s = static_cast<long long>(*n);
         u = *n;
     } else if (const auto* d = std::get_if<double>(&v)) {
-        s = static_cast<long long>(*d);
+        // Converting a double outside the range of the integer is undefined; saturate instead.
+        if (std::isnan(*d))
+            s = 0;
+        else if (*d >= 9223372036854775807.0)
+            s = std::numeric_limits<long long>::max();
+        else if (*d <= -9223372036854775808.0)
+            s = std::numeric_limits<long long>::min();
+        else
+            s = static_cast<long long>(*d);
         u = static_cast<unsigned long long>(s);
     } else {
         return std::get<std::string>(v);
@@ -64,6 +75,38 @@ std::string PrintFloating(const std::string& spec, char conv, const std::variant
             text.replace(at, std::strlen(point), ".");
     }
     return text;
+}
+
+// A character code as UTF-8; a text argument prints as it is. Codes that are not characters print
+// nothing rather than a NUL or a broken sequence.
+std::string PrintCharacter(const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
+{
+    if (const auto* s = std::get_if<std::string>(&v))
+        return *s;
+    std::uint64_t code = 0;
+    if (const auto* i = std::get_if<std::int64_t>(&v))
+        code = *i > 0 ? static_cast<std::uint64_t>(*i) : 0;
+    else if (const auto* n = std::get_if<std::uint64_t>(&v))
+        code = *n;
+    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return {};
+    std::string out;
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
 }
 
 std::string PrintText(const std::string& spec, const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
@@ -136,10 +179,7 @@ std::string FormatText(const std::string& format, const std::vector<FormatArg>& 
             out += PrintInteger(spec, conv, value);
             break;
         case 'c':
-            if (const auto* s = std::get_if<std::string>(&value))
-                out += *s;
-            else
-                out += static_cast<char>(std::get_if<std::int64_t>(&value) ? *std::get_if<std::int64_t>(&value) : 0);
+            out += PrintCharacter(value);
             break;
         case 's':
             out += PrintText(spec, value);

@@ -2,6 +2,7 @@
 
 #include "platform/messagepresenter.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <type_traits>
@@ -71,5 +72,9 @@ int ShowMessage(unsigned id, unsigned type, const Args&... args)
 template <typename... Args>
 int ShowErrorMessage(unsigned id, unsigned type, std::int32_t code, const Args&... args)
 {
+    // The last error is taken before the arguments are copied: copying may allocate, and an
+    // allocation is allowed to change errno.
+    if (code == -1)
+        code = kelvara::ResultFromErrno(errno);
     return kelvara::ShowErrorMessageText(id, type, code, {kelvara::FormatArg(args)...});
 }

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -69,6 +72,32 @@ TEST(ShowMessage, NoPresenterAnswersSafely)
 {
     EXPECT_EQ(ShowMessage(45, kelvara::MB_YESNO | kelvara::MB_ICONQUESTION), kelvara::IDNO);
     EXPECT_EQ(ShowMessage(44, kelvara::MB_OK), kelvara::IDOK);
+}
+
+TEST(FormatText, NumbersOutOfRangeOrOfAnotherKindAreNeverUndefined)
+{
+    // A double for an integer placeholder saturates instead of overflowing the conversion.
+    EXPECT_EQ(FormatText("%d", {1e300}), "9223372036854775807");
+    EXPECT_EQ(FormatText("%d", {-1e300}), "-9223372036854775808");
+    EXPECT_EQ(FormatText("%d", {std::nan("")}), "0");
+    EXPECT_EQ(FormatText("%u", {std::numeric_limits<double>::infinity()}), "9223372036854775807");
+    EXPECT_EQ(FormatText("%5.2f|%x", {3, 255u}), " 3.00|ff");
+    // %c writes UTF-8 and never a NUL or a code that is no character.
+    EXPECT_EQ(FormatText("%c%c%c", {65, 0x263A, 0}), "A\u263A");
+    EXPECT_EQ(FormatText("%c%c", {std::uint64_t{0x110000}, 0xD800}), "");
+}
+
+TEST(ShowErrorMessage, NoLastErrorMeansInformationAndTheIconOfTheTypeIsReplaced)
+{
+    RecordingPresenter presenter;
+    errno = 0;
+    ShowErrorMessage(203, kelvara::MB_YESNO | kelvara::MB_ICONERROR, -1);
+    ShowErrorMessage(203, kelvara::MB_OK | kelvara::MB_ICONQUESTION, kelvara::ResultFromErrno(ENOENT));
+    ASSERT_EQ(presenter.messages.size(), 2u);
+    EXPECT_EQ(presenter.messages[0].text, "Invalid currency rate");
+    EXPECT_EQ(presenter.messages[0].type, kelvara::MB_YESNO | kelvara::MB_ICONINFORMATION);
+    EXPECT_EQ(presenter.messages[1].text, "Invalid currency rate\n\nNo such file or directory [0x80070002]");
+    EXPECT_EQ(presenter.messages[1].type, kelvara::MB_ICONERROR);
 }
 
 } // namespace
