@@ -1,11 +1,11 @@
 #include "shell/convertapp.h"
 
+#include "page/qtmessagepresenter.h"
 #include "platform/settingsprofilestore.h"
 #include "platform/strings.h"
 #include "shell/appicon.h"
 #include "shell/convertsheet.h"
 #include "shell/instancechannel.h"
-#include "shell/messageboxpresenter.h"
 #include "shell/mycommandlineinfo.h"
 
 #include "kelvara/version.h"
@@ -140,7 +140,7 @@ int CConvertApp::Run(int argc, char** argv)
     int result = 0;
     {
         CConvertSheet sheet;
-        kelvara::MessageBoxPresenter presenter(&sheet);
+        kelvara::QtMessagePresenter presenter;
         kelvara::SetMessagePresenter(&presenter);
         sheet.SetStartVisible(!commandLine.m_hidden);
 
