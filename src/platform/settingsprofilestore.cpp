@@ -126,19 +126,6 @@ bool SettingsProfileStore::WriteProfileString(const std::string& section, const 
     return Written(*settings);
 }
 
-bool SettingsProfileStore::DeleteProfileValue(const std::string& section, const std::string& entry)
-{
-    if (m_readOnly)
-        return false;
-    const auto settings = Open(m_path);
-    const QString key = KeyOf(section, entry);
-    if (!settings->contains(key))
-        return true;
-    settings->remove(key);
-    settings->sync();
-    return Written(*settings);
-}
-
 std::string SettingsProfileStore::GetLocation() const
 {
     return Open(m_path)->fileName().toStdString();

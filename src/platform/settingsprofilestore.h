@@ -33,8 +33,6 @@ public:
                             const std::string& value) override;
     using ProfileStore::GetProfileString;
 
-    // Removes a value; true when it is gone afterwards.
-    bool DeleteProfileValue(const std::string& section, const std::string& entry);
     // Where the values live (a file path here).
     std::string GetLocation() const;
 
