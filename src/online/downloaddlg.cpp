@@ -1,0 +1,382 @@
+#include "online/downloaddlg.h"
+
+#include "online/bytesize.h"
+#include "page/formatting.h"
+#include "page/messages.h"
+#include "platform/privatetemp.h"
+#include "platform/strings.h"
+#include "ui_downloaddlg.h"
+
+#include <kelvara/version.h>
+
+#include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr unsigned IDS_DOWNLOADED = 42;
+constexpr unsigned IDS_DOWNLOADED_OF = 43;
+constexpr unsigned IDS_RETRIEVE_FAILED = 46;
+constexpr unsigned IDS_TEMPFILE_FAILED = 205;
+
+// The text of the last failure, by code, for the message box's error line: the network layer's
+// texts are specific to one reply (they name the address and the server's answer), so they are
+// remembered when the failure happens rather than looked up by number.
+std::int32_t g_lastCode = 0;
+std::string g_lastText;
+
+std::string NetworkErrorText(std::int32_t code)
+{
+    if (code == g_lastCode && !g_lastText.empty())
+        return g_lastText;
+    const auto ucode = static_cast<std::uint32_t>(code);
+    if ((ucode & 0xFFFF0000u) == 0x800C0000u)
+        return "Network error " + std::to_string(ucode & 0xFFFFu);
+    return {};
+}
+
+bool IsWebScheme(const QString& scheme)
+{
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+} // namespace
+
+namespace kelvara {
+std::int32_t NetworkResultCode(int networkError)
+{
+    return static_cast<std::int32_t>(0x800C0000u | (static_cast<std::uint32_t>(networkError) & 0xFFFFu));
+}
+} // namespace kelvara
+
+CDownloadDlg::CDownloadDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CDownloadDlg>())
+{
+    m_ui->setupUi(this);
+    setWindowTitle(QString::fromStdString(kelvara::LoadString(kelvara::IDS_APP_TITLE)));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    m_ui->progressBar->setRange(0, 100);
+    m_ui->progressBar->setValue(0);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &CDownloadDlg::reject);
+    m_idleTimer.setSingleShot(true);
+    connect(&m_idleTimer, &QTimer::timeout, this, &CDownloadDlg::OnIdle);
+    kelvara::SetErrorTextProvider(&NetworkErrorText);
+}
+
+CDownloadDlg::~CDownloadDlg()
+{
+    StopTransfer();
+    CloseFile();
+    if (!m_fileName.empty()) {
+        ::unlink(m_fileName.c_str());
+        m_fileName.clear();
+    }
+}
+
+void CDownloadDlg::SetOperation(const std::string& text)
+{
+    m_ui->operationLabel->setText(QString::fromStdString(text));
+}
+
+void CDownloadDlg::SetUrl(const std::string& url)
+{
+    m_url = url;
+}
+
+void CDownloadDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Start once the dialog is on screen, from the event loop of the modal run.
+    if (!m_started) {
+        m_started = true;
+        QMetaObject::invokeMethod(this, &CDownloadDlg::Start, Qt::QueuedConnection);
+    }
+}
+
+void CDownloadDlg::Start()
+{
+    if (m_cancelled)
+        return;
+    m_ui->progressBar->setValue(0);
+    repaint();
+
+    const int fd = kelvara::CreatePrivateTempFile("Tav", m_fileName);
+    if (fd < 0) {
+        const std::int32_t code = kelvara::ResultFromErrno(errno);
+        Cancel();
+        ShowErrorMessage(IDS_TEMPFILE_FAILED, kelvara::MB_OK | kelvara::MB_ICONERROR, code);
+        return;
+    }
+    m_fd = fd;
+
+    m_currentUrl = QUrl(QString::fromStdString(m_url));
+    if (!m_currentUrl.isValid() || !IsWebScheme(m_currentUrl.scheme()) || m_currentUrl.host().isEmpty()) {
+        Fail(kelvara::NetworkResultCode(QNetworkReply::ProtocolUnknownError), "Not a web address: " + m_url);
+        return;
+    }
+
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
+    Request(m_currentUrl);
+}
+
+void CDownloadDlg::Request(const QUrl& url)
+{
+    m_currentUrl = url;
+    QNetworkRequest request(url);
+    // Redirects are followed here rather than by the network layer, which has been seen to send a
+    // redirected request more than once.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    // Plain bytes: the length the server announces is then the length written to the file.
+    request.setRawHeader("Accept-Encoding", "identity");
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Kelvara/" KELVARA_VERSION_STRING));
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+
+    m_reply = m_network->get(request);
+    connect(m_reply, &QNetworkReply::readyRead, this, &CDownloadDlg::OnReadyRead);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, &CDownloadDlg::OnMetaData);
+    connect(m_reply, &QNetworkReply::finished, this, &CDownloadDlg::OnFinished);
+    m_idleTimer.start(m_idleTimeout);
+}
+
+void CDownloadDlg::Progress(qint64 progress, qint64 maximum)
+{
+    const std::string done =
+        kelvara::FormatByteSize(static_cast<std::uint64_t>(std::max<qint64>(progress, 0)));
+    std::string text;
+    if (maximum > 0) {
+        text = kelvara::FormatText(kelvara::LoadString(IDS_DOWNLOADED_OF),
+                                   {done, kelvara::FormatByteSize(static_cast<std::uint64_t>(maximum))});
+        const double position = static_cast<double>(progress) * 100.0 / static_cast<double>(maximum);
+        m_ui->progressBar->setValue(static_cast<int>(std::clamp(position, 0.0, 100.0)));
+    } else {
+        // Without a length the bar cannot tell anything; it stays where it is.
+        text = kelvara::FormatText(kelvara::LoadString(IDS_DOWNLOADED), {done});
+    }
+    m_ui->statusLabel->setText(QString::fromStdString(text));
+}
+
+qint64 CDownloadDlg::AnnouncedLength() const
+{
+    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    return length.isValid() ? length.toLongLong() : -1;
+}
+
+void CDownloadDlg::OnMetaData()
+{
+    if (!m_reply || !RedirectTarget().isEmpty())
+        return;
+    m_idleTimer.start(m_idleTimeout);
+    // Refused before anything is stored.
+    if (AnnouncedLength() > m_sizeLimit) {
+        FailTooLarge();
+        return;
+    }
+    // The server has answered: "Connecting" gives way to the count.
+    Progress(m_written, std::max<qint64>(AnnouncedLength(), 0));
+}
+
+void CDownloadDlg::FailTooLarge()
+{
+    Fail(kelvara::kReplyTooLarge, "The server's reply is larger than " +
+                                      kelvara::FormatByteSize(static_cast<std::uint64_t>(m_sizeLimit)) + ".");
+}
+
+void CDownloadDlg::OnReadyRead()
+{
+    if (!m_reply)
+        return;
+    m_idleTimer.start(m_idleTimeout);
+    // The body of a redirect is not the resource.
+    if (!RedirectTarget().isEmpty()) {
+        m_reply->readAll();
+        return;
+    }
+    if (AnnouncedLength() > m_sizeLimit) {
+        FailTooLarge();
+        return;
+    }
+    if (WriteAvailable())
+        Progress(m_written, std::max<qint64>(AnnouncedLength(), 0));
+}
+
+bool CDownloadDlg::WriteAvailable()
+{
+    const QByteArray chunk = m_reply->readAll();
+    if (m_written + chunk.size() > m_sizeLimit) {
+        FailTooLarge();
+        return false;
+    }
+    const char* next = chunk.constData();
+    qint64 left = chunk.size();
+    while (left > 0) {
+        const ssize_t n = ::write(m_fd, next, static_cast<std::size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const std::int32_t code = kelvara::ResultFromErrno(errno);
+            Fail(code, {});
+            return false;
+        }
+        next += n;
+        left -= n;
+        m_written += n;
+    }
+    return true;
+}
+
+void CDownloadDlg::OnFinished()
+{
+    if (!m_reply)
+        return;
+    m_idleTimer.stop();
+    const QNetworkReply::NetworkError error = m_reply->error();
+    if (error != QNetworkReply::NoError) {
+        Fail(kelvara::NetworkResultCode(error), m_reply->errorString().toStdString());
+        return;
+    }
+    if (const QUrl target = RedirectTarget(); !target.isEmpty()) {
+        FollowRedirect(target);
+        return;
+    }
+    if (!WriteAvailable())
+        return;
+    // The network layer reports a connection closed early; this also catches a server that says
+    // it is done before the length it announced.
+    const qint64 length = AnnouncedLength();
+    if (length >= 0 && length != m_written) {
+        Fail(kelvara::kReplyIncomplete,
+             "The server sent " + std::to_string(m_written) + " of " + std::to_string(length) + " bytes.");
+        return;
+    }
+    Progress(m_written, std::max<qint64>(length, 0));
+    StopTransfer();
+    if (!CloseFile()) {
+        const std::int32_t code = kelvara::ResultFromErrno(errno);
+        Fail(code, {});
+        return;
+    }
+    done(1);
+}
+
+QUrl CDownloadDlg::RedirectTarget() const
+{
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308)
+        return {};
+    const QUrl location = m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+    return location.isEmpty() ? QUrl() : m_currentUrl.resolved(location);
+}
+
+void CDownloadDlg::FollowRedirect(const QUrl& target)
+{
+    const QString from = m_currentUrl.scheme();
+    const QString to = target.scheme();
+    // Never to a weaker scheme, and never off the web.
+    if (!IsWebScheme(to) ||
+        !(from == to || (from == QLatin1String("http") && to == QLatin1String("https")))) {
+        Fail(kelvara::NetworkResultCode(QNetworkReply::InsecureRedirectError),
+             "The server redirected to an address that is not allowed: " + target.toString().toStdString());
+        return;
+    }
+    if (++m_redirects > kMaxRedirects) {
+        Fail(kelvara::NetworkResultCode(QNetworkReply::TooManyRedirectsError),
+             "The server redirected too often.");
+        return;
+    }
+    StopTransfer();
+    Request(target);
+}
+
+void CDownloadDlg::OnIdle()
+{
+    if (!m_reply)
+        return;
+    Fail(kelvara::kTransferTimedOut, "The server sent nothing for " +
+                                         FormatDouble(static_cast<double>(m_idleTimeout.count()) / 1000.0) +
+                                         " seconds.");
+}
+
+void CDownloadDlg::reject()
+{
+    Cancel();
+}
+
+void CDownloadDlg::Cancel()
+{
+    m_cancelled = true;
+    m_ui->cancelButton->setEnabled(false);
+    m_idleTimer.stop();
+    StopTransfer();
+    CloseFile();
+    done(2);
+}
+
+void CDownloadDlg::Fail(std::int32_t code, const std::string& text)
+{
+    Cancel();
+    g_lastCode = code;
+    g_lastText = text;
+    ShowErrorMessage(IDS_RETRIEVE_FAILED, kelvara::MB_OK | kelvara::MB_ICONERROR, code);
+}
+
+void CDownloadDlg::StopTransfer()
+{
+    if (!m_reply)
+        return;
+    QNetworkReply* reply = m_reply;
+    m_reply = nullptr;
+    reply->disconnect(this);
+    reply->abort();
+    reply->deleteLater();
+}
+
+bool CDownloadDlg::CloseFile()
+{
+    if (m_fd < 0)
+        return true;
+    const int fd = m_fd;
+    m_fd = -1;
+    return ::close(fd) == 0;
+}
+
+std::string CDownloadDlg::ReadFileText() const
+{
+    if (m_fileName.empty())
+        return {};
+    const int fd = ::open(m_fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    std::string content;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_size >= 0 && info.st_size <= m_sizeLimit) {
+        content.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t got = 0;
+        while (got < content.size()) {
+            const ssize_t n = ::read(fd, content.data() + got, content.size() - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        if (got != content.size())
+            content.clear();
+    }
+    ::close(fd);
+    std::string text;
+    text.reserve(content.size());
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        if (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n')
+            continue;
+        text += content[i];
+    }
+    return text;
+}

@@ -1,0 +1,70 @@
+#include "online/updatecheck.h"
+
+#include "online/downloaddlg.h"
+#include "online/xmlfile.h"
+#include "page/messages.h"
+#include "platform/serviceaddress.h"
+#include "platform/strings.h"
+#include "shell/moduleversion.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace {
+constexpr unsigned IDS_RETRIEVING_UPDATE = 41;
+constexpr unsigned IDS_LATEST_VERSION = 44;
+constexpr unsigned IDS_NEWER_VERSION = 45;
+constexpr unsigned IDS_NO_DOWNLOAD_NAMED = 206;
+
+bool ProgramFileVersion(kelvara::PackedVersion& version)
+{
+    CModuleVersion module;
+    if (!module.LoadFromModule())
+        return false;
+    version.high = module.dwFileVersionMS;
+    version.low = module.dwFileVersionLS;
+    return true;
+}
+} // namespace
+
+void CheckForUpdates(QWidget* parent)
+{
+    kelvara::CheckForUpdates(parent, &ProgramFileVersion);
+}
+
+namespace kelvara {
+
+void CheckForUpdates(QWidget* parent, const VersionSource& programVersion)
+{
+    CDownloadDlg dialog(parent);
+    dialog.SetOperation(LoadString(IDS_RETRIEVING_UPDATE));
+    const std::string service = UpdateServiceAddress();
+    dialog.SetUrl(BuildVersionQueryUrl(service, LoadString(IDS_APP_TITLE)));
+    if (dialog.exec() != 1)
+        return;
+
+    PackedVersion own;
+    CXmlFile document;
+    std::string text;
+    if (programVersion && programVersion(own) && document.Load(dialog.GetFileName()) &&
+        document.GetNodeText(kVersionQuery, text)) {
+        PackedVersion latest;
+        ParseVersionText(text, latest); // text that is no version reads as 0.0.0.0
+        if (IsNewerVersion(latest, own)) {
+            if (ShowMessage(IDS_NEWER_VERSION, MB_YESNO | MB_ICONQUESTION) != IDYES)
+                return;
+            std::string fileName;
+            if (document.GetNodeText(kFileNameQuery, fileName) && !fileName.empty()) {
+                QDesktopServices::openUrl(QUrl(QString::fromStdString(BuildDownloadUrl(service, fileName))));
+            } else {
+                // The user was promised a download that cannot be addressed; say so rather than
+                // do nothing.
+                ShowMessage(IDS_NO_DOWNLOAD_NAMED, MB_OK | MB_ICONEXCLAMATION);
+            }
+            return;
+        }
+    }
+    ShowMessage(IDS_LATEST_VERSION, MB_OK | MB_ICONINFORMATION);
+}
+
+} // namespace kelvara

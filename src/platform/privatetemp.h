@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace kelvara {
+
+// The program's own temporary folder: made once per process with mkdtemp under $TMPDIR (else
+// /tmp), mode 0700, so that no other user can read or plant our temporary files. It is removed
+// with what is left in it when the process exits. Empty when it cannot be made (errno tells why).
+const std::string& PrivateTempFolder();
+
+// Creates a new empty file in the private folder, named `prefix` + a unique part + ".tmp", open
+// for writing (mode 0600, close-on-exec). Returns the descriptor and sets `path`; -1 with errno
+// set on failure.
+int CreatePrivateTempFile(const std::string& prefix, std::string& path);
+
+} // namespace kelvara
