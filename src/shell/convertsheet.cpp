@@ -68,7 +68,8 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
       m_trayIcon(std::make_unique<CTrayIcon>(kTrayIconId, std::move(trayHost))),
       m_trayMenu(new QMenu(this)),
       m_trayRetry(new QTimer(this)),
-      m_timeZoneWatcher(new kelvara::TimeZoneWatcher(this))
+      m_timeZoneWatcher(new kelvara::TimeZoneWatcher(this)),
+      m_updateCheck(&kelvara::RunUpdateCheck)
 {
     setWindowTitle(Text(kelvara::IDS_APP_TITLE));
     // A main window, not a transient dialog: its own taskbar entry and a minimise box.
@@ -101,7 +102,8 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
 
     connect(m_optionsPage, &COptionsPage::AlwaysOnTopChanged, this, &CConvertSheet::SetTopMost);
     connect(m_optionsPage, &COptionsPage::UseRegionalSettingsChanged, this, &CConvertSheet::SetUseRegionalSettings);
-    connect(m_optionsPage, &COptionsPage::CheckForUpdatesRequested, this, [this] { kelvara::RunUpdateCheck(this); });
+    connect(m_optionsPage, &COptionsPage::CheckForUpdatesRequested, this,
+            [this] { OnCommand(ID_HELP_CHECKUPDATES); });
 
     connect(m_trayIcon.get(), &CTrayIcon::Notify, this, &CConvertSheet::OnTrayNotify);
     BuildTrayMenu();
@@ -372,7 +374,8 @@ void CConvertSheet::OnCommand(int command)
         SetVisible(true);
         break;
     case ID_HELP_CHECKUPDATES:
-        kelvara::RunUpdateCheck(this);
+        if (m_updateCheck)
+            m_updateCheck(this);
         break;
     case ID_TRAY_EXIT:
         done(ResultExit);

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class CTrayIcon;
@@ -96,6 +97,9 @@ public:
     void OnTrayNotify(unsigned id, kelvara::TrayEvent event);
     void OnOK();
 
+    // What "Check for Updates" runs (the update check unless replaced, as tests do).
+    void SetUpdateCheck(std::function<void(QWidget* parent)> check) { m_updateCheck = std::move(check); }
+
     // The tools tried for "&Character Map", first found in PATH wins; empty when none is.
     static QString FindCharacterMapTool();
 
@@ -129,4 +133,5 @@ private:
     QMenu* m_trayMenu;
     QTimer* m_trayRetry;
     kelvara::TimeZoneWatcher* m_timeZoneWatcher;
+    std::function<void(QWidget* parent)> m_updateCheck;
 };

@@ -1,5 +1,6 @@
 #include "shell/pagefactory.h"
 
+#include "online/updatecheck.h"
 #include "shell/aboutpage.h"
 #include "shell/convertsheet.h"
 
@@ -37,8 +38,9 @@ QWidget* CreateAboutPage(CConvertSheet& /*sheet*/)
     return new CAboutPage;
 }
 
-void RunUpdateCheck(QWidget* /*parent*/)
+void RunUpdateCheck(QWidget* parent)
 {
+    ::CheckForUpdates(parent);
 }
 
 } // namespace kelvara

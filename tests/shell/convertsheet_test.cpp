@@ -43,6 +43,11 @@ protected:
         host->available = trayAvailable;
         m_tray = host.get();
         m_sheet = std::make_unique<CConvertSheet>(std::move(host));
+        m_updateChecks = 0;
+        m_sheet->SetUpdateCheck([this](QWidget* parent) {
+            EXPECT_EQ(parent, m_sheet.get());
+            ++m_updateChecks;
+        });
     }
 
     // Runs the sheet modally; `during` runs inside the run. Returns the run's result, or kNotEnded
@@ -53,7 +58,7 @@ protected:
         const auto watch = QObject::connect(m_sheet.get(), &QDialog::finished, [this] { m_ended = true; });
         QTimer::singleShot(0, m_sheet.get(), [this, during] {
             // A shown window asks for the tray right after showing; the user comes later.
-            QTest::qWaitFor([this] { return m_tray->requests.contains(QStringLiteral("add")); }, 2000);
+            EXPECT_TRUE(QTest::qWaitFor([this] { return m_tray->requests.contains(QStringLiteral("add")); }, 2000));
             during();
             QTimer::singleShot(0, m_sheet.get(), [this] {
                 if (!m_ended)
@@ -80,6 +85,7 @@ protected:
     FakeTrayHost* m_tray = nullptr;
     std::unique_ptr<CConvertSheet> m_sheet;
     bool m_ended = false;
+    int m_updateChecks = 0;
 };
 
 TEST_F(SheetTest, TabsButtonsAndCaption)
@@ -252,7 +258,7 @@ TEST_F(SheetTest, FirstEntryTogglesAndIsTheDefault)
               kNotEnded);
 }
 
-TEST_F(SheetTest, OptionsAndAboutSwitchThePageAndShowTheWindow)
+TEST_F(SheetTest, OptionsAboutAndUpdateEntries)
 {
     MakeSheet();
     EXPECT_EQ(Run([this] {
@@ -264,8 +270,10 @@ TEST_F(SheetTest, OptionsAndAboutSwitchThePageAndShowTheWindow)
                   EXPECT_EQ(m_sheet->GetActivePage(), CConvertSheet::AboutPage);
                   EXPECT_TRUE(m_sheet->isVisible());
                   TrayAction(CConvertSheet::ID_HELP_CHECKUPDATES)->trigger();
+                  m_sheet->GetOptionsPage().findChild<QPushButton*>("checkForUpdates")->click();
               }),
               kNotEnded);
+    EXPECT_EQ(m_updateChecks, 2);
     MakeSheet();
     EXPECT_EQ(Run([this] { TrayAction(CConvertSheet::ID_TRAY_EXIT)->trigger(); }), CConvertSheet::ResultExit);
 }
