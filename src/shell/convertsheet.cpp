@@ -76,14 +76,6 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
 
-    // The options page exists first: the other pages may read the options while they are built.
-    QWidget* conversion = kelvara::CreateConversionPage(*this);
-    QWidget* about = kelvara::CreateAboutPage(*this);
-    m_tabs->addTab(conversion, conversion->windowTitle());
-    m_tabs->addTab(m_optionsPage, m_optionsPage->windowTitle());
-    m_tabs->addTab(about, about->windowTitle());
-    m_tabs->setCurrentIndex(ConversionPage);
-
     // The sheet's own buttons, without the pictures a desktop theme may put on standard buttons:
     // looking those up costs more at start-up than the rest of the window. Apply keeps its meaning
     // in a sheet whose pages apply every change at once: never enabled.
@@ -94,6 +86,15 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     m_applyButton->setEnabled(false);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CConvertSheet::OnOK);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &CConvertSheet::reject);
+
+    // The options page and the buttons exist first: the other pages may read the options and
+    // ask for the Close button while they are built.
+    QWidget* conversion = kelvara::CreateConversionPage(*this);
+    QWidget* about = kelvara::CreateAboutPage(*this);
+    m_tabs->addTab(conversion, conversion->windowTitle());
+    m_tabs->addTab(m_optionsPage, m_optionsPage->windowTitle());
+    m_tabs->addTab(about, about->windowTitle());
+    m_tabs->setCurrentIndex(ConversionPage);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);

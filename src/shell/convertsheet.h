@@ -96,6 +96,8 @@ public:
     void OnCommand(int command);
     void OnTrayNotify(unsigned id, kelvara::TrayEvent event);
     void OnOK();
+    // Cancel: ends the modal run with ResultCancel.
+    void reject() override;
 
     // What "Check for Updates" runs (the update check unless replaced, as tests do).
     void SetUpdateCheck(std::function<void(QWidget* parent)> check) { m_updateCheck = std::move(check); }
@@ -113,7 +115,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -44,6 +44,11 @@ TEST(Smoke, TypeReadTheClipboardAndClose)
             10000);
     };
     ASSERT_TRUE(focus());
+#ifdef KELVARA_HAS_CONVERSION_PAGE
+    // To the source field by its label's shortcut, "Source &Value:", as a user would.
+    RunTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+v")}, environment, &status);
+    ASSERT_EQ(status, 0);
+#endif
     RunTool(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("50"),
                                         QStringLiteral("1")},
             environment, &status);
