@@ -105,7 +105,7 @@ bool WaitForMap(xcb_connection_t* connection, std::chrono::milliseconds timeout)
     return false;
 }
 
-void StartToFirstWindow(benchmark::State& state, const char* program)
+void StartToFirstWindow(benchmark::State& state, const char* program, const char* argument = nullptr)
 {
     if (Server().Display().empty()) {
         state.SkipWithError("Xvfb could not be started");
@@ -152,7 +152,8 @@ void StartToFirstWindow(benchmark::State& state, const char* program)
             envp.push_back(entry.data());
         envp.push_back(nullptr);
         std::string path = program;
-        char* argv[] = {path.data(), nullptr};
+        std::string extra = argument ? argument : "";
+        char* argv[] = {path.data(), argument ? extra.data() : nullptr, nullptr};
 
         pid_t pid = -1;
         const auto start = Clock::now();
@@ -189,8 +190,13 @@ void BM_EmptyWidgetsWindowStartToFirstWindow(benchmark::State& state)
 {
     StartToFirstWindow(state, KELVARA_EMPTY_WINDOW);
 }
+void BM_LabelledWidgetsWindowStartToFirstWindow(benchmark::State& state)
+{
+    StartToFirstWindow(state, KELVARA_EMPTY_WINDOW, "--label");
+}
 
 BENCHMARK(BM_EmptyWidgetsWindowStartToFirstWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
+BENCHMARK(BM_LabelledWidgetsWindowStartToFirstWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
 BENCHMARK(BM_KelvaraStartToFirstWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
 
 } // namespace
