@@ -37,7 +37,8 @@ public:
         if (::pipe(pipeFds) != 0)
             return;
         const std::string fd = std::to_string(pipeFds[1]);
-        std::vector<std::string> args{"Xvfb", "-displayfd", fd, "-noreset", "-nolisten", "tcp", "-screen", "0", "1024x768x24"};
+        std::vector<std::string> args{"Xvfb", "-displayfd", fd,  "-noreset",   "-nolisten",
+                                      "tcp",  "-screen",    "0", "1024x768x24"};
         std::vector<char*> argv;
         for (auto& arg : args)
             argv.push_back(arg.data());
@@ -93,8 +94,8 @@ bool WaitForMap(xcb_connection_t* connection, std::chrono::milliseconds timeout)
     const int fd = xcb_get_file_descriptor(connection);
     while (Clock::now() < deadline) {
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
-            const bool mapped = (event->response_type & 0x7F) == XCB_MAP_NOTIFY
-                && !reinterpret_cast<xcb_map_notify_event_t*>(event)->override_redirect;
+            const bool mapped = (event->response_type & 0x7F) == XCB_MAP_NOTIFY &&
+                                !reinterpret_cast<xcb_map_notify_event_t*>(event)->override_redirect;
             std::free(event);
             if (mapped)
                 return true;
@@ -134,8 +135,8 @@ void StartToFirstWindow(benchmark::State& state, const char* program, const char
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e) {
             const std::string entry = *e;
-            for (const char* drop : {"DISPLAY=", "QT_QPA_PLATFORM=", "XDG_CONFIG_HOME=", "XDG_RUNTIME_DIR=", "TMPDIR=",
-                                     "HOME=", "DBUS_SESSION_BUS_ADDRESS="})
+            for (const char* drop : {"DISPLAY=", "QT_QPA_PLATFORM=", "XDG_CONFIG_HOME=", "XDG_RUNTIME_DIR=",
+                                     "TMPDIR=", "HOME=", "DBUS_SESSION_BUS_ADDRESS="})
                 if (entry.rfind(drop, 0) == 0)
                     goto skip;
             env.push_back(entry);
@@ -195,8 +196,14 @@ void BM_LabelledWidgetsWindowStartToFirstWindow(benchmark::State& state)
     StartToFirstWindow(state, KELVARA_EMPTY_WINDOW, "--label");
 }
 
-BENCHMARK(BM_EmptyWidgetsWindowStartToFirstWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
-BENCHMARK(BM_LabelledWidgetsWindowStartToFirstWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
+BENCHMARK(BM_EmptyWidgetsWindowStartToFirstWindow)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(15);
+BENCHMARK(BM_LabelledWidgetsWindowStartToFirstWindow)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(15);
 BENCHMARK(BM_KelvaraStartToFirstWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
 
 } // namespace

@@ -61,20 +61,16 @@ constexpr unsigned IDS_CLOSE = 16;
 } // namespace
 
 CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidget* parent)
-    : QDialog(parent),
-      m_tabs(new SheetTabs(this)),
-      m_optionsPage(new COptionsPage(this)),
+    : QDialog(parent), m_tabs(new SheetTabs(this)), m_optionsPage(new COptionsPage(this)),
       m_buttons(new QDialogButtonBox(this)),
-      m_trayIcon(std::make_unique<CTrayIcon>(kTrayIconId, std::move(trayHost))),
-      m_trayMenu(new QMenu(this)),
-      m_trayRetry(new QTimer(this)),
-      m_timeZoneWatcher(new kelvara::TimeZoneWatcher(this)),
+      m_trayIcon(std::make_unique<CTrayIcon>(kTrayIconId, std::move(trayHost))), m_trayMenu(new QMenu(this)),
+      m_trayRetry(new QTimer(this)), m_timeZoneWatcher(new kelvara::TimeZoneWatcher(this)),
       m_updateCheck(&kelvara::RunUpdateCheck)
 {
     setWindowTitle(Text(kelvara::IDS_APP_TITLE));
     // A main window, not a transient dialog: its own taskbar entry and a minimise box.
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     // The sheet's own buttons, without the pictures a desktop theme may put on standard buttons:
     // looking those up costs more at start-up than the rest of the window. Apply keeps its meaning
@@ -102,7 +98,8 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(m_optionsPage, &COptionsPage::AlwaysOnTopChanged, this, &CConvertSheet::SetTopMost);
-    connect(m_optionsPage, &COptionsPage::UseRegionalSettingsChanged, this, &CConvertSheet::SetUseRegionalSettings);
+    connect(m_optionsPage, &COptionsPage::UseRegionalSettingsChanged, this,
+            &CConvertSheet::SetUseRegionalSettings);
     connect(m_optionsPage, &COptionsPage::CheckForUpdatesRequested, this,
             [this] { OnCommand(ID_HELP_CHECKUPDATES); });
 
@@ -113,7 +110,8 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     m_trayRetry->setInterval(kTrayRetryMs);
     connect(m_trayRetry, &QTimer::timeout, this, &CConvertSheet::RetryTray);
 
-    connect(m_timeZoneWatcher, &kelvara::TimeZoneWatcher::Changed, this, &CConvertSheet::SystemTimeZoneChanged);
+    connect(m_timeZoneWatcher, &kelvara::TimeZoneWatcher::Changed, this,
+            &CConvertSheet::SystemTimeZoneChanged);
 
     // Escape anywhere in the window is OK, seen before the focused control gets it.
     qApp->installEventFilter(this);
@@ -185,7 +183,8 @@ void CConvertSheet::SetVisible(bool visible)
     } else {
         hide();
         if (m_optionsPage->IsShowBalloon())
-            m_trayIcon->ShowBalloon(kelvara::IDS_APP_TITLE, kBalloonTextId, kBalloonTimeout, kelvara::BalloonInfo);
+            m_trayIcon->ShowBalloon(kelvara::IDS_APP_TITLE, kBalloonTextId, kBalloonTimeout,
+                                    kelvara::BalloonInfo);
     }
     emit VisibleChanged(visible);
 }

@@ -133,8 +133,8 @@ Outcome AskOne(const std::string& path, int timeoutMs)
         else if (n == 0 || (errno != EAGAIN && errno != EINTR))
             return Outcome::NoTag;
     }
-    const std::uint32_t value = answer[0] | (answer[1] << 8) | (answer[2] << 16)
-        | (static_cast<std::uint32_t>(answer[3]) << 24);
+    const std::uint32_t value =
+        answer[0] | (answer[1] << 8) | (answer[2] << 16) | (static_cast<std::uint32_t>(answer[3]) << 24);
     return value == kInstanceTag ? Outcome::Tag : Outcome::NoTag;
 }
 
@@ -213,7 +213,8 @@ bool InstanceServer::Listen(const std::string& folder)
     // The process id keeps names apart on this machine, the random part across process-id
     // namespaces that share the folder.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const QString name = QString::fromStdString(folder) + QStringLiteral("/%1-%2.sock")
+        const QString name = QString::fromStdString(folder) +
+                             QStringLiteral("/%1-%2.sock")
                                  .arg(::getpid())
                                  .arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
         if (QFileInfo::exists(name))
@@ -254,8 +255,8 @@ void InstanceServer::OnReadyRead(QLocalSocket* socket)
 {
     const QByteArray question(kInstanceQuestion);
     const qsizetype have = socket->property("kelvaraReceived").toByteArray().size();
-    QByteArray received = socket->property("kelvaraReceived").toByteArray()
-        + socket->read(question.size() + 1 - have);
+    QByteArray received =
+        socket->property("kelvaraReceived").toByteArray() + socket->read(question.size() + 1 - have);
     socket->setProperty("kelvaraReceived", received);
     if (received.size() < question.size() && question.startsWith(received))
         return; // more to come

@@ -17,7 +17,8 @@ namespace kelvara {
 // there and sends the question; a copy answers with four bytes: the tag "XRVT" (the 32-bit value
 // with 'X' in its lowest byte, little-endian on the wire) when it took over, else zero.
 
-inline constexpr std::uint32_t kInstanceTag = 'X' | ('R' << 8) | ('V' << 16) | (static_cast<std::uint32_t>('T') << 24);
+inline constexpr std::uint32_t kInstanceTag =
+    'X' | ('R' << 8) | ('V' << 16) | (static_cast<std::uint32_t>('T') << 24);
 inline constexpr char kInstanceQuestion[] = "TavrixIdentification\n";
 
 // The folder of sockets, created when missing: $XDG_RUNTIME_DIR/kelvara, else a folder of the user's

@@ -68,7 +68,8 @@ namespace kelvara {
 
 std::string CommandLineUsage(const std::string& programName)
 {
-    return "Usage: " + programName + " [/hidden | --hidden]\n"
+    return "Usage: " + programName +
+           " [/hidden | --hidden]\n"
            "Converts units of measure, number bases and currencies; stays in the notification area.\n"
            "\n"
            "  /hidden, -hidden, --hidden  start with the window hidden (any leading part of\n"

@@ -23,9 +23,7 @@ void WriteOption(const char* name, bool on)
 } // namespace
 
 COptionsPage::COptionsPage(QWidget* parent)
-    : QWidget(parent),
-      m_ui(std::make_unique<Ui::COptionsPage>()),
-      m_runAtStartup(IsRunAtStartup()),
+    : QWidget(parent), m_ui(std::make_unique<Ui::COptionsPage>()), m_runAtStartup(IsRunAtStartup()),
       m_closeToTray(ReadOption(kelvara::kCloseToSystray, 0)),
       m_alwaysOnTop(ReadOption(kelvara::kAlwaysOnTop, 0)),
       m_showBalloon(ReadOption(kelvara::kShowBalloon, 1)),

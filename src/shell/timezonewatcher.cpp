@@ -27,7 +27,8 @@ QByteArray ReadSmallFile(const QString& path)
 } // namespace
 
 TimeZoneWatcher::TimeZoneWatcher(QObject* parent, const QString& etcFolder)
-    : QObject(parent), m_folder(etcFolder), m_watcher(new QFileSystemWatcher(this)), m_settle(new QTimer(this))
+    : QObject(parent), m_folder(etcFolder), m_watcher(new QFileSystemWatcher(this)),
+      m_settle(new QTimer(this))
 {
     m_settle->setSingleShot(true);
     m_settle->setInterval(kSettleMs);

@@ -11,14 +11,24 @@ SystemTrayHost::SystemTrayHost(QObject* parent) : TrayHost(parent), m_icon(new Q
 {
     connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         switch (reason) {
-        case QSystemTrayIcon::Trigger: emit Event(TrayEvent::LeftButtonDown); break;
-        case QSystemTrayIcon::Context: emit Event(TrayEvent::RightButtonDown); break;
-        case QSystemTrayIcon::DoubleClick: emit Event(TrayEvent::LeftDoubleClick); break;
-        case QSystemTrayIcon::MiddleClick: emit Event(TrayEvent::MiddleButtonDown); break;
-        case QSystemTrayIcon::Unknown: break;
+        case QSystemTrayIcon::Trigger:
+            emit Event(TrayEvent::LeftButtonDown);
+            break;
+        case QSystemTrayIcon::Context:
+            emit Event(TrayEvent::RightButtonDown);
+            break;
+        case QSystemTrayIcon::DoubleClick:
+            emit Event(TrayEvent::LeftDoubleClick);
+            break;
+        case QSystemTrayIcon::MiddleClick:
+            emit Event(TrayEvent::MiddleButtonDown);
+            break;
+        case QSystemTrayIcon::Unknown:
+            break;
         }
     });
-    connect(m_icon, &QSystemTrayIcon::messageClicked, this, [this] { emit Event(TrayEvent::BalloonClicked); });
+    connect(m_icon, &QSystemTrayIcon::messageClicked, this,
+            [this] { emit Event(TrayEvent::BalloonClicked); });
 }
 
 SystemTrayHost::~SystemTrayHost() = default;
@@ -54,10 +64,17 @@ bool SystemTrayHost::ShowBalloon(const QString& title, const QString& text, int 
         return false;
     QSystemTrayIcon::MessageIcon kind = QSystemTrayIcon::NoIcon;
     switch (icon) {
-    case BalloonInfo: kind = QSystemTrayIcon::Information; break;
-    case BalloonWarning: kind = QSystemTrayIcon::Warning; break;
-    case BalloonError: kind = QSystemTrayIcon::Critical; break;
-    default: break;
+    case BalloonInfo:
+        kind = QSystemTrayIcon::Information;
+        break;
+    case BalloonWarning:
+        kind = QSystemTrayIcon::Warning;
+        break;
+    case BalloonError:
+        kind = QSystemTrayIcon::Critical;
+        break;
+    default:
+        break;
     }
     m_icon->showMessage(title, text, kind, std::max(timeout, kMinimumBalloonMs));
     return true;

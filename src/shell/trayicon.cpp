@@ -6,7 +6,8 @@
 CTrayIcon::CTrayIcon(unsigned id, std::unique_ptr<kelvara::TrayHost> host)
     : m_id(id), m_host(host ? std::move(host) : std::make_unique<kelvara::SystemTrayHost>())
 {
-    connect(m_host.get(), &kelvara::TrayHost::Event, this, [this](kelvara::TrayEvent event) { emit Notify(m_id, event); });
+    connect(m_host.get(), &kelvara::TrayHost::Event, this,
+            [this](kelvara::TrayEvent event) { emit Notify(m_id, event); });
 }
 
 CTrayIcon::~CTrayIcon()

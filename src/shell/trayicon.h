@@ -29,8 +29,8 @@ public:
     void SetTooltip(unsigned stringId);
     void SetTooltip(const QString& text);
 
-    // Loads icon resource `resourceId` up to kMaxIconSize (false when there is none). Without `append` the icons held
-    // so far are dropped first.
+    // Loads icon resource `resourceId` up to kMaxIconSize (false when there is none). Without `append` the
+    // icons held so far are dropped first.
     bool AddIcon(unsigned resourceId, bool append);
     // Trays draw 16 to 24 pixels, twice that on dense screens.
     static constexpr int kMaxIconSize = 64;

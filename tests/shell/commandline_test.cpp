@@ -16,8 +16,8 @@ CMyCommandLineInfo Parse(const std::vector<std::string>& arguments)
 
 TEST(CommandLine, EveryLeadingPartOfHiddenInAnyCaseStartsHidden)
 {
-    for (const char* arg : {"/hidden", "-hidden", "/HIDDEN", "-Hidden", "/h", "-h", "/HID", "/hId", "/", "-",
-                            "--hidden"}) {
+    for (const char* arg :
+         {"/hidden", "-hidden", "/HIDDEN", "-Hidden", "/h", "-h", "/HID", "/hId", "/", "-", "--hidden"}) {
         SCOPED_TRACE(arg);
         const auto info = Parse({arg});
         EXPECT_TRUE(info.m_hidden);
@@ -27,7 +27,9 @@ TEST(CommandLine, EveryLeadingPartOfHiddenInAnyCaseStartsHidden)
 
 TEST(CommandLine, OtherArgumentsStartVisibleAndAreIgnored)
 {
-    for (const char* arg : {"/hiddenx", "/hidden2", "/hide", "-x", "hidden", "h", "/hidden ", "/h\xc3\xaf" "dden",
+    for (const char* arg : {"/hiddenx", "/hidden2", "/hide", "-x", "hidden", "h", "/hidden ",
+                            "/h\xc3\xaf"
+                            "dden",
                             "/\xc4\xb1"}) {
         SCOPED_TRACE(arg);
         const auto info = Parse({arg});

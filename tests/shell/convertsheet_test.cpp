@@ -58,7 +58,8 @@ protected:
         const auto watch = QObject::connect(m_sheet.get(), &QDialog::finished, [this] { m_ended = true; });
         QTimer::singleShot(0, m_sheet.get(), [this, during] {
             // A shown window asks for the tray right after showing; the user comes later.
-            EXPECT_TRUE(QTest::qWaitFor([this] { return m_tray->requests.contains(QStringLiteral("add")); }, 2000));
+            EXPECT_TRUE(
+                QTest::qWaitFor([this] { return m_tray->requests.contains(QStringLiteral("add")); }, 2000));
             during();
             QTimer::singleShot(0, m_sheet.get(), [this] {
                 if (!m_ended)
@@ -92,7 +93,8 @@ TEST_F(SheetTest, TabsButtonsAndCaption)
 {
     MakeSheet();
     // The conversion page adds the category's name once it shows one.
-    EXPECT_TRUE(m_sheet->windowTitle().startsWith(QStringLiteral("Kelvara"))) << m_sheet->windowTitle().toStdString();
+    EXPECT_TRUE(m_sheet->windowTitle().startsWith(QStringLiteral("Kelvara")))
+        << m_sheet->windowTitle().toStdString();
     auto* tabs = m_sheet->findChild<QTabWidget*>();
     ASSERT_NE(tabs, nullptr);
     ASSERT_EQ(tabs->count(), 3);

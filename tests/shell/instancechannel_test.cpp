@@ -27,7 +27,8 @@ namespace fs = std::filesystem;
 // The question is asked from another thread while this one serves, as two processes would.
 kelvara::AskResult AskWhileServing(const std::string& folder, int timeoutMs = 2000)
 {
-    auto future = std::async(std::launch::async, [=] { return kelvara::AskRunningInstances(folder, timeoutMs); });
+    auto future =
+        std::async(std::launch::async, [=] { return kelvara::AskRunningInstances(folder, timeoutMs); });
     while (future.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     return future.get();
@@ -132,7 +133,9 @@ TEST_F(InstanceChannel, SocketsOfCrashedCopiesAreRemovedLiveOnesAndOtherFilesKep
     kelvara::InstanceServer live([] { return 0u; });
     ASSERT_TRUE(live.Listen(m_folder));
     MakeStaleSocket(m_folder + "/4242-dead.sock");
-    { QFile(QString::fromStdString(m_folder + "/start.lock")).open(QIODevice::WriteOnly); }
+    {
+        QFile(QString::fromStdString(m_folder + "/start.lock")).open(QIODevice::WriteOnly);
+    }
 
     const auto result = AskWhileServing(m_folder);
     EXPECT_EQ(result.removed, 1);
@@ -173,8 +176,8 @@ TEST_F(InstanceChannel, ClientsThatSendSomethingElseAreDropped)
 {
     kelvara::InstanceServer server([] { return kelvara::kInstanceTag; });
     ASSERT_TRUE(server.Listen(m_folder));
-    for (const QByteArray& junk : {QByteArray(4096, 'x'), QByteArray("TavrixIdentification\nmore"),
-                                   QByteArray("WhoAreYou?\n")}) {
+    for (const QByteArray& junk :
+         {QByteArray(4096, 'x'), QByteArray("TavrixIdentification\nmore"), QByteArray("WhoAreYou?\n")}) {
         QLocalSocket client;
         client.connectToServer(server.SocketPath());
         ASSERT_TRUE(client.waitForConnected(2000));
@@ -197,7 +200,8 @@ TEST_F(InstanceChannel, SilentClientsTimeOutAndTheirNumberIsCapped)
         QTest::qWait(20);
     }
     // The one above the cap is dropped at once, the others once they have been silent too long.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return clients.back()->state() == QLocalSocket::UnconnectedState; }, 1000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return clients.back()->state() == QLocalSocket::UnconnectedState; }, 1000));
     EXPECT_EQ(clients.front()->state(), QLocalSocket::ConnectedState);
     EXPECT_TRUE(QTest::qWaitFor([&] { return clients.front()->state() == QLocalSocket::UnconnectedState; },
                                 kelvara::InstanceServer::kClientTimeoutMs + 2000));

@@ -21,8 +21,8 @@ class SettingsStore : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_folder = QString::fromStdString(kelvara::test::TestRoot()) + QStringLiteral("/settings-")
-            + QString::fromStdString(testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_folder = QString::fromStdString(kelvara::test::TestRoot()) + QStringLiteral("/settings-") +
+                   QString::fromStdString(testing::UnitTest::GetInstance()->current_test_info()->name());
         QDir().mkpath(m_folder);
         m_path = m_folder + QStringLiteral("/Kelvara.conf");
     }
@@ -142,8 +142,8 @@ TEST_F(SettingsStore, WriteFailureIsReportedAndTheNextWriteIsJudgedAfresh)
         QFile file(blocked);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    auto store = std::make_unique<SettingsProfileStore>((blocked + QStringLiteral("/Kelvara.conf")).toStdString(),
-                                                        Access::ReadWrite);
+    auto store = std::make_unique<SettingsProfileStore>(
+        (blocked + QStringLiteral("/Kelvara.conf")).toStdString(), Access::ReadWrite);
     EXPECT_FALSE(store->WriteProfileInt("Options", "AlwaysOnTop", 1));
     ASSERT_TRUE(QFile::remove(blocked));
     EXPECT_TRUE(store->WriteProfileInt("Options", "AlwaysOnTop", 1));

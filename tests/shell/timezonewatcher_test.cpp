@@ -15,13 +15,14 @@ class TimeZoneWatch : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_etc = QString::fromStdString(kelvara::test::TestRoot()) + QStringLiteral("/etc-")
-            + QString::fromLatin1(testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_etc = QString::fromStdString(kelvara::test::TestRoot()) + QStringLiteral("/etc-") +
+                QString::fromLatin1(testing::UnitTest::GetInstance()->current_test_info()->name());
         QDir(m_etc).removeRecursively();
         QDir().mkpath(m_etc + QStringLiteral("/zones"));
         Write(QStringLiteral("zones/Berlin"), "TZif Berlin");
         Write(QStringLiteral("zones/Tokyo"), "TZif Tokyo");
-        ASSERT_TRUE(QFile::link(m_etc + QStringLiteral("/zones/Berlin"), m_etc + QStringLiteral("/localtime")));
+        ASSERT_TRUE(
+            QFile::link(m_etc + QStringLiteral("/zones/Berlin"), m_etc + QStringLiteral("/localtime")));
     }
 
     void Write(const QString& name, const QByteArray& bytes) const
@@ -42,7 +43,8 @@ TEST_F(TimeZoneWatch, ReplacedZoneLinkIsNoticedOnce)
     kelvara::TimeZoneWatcher watcher(nullptr, m_etc);
     QSignalSpy spy(&watcher, &kelvara::TimeZoneWatcher::Changed);
     // The way the system's tools switch zones: a new link renamed over the old one.
-    ASSERT_TRUE(QFile::link(m_etc + QStringLiteral("/zones/Tokyo"), m_etc + QStringLiteral("/localtime.new")));
+    ASSERT_TRUE(
+        QFile::link(m_etc + QStringLiteral("/zones/Tokyo"), m_etc + QStringLiteral("/localtime.new")));
     ASSERT_EQ(::rename(QFile::encodeName(m_etc + QStringLiteral("/localtime.new")).constData(),
                        QFile::encodeName(m_etc + QStringLiteral("/localtime")).constData()),
               0);

@@ -33,8 +33,8 @@ int main()
     const xcb_window_t tray = xcb_generate_id(connection);
     const uint32_t values[] = {screen->black_pixel, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY};
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, tray, screen->root, 0, 0, 200, 32, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK,
-                      values);
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
     xcb_map_window(connection, tray);
 
     const xcb_atom_t selection = Atom(connection, "_NET_SYSTEM_TRAY_S0");
@@ -43,7 +43,8 @@ int main()
     const xcb_atom_t orientation = Atom(connection, "_NET_SYSTEM_TRAY_ORIENTATION");
     const xcb_atom_t visual = Atom(connection, "_NET_SYSTEM_TRAY_VISUAL");
     const uint32_t horizontal = 0;
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, tray, orientation, XCB_ATOM_CARDINAL, 32, 1, &horizontal);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, tray, orientation, XCB_ATOM_CARDINAL, 32, 1,
+                        &horizontal);
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, tray, visual, XCB_ATOM_VISUALID, 32, 1,
                         &screen->root_visual);
     xcb_set_selection_owner(connection, tray, selection, XCB_CURRENT_TIME);
@@ -71,7 +72,8 @@ int main()
                 const xcb_window_t icon = message->data.data32[2];
                 xcb_reparent_window(connection, icon, tray, static_cast<int16_t>(docked * 24), 4);
                 const uint32_t size[] = {22, 22};
-                xcb_configure_window(connection, icon, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
+                xcb_configure_window(connection, icon, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                                     size);
                 xcb_map_window(connection, icon);
                 xcb_flush(connection);
                 ++docked;

@@ -19,7 +19,10 @@ protected:
         ASSERT_TRUE(m_x.Start());
     }
 
-    bool HasVisibleWindow() const { return !m_x.VisibleWindows(kelvara::test::kWindowTitlePattern).isEmpty(); }
+    bool HasVisibleWindow() const
+    {
+        return !m_x.VisibleWindows(kelvara::test::kWindowTitlePattern).isEmpty();
+    }
     bool WaitForVisibleWindow(int timeoutMs) const
     {
         return kelvara::test::WaitUntil([this] { return HasVisibleWindow(); }, timeoutMs);

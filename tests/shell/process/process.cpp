@@ -86,14 +86,14 @@ bool Program::WaitUntilListening(int timeoutMs)
 {
     const QString prefix = QString::number(Pid()) + QLatin1Char('-');
     return WaitUntil(
-        [&] {
-            for (const QString& socket : InstanceSockets())
-                if (QFileInfo(socket).fileName().startsWith(prefix))
-                    return true;
-            return !IsRunning();
-        },
-        timeoutMs)
-        && IsRunning();
+               [&] {
+                   for (const QString& socket : InstanceSockets())
+                       if (QFileInfo(socket).fileName().startsWith(prefix))
+                           return true;
+                   return !IsRunning();
+               },
+               timeoutMs) &&
+           IsRunning();
 }
 
 int Program::Terminate()
@@ -139,16 +139,17 @@ XServer::~XServer()
 
 bool XServer::Available()
 {
-    return !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
-        && !QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty();
+    return !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty();
 }
 
 bool XServer::Start()
 {
     // -displayfd: the server picks a free display and tells its number on our pipe.
-    m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
-                                            QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                                            QStringLiteral("1024x768x24")});
+    m_server.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                    QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
+                    QStringLiteral("0"), QStringLiteral("1024x768x24")});
     if (!m_server.waitForStarted(5000))
         return false;
     QByteArray number;
@@ -206,9 +207,10 @@ bool XServer::WaitForDockedIcon(int timeoutMs)
 
 QStringList XServer::VisibleWindows(const QString& pattern) const
 {
-    const QString found = RunTool(QStringLiteral("xdotool"),
-                                  {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern},
-                                  Environment());
+    const QString found = RunTool(
+        QStringLiteral("xdotool"),
+        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern},
+        Environment());
     return found.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 

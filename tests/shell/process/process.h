@@ -27,7 +27,8 @@ QStringList InstanceSockets();
 // The program under test in a process of its own; terminated (SIGTERM) and reaped when destroyed.
 class Program {
 public:
-    explicit Program(const QStringList& arguments = {}, const QProcessEnvironment& environment = OffscreenEnvironment());
+    explicit Program(const QStringList& arguments = {},
+                     const QProcessEnvironment& environment = OffscreenEnvironment());
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

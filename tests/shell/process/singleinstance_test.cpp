@@ -38,7 +38,8 @@ TEST(CommandLineOfTheProgram, HelpVersionAndUnknownOptions)
     Program unknown({QStringLiteral("--frobnicate")});
     ASSERT_TRUE(unknown.WaitForExit(kStartMs));
     EXPECT_EQ(unknown.ExitCode(), 2);
-    EXPECT_TRUE(unknown.Output().startsWith("kelvara: unknown option '--frobnicate'")) << unknown.Output().constData();
+    EXPECT_TRUE(unknown.Output().startsWith("kelvara: unknown option '--frobnicate'"))
+        << unknown.Output().constData();
     EXPECT_TRUE(InstanceSockets().isEmpty());
 }
 
