@@ -1,5 +1,7 @@
 #include "process.h"
 
+#include "kelvara/testpaths.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -25,9 +27,26 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
     return true;
 }
 
-QProcessEnvironment OffscreenEnvironment()
+namespace {
+
+// The program's environment: the test's, and in a sanitizer build the leaks of the desktop
+// libraries set aside.
+QProcessEnvironment ProgramEnvironment()
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QString lsan = environment.value(QStringLiteral("LSAN_OPTIONS"));
+    if (!lsan.isEmpty())
+        lsan += QLatin1Char(':');
+    environment.insert(QStringLiteral("LSAN_OPTIONS"),
+                       lsan + QStringLiteral("suppressions=" KELVARA_SOURCE_DIR "/tests/shell/process/lsan.supp"));
+    return environment;
+}
+
+} // namespace
+
+QProcessEnvironment OffscreenEnvironment()
+{
+    QProcessEnvironment environment = ProgramEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
@@ -168,7 +187,7 @@ bool XServer::Start()
 
 QProcessEnvironment XServer::Environment() const
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = ProgramEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), m_display);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
