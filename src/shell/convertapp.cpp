@@ -128,8 +128,6 @@ int CConvertApp::Run(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Brask"));
     QApplication::setApplicationName(QStringLiteral("Kelvara"));
-    QApplication::setApplicationDisplayName(
-        QString::fromStdString(kelvara::LoadString(kelvara::IDS_APP_TITLE)));
     QApplication::setDesktopFileName(QStringLiteral(KELVARA_DESKTOP_ID));
     QApplication::setWindowIcon(
         kelvara::LoadIconResource(kelvara::IDR_MAINFRAME, CConvertSheet::kWindowIconMax));
