@@ -72,6 +72,45 @@ TEST_F(OnADisplay, StartingAgainShowsTheCopyInTheTray)
     EXPECT_EQ(m_x.VisibleWindows(kelvara::test::kWindowTitlePattern).size(), 1);
 }
 
+TEST_F(OnADisplay, TheTrayIconsClicksAndMenu)
+{
+    ASSERT_TRUE(m_x.StartTray());
+    Program program({QStringLiteral("/hidden")}, m_x.Environment());
+    ASSERT_TRUE(program.WaitUntilListening(kStartMs));
+    ASSERT_TRUE(m_x.WaitForDockedIcon(kStartMs));
+    const QProcessEnvironment environment = m_x.Environment();
+    const auto tool = [&](const QStringList& arguments) {
+        int status = -1;
+        kelvara::test::RunTool(QStringLiteral("xdotool"), arguments, environment, &status);
+        EXPECT_EQ(status, 0) << arguments.join(QLatin1Char(' ')).toStdString();
+    };
+    const auto pause = [] { kelvara::test::WaitUntil([] { return false; }, 600); };
+    // The fake tray docks the first icon at (0, 4), 22 pixels square.
+    tool({QStringLiteral("mousemove"), QStringLiteral("11"), QStringLiteral("15")});
+
+    // A double click shows the window and another hides it again.
+    tool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"),
+          QStringLiteral("80"), QStringLiteral("1")});
+    EXPECT_TRUE(WaitForVisibleWindow(5000));
+    pause();
+    tool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"),
+          QStringLiteral("80"), QStringLiteral("1")});
+    EXPECT_TRUE(kelvara::test::WaitUntil([this] { return !HasVisibleWindow(); }, 5000));
+    pause();
+
+    // A click opens the menu: "&Open" while hidden, then "&Exit" ends the program.
+    tool({QStringLiteral("click"), QStringLiteral("1")});
+    pause();
+    tool({QStringLiteral("key"), QStringLiteral("o")});
+    EXPECT_TRUE(WaitForVisibleWindow(5000));
+    pause();
+    tool({QStringLiteral("click"), QStringLiteral("3")});
+    pause();
+    tool({QStringLiteral("key"), QStringLiteral("e")});
+    ASSERT_TRUE(program.WaitForExit(10000));
+    EXPECT_EQ(program.ExitCode(), 0);
+}
+
 TEST_F(OnADisplay, WithoutATrayAHiddenStartIsShown)
 {
     Program program({QStringLiteral("/hidden")}, m_x.Environment());
