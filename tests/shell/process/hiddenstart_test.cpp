@@ -1,6 +1,8 @@
 // Starts that must be seen on a real display: Xvfb with a notification area of the test's own.
 #include "process.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -97,6 +99,17 @@ TEST_F(OnADisplay, TheTrayIconsClicksAndMenu)
           QStringLiteral("80"), QStringLiteral("1")});
     EXPECT_TRUE(kelvara::test::WaitUntil([this] { return !HasVisibleWindow(); }, 5000));
     pause();
+
+    // Hiding showed the balloon below the icon; clicking it turns balloons off for good.
+    tool({QStringLiteral("mousemove"), QStringLiteral("140"), QStringLiteral("90"), QStringLiteral("click"),
+          QStringLiteral("1")});
+    EXPECT_TRUE(kelvara::test::WaitUntil(
+        [] {
+            QFile settings(kelvara::test::SettingsFile());
+            return settings.open(QIODevice::ReadOnly) && settings.readAll().contains("ShowBalloon=0");
+        },
+        5000));
+    tool({QStringLiteral("mousemove"), QStringLiteral("11"), QStringLiteral("15")});
 
     // A click opens the menu: "&Open" while hidden, then "&Exit" ends the program.
     tool({QStringLiteral("click"), QStringLiteral("1")});
