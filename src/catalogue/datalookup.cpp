@@ -17,6 +17,11 @@ void SetDataFileSource(DataFileSource* source)
     g_source = source;
 }
 
+DataFileSource* GetDataFileSource()
+{
+    return g_source;
+}
+
 std::string FindBesideProgram(const std::string& fileName)
 {
     const std::string dir = ProgramDirectory();

@@ -17,6 +17,7 @@ public:
 
 // Installs `source` (not owned; null restores the beside-the-program lookup).
 void SetDataFileSource(DataFileSource* source);
+DataFileSource* GetDataFileSource();
 bool LoadCategoryData(CCategory& category);
 
 // The path of `fileName` beside the program when something of that name exists there; empty

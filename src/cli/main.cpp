@@ -1,13 +1,175 @@
+// kelvara-cli: the catalogue of Kelvara from the command line, for scripts.
+
+#include "catalogue/category.h"
+#include "catalogue/civiltime.h"
+#include "catalogue/dataarchive.h"
+#include "cli/commands.h"
+#include "kelvara/version.h"
+#include "platform/messagepresenter.h"
+#include "platform/profilestore.h"
+
+#ifdef KELVARA_CLI_SETTINGS
+#include "platform/settingsprofilestore.h"
+#endif
+
 #include <cstdio>
-#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kHelp = R"help(Usage: kelvara-cli [OPTIONS] COMMAND [ARGUMENTS]
+
+Converts values between the units of the Kelvara catalogue, as the program's conversion page does.
+
+Commands:
+  categories                        print the categories, one per line, in the order of the
+                                    program's category list
+  units CATEGORY                    print the units of CATEGORY in the order of the program's
+                                    unit list
+  convert CATEGORY VALUE FROM TO    print VALUE converted from unit FROM into unit TO
+
+  kelvara-cli convert Length 1.75 "meter (m)" "foot and inch (ft. in.)"   prints 5 ft 8 in
+  kelvara-cli convert Temperature -40 °C °F                                prints -40
+  kelvara-cli convert Numbers ff hex dec                                   prints 255
+
+  Film Sensitivity: FROM and TO are the scales ("DIN", "ASA / ISO") and VALUE a value of the
+  FROM scale as the program lists it.  Country and Phone Codes: VALUE is ignored, FROM is the
+  country and TO the service ("Fire Department", "Police Department", "Rescue").
+  Time Difference: VALUE is ignored, FROM and TO are zones (a name as listed, or a zone id
+  such as Europe/Berlin or Etc/UTC); prints both local times, separated by a tab:
+  kelvara-cli convert "Time Difference" - Europe/Berlin Asia/Tokyo --at 2026-07-15T12:00:00Z
+
+Names (categories, units, currencies, countries) match without regard to case: the exact text
+first, else the symbol in the last parentheses ("m", "ft", "USD"), else a unique beginning
+("Temp", "kilog").  A name that fits several choices giving different results, or none, ends
+with exit status 2 and a list of the candidates.
+
+Options:
+  --at TIME    for Time Difference: show the zones' times at this universal time
+               (2026-07-15T12:00:00Z) instead of now
+  --regional   read VALUE and print the result in your regional notation (LC_NUMERIC,
+               LC_MONETARY for Currency), as the program does with regional settings on;
+               without it, numbers use "." and no grouping
+  --help       print this help
+  --version    print the version
+  --           end of options; an argument that begins with "-" and is not an option is a
+               value (-40)
+
+Data: a data file beside the program (weight.dat, ...) is used in place of the built-in one.
+Currency rates typed or fetched in the program are read from its settings
+(~/.config/Brask/Kelvara.conf); kelvara-cli never writes them.
+
+Exit status: 0 done; 1 the data could not be loaded (the program's message is printed);
+2 a bad command line or an unknown or ambiguous name.
+)help";
+
+// Messages the catalogue would show in a box go to standard error, one after another.
+class StderrPresenter : public kelvara::MessagePresenter {
+public:
+    int Present(const std::string& text, unsigned type) override
+    {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        // Questions are answered "no", so that nothing happens unasked.
+        return (type & kelvara::MB_TYPEMASK) == kelvara::MB_YESNO ||
+                       (type & kelvara::MB_TYPEMASK) == kelvara::MB_YESNOCANCEL
+                   ? kelvara::IDNO
+                   : kelvara::IDOK;
+    }
+};
+
+int UsageError(const std::string& message)
+{
+    std::fprintf(stderr, "kelvara-cli: %s\nTry 'kelvara-cli --help'.\n", message.c_str());
+    return kelvara::cli::kExitUsage;
+}
+
+bool CheckCount(const std::vector<std::string>& args, std::size_t count, const char* usage, int& exitCode)
+{
+    if (args.size() == count)
+        return true;
+    exitCode =
+        UsageError(std::string(args.size() < count ? "too few" : "too many") + " arguments; usage: " + usage);
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
-        std::puts("Usage: kelvara-cli COMMAND ...\n"
-                  "Converts values between the units of the Kelvara catalogue.");
-        return argc < 2 ? 2 : 0;
+    bool regional = false;
+    std::optional<kelvara::UtcTicks> instant;
+    std::vector<std::string> args; // the command and its arguments
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (options && arg == "--") {
+            options = false;
+        } else if (options && (arg == "--help" || arg == "-h")) {
+            std::fputs(kHelp, stdout);
+            return kelvara::cli::kExitOk;
+        } else if (options && arg == "--version") {
+            std::printf("kelvara-cli %s\n", KELVARA_VERSION_STRING);
+            return kelvara::cli::kExitOk;
+        } else if (options && arg == "--regional") {
+            regional = true;
+        } else if (options && (arg == "--at" || arg.rfind("--at=", 0) == 0)) {
+            std::string text;
+            if (arg == "--at") {
+                if (i + 1 >= argc)
+                    return UsageError("--at needs a universal time such as 2026-07-15T12:00:00Z");
+                text = argv[++i];
+            } else {
+                text = arg.substr(5);
+            }
+            kelvara::UtcTicks ticks = 0;
+            if (!kelvara::ParseUtcTimestamp(text, ticks))
+                return UsageError("'" + text + "' is not a universal time such as 2026-07-15T12:00:00Z");
+            instant = ticks;
+        } else if (options && arg.size() > 2 && arg.rfind("--", 0) == 0) {
+            return UsageError("unknown option '" + arg + "'");
+        } else {
+            // Anything else, "-40" included, is a command or an argument.
+            args.push_back(arg);
+        }
     }
-    std::fprintf(stderr, "kelvara-cli: unknown command '%s'\n", argv[1]);
-    return 2;
+    if (args.empty())
+        return UsageError("no command given");
+
+    StderrPresenter presenter;
+    kelvara::SetMessagePresenter(&presenter);
+#ifdef KELVARA_CLI_SETTINGS
+    // Stored currency rates and options, as the program keeps them; never written from here.
+    kelvara::SettingsProfileStore settings(kelvara::SettingsProfileStore::Access::ReadOnly);
+    kelvara::SetProfile(&settings);
+#endif
+    CCategoryArray catalogue;
+    CreateCatalogue(catalogue);
+    // The archive installs itself as the data-file lookup and removes its folder when it goes.
+    kelvara::cli::Commands commands(catalogue, std::make_unique<CDataArchive>(), stdout, stderr, regional);
+    if (instant)
+        commands.SetInstant(*instant);
+
+    const std::string command = args.front();
+    args.erase(args.begin());
+    int exitCode = kelvara::cli::kExitOk;
+    if (command == "categories") {
+        if (CheckCount(args, 0, "categories", exitCode))
+            exitCode = commands.ListCategories();
+    } else if (command == "units" || command == "convert") {
+        const bool units = command == "units";
+        if (CheckCount(args, units ? 1 : 4, units ? "units CATEGORY" : "convert CATEGORY VALUE FROM TO",
+                       exitCode))
+            exitCode =
+                units ? commands.ListUnits(args[0]) : commands.Convert(args[0], args[1], args[2], args[3]);
+    } else {
+        exitCode = UsageError("unknown command '" + command + "'");
+    }
+    catalogue.clear();
+    kelvara::SetProfile(nullptr);
+    kelvara::SetMessagePresenter(nullptr);
+    std::fflush(stdout);
+    return exitCode;
 }

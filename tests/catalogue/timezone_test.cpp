@@ -7,6 +7,8 @@
 #include "support/recordingpresenter.h"
 #include "zonefixtures.h"
 
+#include "support/testenv.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -376,8 +378,6 @@ protected:
         std::filesystem::create_directories(m_dir + "/US");
         std::filesystem::create_symlink("../America/New_York", m_dir + "/US/Eastern");
         kelvara::SetTimeZoneDatabaseDirOverride(m_dir);
-        Save("TZ", m_tz);
-        Save("TZDIR", m_tzdir);
         ::setenv("TZDIR", m_dir.c_str(), 1);
         kelvara::SetSystemZoneFilesOverride(m_dir + "/no-localtime", m_dir + "/no-timezone");
         kelvara::SetClockOverride([] { return Utc(2026, 7, 15, 12); });
@@ -391,8 +391,8 @@ protected:
         // A different TZ first, so that the C library reloads even if the old value comes back.
         ::setenv("TZ", "UTC0", 1);
         ::tzset();
-        Restore("TZDIR", m_tzdir);
-        Restore("TZ", m_tz);
+        m_tzdir.Restore();
+        m_tz.Restore();
         ::tzset();
     }
 
@@ -429,21 +429,8 @@ protected:
     std::string m_dir;
 
 private:
-    using Saved = std::pair<bool, std::string>;
-    static void Save(const char* name, Saved& saved)
-    {
-        const char* value = std::getenv(name);
-        saved = {value != nullptr, value ? value : ""};
-    }
-    static void Restore(const char* name, const Saved& saved)
-    {
-        if (saved.first)
-            ::setenv(name, saved.second.c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    Saved m_tz;
-    Saved m_tzdir;
+    kelvara::test::ScopedEnv m_tz{"TZ"};
+    kelvara::test::ScopedEnv m_tzdir{"TZDIR"};
 };
 
 } // namespace

@@ -17,19 +17,11 @@ class DateTimeSettingsTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        Save("PATH", m_path);
-        Save("XDG_CURRENT_DESKTOP", m_desktop);
         m_bin = test::TestRoot() + "/bin-" + testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::create_directories(m_bin);
         ::setenv("PATH", ("relative:" + m_bin + "::/nonexistent").c_str(), 1);
         ::unsetenv("XDG_CURRENT_DESKTOP");
     }
-    void TearDown() override
-    {
-        Restore("PATH", m_path);
-        Restore("XDG_CURRENT_DESKTOP", m_desktop);
-    }
-
     void Tool(const std::string& name, bool executable = true)
     {
         const std::string path = m_bin + "/" + name;
@@ -41,21 +33,8 @@ protected:
     std::string m_bin;
 
 private:
-    using Saved = std::pair<bool, std::string>;
-    static void Save(const char* name, Saved& saved)
-    {
-        const char* value = std::getenv(name);
-        saved = {value != nullptr, value ? value : ""};
-    }
-    static void Restore(const char* name, const Saved& saved)
-    {
-        if (saved.first)
-            ::setenv(name, saved.second.c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    Saved m_path;
-    Saved m_desktop;
+    kelvara::test::ScopedEnv m_path{"PATH"};
+    kelvara::test::ScopedEnv m_desktop{"XDG_CURRENT_DESKTOP"};
 };
 
 TEST_F(DateTimeSettingsTest, NoToolInPathDoesNothing)

@@ -41,6 +41,20 @@ const std::string& IsolateEnvironment()
     return g_root;
 }
 
+ScopedEnv::ScopedEnv(const char* name) : m_name(name)
+{
+    if (const char* value = std::getenv(name))
+        m_value = value;
+}
+
+void ScopedEnv::Restore()
+{
+    if (m_value)
+        ::setenv(m_name.c_str(), m_value->c_str(), 1);
+    else
+        ::unsetenv(m_name.c_str());
+}
+
 const std::string& TestRoot()
 {
     return IsolateEnvironment();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace kelvara::test {
@@ -11,5 +12,21 @@ const std::string& IsolateEnvironment();
 
 // The private folder made by IsolateEnvironment.
 const std::string& TestRoot();
+
+// Remembers an environment variable and puts it back as it was when it goes.
+class ScopedEnv {
+public:
+    explicit ScopedEnv(const char* name);
+    ~ScopedEnv() { Restore(); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+    // Puts the variable back now (again at destruction, in case it changed since).
+    void Restore();
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_value;
+};
 
 } // namespace kelvara::test

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "catalogue/category.h"
+#include "catalogue/civiltime.h"
+#include "catalogue/dataarchive.h"
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace kelvara::cli {
+
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitLoadFailed = 1, // the program's own messages have been printed
+    kExitUsage = 2,      // a bad command line, or a name that fits no choice or several
+};
+
+// The commands of kelvara-cli over the catalogue, printing as the page would show things.
+class Commands {
+public:
+    // `archive` is prepared only when a category's data file is not beside the program, so that a
+    // broken temporary folder does not stop local files; it goes as soon as the category has loaded,
+    // so that nothing of it is left when printing ends the process early (a closed pipe).
+    Commands(CCategoryArray& catalogue, std::unique_ptr<CDataArchive> archive, std::FILE* out, std::FILE* err,
+             bool regional);
+
+    // The universal time Time Difference shows instead of the current one.
+    void SetInstant(kelvara::UtcTicks instant) { m_instant = instant; }
+
+    int ListCategories();
+    int ListUnits(const std::string& categoryName);
+    int Convert(const std::string& categoryName, const std::string& value, const std::string& from,
+                const std::string& to);
+
+private:
+    CCategory* FindCategory(const std::string& name);
+    CCategory* FindLoadedCategory(const std::string& name, int& exitCode);
+    int ConvertNumber(CCategory& category, const std::string& value, const std::string& from,
+                      const std::string& to);
+    int LookUp(CCategory& category, const std::string& value, const std::string& from, const std::string& to);
+    int ShowTimes(CCategory& category, const std::string& from, const std::string& to);
+    void Print(const std::string& line);
+
+    CCategoryArray& m_catalogue;
+    std::unique_ptr<CDataArchive> m_archive;
+    std::FILE* m_out;
+    std::FILE* m_err;
+    bool m_regional;
+    std::optional<kelvara::UtcTicks> m_instant;
+};
+
+} // namespace kelvara::cli

@@ -1,0 +1,91 @@
+#include "cli/namematch.h"
+
+namespace kelvara::cli {
+
+std::string FoldCase(std::string_view text)
+{
+    std::string out(text);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        auto& c = reinterpret_cast<unsigned char&>(out[i]);
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<unsigned char>(c - 'A' + 'a');
+        } else if (c == 0xC3 && i + 1 < out.size()) {
+            // U+00C0..U+00DE are C3 80..C3 9E; their small letters are 0x20 further on (but for
+            // the multiplication sign, C3 97).
+            auto& next = reinterpret_cast<unsigned char&>(out[i + 1]);
+            if (next >= 0x80 && next <= 0x9E && next != 0x97)
+                next = static_cast<unsigned char>(next + 0x20);
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string_view SymbolOf(std::string_view name)
+{
+    const auto open = name.rfind('(');
+    if (open == std::string_view::npos)
+        return {};
+    const auto close = name.find(')', open + 1);
+    if (close == std::string_view::npos)
+        return {};
+    return name.substr(open + 1, close - open - 1);
+}
+
+namespace {
+// Settles one step of the match: nothing, one name, or several that may still be one.
+bool Settle(const std::vector<int>& fits, const std::function<bool(int, int)>& equivalent, NameMatch& match)
+{
+    if (fits.empty())
+        return false;
+    bool same = fits.size() == 1;
+    if (!same && equivalent) {
+        same = true;
+        for (std::size_t i = 1; i < fits.size() && same; ++i)
+            same = equivalent(fits.front(), fits[i]);
+    }
+    if (same) {
+        match.kind = NameMatch::Found;
+        match.index = fits.front();
+    } else {
+        match.kind = NameMatch::Ambiguous;
+        match.candidates = fits;
+    }
+    return true;
+}
+} // namespace
+
+NameMatch MatchName(const std::vector<std::string>& names, std::string_view query,
+                    const std::function<bool(int, int)>& equivalent)
+{
+    NameMatch match;
+    const std::string wanted = FoldCase(query);
+    if (wanted.empty())
+        return match;
+    std::vector<std::string> folded;
+    folded.reserve(names.size());
+    for (const auto& name : names)
+        folded.push_back(FoldCase(name));
+
+    std::vector<int> exact, symbol, prefix;
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        const int index = static_cast<int>(i);
+        if (folded[i] == wanted)
+            exact.push_back(index);
+        if (SymbolOf(folded[i]) == wanted)
+            symbol.push_back(index);
+        if (folded[i].compare(0, wanted.size(), wanted) == 0)
+            prefix.push_back(index);
+    }
+    // The same text twice in a list is still one choice for whoever typed it.
+    if (!exact.empty()) {
+        match.kind = NameMatch::Found;
+        match.index = exact.front();
+        return match;
+    }
+    if (Settle(symbol, equivalent, match) || Settle(prefix, equivalent, match))
+        return match;
+    return match;
+}
+
+} // namespace kelvara::cli

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvara::cli {
+
+struct NameMatch {
+    enum Kind { Found, Ambiguous, Unknown };
+    Kind kind = Unknown;
+    int index = -1;              // Found: the name chosen
+    std::vector<int> candidates; // Ambiguous: the names that fit
+};
+
+// Finds `query` among `names`, without regard to case: the exact text first, else the symbol in a
+// name's last parentheses ("m" for "meter (m)"), else a prefix. A step that fits several names
+// picks the first of them when `equivalent` says they all give the same result (the many rows of
+// one currency), and is ambiguous otherwise. Without `equivalent`, several names are ambiguous.
+NameMatch MatchName(const std::vector<std::string>& names, std::string_view query,
+                    const std::function<bool(int, int)>& equivalent = {});
+
+// `text` with ASCII and Latin-1 capitals lowered (UTF-8), for comparisons without regard to case.
+std::string FoldCase(std::string_view text);
+
+// The text inside a name's last pair of parentheses; empty when there is none.
+std::string_view SymbolOf(std::string_view name);
+
+} // namespace kelvara::cli

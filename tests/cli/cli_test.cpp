@@ -1,0 +1,386 @@
+#include "catalogue/currency.h"
+#include "catalogue/defaultunit.h"
+#include "kelvara/testpaths.h"
+#include "page/regional.h"
+#include "support/process.h"
+#include "support/testenv.h"
+
+#ifdef KELVARA_HAVE_SETTINGS
+#include "platform/settingsprofilestore.h"
+#endif
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <locale.h>
+
+// glibc's newlocale leaks its copy of LOCPATH on every call made with that variable set, which the
+// generated test locales need; that leak is not ours to find.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:__argz_add_sep\n";
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+using kelvara::test::ProcessOptions;
+using kelvara::test::ProcessResult;
+
+// A copy of kelvara-cli with the fixture data files beside it, so that it finds them first,
+// whatever the build embedded. Reading weight.dat fails with an I/O error once it is open.
+class Cli : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = kelvara::test::TestRoot() + "/cli-bin";
+        fs::remove_all(s_dir);
+        fs::create_directories(s_dir);
+        fs::copy_file(KELVARA_CLI_PATH, s_dir + "/kelvara-cli");
+        for (const auto& e : fs::directory_iterator(std::string(KELVARA_TEST_DATA_DIR) + "/catalogue"))
+            fs::copy_file(e.path(), s_dir + "/" + e.path().filename().string());
+        fs::create_symlink("/proc/self/mem", s_dir + "/weight.dat");
+    }
+
+    void SetUp() override
+    {
+        m_tmp = kelvara::test::TestRoot() + "/cli-tmp";
+        fs::remove_all(m_tmp);
+        fs::create_directories(m_tmp);
+    }
+
+    void TearDown() override
+    {
+        // The tool cleans up after itself on every exit path.
+        EXPECT_TRUE(fs::is_empty(m_tmp))
+            << "left in the temporary folder: " << fs::directory_iterator(m_tmp)->path().filename();
+    }
+
+    ProcessResult Run(std::vector<std::string> args, ProcessOptions options = {})
+    {
+        args.insert(args.begin(), s_dir + "/kelvara-cli");
+        if (!options.env.count("TMPDIR"))
+            options.env["TMPDIR"] = m_tmp;
+        if (!options.env.count("LC_ALL"))
+            options.env["LC_ALL"] = "C.UTF-8";
+        return kelvara::test::RunProcess(args, options);
+    }
+
+    // The one line a successful conversion prints.
+    std::string Convert(const std::string& category, const std::string& value, const std::string& from,
+                        const std::string& to)
+    {
+        const auto r = Run({"convert", category, value, from, to});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_TRUE(!r.out.empty() && r.out.back() == '\n');
+        return r.out.substr(0, r.out.size() - 1);
+    }
+
+    static std::string s_dir;
+    std::string m_tmp;
+};
+
+std::string Cli::s_dir;
+
+bool CanOpenLocale(const char* name)
+{
+    locale_t loc = ::newlocale(LC_ALL_MASK, name, nullptr);
+    if (loc)
+        ::freelocale(loc);
+    return loc != nullptr;
+}
+
+// Whether locale `name` ("de_DE.UTF-8") can be used, generating it into a private LOCPATH (which
+// child processes inherit) when the system lacks it.
+bool HaveLocale(const char* name)
+{
+    if (CanOpenLocale(name))
+        return true;
+    const std::string dir = kelvara::test::TestRoot() + "/locales";
+    fs::create_directories(dir);
+    const std::string locale(name);
+    const auto dot = locale.find('.');
+    const auto r = kelvara::test::RunProcess(
+        {"localedef", "-i", locale.substr(0, dot), "-f", locale.substr(dot + 1), dir + "/" + locale});
+    if (r.exitCode < 0 || r.exitCode > 1) // 1: warnings only
+        return false;
+    ::setenv("LOCPATH", dir.c_str(), 1);
+    return CanOpenLocale(name);
+}
+
+TEST_F(Cli, CategoriesAreListedAsTheCategoryListShowsThem)
+{
+    const auto r = Run({"categories"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "Area\nCapacity\nCountry and Phone Codes\nCurrency\nEnergy\nFilm Sensitivity\nLength\n"
+                     "Numbers\nPower\nPressure\nSpeed\nTemperature\nTime Difference\nWeight\n");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(Cli, UnitsAreListedInTheSortedOrderOfTheUnitList)
+{
+    auto r = Run({"units", "Length"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "[UK] nautical mile (n.m.)\n[US] nautical mile (n.m.)\nfoot (ft)\nfoot and inch (ft. in.)\n"
+              "inch (in)\nkilometer (km)\nmeter (m)\n");
+    r = Run({"units", "temperature"});
+    EXPECT_EQ(r.out, "° Celsius (°C)\n° Fahrenheit (°F)\n° Rankin (°R)\n° Réaumur (°R)\nKelvin (K)\n");
+    r = Run({"units", "Film Sensitivity"});
+    EXPECT_EQ(r.out, "ASA / ISO\nDIN\n");
+}
+
+TEST_F(Cli, ConvertPrintsTheResultThePageShows)
+{
+    EXPECT_EQ(Convert("Length", "1.75", "meter (m)", "foot and inch (ft. in.)"), "5 ft 8 in");
+    EXPECT_EQ(Convert("Length", "5.9", "foot and inch (ft. in.)", "meter (m)"), "1.7526");
+    EXPECT_EQ(Convert("Temperature", "100", "°C", "°F"), "212");
+    // Letters reach the units in capitals, as typed into the page's field.
+    EXPECT_EQ(Convert("Numbers", "ff", "Hexadecimal", "Decimal"), "255");
+    EXPECT_EQ(Convert("Numbers", "1994", "Decimal", "Roman"), "MCMXCIV");
+    EXPECT_EQ(Convert("Currency", "1", "USD", "JPY"), "120");
+    EXPECT_EQ(Convert("Film Sensitivity", "100", "ASA / ISO", "DIN"), "21");
+    EXPECT_EQ(Convert("Film Sensitivity", "27", "DIN", "ASA / ISO"), "400");
+    // Country codes: the value is ignored, the row is the country and the column the service;
+    // numbers keep their leading zeros.
+    EXPECT_EQ(Convert("Country and Phone Codes", "", "Armenia", "Fire Department"), "01");
+    EXPECT_EQ(Convert("Country and Phone Codes", "x", "Germany", "Police Department"), "110");
+    // An empty value gives an empty result, as on the page.
+    EXPECT_EQ(Convert("Length", "", "meter (m)", "inch (in)"), "");
+}
+
+TEST_F(Cli, NamesMatchExactlyThenBySymbolThenByAUniquePrefix)
+{
+    EXPECT_EQ(Convert("LENGTH", "2", "METER (M)", "Kilometer (KM)"), "0.002");
+    EXPECT_EQ(Convert("len", "2", "km", "m"), "2000");
+    EXPECT_EQ(Convert("Temp", "0", "°c", "°f"), "32");
+    EXPECT_EQ(Convert("film", "21", "din", "asa"), "100");
+    EXPECT_EQ(Convert("country", "", "congo", "rescue"), "");
+    // Several rows of one currency at one rate are one choice.
+    EXPECT_EQ(Convert("Currency", "2", "eur", "usd"), "2.5");
+    // So are the two spellings of Réaumur's letter, in any case.
+    EXPECT_EQ(Convert("Temperature", "80", "° RÉAUMUR (°R)", "°C"), "100");
+}
+
+TEST_F(Cli, AmbiguousAndUnknownNamesExitTwoListingTheCandidates)
+{
+    auto r = Run({"convert", "Temperature", "1", "°R", "K"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "kelvara-cli: \"°R\" is ambiguous as Source Unit in Temperature; it fits:\n"
+                     "  ° Rankin (°R)\n  ° Réaumur (°R)\n");
+
+    r = Run({"convert", "Length", "1", "m", "foot"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "kelvara-cli: \"foot\" is ambiguous as Target Unit in Length; it fits:\n"
+                     "  foot (ft)\n  foot and inch (ft. in.)\n");
+
+    r = Run({"convert", "Length", "1", "furlong", "m"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "kelvara-cli: unknown Source Unit \"furlong\" in Length; choose one of:\n"
+                     "  [UK] nautical mile (n.m.)\n  [US] nautical mile (n.m.)\n  foot (ft)\n"
+                     "  foot and inch (ft. in.)\n  inch (in)\n  kilometer (km)\n  meter (m)\n");
+
+    r = Run({"units", "C"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "kelvara-cli: \"C\" is ambiguous as category; it fits:\n"
+                     "  Capacity\n  Country and Phone Codes\n  Currency\n");
+
+    r = Run({"convert", "Currency", "1", "USD", "Source"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("unknown Target Currency \"Source\" in Currency; choose one of:\n"),
+              std::string::npos);
+
+    r = Run({"convert", "Film Sensitivity", "99", "ASA", "DIN"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "kelvara-cli: no ASA / ISO value \"99\" in Film Sensitivity; choose one of:\n"
+                     "  12\n  100\n  200\n  400\n");
+
+    r = Run({"units", "Volume"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("unknown category \"Volume\"; choose one of:\n  Area\n"), std::string::npos);
+}
+
+TEST_F(Cli, AValueBeginningWithAMinusIsAValue)
+{
+    EXPECT_EQ(Convert("Temperature", "-40", "°C", "°F"), "-40");
+    EXPECT_EQ(Convert("Length", "-.5", "km", "m"), "-500");
+    const auto r = Run({"--", "convert", "Temperature", "-40", "°F", "°C"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "-40\n");
+    // After "--" even an option's spelling is an argument.
+    EXPECT_EQ(Run({"--", "--help"}).exitCode, 2);
+}
+
+TEST_F(Cli, BadCommandLinesExitTwo)
+{
+    const std::vector<std::vector<std::string>> bad = {{},
+                                                       {"convert"},
+                                                       {"units"},
+                                                       {"units", "Length", "extra"},
+                                                       {"convert", "Length", "1", "m"},
+                                                       {"categories", "x"},
+                                                       {"frobnicate"},
+                                                       {"--frobnicate", "categories"}};
+    for (const auto& args : bad) {
+        const auto r = Run(args);
+        EXPECT_EQ(r.exitCode, 2) << testing::PrintToString(args);
+        EXPECT_NE(r.err.find("Try 'kelvara-cli --help'."), std::string::npos) << testing::PrintToString(args);
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_NE(Run({"units"}).err.find("too few arguments; usage: units CATEGORY"), std::string::npos);
+    EXPECT_NE(Run({"--frobnicate"}).err.find("unknown option '--frobnicate'"), std::string::npos);
+
+    const auto help = Run({"categories", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* text :
+         {"Usage: kelvara-cli", "convert CATEGORY VALUE FROM TO", "--regional", "Exit status"})
+        EXPECT_NE(help.out.find(text), std::string::npos) << text;
+}
+
+TEST_F(Cli, LoadFailuresExitOneWithTheProgramsMessages)
+{
+    auto r = Run({"units", "Weight"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "An error occured while opening the data. Try to restart the application.\n"
+                     "Initialization failed.\n\nInput/output error [0x80070005]\n");
+
+    // Without a temporary folder the archive cannot be prepared; files beside the tool still load.
+    const ProcessOptions noTemp{{}, {{"TMPDIR", m_tmp + "/missing"}}};
+    r = Run({"units", "Energy"}, noTemp);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Initialization failed.\n\nNo such file or directory [0x80070002]\n");
+    r = Run({"convert", "Length", "1", "km", "m"}, noTemp);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "1000\n");
+}
+
+TEST_F(Cli, AReaderThatStopsEarlyLeavesNothingBehind)
+{
+    // Energy comes from the built-in archive (or fails to load in a build without data); the
+    // pipe's reader is gone before anything is printed. TearDown checks the temporary folder.
+    ProcessOptions closed;
+    closed.closedStdout = true;
+    for (int i = 0; i < 3; ++i)
+        Run({"units", "Energy"}, closed);
+}
+
+TEST_F(Cli, TimeDifferenceShowsBothZonesAtTheGivenInstant)
+{
+    const auto run = [this](std::vector<std::string> args) {
+        args.insert(args.begin(), {"convert", "Time Difference", "-"});
+        return Run(args);
+    };
+    // Summer and winter: the zones' own daylight-saving rules apply.
+    auto r = run({"Europe/Berlin", "Asia/Tokyo", "--at", "2026-07-15T12:00:00Z"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "14:00:00\t21:00:00\n");
+    r = run({"(UTC+01:00) Europe/Berlin", "america/new_york", "--at=2026-01-15T12:00:00Z"});
+    EXPECT_EQ(r.out, "13:00:00\t07:00:00\n");
+    // Ids, their beginnings and cities alone match too.
+    r = run({"Etc/UTC", "Kolkata", "--at", "2026-12-31T23:59:59Z"});
+    EXPECT_EQ(r.out, "23:59:59\t05:29:59\n");
+    r = run({"Europe/Ber", "Tokyo", "--at", "2026-07-15T12:00:00Z"});
+    EXPECT_EQ(r.out, "14:00:00\t21:00:00\n");
+
+    r = run({"Europe/L", "Etc/UTC"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("\"Europe/L\" is ambiguous as Time Zone 1 in Time Difference"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("  (UTC+00:00) Europe/London\n"), std::string::npos);
+    r = run({"Nowhere/Special", "Etc/UTC"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("unknown Time Zone 1 \"Nowhere/Special\""), std::string::npos) << r.err;
+    r = run({"Etc/UTC", "Etc/UTC", "--at", "yesterday"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "kelvara-cli: 'yesterday' is not a universal time such as 2026-07-15T12:00:00Z\n"
+                     "Try 'kelvara-cli --help'.\n");
+}
+
+TEST_F(Cli, TimeDifferenceListsTheZones)
+{
+    const auto r = Run({"units", "Time Difference"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("(UTC+01:00) Europe/Berlin\n"), std::string::npos);
+    EXPECT_NE(r.out.find("(UTC+00:00) Etc/UTC\n"), std::string::npos);
+    EXPECT_NE(r.out.find("(UTC-05:00) America/New_York\n"), std::string::npos);
+}
+
+TEST_F(Cli, RegionalNotationAgreesWithTheRegionalServices)
+{
+    // The C locale has "." and no grouping: regional and neutral agree.
+    auto r = Run({"--regional", "convert", "Length", "1234.5", "m", "m"}, {{}, {{"LC_ALL", "C"}}});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "1234.5\n");
+
+    const char* german = "de_DE.UTF-8";
+    if (!HaveLocale(german))
+        GTEST_SKIP() << german << " is not installed and cannot be generated";
+    // What the page would show: the services' own reading and display around the same units'
+    // conversion, in the same locale.
+    CDefaultUnit meter;
+    CCurrency euro;
+    CCurrency dollar;
+    ASSERT_TRUE(meter.Parse("meter (m),1"));
+    ASSERT_TRUE(euro.Parse("Euro,EUR,T,1"));
+    ASSERT_TRUE(dollar.Parse("United States Dollars,USD,F,1.25"));
+    const char* saved = std::getenv("LC_ALL");
+    const std::string previous = saved ? saved : "";
+    ::setenv("LC_ALL", german, 1);
+    const std::string number = ToRegionalNumber(meter.Convert(FromRegionalNumber("1234,5"), meter));
+    const std::string money = ToRegionalCurrency(euro.Convert(FromRegionalCurrency("1"), dollar));
+    const bool implemented = ToRegionalNumber("1234.5") != "1234.5";
+    if (saved)
+        ::setenv("LC_ALL", previous.c_str(), 1);
+    else
+        ::unsetenv("LC_ALL");
+
+    // The tool inherits LOCPATH, and with it glibc's leak (in sanitizer builds).
+    const std::string suppressions = kelvara::test::TestRoot() + "/lsan.supp";
+    std::ofstream(suppressions) << "leak:__argz_add_sep\n";
+    const ProcessOptions inGerman{
+        {}, {{"LC_ALL", german}, {"LSAN_OPTIONS", "suppressions=" + suppressions + ":print_suppressions=0"}}};
+    r = Run({"--regional", "convert", "Length", "1234,5", "meter (m)", "meter (m)"}, inGerman);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, number + "\n");
+    r = Run({"--regional", "convert", "Currency", "1", "EUR", "USD"}, inGerman);
+    EXPECT_EQ(r.out, money + "\n");
+    if (implemented) { // once the regional services read the locale
+        EXPECT_EQ(number, "1.234,5");
+    }
+}
+
+#ifdef KELVARA_HAVE_SETTINGS
+TEST_F(Cli, StoredRatesAreReadAndNeverWritten)
+{
+    const std::string config = std::string(std::getenv("XDG_CONFIG_HOME")) + "/Brask/Kelvara.conf";
+    {
+        kelvara::SettingsProfileStore store(config, kelvara::SettingsProfileStore::Access::ReadWrite);
+        ASSERT_TRUE(store.WriteProfileString("Settings\\Rates", "JPY", "200"));
+        // A fixed rate is not replaced by a stored one.
+        ASSERT_TRUE(store.WriteProfileString("Settings\\Rates", "DEM", "5"));
+    }
+    const std::string before = kelvara::test::ReadTextFile(config);
+    const auto stamp = fs::last_write_time(config);
+    const auto files = [&config] {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(fs::path(config).parent_path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const auto filesBefore = files();
+    EXPECT_EQ(Convert("Currency", "1", "EUR", "JPY"), "200");
+    EXPECT_EQ(Convert("Currency", "1", "EUR", "DEM"), "1.95583");
+    EXPECT_EQ(kelvara::test::ReadTextFile(config), before);
+    EXPECT_EQ(fs::last_write_time(config), stamp);
+    EXPECT_EQ(files(), filesBefore);
+    fs::remove(config);
+}
+#endif
+
+} // namespace

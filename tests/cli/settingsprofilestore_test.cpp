@@ -1,0 +1,84 @@
+#include "platform/settingsprofilestore.h"
+#include "support/process.h"
+#include "support/testenv.h"
+
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Access = kelvara::SettingsProfileStore::Access;
+
+std::string FreshFile(const std::string& name)
+{
+    const std::string dir = kelvara::test::TestRoot() + "/settings";
+    fs::create_directories(dir);
+    fs::remove(dir + "/" + name);
+    return dir + "/" + name;
+}
+
+TEST(SettingsProfileStore, SectionsBecomeGroupsAndWritesAreSyncedAtOnce)
+{
+    const std::string path = FreshFile("groups.conf");
+    kelvara::SettingsProfileStore store(path, Access::ReadWrite);
+    ASSERT_TRUE(store.WriteProfileInt("Settings\\Categories\\3", "SourceUnit", 5));
+    ASSERT_TRUE(store.WriteProfileString("Settings\\Rates", "JPY", "157.538"));
+    // Another reader sees the values in the file before this store goes away.
+    QSettings file(QString::fromStdString(path), QSettings::IniFormat);
+    EXPECT_EQ(file.value("Settings/Categories/3/SourceUnit").toInt(), 5);
+    EXPECT_EQ(file.value("Settings/Rates/JPY").toString(), "157.538");
+    EXPECT_EQ(store.GetProfileInt("Settings\\Categories\\3", "SourceUnit", 0), 5);
+    EXPECT_EQ(store.GetProfileString("Settings\\Rates", "JPY"), "157.538");
+}
+
+TEST(SettingsProfileStore, MissingValuesGiveTheDefaultAndTextReadsByItsLeadingNumber)
+{
+    const std::string path = FreshFile("values.conf");
+    kelvara::SettingsProfileStore store(path, Access::ReadWrite);
+    EXPECT_EQ(store.GetProfileInt("Options", "ShowBalloon", 1), 1);
+    std::string value = "untouched";
+    EXPECT_FALSE(store.GetProfileString("Settings\\Rates", "USD", value));
+    EXPECT_EQ(value, "untouched");
+    ASSERT_TRUE(store.WriteProfileString("Options", "AlwaysOnTop", "12abc"));
+    EXPECT_EQ(store.GetProfileInt("Options", "AlwaysOnTop", 0), 12);
+    ASSERT_TRUE(store.WriteProfileInt("Settings", "Category", -1));
+    EXPECT_EQ(store.GetProfileInt("Settings", "Category", 0), -1);
+    EXPECT_EQ(store.GetProfileString("Settings", "Category"), "-1");
+}
+
+TEST(SettingsProfileStore, TextKeepsCommasAndUtf8)
+{
+    const std::string path = FreshFile("text.conf");
+    {
+        // As a user might edit the file: an unquoted value with a comma.
+        std::ofstream(path) << "[Settings]\nRates\\XAU=1,5\n";
+    }
+    kelvara::SettingsProfileStore store(path, Access::ReadWrite);
+    EXPECT_EQ(store.GetProfileString("Settings\\Rates", "XAU"), "1,5");
+    ASSERT_TRUE(store.WriteProfileString("Settings\\Rates", "EUR", "1 €, fixed"));
+    kelvara::SettingsProfileStore again(path, Access::ReadOnly);
+    EXPECT_EQ(again.GetProfileString("Settings\\Rates", "EUR"), "1 €, fixed");
+}
+
+TEST(SettingsProfileStore, AReadOnlyStoreNeverWrites)
+{
+    const std::string path = FreshFile("readonly.conf");
+    kelvara::SettingsProfileStore store(path, Access::ReadOnly);
+    EXPECT_FALSE(store.WriteProfileInt("Options", "AlwaysOnTop", 1));
+    EXPECT_FALSE(store.WriteProfileString("Settings\\Rates", "USD", "1.3"));
+    EXPECT_EQ(store.GetProfileInt("Options", "AlwaysOnTop", 0), 0);
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST(SettingsProfileStore, TheProgramsStoreLivesUnderTheUsersConfigFolder)
+{
+    kelvara::SettingsProfileStore store(Access::ReadOnly);
+    EXPECT_EQ(store.GetLocation(), std::string(std::getenv("XDG_CONFIG_HOME")) + "/Brask/Kelvara.conf");
+}
+
+} // namespace
