@@ -4,63 +4,104 @@
 
 #include <QSettings>
 #include <QStringList>
-#include <QVariant>
+
+#include <cctype>
+#include <memory>
 
 namespace kelvara {
 
 namespace {
-QString Key(const std::string& section, const std::string& entry)
+
+QString ToQString(const std::string& text)
 {
-    QString key = QString::fromStdString(section);
-    key.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (!key.isEmpty() && !key.endsWith(QLatin1Char('/')))
-        key += QLatin1Char('/');
-    return key + QString::fromStdString(entry);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// INI values come back as text; an unquoted value with commas comes back as a list.
-QString Text(const QVariant& value)
+// "Settings\Categories\3" + "SourceUnit" -> "Settings/Categories/3/SourceUnit".
+QString KeyOf(const std::string& section, const std::string& entry)
 {
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QLatin1Char(','));
-    return value.toString();
+    QString group = ToQString(section);
+    group.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (group.endsWith(QLatin1Char('/')))
+        group.chop(1);
+    const QString name = ToQString(entry);
+    return group.isEmpty() ? name : group + QLatin1Char('/') + name;
 }
+
+// The text of a stored value. An unquoted value with commas, as a hand-edited file may hold,
+// reads back as a list; it is joined again rather than lost.
+bool ReadText(const QSettings& settings, const QString& key, QString& text)
+{
+    const QVariant value = settings.value(key);
+    if (!value.isValid())
+        return false;
+    if (value.typeId() == QMetaType::QStringList)
+        text = value.toStringList().join(QLatin1Char(','));
+    else
+        text = value.toString();
+    return true;
+}
+
+bool HasLeadingDigits(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]));
+}
+
+// A write counts as done unless the file could not be written. A format error only says that
+// parts of the file read before the write were unusable; what could be read was kept and written
+// back with the new value.
+bool Written(const QSettings& settings)
+{
+    return settings.status() != QSettings::AccessError;
+}
+
 } // namespace
 
-SettingsProfileStore::SettingsProfileStore(Access access)
-    : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                             QStringLiteral("Brask"), QStringLiteral("Kelvara"))),
-      m_readOnly(access == Access::ReadOnly)
+SettingsProfileStore::SettingsProfileStore(Access access) : m_readOnly(access == Access::ReadOnly)
 {
 }
 
 SettingsProfileStore::SettingsProfileStore(const std::string& path, Access access)
-    : m_settings(std::make_unique<QSettings>(QString::fromStdString(path), QSettings::IniFormat)),
-      m_readOnly(access == Access::ReadOnly)
+    : m_path(path), m_readOnly(access == Access::ReadOnly)
 {
 }
 
-SettingsProfileStore::~SettingsProfileStore() = default;
+namespace {
+std::unique_ptr<QSettings> Open(const std::string& path)
+{
+    if (!path.empty())
+        return std::make_unique<QSettings>(ToQString(path), QSettings::IniFormat);
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Brask"),
+                                       QStringLiteral("Kelvara"));
+}
+} // namespace
 
 int SettingsProfileStore::GetProfileInt(const std::string& section, const std::string& entry,
                                         int defaultValue) const
 {
-    const QVariant value = m_settings->value(Key(section, entry));
-    if (!value.isValid())
+    const auto settings = Open(m_path);
+    QString text;
+    if (!ReadText(*settings, KeyOf(section, entry), text))
         return defaultValue;
-    if (value.typeId() == QMetaType::Int)
-        return value.toInt();
-    // As with a text value in the registry, the leading number counts; the store keeps 32 bits.
-    return static_cast<int>(ReadLeadingInteger(Text(value).toStdString()));
+    // Like a string value read as a number: its leading number counts; text without one is not a
+    // number at all and gives the default, so a damaged value cannot turn an option off.
+    const std::string utf8 = text.toStdString();
+    return HasLeadingDigits(utf8) ? ReadLeadingInt32(utf8) : defaultValue;
 }
 
 bool SettingsProfileStore::GetProfileString(const std::string& section, const std::string& entry,
                                             std::string& value) const
 {
-    const QVariant stored = m_settings->value(Key(section, entry));
-    if (!stored.isValid())
+    const auto settings = Open(m_path);
+    QString text;
+    if (!ReadText(*settings, KeyOf(section, entry), text))
         return false;
-    value = Text(stored).toStdString();
+    value = text.toStdString();
     return true;
 }
 
@@ -68,8 +109,10 @@ bool SettingsProfileStore::WriteProfileInt(const std::string& section, const std
 {
     if (m_readOnly)
         return false;
-    m_settings->setValue(Key(section, entry), value);
-    return Sync();
+    const auto settings = Open(m_path);
+    settings->setValue(KeyOf(section, entry), value);
+    settings->sync();
+    return Written(*settings);
 }
 
 bool SettingsProfileStore::WriteProfileString(const std::string& section, const std::string& entry,
@@ -77,19 +120,15 @@ bool SettingsProfileStore::WriteProfileString(const std::string& section, const 
 {
     if (m_readOnly)
         return false;
-    m_settings->setValue(Key(section, entry), QString::fromStdString(value));
-    return Sync();
+    const auto settings = Open(m_path);
+    settings->setValue(KeyOf(section, entry), ToQString(value));
+    settings->sync();
+    return Written(*settings);
 }
 
 std::string SettingsProfileStore::GetLocation() const
 {
-    return m_settings->fileName().toStdString();
-}
-
-bool SettingsProfileStore::Sync()
-{
-    m_settings->sync();
-    return m_settings->status() == QSettings::NoError;
+    return Open(m_path)->fileName().toStdString();
 }
 
 } // namespace kelvara

@@ -2,17 +2,19 @@
 
 #include "platform/profilestore.h"
 
-#include <memory>
 #include <string>
-
-class QSettings;
 
 namespace kelvara {
 
 // The program's settings store over QSettings: organisation "Brask", application "Kelvara"
-// (~/.config/Brask/Kelvara.conf here, the registry key on Windows). Section "Settings\Rates" is
-// group "Settings/Rates". Every write is synced at once. A read-only store (the command line)
-// refuses writes and never touches the file.
+// (~/.config/Brask/Kelvara.conf here, the registry key on Windows). Section "Settings\Categories\3"
+// is group "Settings/Categories/3". A read-only store (the command line) refuses writes and never
+// touches the file.
+//
+// Every call opens the store afresh, so a write is on disk when it returns, the status of one call
+// never sticks to the next, and changes made by another running copy are seen. A damaged file
+// yields what can still be read; an unreadable one reads as empty and refuses writes rather than
+// being replaced.
 class SettingsProfileStore : public ProfileStore {
 public:
     enum class Access { ReadWrite, ReadOnly };
@@ -20,7 +22,6 @@ public:
     explicit SettingsProfileStore(Access access = Access::ReadWrite);
     // A store in the INI file `path` (tests, or a portable setup).
     SettingsProfileStore(const std::string& path, Access access);
-    ~SettingsProfileStore() override;
     SettingsProfileStore(const SettingsProfileStore&) = delete;
     SettingsProfileStore& operator=(const SettingsProfileStore&) = delete;
 
@@ -36,9 +37,7 @@ public:
     std::string GetLocation() const;
 
 private:
-    bool Sync();
-
-    std::unique_ptr<QSettings> m_settings;
+    std::string m_path; // empty: the user's store of the organisation and application
     bool m_readOnly;
 };
 

@@ -1,0 +1,161 @@
+#include "shell/convertapp.h"
+
+#include "page/qtmessagepresenter.h"
+#include "platform/settingsprofilestore.h"
+#include "platform/strings.h"
+#include "shell/appicon.h"
+#include "shell/convertsheet.h"
+#include "shell/instancechannel.h"
+#include "shell/mycommandlineinfo.h"
+
+#include "kelvara/version.h"
+
+#include <QApplication>
+#include <QLockFile>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// SIGTERM, SIGINT and SIGHUP end the modal run like "&Exit", so the program cleans up (its socket,
+// the tray icon) when the session ends or someone asks it to stop.
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+class TerminationWatch {
+public:
+    explicit TerminationWatch(CConvertSheet& sheet)
+    {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPipe) != 0)
+            return;
+        m_notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, &sheet, [&sheet] {
+            char buffer[16];
+            while (::read(g_signalPipe[0], buffer, sizeof(buffer)) > 0) {
+            }
+            sheet.EndModal(CConvertSheet::ResultExit);
+        });
+        struct sigaction action {};
+        action.sa_handler = OnTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (int signal : {SIGTERM, SIGINT, SIGHUP})
+            ::sigaction(signal, &action, nullptr);
+    }
+    ~TerminationWatch()
+    {
+        for (int signal : {SIGTERM, SIGINT, SIGHUP})
+            std::signal(signal, SIG_DFL);
+        m_notifier.reset();
+        for (int& fd : g_signalPipe) {
+            if (fd >= 0)
+                ::close(fd);
+            fd = -1;
+        }
+    }
+    TerminationWatch(const TerminationWatch&) = delete;
+    TerminationWatch& operator=(const TerminationWatch&) = delete;
+
+private:
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};
+
+std::string ProgramName(const char* argv0)
+{
+    return argv0 && *argv0 ? std::filesystem::path(argv0).filename().string() : std::string("kelvara");
+}
+
+} // namespace
+
+CConvertApp::CConvertApp() = default;
+CConvertApp::~CConvertApp() = default;
+
+bool CConvertApp::FindRunningInstance()
+{
+    m_runningInstance.clear();
+    if (m_instanceFolder.empty())
+        return true;
+    const kelvara::AskResult result = kelvara::AskRunningInstances(m_instanceFolder, kAskTimeoutMs);
+    if (result.found)
+        m_runningInstance = m_instanceFolder;
+    return !result.found;
+}
+
+int CConvertApp::Run(int argc, char** argv)
+{
+    // The command line first: --help and --version need no display and no other copy.
+    CMyCommandLineInfo commandLine;
+    commandLine.ParseCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    switch (commandLine.m_action) {
+    case CMyCommandLineInfo::Action::ShowHelp:
+        std::fputs(kelvara::CommandLineUsage(ProgramName(argv[0])).c_str(), stdout);
+        return 0;
+    case CMyCommandLineInfo::Action::ShowVersion:
+        std::fputs(kelvara::VersionText().c_str(), stdout);
+        return 0;
+    case CMyCommandLineInfo::Action::Error:
+        std::fprintf(stderr, "%s: unknown option '%s'\nTry '%s --help' for more information.\n",
+                     ProgramName(argv[0]).c_str(), commandLine.m_error.c_str(), ProgramName(argv[0]).c_str());
+        return 2;
+    case CMyCommandLineInfo::Action::Run:
+        break;
+    }
+
+    // Asking and then listening happens under one lock, so that two copies started together
+    // behave as if one had started first.
+    m_instanceFolder = kelvara::InstanceFolder();
+    std::optional<QLockFile> startLock;
+    if (!m_instanceFolder.empty()) {
+        startLock.emplace(QString::fromStdString(m_instanceFolder + "/start.lock"));
+        startLock->tryLock(kStartLockTimeoutMs); // a copy hanging in its start must not block us for good
+    }
+    if (!FindRunningInstance())
+        return 0; // the running copy took over; nothing to say
+
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Brask"));
+    QApplication::setApplicationName(QStringLiteral("Kelvara"));
+    QApplication::setDesktopFileName(QStringLiteral(KELVARA_DESKTOP_ID));
+    QApplication::setWindowIcon(
+        kelvara::LoadIconResource(kelvara::IDR_MAINFRAME, CConvertSheet::kWindowIconMax));
+    // The modal run alone decides when the program ends, not the last window closing.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    kelvara::SettingsProfileStore settings;
+    kelvara::SetProfile(&settings);
+
+    int result = 0;
+    {
+        // Before the sheet: its conversion page reports a failed start while it is built.
+        kelvara::QtMessagePresenter presenter;
+        kelvara::SetMessagePresenter(&presenter);
+        CConvertSheet sheet;
+        sheet.SetStartVisible(!commandLine.m_hidden);
+
+        // Before the socket appears: whoever sees it may already ask this copy to stop.
+        TerminationWatch termination(sheet);
+        kelvara::InstanceServer server([&sheet] { return sheet.OnIdentification(); });
+        server.Listen(m_instanceFolder); // without it this copy simply runs on its own
+        if (startLock)
+            startLock->unlock();
+
+        result = sheet.DoModal();
+        kelvara::SetMessagePresenter(nullptr);
+    }
+    kelvara::SetProfile(nullptr);
+    (void)result; // the way the run ended does not change the exit status
+    return 0;
+}

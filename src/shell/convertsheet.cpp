@@ -1,0 +1,392 @@
+#include "shell/convertsheet.h"
+
+#include "platform/strings.h"
+#include "shell/appicon.h"
+#include "shell/instancechannel.h"
+#include "shell/optionspage.h"
+#include "shell/pagefactory.h"
+#include "shell/timezonewatcher.h"
+#include "shell/trayicon.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace {
+
+QString Text(unsigned id)
+{
+    return QString::fromStdString(kelvara::LoadString(id));
+}
+
+// Tabs of equal width, the widest one's.
+class EqualTabBar : public QTabBar {
+public:
+    using QTabBar::QTabBar;
+
+protected:
+    QSize tabSizeHint(int index) const override
+    {
+        QSize size = QTabBar::tabSizeHint(index);
+        for (int i = 0; i < count(); ++i)
+            size.setWidth(std::max(size.width(), QTabBar::tabSizeHint(i).width()));
+        return size;
+    }
+};
+
+class SheetTabs : public QTabWidget {
+public:
+    explicit SheetTabs(QWidget* parent) : QTabWidget(parent) { setTabBar(new EqualTabBar(this)); }
+};
+
+constexpr int kTrayRetryMs = 3000;
+constexpr unsigned IDS_OPEN = 15;
+constexpr unsigned IDS_CLOSE = 16;
+
+} // namespace
+
+CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidget* parent)
+    : QDialog(parent), m_tabs(new SheetTabs(this)), m_optionsPage(new COptionsPage(this)),
+      m_buttons(new QDialogButtonBox(this)),
+      m_trayIcon(std::make_unique<CTrayIcon>(kTrayIconId, std::move(trayHost))), m_trayMenu(new QMenu(this)),
+      m_trayRetry(new QTimer(this)), m_timeZoneWatcher(new kelvara::TimeZoneWatcher(this)),
+      m_updateCheck(&kelvara::RunUpdateCheck)
+{
+    setWindowTitle(Text(kelvara::IDS_APP_TITLE));
+    // A main window, not a transient dialog: its own taskbar entry and a minimise box.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    // The sheet's own buttons, without the pictures a desktop theme may put on standard buttons:
+    // looking those up costs more at start-up than the rest of the window. Apply keeps its meaning
+    // in a sheet whose pages apply every change at once: never enabled.
+    m_okButton = m_buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    m_okButton->setDefault(true);
+    m_cancelButton = m_buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    m_applyButton = m_buttons->addButton(QStringLiteral("&Apply"), QDialogButtonBox::ApplyRole);
+    m_applyButton->setEnabled(false);
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &CConvertSheet::OnOK);
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &CConvertSheet::reject);
+
+    // The options page and the buttons exist first: the other pages may read the options and
+    // ask for the Close button while they are built.
+    QWidget* conversion = kelvara::CreateConversionPage(*this);
+    QWidget* about = kelvara::CreateAboutPage(*this);
+    m_tabs->addTab(conversion, conversion->windowTitle());
+    m_tabs->addTab(m_optionsPage, m_optionsPage->windowTitle());
+    m_tabs->addTab(about, about->windowTitle());
+    m_tabs->setCurrentIndex(ConversionPage);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addWidget(m_buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(m_optionsPage, &COptionsPage::AlwaysOnTopChanged, this, &CConvertSheet::SetTopMost);
+    connect(m_optionsPage, &COptionsPage::UseRegionalSettingsChanged, this,
+            &CConvertSheet::SetUseRegionalSettings);
+    connect(m_optionsPage, &COptionsPage::CheckForUpdatesRequested, this,
+            [this] { OnCommand(ID_HELP_CHECKUPDATES); });
+
+    connect(m_trayIcon.get(), &CTrayIcon::Notify, this, &CConvertSheet::OnTrayNotify);
+    BuildTrayMenu();
+    m_trayIcon->SetMenu(m_trayMenu);
+
+    m_trayRetry->setInterval(kTrayRetryMs);
+    connect(m_trayRetry, &QTimer::timeout, this, &CConvertSheet::RetryTray);
+
+    connect(m_timeZoneWatcher, &kelvara::TimeZoneWatcher::Changed, this,
+            &CConvertSheet::SystemTimeZoneChanged);
+
+    // Escape anywhere in the window is OK, seen before the focused control gets it.
+    qApp->installEventFilter(this);
+}
+
+CConvertSheet::~CConvertSheet()
+{
+    qApp->removeEventFilter(this);
+}
+
+void CConvertSheet::BuildTrayMenu()
+{
+    auto add = [this](QMenu* menu, const QString& text, int command) {
+        QAction* action = menu->addAction(text);
+        action->setData(command);
+        connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
+        return action;
+    };
+    QAction* open = add(m_trayMenu, Text(IDS_CLOSE), ID_TRAY_OPEN);
+    add(m_trayMenu, QStringLiteral("&Character Map"), ID_TRAY_CHARMAP);
+    m_trayMenu->addSeparator();
+    add(m_trayMenu, QStringLiteral("Optio&ns"), ID_TRAY_OPTIONS);
+    m_trayMenu->addSeparator();
+    QMenu* help = m_trayMenu->addMenu(QStringLiteral("&Help"));
+    add(help, QStringLiteral("&About..."), ID_HELP_ABOUT);
+    help->addSeparator();
+    add(help, QStringLiteral("&Check for Updates"), ID_HELP_CHECKUPDATES);
+    add(m_trayMenu, QStringLiteral("&Exit"), ID_TRAY_EXIT);
+    m_trayMenu->setDefaultAction(open);
+    // Trays that show the menu by themselves still get it in step.
+    connect(m_trayMenu, &QMenu::aboutToShow, this, &CConvertSheet::UpdateTrayMenu);
+}
+
+int CConvertSheet::DoModal()
+{
+    setWindowIcon(kelvara::LoadIconResource(kelvara::IDR_MAINFRAME, kWindowIconMax));
+    SetTopMost(m_optionsPage->IsAlwaysOnTop());
+    if (m_visible) {
+        SetVisible(true);
+        // The tray after the window: asking the desktop for its tray takes a while, and the window
+        // is what the user waits for.
+        QTimer::singleShot(0, this, &CConvertSheet::AddTrayIcon);
+    } else {
+        AddTrayIcon();
+        // Without a tray a hidden window could never be found again.
+        SetVisible(!CanHide());
+    }
+
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::exit);
+    return loop.exec(QEventLoop::DialogExec);
+}
+
+void CConvertSheet::AddTrayIcon()
+{
+    m_trayIcon->SetTooltip(kelvara::IDS_APP_TITLE);
+    m_trayIcon->AddIcon(kelvara::IDR_MAINFRAME, false);
+    if (!m_trayIcon->Update())
+        m_trayRetry->start(); // no tray yet: keep looking for one
+}
+
+void CConvertSheet::SetVisible(bool visible)
+{
+    m_visible = visible;
+    if (visible) {
+        showNormal();
+        raise();
+        activateWindow();
+    } else {
+        hide();
+        if (m_optionsPage->IsShowBalloon())
+            m_trayIcon->ShowBalloon(kelvara::IDS_APP_TITLE, kBalloonTextId, kBalloonTimeout,
+                                    kelvara::BalloonInfo);
+    }
+    emit VisibleChanged(visible);
+}
+
+void CConvertSheet::setVisible(bool visible)
+{
+    // While the flag says hidden, nothing shows the window.
+    if (visible && !m_visible)
+        return;
+    QDialog::setVisible(visible);
+}
+
+void CConvertSheet::SetTopMost(bool on)
+{
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    if (QWindow* window = windowHandle()) {
+        // Re-creating the native window would hide it; the window system takes the flag as it is.
+        overrideWindowFlags(flags);
+        window->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
+}
+
+void CConvertSheet::SetUseRegionalSettings(bool on)
+{
+    emit UseRegionalSettingsChanged(on);
+}
+
+bool CConvertSheet::IsUseRegionalSettings() const
+{
+    return m_optionsPage->IsUseRegionalSettings();
+}
+
+std::uint32_t CConvertSheet::OnIdentification()
+{
+    if (!m_optionsPage->IsCloseToTray())
+        return 0;
+    SetVisible(true);
+    return kelvara::kInstanceTag;
+}
+
+void CConvertSheet::CancelToClose()
+{
+    m_okButton->setText(QStringLiteral("Close"));
+    m_cancelButton->setEnabled(false);
+}
+
+void CConvertSheet::SetActivePage(int page)
+{
+    m_tabs->setCurrentIndex(page);
+}
+
+int CConvertSheet::GetActivePage() const
+{
+    return m_tabs->currentIndex();
+}
+
+QWidget* CConvertSheet::GetPage(int page) const
+{
+    return m_tabs->widget(page);
+}
+
+bool CConvertSheet::CanHide() const
+{
+    return m_trayIcon->IsVisible();
+}
+
+bool CConvertSheet::HidesOnClose() const
+{
+    // Without a tray, close-to-tray would strand the user: the close box then ends the program.
+    return m_optionsPage->IsCloseToTray() && CanHide();
+}
+
+void CConvertSheet::OnOK()
+{
+    if (HidesOnClose())
+        SetVisible(false);
+    else
+        done(ResultOk);
+}
+
+void CConvertSheet::reject()
+{
+    done(ResultCancel);
+}
+
+void CConvertSheet::closeEvent(QCloseEvent* event)
+{
+    if (HidesOnClose()) {
+        event->ignore();
+        SetVisible(false);
+        return;
+    }
+    event->accept();
+    done(ResultCancel);
+}
+
+bool CConvertSheet::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        // A drop-down list or menu that is open takes its own Escape.
+        if (widget && widget->window() == this && !QApplication::activePopupWidget()) {
+            OnOK();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+QString CConvertSheet::FindCharacterMapTool()
+{
+    for (const char* name : {"gucharmap", "gnome-characters", "kcharselect", "charmap"}) {
+        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (!path.isEmpty())
+            return path;
+    }
+    return {};
+}
+
+void CConvertSheet::UpdateTrayMenu()
+{
+    for (QAction* action : m_trayMenu->actions()) {
+        const int command = action->data().toInt();
+        if (command == ID_TRAY_OPEN) {
+            action->setText(Text(m_visible ? IDS_CLOSE : IDS_OPEN));
+            m_trayMenu->setDefaultAction(action);
+        } else if (command == ID_TRAY_CHARMAP) {
+            action->setEnabled(!FindCharacterMapTool().isEmpty());
+        }
+    }
+}
+
+void CConvertSheet::ShowTrayMenu()
+{
+    if (m_trayMenu->isVisible())
+        return; // a tray that shows the menu by itself already did
+    UpdateTrayMenu();
+    // At the cursor, the menu's right edge at the pointer, as trays at the screen's edge want it.
+    QPoint at = QCursor::pos();
+    at.rx() -= m_trayMenu->sizeHint().width();
+    m_trayMenu->popup(at);
+}
+
+void CConvertSheet::OnTrayNotify(unsigned id, kelvara::TrayEvent event)
+{
+    if (id != kTrayIconId)
+        return;
+    switch (event) {
+    case kelvara::TrayEvent::BalloonClicked:
+        m_optionsPage->SetShowBalloon(false);
+        break;
+    case kelvara::TrayEvent::LeftDoubleClick:
+        m_trayMenu->hide(); // the first click of the two opened it
+        OnCommand(ID_TRAY_OPEN);
+        break;
+    case kelvara::TrayEvent::LeftButtonDown:
+    case kelvara::TrayEvent::RightButtonDown:
+        ShowTrayMenu();
+        break;
+    case kelvara::TrayEvent::MiddleButtonDown:
+        break;
+    }
+}
+
+void CConvertSheet::OnCommand(int command)
+{
+    switch (command) {
+    case ID_TRAY_OPEN:
+        SetActivePage(ConversionPage);
+        SetVisible(!m_visible);
+        break;
+    case ID_TRAY_CHARMAP: {
+        const QString tool = FindCharacterMapTool();
+        if (!tool.isEmpty())
+            QProcess::startDetached(tool, {}); // a failure is not reported, as before
+        break;
+    }
+    case ID_TRAY_OPTIONS:
+        SetActivePage(OptionsPage);
+        SetVisible(true);
+        break;
+    case ID_HELP_ABOUT:
+        SetActivePage(AboutPage);
+        SetVisible(true);
+        break;
+    case ID_HELP_CHECKUPDATES:
+        if (m_updateCheck)
+            m_updateCheck(this);
+        break;
+    case ID_TRAY_EXIT:
+        done(ResultExit);
+        break;
+    default:
+        break;
+    }
+}
+
+void CConvertSheet::RetryTray()
+{
+    if (m_trayIcon->Update())
+        m_trayRetry->stop();
+}

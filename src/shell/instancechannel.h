@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace kelvara {
+
+// The single-instance protocol. Every running copy listens on a local socket of its own in a
+// per-user folder (mode 0700) under the runtime directory. A starting copy connects to each socket
+// there and sends the question; a copy answers with four bytes: the tag "XRVT" (the 32-bit value
+// with 'X' in its lowest byte, little-endian on the wire) when it took over, else zero.
+
+inline constexpr std::uint32_t kInstanceTag =
+    'X' | ('R' << 8) | ('V' << 16) | (static_cast<std::uint32_t>('T') << 24);
+inline constexpr char kInstanceQuestion[] = "TavrixIdentification\n";
+
+// The folder of sockets, created when missing: $XDG_RUNTIME_DIR/kelvara, else a folder of the user's
+// own under $TMPDIR or /tmp. Empty when no folder is safe to use (not ours, not a folder, or its
+// access cannot be limited to us); the program then runs without the protocol.
+std::string InstanceFolder();
+
+struct AskResult {
+    bool found = false; // a copy answered with the tag
+    int asked = 0;      // sockets that took the question
+    int removed = 0;    // sockets of crashed copies removed
+};
+
+// Asks every copy listening in `folder`, one after another, each within `timeoutMs`. Stops at the
+// first that answers with the tag. A socket nobody listens on any more (connection refused) is
+// removed; a live one never is. Plain sockets, no event loop: runs before the application exists.
+AskResult AskRunningInstances(const std::string& folder, int timeoutMs);
+
+// Answers the question for this copy. `answer` decides the reply (the tag or 0) and is called on
+// the user-interface thread once per well-formed question. Clients that send more than the
+// question, or take longer than a few seconds, are dropped.
+class InstanceServer : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(InstanceServer)
+public:
+    explicit InstanceServer(std::function<std::uint32_t()> answer, QObject* parent = nullptr);
+    ~InstanceServer() override;
+
+    // Listens on a new socket in `folder`; false when it cannot.
+    bool Listen(const std::string& folder);
+    QString SocketPath() const;
+
+    static constexpr int kMaxClients = 8;
+    static constexpr int kClientTimeoutMs = 3000;
+
+private:
+    void OnNewConnection();
+    void OnReadyRead(QLocalSocket* socket);
+
+    std::function<std::uint32_t()> m_answer;
+    QLocalServer* m_server = nullptr;
+    int m_clients = 0;
+};
+
+} // namespace kelvara

@@ -1,0 +1,89 @@
+#include "shell/mycommandlineinfo.h"
+
+#include "platform/strings.h"
+
+#include "kelvara/version.h"
+
+#include <cctype>
+#include <string_view>
+
+namespace {
+
+// Compares `text` with "hidden" over the length of `text`, ignoring case: every leading part of
+// the word matches, nothing longer does. Bytes outside ASCII never match a letter of it.
+bool IsHiddenSwitch(std::string_view text)
+{
+    constexpr std::string_view word = "hidden";
+    if (text.size() > word.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80 || std::tolower(c) != word[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void CMyCommandLineInfo::ParseParam(const std::string& param, bool flag, bool /*last*/)
+{
+    if (flag && IsHiddenSwitch(param))
+        m_hidden = true;
+    // Anything else is left alone, as the program has always done: file names and other switches
+    // mean nothing to it.
+}
+
+void CMyCommandLineInfo::ParseCommandLine(const std::vector<std::string>& arguments)
+{
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& arg = arguments[i];
+        const bool last = i + 1 == arguments.size();
+        if (!optionsEnded && arg.size() >= 2 && arg[0] == '-' && arg[1] == '-') {
+            // Long options, the way a Linux user expects them. They never meant anything to the
+            // program before, so an unknown one can be refused without breaking anyone's habits.
+            if (arg == "--") {
+                optionsEnded = true;
+            } else if (arg == "--hidden") {
+                m_hidden = true;
+            } else if (arg == "--help") {
+                if (m_action == Action::Run)
+                    m_action = Action::ShowHelp;
+            } else if (arg == "--version") {
+                if (m_action == Action::Run)
+                    m_action = Action::ShowVersion;
+            } else if (m_action != Action::Error) {
+                m_action = Action::Error;
+                m_error = arg;
+            }
+            continue;
+        }
+        const bool flag = !optionsEnded && !arg.empty() && (arg[0] == '/' || arg[0] == '-');
+        ParseParam(flag ? arg.substr(1) : arg, flag, last);
+    }
+}
+
+namespace kelvara {
+
+std::string CommandLineUsage(const std::string& programName)
+{
+    return "Usage: " + programName +
+           " [/hidden | --hidden]\n"
+           "Converts units of measure, number bases and currencies; stays in the notification area.\n"
+           "\n"
+           "  /hidden, -hidden, --hidden  start with the window hidden (any leading part of\n"
+           "                              /hidden or -hidden, in any case, counts)\n"
+           "  --help                      show this help and exit\n"
+           "  --version                   show the version and exit\n"
+           "\n"
+           "A copy that is already running with \"Close to system tray\" on is shown instead of\n"
+           "starting a second one.\n";
+}
+
+std::string VersionText()
+{
+    return LoadString(IDS_APP_TITLE) + " " KELVARA_VERSION_STRING "\n";
+}
+
+} // namespace kelvara

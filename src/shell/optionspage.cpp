@@ -1,0 +1,107 @@
+#include "shell/optionspage.h"
+
+#include "ui_optionspage.h"
+
+#include "platform/autostart.h"
+#include "platform/profilestore.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+bool ReadOption(const char* name, int defaultValue)
+{
+    return kelvara::Profile().GetProfileInt(kelvara::kOptionsSection, name, defaultValue) != 0;
+}
+
+void WriteOption(const char* name, bool on)
+{
+    // A store that cannot be written leaves the new value in force for this run only.
+    kelvara::Profile().WriteProfileInt(kelvara::kOptionsSection, name, on ? 1 : 0);
+}
+
+} // namespace
+
+COptionsPage::COptionsPage(QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::COptionsPage>()), m_runAtStartup(IsRunAtStartup()),
+      m_closeToTray(ReadOption(kelvara::kCloseToSystray, 0)),
+      m_alwaysOnTop(ReadOption(kelvara::kAlwaysOnTop, 0)),
+      m_showBalloon(ReadOption(kelvara::kShowBalloon, 1)),
+      m_useRegionalSettings(ReadOption(kelvara::kUseRegionalSettings, 1))
+{
+    m_ui->setupUi(this);
+    m_ui->closeToTray->setChecked(m_closeToTray);
+    m_ui->runAtStartup->setChecked(m_runAtStartup);
+    m_ui->alwaysOnTop->setChecked(m_alwaysOnTop);
+    m_ui->useRegionalSettings->setChecked(m_useRegionalSettings);
+    m_ui->showBalloon->setChecked(m_showBalloon);
+
+    // clicked, not toggled: only the user's clicks act, not the page putting a box in step.
+    connect(m_ui->runAtStartup, &QCheckBox::clicked, this, &COptionsPage::OnRunAtStartup);
+    connect(m_ui->alwaysOnTop, &QCheckBox::clicked, this, &COptionsPage::OnAlwaysOnTop);
+    connect(m_ui->showBalloon, &QCheckBox::clicked, this, &COptionsPage::OnShowBalloon);
+    connect(m_ui->closeToTray, &QCheckBox::clicked, this, &COptionsPage::OnCloseToTray);
+    connect(m_ui->useRegionalSettings, &QCheckBox::clicked, this, &COptionsPage::OnUseRegionalSettings);
+    connect(m_ui->checkForUpdates, &QPushButton::clicked, this, &COptionsPage::CheckForUpdatesRequested);
+}
+
+COptionsPage::~COptionsPage() = default;
+
+void COptionsPage::SetShowBalloon(bool on)
+{
+    m_showBalloon = on;
+    WriteOption(kelvara::kShowBalloon, on);
+    m_ui->showBalloon->setChecked(on);
+}
+
+bool COptionsPage::IsRunAtStartup()
+{
+    std::string command;
+    if (!kelvara::ReadAutostartCommand(command))
+        return false;
+    const auto first = command.find_first_not_of("\" ");
+    return first != std::string::npos;
+}
+
+void COptionsPage::SetRunAtStartup(bool on)
+{
+    if (!on) {
+        kelvara::RemoveAutostartEntry();
+        return;
+    }
+    const QString program = QCoreApplication::applicationFilePath();
+    if (!program.isEmpty())
+        kelvara::WriteAutostartEntry(program.toStdString());
+}
+
+void COptionsPage::OnRunAtStartup(bool checked)
+{
+    m_runAtStartup = checked;
+    SetRunAtStartup(checked);
+}
+
+void COptionsPage::OnAlwaysOnTop(bool checked)
+{
+    m_alwaysOnTop = checked;
+    WriteOption(kelvara::kAlwaysOnTop, checked);
+    emit AlwaysOnTopChanged(checked);
+}
+
+void COptionsPage::OnShowBalloon(bool checked)
+{
+    m_showBalloon = checked;
+    WriteOption(kelvara::kShowBalloon, checked);
+}
+
+void COptionsPage::OnCloseToTray(bool checked)
+{
+    m_closeToTray = checked;
+    WriteOption(kelvara::kCloseToSystray, checked);
+}
+
+void COptionsPage::OnUseRegionalSettings(bool checked)
+{
+    m_useRegionalSettings = checked;
+    WriteOption(kelvara::kUseRegionalSettings, checked);
+    emit UseRegionalSettingsChanged(checked);
+}

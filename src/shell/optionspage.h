@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class COptionsPage;
+}
+
+// The Options tab: five check boxes and the update-check button. It also holds the live option
+// values, read from the settings store at construction; the main window and the conversion page
+// read them from here. Every click is applied and stored at once; there is no Apply step.
+class COptionsPage : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(COptionsPage)
+public:
+    explicit COptionsPage(QWidget* parent = nullptr);
+    ~COptionsPage() override;
+
+    bool IsRunAtStartupOn() const { return m_runAtStartup; }
+    bool IsCloseToTray() const { return m_closeToTray; }
+    bool IsAlwaysOnTop() const { return m_alwaysOnTop; }
+    bool IsShowBalloon() const { return m_showBalloon; }
+    bool IsUseRegionalSettings() const { return m_useRegionalSettings; }
+
+    // Stores the show-balloon option at once and puts the check box in step (clicking the balloon
+    // turns balloons off).
+    void SetShowBalloon(bool on);
+
+    // Whether the log-on start entry exists (any command line counts, only not an empty one).
+    static bool IsRunAtStartup();
+    // Creates the entry for this program (started with /hidden) or deletes it. Failures are silent.
+    static void SetRunAtStartup(bool on);
+
+signals:
+    void AlwaysOnTopChanged(bool on);
+    void UseRegionalSettingsChanged(bool on);
+    void CheckForUpdatesRequested();
+
+private:
+    void OnRunAtStartup(bool checked);
+    void OnAlwaysOnTop(bool checked);
+    void OnShowBalloon(bool checked);
+    void OnCloseToTray(bool checked);
+    void OnUseRegionalSettings(bool checked);
+
+    std::unique_ptr<Ui::COptionsPage> m_ui;
+    bool m_runAtStartup;
+    bool m_closeToTray;
+    bool m_alwaysOnTop;
+    bool m_showBalloon;
+    bool m_useRegionalSettings;
+};
+
+namespace kelvara {
+
+// Where the options live in the settings store.
+inline constexpr const char* kOptionsSection = "Options";
+inline constexpr const char* kCloseToSystray = "CloseToSystray";
+inline constexpr const char* kAlwaysOnTop = "AlwaysOnTop";
+inline constexpr const char* kShowBalloon = "ShowBalloon";
+inline constexpr const char* kUseRegionalSettings = "UseRegionalSettings";
+
+} // namespace kelvara

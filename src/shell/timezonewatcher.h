@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QFileSystemWatcher;
+class QSocketNotifier;
+class QTimer;
+
+namespace kelvara {
+
+// Tells when the system's time zone changed (TZ, the zone file /etc/localtime replaced or
+// rewritten, /etc/timezone) or the clock was set. It listens to the file system and to the kernel
+// and costs nothing while nothing changes. Changed is emitted once per real change, after the C
+// library was told (tzset).
+class TimeZoneWatcher : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TimeZoneWatcher)
+public:
+    // `etcFolder` is where localtime and timezone live (tests point it elsewhere).
+    explicit TimeZoneWatcher(QObject* parent = nullptr, const QString& etcFolder = QStringLiteral("/etc"));
+    ~TimeZoneWatcher() override;
+
+    // What identifies the system's zone now: TZ, where localtime points, its content, the timezone file.
+    QByteArray Fingerprint() const;
+    // Looks again at once (also run by the file-system watch, slightly delayed).
+    void Check();
+
+    static constexpr int kSettleMs = 300;
+
+signals:
+    void Changed();
+
+private:
+    void Watch();
+    void ArmClockWatch();
+    void OnClockSet();
+
+    QString m_folder;
+    QFileSystemWatcher* m_watcher;
+    QTimer* m_settle;
+    QByteArray m_last;
+    int m_clockFd = -1;
+    QSocketNotifier* m_clockNotifier = nullptr;
+};
+
+} // namespace kelvara

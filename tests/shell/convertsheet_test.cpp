@@ -1,0 +1,369 @@
+#include "shell/convertsheet.h"
+
+#include "platform/profilestore.h"
+#include "shell/instancechannel.h"
+#include "shell/optionspage.h"
+#include "shell/trayicon.h"
+
+#include "faketrayhost.h"
+#include "support/testenv.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using kelvara::test::FakeTrayHost;
+
+constexpr int kNotEnded = 99;
+
+class SheetTest : public testing::Test {
+protected:
+    void SetUp() override { kelvara::SetProfile(&m_store); }
+    void TearDown() override { kelvara::SetProfile(nullptr); }
+
+    // Builds the sheet over a fake tray; options come from the store as it is now.
+    void MakeSheet(bool trayAvailable = true)
+    {
+        auto host = std::make_unique<FakeTrayHost>();
+        host->available = trayAvailable;
+        m_tray = host.get();
+        m_sheet = std::make_unique<CConvertSheet>(std::move(host));
+        m_updateChecks = 0;
+        m_sheet->SetUpdateCheck([this](QWidget* parent) {
+            EXPECT_EQ(parent, m_sheet.get());
+            ++m_updateChecks;
+        });
+    }
+
+    // Runs the sheet modally; `during` runs inside the run. Returns the run's result, or kNotEnded
+    // when `during` left it running.
+    int Run(const std::function<void()>& during)
+    {
+        m_ended = false;
+        const auto watch = QObject::connect(m_sheet.get(), &QDialog::finished, [this] { m_ended = true; });
+        QTimer::singleShot(0, m_sheet.get(), [this, during] {
+            // A shown window asks for the tray right after showing; the user comes later.
+            EXPECT_TRUE(
+                QTest::qWaitFor([this] { return m_tray->requests.contains(QStringLiteral("add")); }, 2000));
+            during();
+            QTimer::singleShot(0, m_sheet.get(), [this] {
+                if (!m_ended)
+                    m_sheet->EndModal(kNotEnded);
+            });
+        });
+        const int result = m_sheet->DoModal();
+        QObject::disconnect(watch);
+        return result;
+    }
+
+    void SetOption(const char* name, int value) { m_store.WriteProfileInt("Options", name, value); }
+    QCheckBox* Box(const char* name) const { return m_sheet->GetOptionsPage().findChild<QCheckBox*>(name); }
+
+    QAction* TrayAction(int command) const
+    {
+        for (QAction* action : m_sheet->GetTrayMenu().findChildren<QAction*>())
+            if (action->data().toInt() == command)
+                return action;
+        return nullptr;
+    }
+
+    kelvara::MemoryProfileStore m_store;
+    FakeTrayHost* m_tray = nullptr;
+    std::unique_ptr<CConvertSheet> m_sheet;
+    bool m_ended = false;
+    int m_updateChecks = 0;
+};
+
+TEST_F(SheetTest, TabsButtonsAndCaption)
+{
+    MakeSheet();
+    // The conversion page adds the category's name once it shows one.
+    EXPECT_TRUE(m_sheet->windowTitle().startsWith(QStringLiteral("Kelvara")))
+        << m_sheet->windowTitle().toStdString();
+    auto* tabs = m_sheet->findChild<QTabWidget*>();
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Conversion"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("Options"));
+    EXPECT_EQ(tabs->tabText(2), QStringLiteral("About..."));
+    EXPECT_EQ(m_sheet->GetActivePage(), CConvertSheet::ConversionPage);
+    EXPECT_TRUE(m_sheet->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+
+    EXPECT_TRUE(m_sheet->GetOkButton().isDefault());
+    EXPECT_FALSE(m_sheet->GetApplyButton().isEnabled());
+    m_sheet->CancelToClose();
+    EXPECT_EQ(m_sheet->GetOkButton().text(), QStringLiteral("Close"));
+    EXPECT_FALSE(m_sheet->GetCancelButton().isEnabled());
+}
+
+TEST_F(SheetTest, WithCloseToTrayOffCloseOkAndEscapeEndTheProgram)
+{
+    MakeSheet();
+    EXPECT_EQ(Run([this] { m_sheet->close(); }), CConvertSheet::ResultCancel);
+    MakeSheet();
+    EXPECT_EQ(Run([this] { m_sheet->GetOkButton().click(); }), CConvertSheet::ResultOk);
+    MakeSheet();
+    EXPECT_EQ(Run([this] { QTest::keyClick(Box("alwaysOnTop"), Qt::Key_Escape); }), CConvertSheet::ResultOk);
+    MakeSheet();
+    EXPECT_EQ(Run([this] { QTest::keyClick(m_sheet->findChild<QTabBar*>(), Qt::Key_Escape); }),
+              CConvertSheet::ResultOk);
+    MakeSheet();
+    EXPECT_EQ(Run([this] { m_sheet->reject(); }), CConvertSheet::ResultCancel); // Cancel, while it is enabled
+    EXPECT_TRUE(m_tray->balloons.empty());
+}
+
+TEST_F(SheetTest, WithCloseToTrayOnCloseOkAndEscapeHideAndShowTheBalloonEachTime)
+{
+    SetOption("CloseToSystray", 1);
+    MakeSheet();
+    const int result = Run([this] {
+        ASSERT_TRUE(m_sheet->isVisible());
+        m_sheet->close();
+        EXPECT_FALSE(m_sheet->isVisible());
+        EXPECT_FALSE(m_sheet->IsVisibleFlag());
+        m_sheet->SetVisible(true);
+        m_sheet->GetOkButton().click();
+        EXPECT_FALSE(m_sheet->isVisible());
+        m_sheet->SetVisible(true);
+        QTest::keyClick(Box("closeToTray"), Qt::Key_Escape);
+        EXPECT_FALSE(m_sheet->isVisible());
+    });
+    EXPECT_EQ(result, kNotEnded);
+    ASSERT_EQ(m_tray->balloons.size(), 3u);
+    EXPECT_EQ(m_tray->balloons[2].title, QStringLiteral("Kelvara"));
+    EXPECT_TRUE(m_tray->balloons[2].text.startsWith(QStringLiteral("The program is still running.")));
+    EXPECT_EQ(m_tray->balloons[2].timeout, 30);
+}
+
+TEST_F(SheetTest, NoBalloonWhenBalloonsAreOff)
+{
+    SetOption("CloseToSystray", 1);
+    SetOption("ShowBalloon", 0);
+    MakeSheet();
+    EXPECT_EQ(Run([this] { m_sheet->close(); }), kNotEnded);
+    EXPECT_TRUE(m_tray->balloons.empty());
+}
+
+TEST_F(SheetTest, TheOptionAppliesAtTheNextCloseRequest)
+{
+    MakeSheet();
+    EXPECT_EQ(Run([this] {
+                  Box("closeToTray")->click();
+                  m_sheet->close();
+                  EXPECT_FALSE(m_sheet->isVisible());
+              }),
+              kNotEnded);
+}
+
+TEST_F(SheetTest, EscapeInAnotherWindowIsNotTheSheets)
+{
+    MakeSheet();
+    QWidget other;
+    other.show();
+    EXPECT_EQ(Run([&] { QTest::keyClick(&other, Qt::Key_Escape); }), kNotEnded);
+}
+
+TEST_F(SheetTest, HiddenStartStaysHiddenWhateverShowsIt)
+{
+    SetOption("CloseToSystray", 1);
+    MakeSheet();
+    m_sheet->SetStartVisible(false);
+    EXPECT_EQ(Run([this] {
+                  EXPECT_FALSE(m_sheet->isVisible());
+                  m_sheet->show();
+                  m_sheet->setVisible(true);
+                  EXPECT_FALSE(m_sheet->isVisible());
+                  EXPECT_TRUE(m_tray->shown);
+              }),
+              kNotEnded);
+    // A hidden start is a hide like any other: the balloon says where the program went.
+    EXPECT_EQ(m_tray->balloons.size(), 1u);
+}
+
+TEST_F(SheetTest, WithoutATrayTheWindowCannotBeLost)
+{
+    SetOption("CloseToSystray", 1);
+    MakeSheet(false);
+    m_sheet->SetStartVisible(false);
+    EXPECT_EQ(Run([this] {
+                  EXPECT_TRUE(m_sheet->isVisible());
+                  EXPECT_FALSE(m_sheet->CanHide());
+                  m_sheet->close();
+              }),
+              CConvertSheet::ResultCancel);
+}
+
+TEST_F(SheetTest, FollowsATrayThatAppearsLater)
+{
+    SetOption("CloseToSystray", 1);
+    MakeSheet(false);
+    EXPECT_EQ(Run([this] {
+                  m_tray->available = true;
+                  EXPECT_TRUE(QTest::qWaitFor([this] { return m_sheet->CanHide(); }, 10000));
+                  EXPECT_EQ(m_tray->lastTooltip, QStringLiteral("Kelvara"));
+                  m_sheet->close();
+                  EXPECT_FALSE(m_sheet->isVisible());
+              }),
+              kNotEnded);
+}
+
+TEST_F(SheetTest, TrayMenuEntries)
+{
+    MakeSheet();
+    QStringList texts;
+    for (QAction* action : m_sheet->GetTrayMenu().actions())
+        texts << (action->isSeparator() ? QString() : action->text());
+    EXPECT_EQ(texts, QStringList({"&Close", "&Character Map", "", "Optio&ns", "", "&Help", "&Exit"}));
+    QMenu* help = m_sheet->GetTrayMenu().actions()[5]->menu();
+    ASSERT_NE(help, nullptr);
+    QStringList helpTexts;
+    for (QAction* action : help->actions())
+        helpTexts << (action->isSeparator() ? QString() : action->text());
+    EXPECT_EQ(helpTexts, QStringList({"&About...", "", "&Check for Updates"}));
+    EXPECT_EQ(m_tray->menu, &m_sheet->GetTrayMenu());
+}
+
+TEST_F(SheetTest, FirstEntryTogglesAndIsTheDefault)
+{
+    MakeSheet();
+    EXPECT_EQ(Run([this] {
+                  m_sheet->SetActivePage(CConvertSheet::OptionsPage);
+                  m_sheet->UpdateTrayMenu();
+                  QAction* open = TrayAction(CConvertSheet::ID_TRAY_OPEN);
+                  EXPECT_EQ(open->text(), QStringLiteral("&Close"));
+                  EXPECT_EQ(m_sheet->GetTrayMenu().defaultAction(), open);
+                  open->trigger();
+                  EXPECT_FALSE(m_sheet->isVisible());
+                  EXPECT_EQ(m_sheet->GetActivePage(), CConvertSheet::ConversionPage);
+                  m_sheet->UpdateTrayMenu();
+                  EXPECT_EQ(open->text(), QStringLiteral("&Open"));
+                  open->trigger();
+                  EXPECT_TRUE(m_sheet->isVisible());
+              }),
+              kNotEnded);
+}
+
+TEST_F(SheetTest, OptionsAboutAndUpdateEntries)
+{
+    MakeSheet();
+    EXPECT_EQ(Run([this] {
+                  TrayAction(CConvertSheet::ID_TRAY_OPTIONS)->trigger();
+                  EXPECT_EQ(m_sheet->GetActivePage(), CConvertSheet::OptionsPage);
+                  EXPECT_TRUE(m_sheet->isVisible());
+                  m_sheet->SetVisible(false);
+                  TrayAction(CConvertSheet::ID_HELP_ABOUT)->trigger();
+                  EXPECT_EQ(m_sheet->GetActivePage(), CConvertSheet::AboutPage);
+                  EXPECT_TRUE(m_sheet->isVisible());
+                  TrayAction(CConvertSheet::ID_HELP_CHECKUPDATES)->trigger();
+                  m_sheet->GetOptionsPage().findChild<QPushButton*>("checkForUpdates")->click();
+              }),
+              kNotEnded);
+    EXPECT_EQ(m_updateChecks, 2);
+    MakeSheet();
+    EXPECT_EQ(Run([this] { TrayAction(CConvertSheet::ID_TRAY_EXIT)->trigger(); }), CConvertSheet::ResultExit);
+}
+
+TEST_F(SheetTest, CharacterMapIsGreyedWithoutATool)
+{
+    const QByteArray savedPath = qgetenv("PATH");
+    const QString bin = QString::fromStdString(kelvara::test::TestRoot()) + QStringLiteral("/bin");
+    QDir().mkpath(bin);
+    qputenv("PATH", bin.toLocal8Bit());
+    MakeSheet();
+    m_sheet->UpdateTrayMenu();
+    EXPECT_FALSE(TrayAction(CConvertSheet::ID_TRAY_CHARMAP)->isEnabled());
+
+    QFile tool(bin + QStringLiteral("/gucharmap"));
+    ASSERT_TRUE(tool.open(QIODevice::WriteOnly));
+    tool.write("#!/bin/sh\n");
+    tool.close();
+    tool.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    m_sheet->UpdateTrayMenu();
+    EXPECT_TRUE(TrayAction(CConvertSheet::ID_TRAY_CHARMAP)->isEnabled());
+    EXPECT_EQ(CConvertSheet::FindCharacterMapTool(), tool.fileName());
+    qputenv("PATH", savedPath);
+}
+
+TEST_F(SheetTest, TrayIconEvents)
+{
+    MakeSheet();
+    EXPECT_EQ(Run([this] {
+                  m_tray->Raise(kelvara::TrayEvent::LeftDoubleClick);
+                  EXPECT_FALSE(m_sheet->isVisible());
+                  m_tray->Raise(kelvara::TrayEvent::LeftDoubleClick);
+                  EXPECT_TRUE(m_sheet->isVisible());
+                  m_sheet->OnTrayNotify(5, kelvara::TrayEvent::LeftDoubleClick); // not our icon
+                  EXPECT_TRUE(m_sheet->isVisible());
+
+                  m_tray->Raise(kelvara::TrayEvent::LeftButtonDown);
+                  EXPECT_TRUE(m_sheet->GetTrayMenu().isVisible());
+                  m_sheet->GetTrayMenu().hide();
+                  m_tray->Raise(kelvara::TrayEvent::RightButtonDown);
+                  EXPECT_TRUE(m_sheet->GetTrayMenu().isVisible());
+                  m_sheet->GetTrayMenu().hide();
+              }),
+              kNotEnded);
+}
+
+TEST_F(SheetTest, ClickingTheBalloonTurnsBalloonsOffForGood)
+{
+    MakeSheet();
+    m_tray->Raise(kelvara::TrayEvent::BalloonClicked);
+    EXPECT_FALSE(m_sheet->GetOptionsPage().IsShowBalloon());
+    EXPECT_FALSE(Box("showBalloon")->isChecked());
+    EXPECT_EQ(m_store.GetProfileInt("Options", "ShowBalloon", -1), 0);
+}
+
+TEST_F(SheetTest, ANewCopyIsAnsweredOnlyWithCloseToTrayOn)
+{
+    MakeSheet();
+    m_sheet->SetStartVisible(false);
+    EXPECT_EQ(Run([this] {
+                  EXPECT_EQ(m_sheet->OnIdentification(), 0u);
+                  EXPECT_FALSE(m_sheet->isVisible());
+                  Box("closeToTray")->click();
+                  EXPECT_EQ(m_sheet->OnIdentification(), kelvara::kInstanceTag);
+                  EXPECT_TRUE(m_sheet->isVisible());
+              }),
+              kNotEnded);
+}
+
+TEST_F(SheetTest, AlwaysOnTopAtStartAndAtOnce)
+{
+    SetOption("AlwaysOnTop", 1);
+    MakeSheet();
+    EXPECT_EQ(Run([this] {
+                  EXPECT_TRUE(m_sheet->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+                  Box("alwaysOnTop")->click();
+                  EXPECT_FALSE(m_sheet->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+                  EXPECT_TRUE(m_sheet->isVisible()); // changing the flag did not hide the window
+              }),
+              kNotEnded);
+}
+
+TEST_F(SheetTest, RegionalToggleReachesThePage)
+{
+    MakeSheet();
+    QSignalSpy spy(m_sheet.get(), &CConvertSheet::UseRegionalSettingsChanged);
+    Box("useRegionalSettings")->click();
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_FALSE(spy[0][0].toBool());
+    EXPECT_FALSE(m_sheet->IsUseRegionalSettings());
+}
+
+} // namespace

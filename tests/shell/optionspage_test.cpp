@@ -1,0 +1,181 @@
+#include "shell/optionspage.h"
+
+#include "platform/autostart.h"
+#include "platform/profilestore.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class OptionsPageTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        kelvara::SetProfile(&m_store);
+        QFile::remove(EntryPath());
+    }
+    void TearDown() override
+    {
+        kelvara::SetProfile(nullptr);
+        QFile::remove(EntryPath());
+    }
+
+    static QString EntryPath() { return QString::fromStdString(kelvara::AutostartEntryPath()); }
+    static QCheckBox* Box(COptionsPage& page, const char* name) { return page.findChild<QCheckBox*>(name); }
+
+    static void WriteEntry(const QByteArray& text)
+    {
+        QDir().mkpath(QFileInfo(EntryPath()).path());
+        QFile file(EntryPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    }
+    static QByteArray ReadEntry()
+    {
+        QFile file(EntryPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    kelvara::MemoryProfileStore m_store;
+};
+
+TEST_F(OptionsPageTest, FirstStartShowsTheDefaultsAndWritesNothing)
+{
+    COptionsPage page;
+    EXPECT_FALSE(page.IsCloseToTray());
+    EXPECT_FALSE(page.IsAlwaysOnTop());
+    EXPECT_TRUE(page.IsShowBalloon());
+    EXPECT_TRUE(page.IsUseRegionalSettings());
+    EXPECT_FALSE(page.IsRunAtStartupOn());
+    EXPECT_FALSE(Box(page, "closeToTray")->isChecked());
+    EXPECT_FALSE(Box(page, "alwaysOnTop")->isChecked());
+    EXPECT_TRUE(Box(page, "showBalloon")->isChecked());
+    EXPECT_TRUE(Box(page, "useRegionalSettings")->isChecked());
+    EXPECT_FALSE(Box(page, "runAtStartup")->isChecked());
+    EXPECT_FALSE(m_store.Contains("Options", "ShowBalloon"));
+}
+
+TEST_F(OptionsPageTest, StoredValuesAreReadOnceAtConstruction)
+{
+    m_store.WriteProfileInt("Options", "CloseToSystray", 1);
+    m_store.WriteProfileInt("Options", "AlwaysOnTop", 1);
+    m_store.WriteProfileInt("Options", "ShowBalloon", 0);
+    m_store.WriteProfileInt("Options", "UseRegionalSettings", 0);
+    COptionsPage page;
+    m_store.WriteProfileInt("Options", "CloseToSystray", 0);
+    EXPECT_TRUE(page.IsCloseToTray());
+    EXPECT_TRUE(page.IsAlwaysOnTop());
+    EXPECT_FALSE(page.IsShowBalloon());
+    EXPECT_FALSE(page.IsUseRegionalSettings());
+    EXPECT_TRUE(Box(page, "closeToTray")->isChecked());
+    EXPECT_FALSE(Box(page, "useRegionalSettings")->isChecked());
+}
+
+TEST_F(OptionsPageTest, EveryClickIsStoredAtOnce)
+{
+    COptionsPage page;
+    QSignalSpy topMost(&page, &COptionsPage::AlwaysOnTopChanged);
+    QSignalSpy regional(&page, &COptionsPage::UseRegionalSettingsChanged);
+
+    Box(page, "closeToTray")->click();
+    EXPECT_EQ(m_store.GetProfileInt("Options", "CloseToSystray", -1), 1);
+    EXPECT_TRUE(page.IsCloseToTray());
+
+    Box(page, "alwaysOnTop")->click();
+    EXPECT_EQ(m_store.GetProfileInt("Options", "AlwaysOnTop", -1), 1);
+    ASSERT_EQ(topMost.count(), 1);
+    EXPECT_TRUE(topMost[0][0].toBool());
+
+    Box(page, "showBalloon")->click();
+    EXPECT_EQ(m_store.GetProfileInt("Options", "ShowBalloon", -1), 0);
+    EXPECT_FALSE(page.IsShowBalloon());
+
+    Box(page, "useRegionalSettings")->click();
+    EXPECT_EQ(m_store.GetProfileInt("Options", "UseRegionalSettings", -1), 0);
+    ASSERT_EQ(regional.count(), 1);
+    EXPECT_FALSE(regional[0][0].toBool());
+
+    Box(page, "closeToTray")->click();
+    EXPECT_EQ(m_store.GetProfileInt("Options", "CloseToSystray", -1), 0);
+    // The log-on entry is not an option of the store.
+    Box(page, "runAtStartup")->click();
+    EXPECT_FALSE(m_store.Contains("Options", "RunAtStartup"));
+}
+
+TEST_F(OptionsPageTest, ClickingTheBalloonStoresEvenBeforeTheTabWasOpened)
+{
+    COptionsPage page; // never shown
+    page.SetShowBalloon(false);
+    EXPECT_EQ(m_store.GetProfileInt("Options", "ShowBalloon", -1), 0);
+    EXPECT_FALSE(Box(page, "showBalloon")->isChecked());
+}
+
+TEST_F(OptionsPageTest, UpdateButtonAsksForTheCheck)
+{
+    COptionsPage page;
+    QSignalSpy spy(&page, &COptionsPage::CheckForUpdatesRequested);
+    page.findChild<QPushButton*>("checkForUpdates")->click();
+    EXPECT_EQ(spy.count(), 1);
+}
+
+TEST_F(OptionsPageTest, RunAtStartupWritesAndDeletesTheAutostartEntry)
+{
+    COptionsPage page;
+    Box(page, "runAtStartup")->click();
+    const QByteArray entry = ReadEntry();
+    EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
+    const QByteArray exec = "\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\" /hidden\n";
+    EXPECT_TRUE(entry.contains(exec)) << entry.constData();
+    EXPECT_TRUE(entry.contains("\nType=Application\n"));
+    EXPECT_TRUE(COptionsPage::IsRunAtStartup());
+    EXPECT_EQ(QFile(EntryPath()).permissions() & QFileDevice::WriteOther, 0);
+
+    Box(page, "runAtStartup")->click();
+    EXPECT_FALSE(QFile::exists(EntryPath()));
+    EXPECT_FALSE(COptionsPage::IsRunAtStartup());
+    COptionsPage::SetRunAtStartup(false); // nothing to delete: nothing happens
+    EXPECT_FALSE(QFile::exists(EntryPath()));
+}
+
+TEST_F(OptionsPageTest, AnyCommandLineCountsAsRunningAtStartup)
+{
+    WriteEntry("[Desktop Entry]\nExec=\" \"  \"\n");
+    EXPECT_FALSE(COptionsPage::IsRunAtStartup());
+    WriteEntry("[Desktop Entry]\nExec=/usr/bin/other-program\n");
+    EXPECT_TRUE(COptionsPage::IsRunAtStartup());
+    COptionsPage page;
+    EXPECT_TRUE(Box(page, "runAtStartup")->isChecked());
+    // The desktop's own switch turns an entry off; an Exec line in another group does not count.
+    WriteEntry("[Desktop Entry]\nExec=/usr/bin/kelvara\nHidden=true\n");
+    EXPECT_FALSE(COptionsPage::IsRunAtStartup());
+    WriteEntry("[Desktop Action x]\nExec=/usr/bin/kelvara\n");
+    EXPECT_FALSE(COptionsPage::IsRunAtStartup());
+}
+
+TEST(Autostart, ExecLineQuotesThePathByTheDesktopEntryRules)
+{
+    EXPECT_EQ(kelvara::AutostartExecValue("/opt/Kel vara/kelvara"), "\"/opt/Kel vara/kelvara\" /hidden");
+    // Inside quotes " ` $ \ take a backslash, the file doubles backslashes, % becomes %%.
+    EXPECT_EQ(kelvara::AutostartExecValue("/a\"b`c$d\\e%f"), "\"/a\\\\\"b\\\\`c\\\\$d\\\\\\\\e%%f\" /hidden");
+    EXPECT_EQ(kelvara::AutostartExecValue("/bad\npath"), "");
+}
+
+TEST(Autostart, EntryRoundTripsThroughTheDesktopsReading)
+{
+    ASSERT_TRUE(kelvara::WriteAutostartEntry("/home/u/my \"apps\"/kelvara"));
+    std::string command;
+    ASSERT_TRUE(kelvara::ReadAutostartCommand(command));
+    EXPECT_EQ(command, "\"/home/u/my \\\"apps\\\"/kelvara\" /hidden");
+    EXPECT_TRUE(kelvara::RemoveAutostartEntry());
+    EXPECT_FALSE(kelvara::RemoveAutostartEntry());
+    EXPECT_FALSE(kelvara::ReadAutostartCommand(command));
+}
+
+} // namespace

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace kelvara::test {
+
+// Runs the event loop until `done` holds or `timeoutMs` passed; whether it holds.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
+
+// The test's private environment with the program drawing offscreen.
+QProcessEnvironment OffscreenEnvironment();
+
+// The settings file the program reads, replaced by `ini`.
+void WriteSettings(const QByteArray& ini);
+QString SettingsFile();
+
+// The sockets of running copies, by path.
+QStringList InstanceSockets();
+
+// The program under test in a process of its own; terminated (SIGTERM) and reaped when destroyed.
+class Program {
+public:
+    explicit Program(const QStringList& arguments = {},
+                     const QProcessEnvironment& environment = OffscreenEnvironment());
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool IsRunning() const { return m_process.state() != QProcess::NotRunning; }
+    // Waits for the program to end; false when it still runs after `timeoutMs`.
+    bool WaitForExit(int timeoutMs);
+    // Waits until the program listens for other copies (its socket appeared).
+    bool WaitUntilListening(int timeoutMs);
+    // Asks it to stop as the session would (SIGTERM) and waits; its exit status, -1 when it hung.
+    int Terminate();
+    int ExitCode() const { return m_process.exitCode(); }
+    QProcess::ExitStatus ExitStatus() const { return m_process.exitStatus(); }
+    QByteArray Output();
+    qint64 Pid() const { return m_process.processId(); }
+
+private:
+    QProcess m_process;
+    QByteArray m_output;
+};
+
+// Runs a helper tool to its end; its standard output, trimmed. `exitCode` gets -1 when it hung.
+QString RunTool(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
+                int* exitCode = nullptr, int timeoutMs = 10000);
+
+// An X server of the test's own (Xvfb picking a free display), for what only a real display shows.
+class XServer {
+public:
+    XServer() = default;
+    ~XServer();
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    // Whether Xvfb and xdotool are installed (the tests needing them skip otherwise).
+    static bool Available();
+    bool Start();
+    // The environment of a program on this display (the test's private folders, the xcb platform).
+    QProcessEnvironment Environment() const;
+
+    // Starts a notification area on the display; false when none can be had.
+    bool StartTray();
+    // Waits until the tray docked an icon.
+    bool WaitForDockedIcon(int timeoutMs);
+
+    // Visible top-level windows whose title matches `pattern` (a regular expression), by id.
+    QStringList VisibleWindows(const QString& pattern) const;
+    QString WindowTitle(const QString& window) const;
+
+private:
+    QProcess m_server;
+    QProcess m_tray;
+    QString m_display;
+};
+
+// A title of the main window: "Kelvara", or "Kelvara [<category>]" once a category is shown.
+inline const QString kWindowTitlePattern = QStringLiteral("^Kelvara( \\[.+\\])?$");
+
+} // namespace kelvara::test

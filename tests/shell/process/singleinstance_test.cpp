@@ -1,0 +1,124 @@
+// The single-instance protocol between real copies of the program, drawing offscreen.
+#include "process.h"
+
+#include "shell/instancechannel.h"
+
+#include "kelvara/version.h"
+
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+using kelvara::test::InstanceSockets;
+using kelvara::test::Program;
+using kelvara::test::WriteSettings;
+
+constexpr int kStartMs = 20000;
+
+TEST(CommandLineOfTheProgram, HelpVersionAndUnknownOptions)
+{
+    Program version({QStringLiteral("--version")});
+    ASSERT_TRUE(version.WaitForExit(kStartMs));
+    EXPECT_EQ(version.ExitCode(), 0);
+    EXPECT_EQ(version.Output(), QByteArray("Kelvara " KELVARA_VERSION_STRING "\n"));
+
+    Program help({QStringLiteral("--help")});
+    ASSERT_TRUE(help.WaitForExit(kStartMs));
+    EXPECT_EQ(help.ExitCode(), 0);
+    EXPECT_TRUE(help.Output().startsWith("Usage: kelvara [/hidden | --hidden]"));
+
+    Program unknown({QStringLiteral("--frobnicate")});
+    ASSERT_TRUE(unknown.WaitForExit(kStartMs));
+    EXPECT_EQ(unknown.ExitCode(), 2);
+    EXPECT_TRUE(unknown.Output().startsWith("kelvara: unknown option '--frobnicate'"))
+        << unknown.Output().constData();
+    EXPECT_TRUE(InstanceSockets().isEmpty());
+}
+
+TEST(SingleInstance, ACopyInTheTrayTakesOverAndTheNewcomerLeavesSilently)
+{
+    WriteSettings("[Options]\nCloseToSystray=1\n");
+    Program first({QStringLiteral("/hidden")});
+    ASSERT_TRUE(first.WaitUntilListening(kStartMs)) << first.Output().constData();
+
+    Program second;
+    ASSERT_TRUE(second.WaitForExit(kStartMs));
+    EXPECT_EQ(second.ExitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.ExitCode(), 0);
+    EXPECT_EQ(second.Output(), QByteArray());
+    EXPECT_TRUE(first.IsRunning());
+    EXPECT_EQ(InstanceSockets().size(), 1);
+
+    // The answer on the wire is the tag.
+    const auto asked = kelvara::AskRunningInstances(
+        (qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/kelvara")).toStdString(), 5000);
+    EXPECT_TRUE(asked.found);
+
+    EXPECT_EQ(first.Terminate(), 0);
+    EXPECT_TRUE(InstanceSockets().isEmpty()); // cleaned up on the way out
+}
+
+TEST(SingleInstance, WithCloseToTrayOffASecondCopyRuns)
+{
+    WriteSettings("[Options]\nCloseToSystray=0\n");
+    Program first;
+    ASSERT_TRUE(first.WaitUntilListening(kStartMs));
+    Program second;
+    ASSERT_TRUE(second.WaitUntilListening(kStartMs)) << second.Output().constData();
+    EXPECT_TRUE(first.IsRunning());
+    EXPECT_EQ(InstanceSockets().size(), 2);
+
+    // Now either copy could be asked; neither takes over, so a third one runs too.
+    Program third;
+    EXPECT_TRUE(third.WaitUntilListening(kStartMs));
+    EXPECT_EQ(third.Terminate(), 0);
+    EXPECT_EQ(second.Terminate(), 0);
+    EXPECT_EQ(first.Terminate(), 0);
+}
+
+TEST(SingleInstance, CopiesStartedTogetherBehaveAsIfOneCameFirst)
+{
+    WriteSettings("[Options]\nCloseToSystray=1\n");
+    Program a;
+    Program b;
+    ASSERT_TRUE(kelvara::test::WaitUntil([&] { return !a.IsRunning() || !b.IsRunning(); }, kStartMs));
+    Program& survivor = a.IsRunning() ? a : b;
+    Program& leaver = a.IsRunning() ? b : a;
+    EXPECT_EQ(leaver.ExitCode(), 0);
+    EXPECT_TRUE(survivor.WaitUntilListening(kStartMs));
+    kelvara::test::WaitUntil([] { return false; }, 500);
+    EXPECT_TRUE(survivor.IsRunning());
+    EXPECT_EQ(InstanceSockets().size(), 1);
+}
+
+TEST(SingleInstance, SocketOfACrashedCopyIsRemovedNotALiveOne)
+{
+    WriteSettings("[Options]\nCloseToSystray=1\n");
+    Program crashed;
+    ASSERT_TRUE(crashed.WaitUntilListening(kStartMs));
+    const QStringList left = InstanceSockets();
+    ::kill(static_cast<pid_t>(crashed.Pid()), SIGKILL);
+    ASSERT_TRUE(crashed.WaitForExit(5000));
+    ASSERT_EQ(InstanceSockets(), left); // it left its socket behind
+
+    Program next;
+    ASSERT_TRUE(next.WaitUntilListening(kStartMs)) << next.Output().constData();
+    const QStringList now = InstanceSockets();
+    ASSERT_EQ(now.size(), 1);
+    EXPECT_NE(now.first(), left.first());
+
+    // The live copy is asked, answers and stays; its socket is never touched.
+    Program newcomer;
+    ASSERT_TRUE(newcomer.WaitForExit(kStartMs));
+    EXPECT_EQ(InstanceSockets(), now);
+}
+
+} // namespace
