@@ -16,6 +16,7 @@
 #include <QHelpEvent>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -589,6 +590,32 @@ void CConversionPage::RefreshTimeZoneDisplay()
     m_ui->zoneLine->setText(ToQt(kelvara::SystemZoneText(*category)));
     m_ui->zoneLine->SetTarget({});
     update();
+}
+
+// --- Size ---------------------------------------------------------------------------------------
+
+QSize CConversionPage::WithRoomForExtraRow(QSize size) const
+{
+    const int spacing = std::max(0, m_ui->conversionGrid->verticalSpacing());
+    const int shown = m_ui->extraRow->isEmpty() ? 0 : m_ui->extraRow->sizeHint().height() + spacing;
+    int tallest = 0;
+    for (const QWidget* control :
+         {static_cast<const QWidget*>(m_ui->rateLine), static_cast<const QWidget*>(m_ui->referenceButton),
+          static_cast<const QWidget*>(m_ui->rateButton), static_cast<const QWidget*>(m_ui->zoneCaption),
+          static_cast<const QWidget*>(m_ui->zoneLine)})
+        tallest = std::max(tallest, control->sizeHint().height());
+    size.setHeight(size.height() - shown + tallest + spacing);
+    return size;
+}
+
+QSize CConversionPage::sizeHint() const
+{
+    return WithRoomForExtraRow(QWidget::sizeHint());
+}
+
+QSize CConversionPage::minimumSizeHint() const
+{
+    return WithRoomForExtraRow(QWidget::minimumSizeHint());
 }
 
 // --- Tooltips -------------------------------------------------------------------------------------

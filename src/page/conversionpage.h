@@ -57,6 +57,11 @@ public:
     bool IsClockRunning() const { return m_clock.isActive(); }
     CCategory* CurrentCategory() const;
 
+    // As tall in every category, so the window keeps its size: the room of the extra row (rate
+    // controls or system-zone line) is counted also while the category shows none.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 signals:
     void CaptionChanged(const QString& caption);
 
@@ -97,6 +102,7 @@ private:
     void StopClock();
     void SetCaption(const QString& caption);
 
+    QSize WithRoomForExtraRow(QSize size) const;
     CCurrencyCategory* CurrentCurrencyCategory() const;
     CCurrency* SelectedSourceCurrency() const;
     QString ToolTipText(QObject* control) const;

@@ -294,6 +294,21 @@ TEST_F(ConversionTest, TheSeparatorSitsBelowTheExtraRowOnlyWhenTheCategoryHasOne
     EXPECT_LE(separator->geometry().bottom(), Label("targetUnitLabel")->geometry().top());
 }
 
+TEST_F(ConversionTest, ThePageKeepsItsHeightInEveryCategory)
+{
+    MakePage();
+    page->show();
+    QApplication::processEvents();
+    const int height = page->sizeHint().height();
+    const int least = page->minimumSizeHint().height();
+    for (const char* category : {"Currency", "Time Difference", "Film Sensitivity", "Weight"}) {
+        ChooseCategory(category);
+        QApplication::processEvents();
+        EXPECT_EQ(page->sizeHint().height(), height) << category;
+        EXPECT_EQ(page->minimumSizeHint().height(), least) << category;
+    }
+}
+
 using FailureTest = PageTest;
 
 TEST_F(FailureTest, ACategoryWithoutDataReportsAndDisablesThePage)
