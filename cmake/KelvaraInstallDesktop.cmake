@@ -6,7 +6,7 @@ else()
     set(program "${CMAKE_INSTALL_PREFIX}/${KELVARA_BINDIR}/kelvara")
 endif()
 
-# Exec quoting of the desktop entry specification: inside double quotes, '"', '`', '$' and '\'
+# Exec quoting of desktop entries (freedesktop.org): inside double quotes, '"', '`', '$' and '\'
 # take a backslash; then, the value being a string, every backslash is doubled; '%' is a field
 # code unless doubled.
 set(exec "${program}")

@@ -17,10 +17,10 @@ namespace {
 constexpr unsigned IDS_UNAVAILABLE_ERROR = 49;
 ErrorTextProvider g_errorTextProvider = nullptr;
 
-std::string PrintInteger(const std::string& spec, char conv, const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
+std::string PrintInteger(const std::string& directive, char conv, const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
 {
     char buffer[128];
-    const std::string fmt = spec + "ll" + conv;
+    const std::string fmt = directive + "ll" + conv;
     const bool isSigned = conv == 'd' || conv == 'i';
     long long s = 0;
     unsigned long long u = 0;
@@ -51,7 +51,7 @@ std::string PrintInteger(const std::string& spec, char conv, const std::variant<
     return buffer;
 }
 
-std::string PrintFloating(const std::string& spec, char conv, const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
+std::string PrintFloating(const std::string& directive, char conv, const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
 {
     double d = 0;
     if (const auto* i = std::get_if<std::int64_t>(&v))
@@ -62,10 +62,10 @@ std::string PrintFloating(const std::string& spec, char conv, const std::variant
         d = *f;
     else
         return std::get<std::string>(v);
-    if (conv == 'f' && spec == "%")
+    if (conv == 'f' && directive == "%")
         return FormatFixed(d, 6);
     char buffer[512];
-    std::snprintf(buffer, sizeof buffer, (spec + conv).c_str(), d);
+    std::snprintf(buffer, sizeof buffer, (directive + conv).c_str(), d);
     // The C library follows the process locale; messages always use ".".
     std::string text = buffer;
     const char* point = localeconv()->decimal_point;
@@ -109,7 +109,7 @@ std::string PrintCharacter(const std::variant<std::int64_t, std::uint64_t, doubl
     return out;
 }
 
-std::string PrintText(const std::string& spec, const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
+std::string PrintText(const std::string& directive, const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
 {
     std::string text;
     if (const auto* s = std::get_if<std::string>(&v))
@@ -120,11 +120,11 @@ std::string PrintText(const std::string& spec, const std::variant<std::int64_t, 
         text = std::to_string(*n);
     else
         text = FormatDouble(std::get<double>(v));
-    if (spec == "%")
+    if (directive == "%")
         return text;
     // Width and precision of %s apply to bytes, as printf does.
     char buffer[1024];
-    std::snprintf(buffer, sizeof buffer, (spec + 's').c_str(), text.c_str());
+    std::snprintf(buffer, sizeof buffer, (directive + 's').c_str(), text.c_str());
     return buffer;
 }
 } // namespace
@@ -146,17 +146,17 @@ std::string FormatText(const std::string& format, const std::vector<FormatArg>& 
         }
         // Flags, width, precision; length modifiers are accepted and ignored (the kind of the
         // argument decides).
-        std::string spec = "%";
+        std::string directive = "%";
         while (j < format.size() && std::strchr("-+ #0", format[j]))
-            spec += format[j++];
+            directive += format[j++];
         int digits = 0;
         while (j < format.size() && format[j] >= '0' && format[j] <= '9' && digits++ < 3)
-            spec += format[j++];
+            directive += format[j++];
         if (j < format.size() && format[j] == '.') {
-            spec += format[j++];
+            directive += format[j++];
             digits = 0;
             while (j < format.size() && format[j] >= '0' && format[j] <= '9' && digits++ < 3)
-                spec += format[j++];
+                directive += format[j++];
         }
         while (j < format.size() && std::strchr("hlLqjzt", format[j]))
             ++j;
@@ -176,16 +176,16 @@ std::string FormatText(const std::string& format, const std::vector<FormatArg>& 
         const auto& value = args[next++].Value();
         switch (conv) {
         case 'd': case 'i': case 'u': case 'x': case 'X': case 'o':
-            out += PrintInteger(spec, conv, value);
+            out += PrintInteger(directive, conv, value);
             break;
         case 'c':
             out += PrintCharacter(value);
             break;
         case 's':
-            out += PrintText(spec, value);
+            out += PrintText(directive, value);
             break;
         default:
-            out += PrintFloating(spec, conv, value);
+            out += PrintFloating(directive, conv, value);
             break;
         }
     }
