@@ -3,6 +3,7 @@
 #include "platform/serviceaddress.h"
 #include "platform/strings.h"
 #include "platform/versionrecord.h"
+#include "shell/hyperlink.h"
 #include "shell/moduleversion.h"
 #include "ui_aboutpage.h"
 
@@ -28,6 +29,27 @@ QString FromUtf8(const std::string& text)
     return QString::fromStdString(text);
 }
 
+// The caption of a link: its address without the scheme and trailing slashes, which say nothing
+// to the reader.
+QString Caption(const QString& address)
+{
+    QString caption = address;
+    for (const QLatin1String scheme : {QLatin1String("https://"), QLatin1String("http://")})
+        if (caption.startsWith(scheme, Qt::CaseInsensitive)) {
+            caption.remove(0, scheme.size());
+            break;
+        }
+    while (caption.endsWith(QLatin1Char('/')))
+        caption.chop(1);
+    return caption;
+}
+
+void ShowLink(CHyperLink& link, const QString& address, const QString& tooltip = {})
+{
+    link.setText(Caption(address));
+    link.SetTarget(address, tooltip);
+}
+
 } // namespace
 
 CAboutPage::CAboutPage(QWidget* parent) : CAboutPage(parent, nullptr)
@@ -38,7 +60,7 @@ CAboutPage::CAboutPage(QWidget* parent) : CAboutPage(parent, nullptr)
 }
 
 CAboutPage::CAboutPage(QWidget* parent, const CModuleVersion* version)
-    : QWidget(parent), m_ui(MakeUi(this)), m_homeLink(m_ui->linkHome), m_serviceLink(m_ui->linkService)
+    : QWidget(parent), m_ui(MakeUi(this))
 {
     // The name in a font 170 % of the page's. A group box hands its font to everything inside it,
     // so the controls inside set the page's size again (and only the size: the rest still follows
@@ -64,15 +86,25 @@ CAboutPage::CAboutPage(QWidget* parent, const CModuleVersion* version)
     const int extent = style()->pixelMetric(QStyle::PM_LargeIconSize, nullptr, this);
     m_ui->labelIcon->setPixmap(icon.pixmap(QSize(extent, extent), devicePixelRatioF()));
 
-    m_homeLink.SetTarget(FromUtf8(kelvara::HomePageAddress()),
-                         FromUtf8(kelvara::LoadString(IDS_HOME_PAGE_TIP)));
-    m_serviceLink.SetTarget(FromUtf8(kelvara::RateServicePageAddress()));
+    ShowLink(*m_ui->linkHome, FromUtf8(kelvara::HomePageAddress()),
+             FromUtf8(kelvara::LoadString(IDS_HOME_PAGE_TIP)));
+    ShowLink(*m_ui->linkService, FromUtf8(kelvara::RateServicePageAddress()));
 
     if (version)
         ShowVersion(*version);
 }
 
 CAboutPage::~CAboutPage() = default;
+
+CHyperLink& CAboutPage::HomeLink()
+{
+    return *m_ui->linkHome;
+}
+
+CHyperLink& CAboutPage::ServiceLink()
+{
+    return *m_ui->linkService;
+}
 
 void CAboutPage::ShowVersion(const CModuleVersion& version)
 {

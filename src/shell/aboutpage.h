@@ -1,11 +1,10 @@
 #pragma once
 
-#include "shell/labellink.h"
-
 #include <QWidget>
 
 #include <memory>
 
+class CHyperLink;
 class CModuleVersion;
 
 namespace Ui {
@@ -25,13 +24,12 @@ public:
     CAboutPage(QWidget* parent, const CModuleVersion* version);
     ~CAboutPage() override;
 
-    const kelvara::LabelLink& HomeLink() const { return m_homeLink; }
-    const kelvara::LabelLink& ServiceLink() const { return m_serviceLink; }
+    // The home-page link and the currency-rate service's link.
+    CHyperLink& HomeLink();
+    CHyperLink& ServiceLink();
 
 private:
     void ShowVersion(const CModuleVersion& version);
 
     std::unique_ptr<Ui::CAboutPage> m_ui;
-    kelvara::LabelLink m_homeLink;
-    kelvara::LabelLink m_serviceLink;
 };

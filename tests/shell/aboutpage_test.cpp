@@ -1,4 +1,5 @@
 #include "shell/aboutpage.h"
+#include "shell/hyperlink.h"
 
 #include "platform/profilestore.h"
 #include "platform/serviceaddress.h"
@@ -10,6 +11,7 @@
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
+#include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -124,7 +126,7 @@ TEST_F(AboutPageTest, LinksShowTheConfiguredAddresses)
 
     EXPECT_EQ(page.HomeLink().Address(), "https://mirror.example.net/kelvara/");
     EXPECT_EQ(Label(page, "linkHome")->toolTip().toStdString(), kelvara::LoadString(8));
-    EXPECT_TRUE(Label(page, "linkHome")->text().contains(">mirror.example.net/kelvara<"));
+    EXPECT_EQ(page.HomeLink().DisplayText(), "mirror.example.net/kelvara");
 
     EXPECT_EQ(page.ServiceLink().Address(), "http://127.0.0.1:8080/ucc/");
     EXPECT_EQ(Label(page, "linkService")->toolTip(), "http://127.0.0.1:8080/ucc/");
@@ -134,14 +136,18 @@ TEST_F(AboutPageTest, ActivatingALinkOpensItsAddress)
 {
     UrlCatcher catcher;
     CAboutPage page(nullptr, nullptr);
-    QLabel* link = Label(page, "linkService");
+    CHyperLink* link = page.findChild<CHyperLink*>(QStringLiteral("linkService"));
+    ASSERT_EQ(link, &page.ServiceLink());
+    ASSERT_NE(page.findChild<CHyperLink*>(QStringLiteral("linkHome")), nullptr);
     // Tab reaches both links.
     EXPECT_TRUE(link->focusPolicy() & Qt::TabFocus);
-    EXPECT_TRUE(Label(page, "linkHome")->focusPolicy() & Qt::TabFocus);
-    // What the label reports on a click or on Enter.
-    emit link->linkActivated(QString::fromStdString(kelvara::RateServicePageAddress()));
-    ASSERT_EQ(catcher.opened.size(), 1);
-    EXPECT_EQ(catcher.opened.front().toString().toStdString(), kelvara::RateServicePageAddress());
+    EXPECT_TRUE(page.HomeLink().focusPolicy() & Qt::TabFocus);
+    // A click, then the space key.
+    QTest::mouseClick(link, Qt::LeftButton);
+    QTest::keyClick(link, Qt::Key_Space);
+    ASSERT_EQ(catcher.opened.size(), 2);
+    for (const QUrl& url : catcher.opened)
+        EXPECT_EQ(url.toString().toStdString(), kelvara::RateServicePageAddress());
 }
 
 TEST_F(AboutPageTest, FollowOpensTheAddressWithTheDesktopHandler)
@@ -155,15 +161,17 @@ TEST_F(AboutPageTest, FollowOpensTheAddressWithTheDesktopHandler)
 
 TEST_F(AboutPageTest, AnAddressThatCannotBeOpenedIsRefused)
 {
+    // A damaged setting never reaches the link: the built-in address stays.
+    const std::string builtIn = kelvara::HomePageAddress();
+    m_store.WriteProfileString("Options", "HomePageUrl", "not an address");
     UrlCatcher catcher;
-    EXPECT_FALSE(kelvara::OpenWebAddress(QString()));
-    EXPECT_FALSE(kelvara::OpenWebAddress(QStringLiteral("not an address")));
-    EXPECT_FALSE(kelvara::OpenWebAddress(QStringLiteral("https://host/%zz")));
-    EXPECT_TRUE(catcher.opened.isEmpty());
+    CAboutPage page(nullptr, nullptr);
+    EXPECT_EQ(page.HomeLink().Address().toStdString(), builtIn);
 
-    QLabel label;
-    kelvara::LabelLink empty(&label);
-    EXPECT_FALSE(empty.Follow());
+    // A link without an address opens nothing.
+    page.HomeLink().SetTarget(QString());
+    EXPECT_FALSE(page.HomeLink().Follow());
+    EXPECT_TRUE(catcher.opened.isEmpty());
 }
 
 } // namespace
