@@ -1,5 +1,6 @@
 #include "catalogue/leadingnumber.h"
 #include "catalogue/splitrow.h"
+#include "support/locales.h"
 
 #include <gtest/gtest.h>
 
@@ -105,18 +106,13 @@ TEST(LeadingNumber, IntegerFormStopsAtTheFirstNonDigit)
 
 TEST(LeadingNumber, PointIsTheDecimalSeparatorUnderEveryLocale)
 {
-    const char* previous = std::setlocale(LC_ALL, nullptr);
-    const std::string saved = previous ? previous : "C";
-    bool switched = false;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"})
-        if (std::setlocale(LC_ALL, name)) {
-            switched = true;
-            break;
-        }
-    if (!switched)
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    const std::string problem = kelvara::test::ProvideLocale("de_DE.UTF-8");
+    ASSERT_EQ(problem, "");
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
     EXPECT_DOUBLE_EQ(kelvara::ReadLeadingDouble("1.5"), 1.5);
     EXPECT_DOUBLE_EQ(kelvara::ReadLeadingDouble("1,5"), 1.0);
+    EXPECT_DOUBLE_EQ(kelvara::ReadLeadingDouble("-2.5e3"), -2500);
     std::setlocale(LC_ALL, saved.c_str());
 }
 

@@ -2,6 +2,7 @@
 #include "catalogue/defaultunit.h"
 #include "kelvara/testpaths.h"
 #include "page/regional.h"
+#include "support/locales.h"
 #include "support/process.h"
 #include "support/testenv.h"
 
@@ -86,31 +87,6 @@ protected:
 
 std::string Cli::s_dir;
 
-bool CanOpenLocale(const char* name)
-{
-    locale_t loc = ::newlocale(LC_ALL_MASK, name, nullptr);
-    if (loc)
-        ::freelocale(loc);
-    return loc != nullptr;
-}
-
-// Whether locale `name` ("de_DE.UTF-8") can be used, generating it into a private LOCPATH (which
-// child processes inherit) when the system lacks it.
-bool HaveLocale(const char* name)
-{
-    if (CanOpenLocale(name))
-        return true;
-    const std::string dir = kelvara::test::TestRoot() + "/locales";
-    fs::create_directories(dir);
-    const std::string locale(name);
-    const auto dot = locale.find('.');
-    const auto r = kelvara::test::RunProcess(
-        {"localedef", "-i", locale.substr(0, dot), "-f", locale.substr(dot + 1), dir + "/" + locale});
-    if (r.exitCode < 0 || r.exitCode > 1) // 1: warnings only
-        return false;
-    ::setenv("LOCPATH", dir.c_str(), 1);
-    return CanOpenLocale(name);
-}
 
 TEST_F(Cli, CategoriesAreListedAsTheCategoryListShowsThem)
 {
@@ -318,7 +294,7 @@ TEST_F(Cli, RegionalNotationAgreesWithTheRegionalServices)
     EXPECT_EQ(r.out, "1234.5\n");
 
     const char* german = "de_DE.UTF-8";
-    if (!HaveLocale(german))
+    if (!kelvara::test::ProvideLocale(german).empty())
         GTEST_SKIP() << german << " is not installed and cannot be generated";
     // What the page would show: the services' own reading and display around the same units'
     // conversion, in the same locale.

@@ -1,6 +1,7 @@
 #include "page/formatting.h"
 #include "page/regional.h"
 #include "platform/localeitems.h"
+#include "support/locales.h"
 #include "support/testenv.h"
 
 #include <gtest/gtest.h>
@@ -92,59 +93,6 @@ TEST(LocaleItemsMapping, TheCLocaleReadsAmountsLikeNumbers)
     EXPECT_EQ(items.leadingZero, 1);
     EXPECT_EQ(items.negativeCurrency, 1);
     EXPECT_EQ(items.positiveCurrency, 0);
-}
-
-// Runs a program and answers its exit status (-1 when it could not run or did not exit).
-int Run(std::vector<std::string> args, const std::string& log)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return -1;
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
-
-bool Loadable(const std::string& name)
-{
-    locale_t locale = newlocale(LC_ALL_MASK, name.c_str(), nullptr);
-    if (locale)
-        freelocale(locale);
-    return locale != nullptr;
-}
-
-// Makes the locale `name` ("de_DE.UTF-8") loadable: the system's own when it has it, else one
-// compiled with localedef into a private folder that LOCPATH names. Empty, or why it failed.
-std::string ProvideLocale(const std::string& name)
-{
-    if (Loadable(name))
-        return {};
-    // A folder of its own for each locale: the C library remembers where it looked in vain, so a
-    // folder searched before the locale was made there would never be searched again.
-    const std::string folder = kelvara::test::TestRoot() + "/locales/" + name;
-    std::filesystem::create_directories(folder);
-    const std::string log = folder + "/localedef.log";
-    // Exit status 1 means warnings only; whether the locale loads decides.
-    const int status =
-        Run({"localedef", "-i", name.substr(0, name.find('.')), "-f", "UTF-8", folder + "/" + name}, log);
-    const char* path = std::getenv("LOCPATH");
-    ::setenv("LOCPATH", (path && *path ? std::string(path) + ":" + folder : folder).c_str(), 1);
-    if (Loadable(name))
-        return {};
-    return "cannot generate locale " + name + ": localedef " +
-           (status < 0 ? std::string("could not run (is the locales package installed?)")
-                       : "exited with status " + std::to_string(status) + ", see " + log);
 }
 
 // Sets an environment variable for the life of a scope.
@@ -243,7 +191,7 @@ class LocaleAgreement : public testing::TestWithParam<const char*> {};
 TEST_P(LocaleAgreement, DisplayMatchesTheCLibrary)
 {
     const std::string name = GetParam();
-    const std::string problem = ProvideLocale(name);
+    const std::string problem = kelvara::test::ProvideLocale(name);
     if (!problem.empty())
         GTEST_SKIP() << problem;
     kelvara::SetLocaleItemsSource(nullptr);
@@ -289,7 +237,7 @@ class EnvironmentItems : public testing::Test {
 protected:
     void SetUp() override
     {
-        const std::string problem = ProvideLocale("de_DE.UTF-8");
+        const std::string problem = kelvara::test::ProvideLocale("de_DE.UTF-8");
         if (!problem.empty())
             GTEST_SKIP() << problem;
     }
