@@ -18,13 +18,6 @@
 #include <fstream>
 #include <locale.h>
 
-// glibc's newlocale leaks its copy of LOCPATH on every call made with that variable set, which the
-// generated test locales need; that leak is not ours to find.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:__argz_add_sep\n";
-}
-
 namespace {
 
 namespace fs = std::filesystem;

@@ -20,15 +20,6 @@
 
 extern char** environ;
 
-#if defined(__SANITIZE_ADDRESS__)
-// The C library's newlocale keeps the split-up LOCPATH of each locale it loads from there; that is
-// its memory, not ours.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:__argz_add_sep\n";
-}
-#endif
-
 namespace {
 
 using kelvara::CLocaleConventions;
