@@ -61,10 +61,13 @@ TEST_F(DateTimeSettingsTest, StartsDetachedAndReportsWhatCannotStart)
 {
     const std::string marker = m_bin + "/started";
     ASSERT_TRUE(StartDetached({"/bin/sh", "-c", "echo $1 > " + marker, "sh", "ran"}));
-    for (int i = 0; i < 500 && !std::filesystem::exists(marker); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // The shell creates the file before it writes to it: wait for the text, not the file.
     std::string text;
-    std::getline(std::ifstream(marker), text);
+    for (int i = 0; i < 500 && text.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::ifstream in(marker);
+        std::getline(in, text);
+    }
     EXPECT_EQ(text, "ran");
     EXPECT_FALSE(StartDetached({m_bin + "/no-such-program"}));
     EXPECT_FALSE(StartDetached({}));
