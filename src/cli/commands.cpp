@@ -184,17 +184,25 @@ int Commands::Convert(const std::string& categoryName, const std::string& value,
     return kExitUsage;
 }
 
+bool Commands::ChooseUnits(CCategory& category, const std::string& from, const std::string& to,
+                           SortedList& sources, SortedList& targets, int& s, int& t)
+{
+    const std::string where = " in " + category.GetName();
+    category.FillSourceUnits(sources, 0);
+    category.FillTargetUnits(targets, 0);
+    s = Choose(sources, from, Label(category.GetSourceUnitLabelId()), where, m_err);
+    t = s < 0 ? -1 : Choose(targets, to, Label(category.GetTargetUnitLabelId()), where, m_err);
+    return t >= 0;
+}
+
 int Commands::ConvertNumber(CCategory& category, const std::string& value, const std::string& from,
                             const std::string& to)
 {
-    const std::string where = " in " + category.GetName();
     SortedList sources;
     SortedList targets;
-    category.FillSourceUnits(sources, 0);
-    category.FillTargetUnits(targets, 0);
-    const int s = Choose(sources, from, Label(category.GetSourceUnitLabelId()), where, m_err);
-    const int t = s < 0 ? -1 : Choose(targets, to, Label(category.GetTargetUnitLabelId()), where, m_err);
-    if (t < 0)
+    int s = -1;
+    int t = -1;
+    if (!ChooseUnits(category, from, to, sources, targets, s, t))
         return kExitUsage;
     const auto* source = dynamic_cast<const CConversionUnit*>(sources.GetItem(s).unit);
     const auto* target = dynamic_cast<const CConversionUnit*>(targets.GetItem(t).unit);
@@ -219,11 +227,9 @@ int Commands::LookUp(CCategory& category, const std::string& value, const std::s
     const std::string where = " in " + category.GetName();
     SortedList sources;
     SortedList targets;
-    category.FillSourceUnits(sources, 0);
-    category.FillTargetUnits(targets, 0);
-    const int s = Choose(sources, from, Label(category.GetSourceUnitLabelId()), where, m_err);
-    const int t = s < 0 ? -1 : Choose(targets, to, Label(category.GetTargetUnitLabelId()), where, m_err);
-    if (t < 0)
+    int s = -1;
+    int t = -1;
+    if (!ChooseUnits(category, from, to, sources, targets, s, t))
         return kExitUsage;
 
     const CBaseUnit* row = nullptr;

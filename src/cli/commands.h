@@ -3,6 +3,7 @@
 #include "catalogue/category.h"
 #include "catalogue/civiltime.h"
 #include "catalogue/dataarchive.h"
+#include "catalogue/sortedlist.h"
 
 #include <cstdio>
 #include <memory>
@@ -37,6 +38,10 @@ public:
 private:
     CCategory* FindCategory(const std::string& name);
     CCategory* FindLoadedCategory(const std::string& name, int& exitCode);
+    // Fills the category's source and target lists and finds FROM and TO in them (s, t); false
+    // after telling why when either cannot be chosen.
+    bool ChooseUnits(CCategory& category, const std::string& from, const std::string& to,
+                     SortedList& sources, SortedList& targets, int& s, int& t);
     int ConvertNumber(CCategory& category, const std::string& value, const std::string& from,
                       const std::string& to);
     int LookUp(CCategory& category, const std::string& value, const std::string& from, const std::string& to);
