@@ -2,11 +2,11 @@
 
 #include "catalogue/cabinet.h"
 #include "catalogue/category.h"
+#include "platform/privatetemp.h"
 #include "platform/programpath.h"
 #include "platform/resource.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -65,15 +65,6 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
     return CloseKeepingError(fd, true);
 }
 
-std::string TemporaryBase()
-{
-    const char* dir = std::getenv("TMPDIR");
-    std::string base = dir && *dir ? dir : "/tmp";
-    while (base.size() > 1 && base.back() == '/')
-        base.pop_back();
-    return base;
-}
-
 // A member may only be written as a plain name inside our folder.
 bool IsPlainName(const std::string& name)
 {
@@ -108,8 +99,9 @@ bool CDataArchive::Prepare()
     if (!m_archivePath.empty())
         return true;
     if (m_temporaryDirectory.empty()) {
-        std::string folder = TemporaryBase() + "/TavXXXXXX";
-        if (!::mkdtemp(folder.data())) // mode 0700
+        // A folder of the archive's own, gone with it (the CLI lets the archive go early).
+        const std::string folder = kelvara::MakePrivateFolder();
+        if (folder.empty())
             return false;
         m_temporaryDirectory = folder + "/";
     }

@@ -22,23 +22,29 @@ void RemoveFolder()
 }
 } // namespace
 
+std::string MakePrivateFolder()
+{
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp");
+    while (pattern.size() > 1 && pattern.back() == '/')
+        pattern.pop_back();
+    pattern += "/TavXXXXXX";
+    // mkdtemp creates the folder with mode 0700.
+    if (!::mkdtemp(pattern.data()))
+        return {};
+    return pattern;
+}
+
 const std::string& PrivateTempFolder()
 {
     static std::once_flag once;
     static int error = 0;
     std::call_once(once, [] {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp");
-        while (pattern.size() > 1 && pattern.back() == '/')
-            pattern.pop_back();
-        pattern += "/TavXXXXXX";
-        // mkdtemp creates the folder with mode 0700.
-        if (::mkdtemp(pattern.data())) {
-            g_folder = pattern;
+        g_folder = MakePrivateFolder();
+        if (!g_folder.empty())
             std::atexit(RemoveFolder);
-        } else {
+        else
             error = errno;
-        }
     });
     if (g_folder.empty())
         errno = error;

@@ -4,6 +4,11 @@
 
 namespace kelvara {
 
+// Makes a new folder under $TMPDIR (else /tmp) named "Tav" + a unique part, with mode 0700, so that
+// no other user can read or plant files in it. Returns its path without a trailing separator;
+// empty with errno set on failure. The caller removes it.
+std::string MakePrivateFolder();
+
 // The program's own temporary folder: made once per process with mkdtemp under $TMPDIR (else
 // /tmp), mode 0700, so that no other user can read or plant our temporary files. It is removed
 // with what is left in it when the process exits. Empty when it cannot be made (errno tells why).
