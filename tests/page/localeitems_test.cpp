@@ -86,32 +86,8 @@ TEST(LocaleItemsMapping, TheCLocaleReadsAmountsLikeNumbers)
     EXPECT_EQ(items.positiveCurrency, 0);
 }
 
-// Sets an environment variable for the life of a scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (m_old)
-            ::setenv(m_name, m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+using kelvara::test::ScopedEnv;
 
 class LocaleObject {
 public:

@@ -47,6 +47,14 @@ ScopedEnv::ScopedEnv(const char* name) : m_name(name)
         m_value = value;
 }
 
+ScopedEnv::ScopedEnv(const char* name, const char* value) : ScopedEnv(name)
+{
+    if (value)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
+}
+
 void ScopedEnv::Restore()
 {
     if (m_value)

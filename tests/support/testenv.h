@@ -17,6 +17,8 @@ const std::string& TestRoot();
 class ScopedEnv {
 public:
     explicit ScopedEnv(const char* name);
+    // Also sets the variable to `value` for the scope (null: unset).
+    ScopedEnv(const char* name, const char* value);
     ~ScopedEnv() { Restore(); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
