@@ -1,5 +1,6 @@
 #include "platform/versionrecord.h"
 
+#include "page/messages.h"
 #include "platform/strings.h"
 
 #include <algorithm>
@@ -243,12 +244,10 @@ std::vector<unsigned char> FindVersionRecordInFile(const std::string& path)
 
 std::string FormatVersionLine(const FixedFileInfo& info)
 {
-    char line[128];
-    std::snprintf(
-        line, sizeof line, LoadString(IDS_VERSION_LINE).c_str(), static_cast<int>(info.dwFileVersionMS >> 16),
-        static_cast<int>(info.dwFileVersionMS & 0xFFFF), static_cast<int>(info.dwFileVersionLS >> 16),
-        static_cast<int>(info.dwFileVersionLS & 0xFFFF));
-    std::string result = line;
+    // The template comes from the string table: filled by the type-safe formatter, never printf.
+    std::string result = FormatText(LoadString(IDS_VERSION_LINE),
+                                    {info.dwFileVersionMS >> 16, info.dwFileVersionMS & 0xFFFF,
+                                     info.dwFileVersionLS >> 16, info.dwFileVersionLS & 0xFFFF});
     if (info.dwFileFlags & kFileFlagPrerelease)
         result += " [BETA]";
     return result;

@@ -86,7 +86,6 @@ TEST(LocaleItemsMapping, TheCLocaleReadsAmountsLikeNumbers)
     EXPECT_EQ(items.positiveCurrency, 0);
 }
 
-
 using kelvara::test::ScopedEnv;
 
 class LocaleObject {
