@@ -17,3 +17,22 @@ function(kelvara_add_test_suite)
         DISCOVERY_TIMEOUT 60
         PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
 endfunction()
+
+# kelvara_layer(<target> <folder> [Qt])
+# Makes <target> a layer over src/<folder>. A layer's include root shows its own folder only
+# (<build>/include/<folder>/<folder> is a link to src/<folder>), so a file sees "<folder>/x.h" of
+# its own layer and of the layers its target links, and an include that runs upward does not
+# compile. Qt layers get moc and uic, with the dialog templates of resources/ui.
+function(kelvara_layer target folder)
+    set(root ${CMAKE_BINARY_DIR}/include/${folder})
+    if(NOT IS_SYMLINK ${root}/${folder})
+        file(MAKE_DIRECTORY ${root})
+        file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${folder} ${root}/${folder} SYMBOLIC)
+    endif()
+    target_include_directories(${target} PUBLIC ${root})
+    target_link_libraries(${target} PUBLIC kelvara_options)
+    if("Qt" IN_LIST ARGN)
+        set_target_properties(${target} PROPERTIES AUTOMOC ON AUTOUIC ON AUTORCC ON
+            AUTOUIC_SEARCH_PATHS ${CMAKE_SOURCE_DIR}/resources/ui)
+    endif()
+endfunction()

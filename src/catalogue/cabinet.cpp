@@ -1,6 +1,7 @@
 #include "catalogue/cabinet.h"
 
 #include "catalogue/cabinetformat.h"
+#include "text/textcase.h"
 
 #include <zlib.h>
 
@@ -10,19 +11,6 @@
 namespace kelvara {
 
 using namespace cab;
-
-namespace {
-char AsciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
-} // namespace
 
 // One raw-inflate stream, reset for every block.
 class Cabinet::Inflater {
@@ -242,7 +230,7 @@ bool Cabinet::CheckMemberRanges()
 int Cabinet::FindMember(std::string_view name) const
 {
     for (std::size_t i = 0; i < m_members.size(); ++i)
-        if (EqualNoCase(m_members[i].name, name))
+        if (EqualsNoCase(m_members[i].name, name))
             return static_cast<int>(i);
     return -1;
 }

@@ -1,6 +1,7 @@
 #include "catalogue/cabinetwriter.h"
 
 #include "catalogue/cabinetformat.h"
+#include "text/textcase.h"
 
 #include <zlib.h>
 
@@ -13,11 +14,6 @@ namespace kelvara {
 using namespace cab;
 
 namespace {
-char AsciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 int CompareNames(const std::string& a, const std::string& b)
 {
     const std::size_t n = std::min(a.size(), b.size());

@@ -6,32 +6,56 @@
 #include "catalogue/category.h"
 #include "catalogue/number.h"
 #include "catalogue/temperature.h"
+#include "text/strings.h"
 
-#define KELVARA_LINEAR_CATEGORY(ClassName, nameId, baseName)                                            \
-    class ClassName : public CCategory {                                                                \
-    public:                                                                                             \
-        ClassName() : CCategory(Numeric, nameId, baseName) {}                                           \
-    };
+class CWeightCategory : public CCategory {
+public:
+    CWeightCategory() : CCategory(Numeric, kelvara::IDS_WEIGHT, "weight") {}
+};
 
-KELVARA_LINEAR_CATEGORY(CWeightCategory, 1, "weight")
-KELVARA_LINEAR_CATEGORY(CLengthCategory, 2, "length")
-KELVARA_LINEAR_CATEGORY(CAreaCategory, 3, "area")
-KELVARA_LINEAR_CATEGORY(CCapacityCategory, 4, "capacity")
-KELVARA_LINEAR_CATEGORY(CSpeedCategory, 9, "speed")
-KELVARA_LINEAR_CATEGORY(CPressureCategory, 10, "pressure")
-KELVARA_LINEAR_CATEGORY(CPowerCategory, 13, "power")
-KELVARA_LINEAR_CATEGORY(CEnergyCategory, 14, "energy")
+class CLengthCategory : public CCategory {
+public:
+    CLengthCategory() : CCategory(Numeric, kelvara::IDS_LENGTH, "length") {}
+};
 
-#undef KELVARA_LINEAR_CATEGORY
+class CAreaCategory : public CCategory {
+public:
+    CAreaCategory() : CCategory(Numeric, kelvara::IDS_AREA, "area") {}
+};
+
+class CCapacityCategory : public CCategory {
+public:
+    CCapacityCategory() : CCategory(Numeric, kelvara::IDS_CAPACITY, "capacity") {}
+};
+
+class CSpeedCategory : public CCategory {
+public:
+    CSpeedCategory() : CCategory(Numeric, kelvara::IDS_SPEED, "speed") {}
+};
+
+class CPressureCategory : public CCategory {
+public:
+    CPressureCategory() : CCategory(Numeric, kelvara::IDS_PRESSURE, "pressure") {}
+};
+
+class CPowerCategory : public CCategory {
+public:
+    CPowerCategory() : CCategory(Numeric, kelvara::IDS_POWER, "power") {}
+};
+
+class CEnergyCategory : public CCategory {
+public:
+    CEnergyCategory() : CCategory(Numeric, kelvara::IDS_ENERGY, "energy") {}
+};
 
 class CTemperatureCategory : public CCategory {
 public:
-    CTemperatureCategory() : CCategory(Numeric, 5, "temperature") {}
+    CTemperatureCategory() : CCategory(Numeric, kelvara::IDS_TEMPERATURE, "temperature") {}
     std::unique_ptr<CBaseUnit> CreateUnit() override { return std::make_unique<CTemperature>(); }
 };
 
 class CNumberCategory : public CCategory {
 public:
-    CNumberCategory() : CCategory(Numeric, 37, "number") {}
+    CNumberCategory() : CCategory(Numeric, kelvara::IDS_NUMBERS, "number") {}
     std::unique_ptr<CBaseUnit> CreateUnit() override { return std::make_unique<CNumber>(); }
 };

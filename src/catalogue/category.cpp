@@ -8,16 +8,13 @@
 #include "catalogue/sensitivitycategory.h"
 #include "catalogue/textfilereader.h"
 #include "catalogue/timezonecategory.h"
-#include "page/messages.h"
-#include "platform/strings.h"
+#include "platform/messages.h"
+#include "text/strings.h"
 
 #include <cerrno>
 #include <new>
 
 namespace {
-constexpr unsigned IDS_INIT_FAILED = 200;
-constexpr unsigned IDS_OUT_OF_MEMORY = 201;
-constexpr unsigned IDS_DATA_OPEN_ERROR = 36;
 } // namespace
 
 CCategory::CCategory(CategoryKind kind, unsigned nameId, const char* baseName)
@@ -75,12 +72,12 @@ bool CCategory::EnsureLoaded()
     try {
         m_units = std::make_unique<UnitArray>();
     } catch (const std::bad_alloc&) {
-        ShowMessage(IDS_OUT_OF_MEMORY, kelvara::MB_ICONERROR);
+        ShowMessage(kelvara::IDS_OUT_OF_MEMORY, kelvara::MB_ICONERROR);
         return false;
     }
     if (Load())
         return true;
-    ShowErrorMessage(IDS_INIT_FAILED, kelvara::MB_ICONERROR, -1);
+    ShowErrorMessage(kelvara::IDS_INIT_FAILED, kelvara::MB_ICONERROR, -1);
     Unload();
     return false;
 }
@@ -106,7 +103,7 @@ bool CCategory::LoadDataFile(const std::string& path)
         errno = ENOMEM;
     }
     const int saved = errno;
-    ShowMessage(IDS_DATA_OPEN_ERROR, kelvara::MB_ICONERROR);
+    ShowMessage(kelvara::IDS_DATA_OPEN_ERROR, kelvara::MB_ICONERROR);
     errno = saved;
     return false;
 }

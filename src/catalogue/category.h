@@ -2,6 +2,7 @@
 
 #include "catalogue/baseunit.h"
 #include "catalogue/unitlist.h"
+#include "text/strings.h"
 
 #include <memory>
 #include <string>
@@ -39,10 +40,10 @@ public:
     virtual bool FormatsTarget() const { return true; }
     virtual bool SeparatorBelowUnits() const { return true; }
     virtual bool CanSwap() const { return true; }
-    virtual unsigned GetSourceValueLabelId() const { return 24; }
-    virtual unsigned GetSourceUnitLabelId() const { return 25; }
-    virtual unsigned GetTargetValueLabelId() const { return 26; }
-    virtual unsigned GetTargetUnitLabelId() const { return 27; }
+    virtual unsigned GetSourceValueLabelId() const { return kelvara::IDS_SOURCE_VALUE_LABEL; }
+    virtual unsigned GetSourceUnitLabelId() const { return kelvara::IDS_SOURCE_UNIT_LABEL; }
+    virtual unsigned GetTargetValueLabelId() const { return kelvara::IDS_TARGET_VALUE_LABEL; }
+    virtual unsigned GetTargetUnitLabelId() const { return kelvara::IDS_TARGET_UNIT_LABEL; }
     virtual std::unique_ptr<CBaseUnit> CreateUnit();
     virtual bool Load();
     virtual bool FillSourceUnits(kelvara::UnitList& list, int selection);

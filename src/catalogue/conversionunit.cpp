@@ -1,6 +1,6 @@
 #include "catalogue/conversionunit.h"
 
-#include "page/formatting.h"
+#include "text/formatting.h"
 
 std::string CConversionUnit::FormatValue(double value) const
 {

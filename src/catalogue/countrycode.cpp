@@ -1,12 +1,11 @@
 #include "catalogue/countrycode.h"
 
 #include "catalogue/splitrow.h"
-#include "platform/strings.h"
+#include "text/strings.h"
 
 #include <vector>
 
 namespace {
-constexpr unsigned IDS_NOT_AVAILABLE = 23;
 
 std::string AsciiUpper(std::string s)
 {
@@ -54,6 +53,6 @@ std::string CCountryCode::GetColumnText(int column) const
     case ColumnPolice:
         return m_police;
     default:
-        return kelvara::LoadString(IDS_NOT_AVAILABLE);
+        return kelvara::LoadString(kelvara::IDS_NOT_AVAILABLE);
     }
 }

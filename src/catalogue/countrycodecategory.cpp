@@ -1,13 +1,13 @@
 #include "catalogue/countrycodecategory.h"
 
-#include "platform/strings.h"
+#include "text/strings.h"
 
 bool CCountryCodeCategory::FillTargetUnits(kelvara::UnitList& list, int selection)
 {
     FillColumns(list, selection,
-                {{kelvara::LoadString(20), CCountryCode::ColumnFire},
-                 {kelvara::LoadString(22), CCountryCode::ColumnPolice},
-                 {kelvara::LoadString(21), CCountryCode::ColumnRescue}});
+                {{kelvara::LoadString(kelvara::IDS_FIRE_DEPARTMENT), CCountryCode::ColumnFire},
+                 {kelvara::LoadString(kelvara::IDS_POLICE_DEPARTMENT), CCountryCode::ColumnPolice},
+                 {kelvara::LoadString(kelvara::IDS_RESCUE), CCountryCode::ColumnRescue}});
     return true;
 }
 

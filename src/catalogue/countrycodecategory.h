@@ -7,17 +7,17 @@
 // services the target "units".
 class CCountryCodeCategory : public CCategory {
 public:
-    CCountryCodeCategory() : CCategory(Lookup, 19, "country") {}
+    CCountryCodeCategory() : CCategory(Lookup, kelvara::IDS_COUNTRY_CODES, "country") {}
 
     int GetDropWidth() const override { return 280; }
     bool HasFixedValueList() const override { return true; }
     bool CanClear() const override { return false; }
     bool FormatsTarget() const override { return false; }
     bool CanSwap() const override { return false; }
-    unsigned GetSourceValueLabelId() const override { return 28; }
-    unsigned GetSourceUnitLabelId() const override { return 29; }
-    unsigned GetTargetValueLabelId() const override { return 30; }
-    unsigned GetTargetUnitLabelId() const override { return 31; }
+    unsigned GetSourceValueLabelId() const override { return kelvara::IDS_CODE_INTL_LABEL; }
+    unsigned GetSourceUnitLabelId() const override { return kelvara::IDS_COUNTRY_LABEL; }
+    unsigned GetTargetValueLabelId() const override { return kelvara::IDS_PHONE_LABEL; }
+    unsigned GetTargetUnitLabelId() const override { return kelvara::IDS_SERVICE_LABEL; }
     std::unique_ptr<CBaseUnit> CreateUnit() override { return std::make_unique<CCountryCode>(); }
     bool FillTargetUnits(kelvara::UnitList& list, int selection) override;
     bool FillValueList(kelvara::UnitList& list, int selection, int column) override;

@@ -1,6 +1,6 @@
 #include "catalogue/currency.h"
 
-#include "catalogue/leadingnumber.h"
+#include "text/leadingnumber.h"
 #include "catalogue/splitrow.h"
 #include "platform/profilestore.h"
 

@@ -1,7 +1,7 @@
 #include "catalogue/currencycategory.h"
 
-#include "page/formatting.h"
-#include "page/regional.h"
+#include "text/formatting.h"
+#include "platform/regional.h"
 #include "platform/profilestore.h"
 
 namespace {
@@ -10,7 +10,7 @@ constexpr const char* kEuroReference = "EuroReference";
 } // namespace
 
 CCurrencyCategory::CCurrencyCategory()
-    : CCategory(Currency, 12, "currency"),
+    : CCategory(Currency, kelvara::IDS_CURRENCY, "currency"),
       m_euroReference(kelvara::Profile().GetProfileInt(kOptions, kEuroReference, 1) != 0)
 {
 }

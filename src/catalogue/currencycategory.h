@@ -10,8 +10,8 @@ public:
     CCurrencyCategory();
 
     bool SeparatorBelowUnits() const override { return false; }
-    unsigned GetSourceUnitLabelId() const override { return 38; }
-    unsigned GetTargetUnitLabelId() const override { return 39; }
+    unsigned GetSourceUnitLabelId() const override { return kelvara::IDS_SOURCE_CURRENCY_LABEL; }
+    unsigned GetTargetUnitLabelId() const override { return kelvara::IDS_TARGET_CURRENCY_LABEL; }
     std::unique_ptr<CBaseUnit> CreateUnit() override { return std::make_unique<CCurrency>(); }
 
     // "1 € = 1.29301" or "US$ 1 = 0.773389..." for `source`; the number in regional notation

@@ -1,8 +1,8 @@
 #include "catalogue/defaultunit.h"
 
-#include "catalogue/leadingnumber.h"
+#include "text/leadingnumber.h"
 #include "catalogue/splitrow.h"
-#include "page/formatting.h"
+#include "text/formatting.h"
 
 #include <cmath>
 #include <cstdio>

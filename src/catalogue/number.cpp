@@ -1,6 +1,6 @@
 #include "catalogue/number.h"
 
-#include "catalogue/leadingnumber.h"
+#include "text/leadingnumber.h"
 #include "catalogue/splitrow.h"
 
 #include <cmath>

@@ -1,13 +1,12 @@
 #include "catalogue/sensitivity.h"
 
-#include "catalogue/leadingnumber.h"
+#include "text/leadingnumber.h"
 #include "catalogue/splitrow.h"
-#include "platform/strings.h"
+#include "text/strings.h"
 
 #include <vector>
 
 namespace {
-constexpr unsigned IDS_NOT_AVAILABLE = 23;
 }
 
 bool CSensitivity::Parse(const std::string& line)
@@ -27,5 +26,5 @@ std::string CSensitivity::GetColumnText(int column) const
         value = m_asa;
     else if (column == ColumnDin)
         value = m_din;
-    return value == -1 ? kelvara::LoadString(IDS_NOT_AVAILABLE) : std::to_string(value);
+    return value == -1 ? kelvara::LoadString(kelvara::IDS_NOT_AVAILABLE) : std::to_string(value);
 }

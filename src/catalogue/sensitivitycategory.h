@@ -6,7 +6,7 @@
 // Film speeds: the units are the two scales, the rows of the data file are the values.
 class CSensitivityCategory : public CCategory {
 public:
-    CSensitivityCategory() : CCategory(Lookup, 11, "sensitivity") {}
+    CSensitivityCategory() : CCategory(Lookup, kelvara::IDS_FILM_SENSITIVITY, "sensitivity") {}
 
     bool CanClear() const override { return false; }
     std::unique_ptr<CBaseUnit> CreateUnit() override { return std::make_unique<CSensitivity>(); }

@@ -1,6 +1,6 @@
 #include "catalogue/sortedlist.h"
 
-#include "catalogue/collate.h"
+#include "text/collate.h"
 
 #include <algorithm>
 

@@ -3,8 +3,9 @@
 #include "catalogue/timezone.h"
 #include "catalogue/tzdatabase.h"
 #include "platform/clock.h"
-#include "platform/strings.h"
 #include "platform/systemzone.h"
+#include "text/strings.h"
+#include "text/textcase.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,14 +14,7 @@
 #include <strings.h>
 
 namespace {
-constexpr unsigned IDS_STANDARD_TIME = 47;
-constexpr unsigned IDS_DAYLIGHT_TIME = 48;
 constexpr const char* kUtcId = "Etc/UTC";
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 // "/usr/share/zoneinfo/posix/Europe/Berlin", "../usr/share/zoneinfo/Europe/Berlin" and
 // "posix/Europe/Berlin" all name Europe/Berlin.
@@ -81,7 +75,7 @@ const CTimeZone* CTimeZoneCategory::FindById(std::string_view id) const
 {
     for (const auto& unit : GetUnits()) {
         const auto* zone = static_cast<const CTimeZone*>(unit.get());
-        if (EqualNoCase(zone->GetStandardName(), id))
+        if (kelvara::EqualsNoCase(zone->GetStandardName(), id))
             return zone;
     }
     return nullptr;
@@ -90,7 +84,7 @@ const CTimeZone* CTimeZoneCategory::FindById(std::string_view id) const
 const CTimeZone* CTimeZoneCategory::FindZone(std::string_view nameOrId) const
 {
     for (const auto& unit : GetUnits()) {
-        if (EqualNoCase(unit->GetName(), nameOrId))
+        if (kelvara::EqualsNoCase(unit->GetName(), nameOrId))
             return static_cast<const CTimeZone*>(unit.get());
     }
     return FindConfiguredZone(nameOrId);
@@ -109,7 +103,7 @@ const CTimeZone* CTimeZoneCategory::FindConfiguredZone(std::string_view name) co
     std::string target = id;
     for (int hops = 0; hops < 8; ++hops) {
         const auto link = std::find_if(links.begin(), links.end(),
-                                       [&](const auto& entry) { return EqualNoCase(entry.first, target); });
+                                       [&](const auto& entry) { return kelvara::EqualsNoCase(entry.first, target); });
         if (link == links.end())
             break;
         target = link->second;
@@ -140,6 +134,6 @@ std::string CTimeZoneCategory::GetSystemZoneText() const
         offset = static_cast<long>((zone->LocalTimeAt(now) - now) / kelvara::kTicksPerSecond);
     // Daylight time is whatever moves the clock off the standard offset the display name shows.
     const bool inDaylight = offset != zone->GetStandardOffset() * 60L;
-    return zone->GetName() + " (" + kelvara::LoadString(inDaylight ? IDS_DAYLIGHT_TIME : IDS_STANDARD_TIME) +
+    return zone->GetName() + " (" + kelvara::LoadString(inDaylight ? kelvara::IDS_DAYLIGHT_TIME : kelvara::IDS_STANDARD_TIME) +
            ")";
 }

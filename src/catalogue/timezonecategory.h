@@ -9,7 +9,7 @@ class CTimeZone;
 // The current time in two zones of the system's time-zone database.
 class CTimeZoneCategory : public CCategory {
 public:
-    CTimeZoneCategory() : CCategory(TimeZone, 18, nullptr) {}
+    CTimeZoneCategory() : CCategory(TimeZone, kelvara::IDS_TIME_DIFFERENCE, nullptr) {}
 
     int GetDropWidth() const override { return 350; }
     bool IsSourceReadOnly() const override { return true; }
@@ -18,10 +18,10 @@ public:
     bool FormatsTarget() const override { return false; }
     bool SeparatorBelowUnits() const override { return false; }
     bool CanSwap() const override { return false; }
-    unsigned GetSourceValueLabelId() const override { return 32; }
-    unsigned GetSourceUnitLabelId() const override { return 33; }
-    unsigned GetTargetValueLabelId() const override { return 34; }
-    unsigned GetTargetUnitLabelId() const override { return 35; }
+    unsigned GetSourceValueLabelId() const override { return kelvara::IDS_TIME1_LABEL; }
+    unsigned GetSourceUnitLabelId() const override { return kelvara::IDS_ZONE1_LABEL; }
+    unsigned GetTargetValueLabelId() const override { return kelvara::IDS_TIME2_LABEL; }
+    unsigned GetTargetUnitLabelId() const override { return kelvara::IDS_ZONE2_LABEL; }
     std::unique_ptr<CBaseUnit> CreateUnit() override { return nullptr; }
     // One zone per canonical zone of the database, plus Etc/UTC, west to east. False (errno set)
     // when the database has no zone list.

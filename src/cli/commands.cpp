@@ -8,10 +8,11 @@
 #include "catalogue/timezone.h"
 #include "catalogue/timezonecategory.h"
 #include "cli/namematch.h"
-#include "page/messages.h"
-#include "page/regional.h"
+#include "platform/messages.h"
+#include "platform/regional.h"
 #include "platform/clock.h"
-#include "platform/strings.h"
+#include "text/strings.h"
+#include "text/textcase.h"
 
 #include <typeinfo>
 #include <vector>
@@ -20,7 +21,6 @@ namespace kelvara::cli {
 
 namespace {
 
-constexpr unsigned IDS_INIT_FAILED = 200;
 
 // A label's text without its mnemonic and colon: "Source U&nit:" -> "Source Unit".
 std::string Label(unsigned id)

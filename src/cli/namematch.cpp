@@ -1,25 +1,8 @@
 #include "cli/namematch.h"
 
-namespace kelvara::cli {
+#include "text/textcase.h"
 
-std::string FoldCase(std::string_view text)
-{
-    std::string out(text);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        auto& c = reinterpret_cast<unsigned char&>(out[i]);
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<unsigned char>(c - 'A' + 'a');
-        } else if (c == 0xC3 && i + 1 < out.size()) {
-            // U+00C0..U+00DE are C3 80..C3 9E; their small letters are 0x20 further on (but for
-            // the multiplication sign, C3 97).
-            auto& next = reinterpret_cast<unsigned char&>(out[i + 1]);
-            if (next >= 0x80 && next <= 0x9E && next != 0x97)
-                next = static_cast<unsigned char>(next + 0x20);
-            ++i;
-        }
-    }
-    return out;
-}
+namespace kelvara::cli {
 
 std::string_view SymbolOf(std::string_view name)
 {

@@ -21,9 +21,6 @@ struct NameMatch {
 NameMatch MatchName(const std::vector<std::string>& names, std::string_view query,
                     const std::function<bool(int, int)>& equivalent = {});
 
-// `text` with ASCII and Latin-1 capitals lowered (UTF-8), for comparisons without regard to case.
-std::string FoldCase(std::string_view text);
-
 // The text inside a name's last pair of parentheses; empty when there is none.
 std::string_view SymbolOf(std::string_view name);
 

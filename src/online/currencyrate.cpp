@@ -1,16 +1,12 @@
 #include "online/currencyrate.h"
 
-#include "catalogue/leadingnumber.h"
 #include "online/urlescape.h"
+#include "text/leadingnumber.h"
+#include "text/textcase.h"
 
 #include <algorithm>
 
-namespace {
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-} // namespace
+using kelvara::IsBlank;
 
 std::string BuildRateUrl(std::string_view serviceAddress, std::string_view code)
 {

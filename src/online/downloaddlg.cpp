@@ -1,10 +1,10 @@
 #include "online/downloaddlg.h"
 
 #include "online/bytesize.h"
-#include "page/formatting.h"
-#include "page/messages.h"
+#include "text/formatting.h"
+#include "platform/messages.h"
 #include "platform/privatetemp.h"
-#include "platform/strings.h"
+#include "text/strings.h"
 #include "ui_downloaddlg.h"
 
 #include <kelvara/version.h>
@@ -22,10 +22,6 @@
 #include <unistd.h>
 
 namespace {
-constexpr unsigned IDS_DOWNLOADED = 42;
-constexpr unsigned IDS_DOWNLOADED_OF = 43;
-constexpr unsigned IDS_RETRIEVE_FAILED = 46;
-constexpr unsigned IDS_TEMPFILE_FAILED = 205;
 
 // The text of the last failure, by code, for the message box's error line: the network layer's
 // texts are specific to one reply (they name the address and the server's answer), so they are
@@ -110,7 +106,7 @@ void CDownloadDlg::Start()
     if (fd < 0) {
         const std::int32_t code = kelvara::ResultFromErrno(errno);
         Cancel();
-        ShowErrorMessage(IDS_TEMPFILE_FAILED, kelvara::MB_OK | kelvara::MB_ICONERROR, code);
+        ShowErrorMessage(kelvara::IDS_TEMPFILE_FAILED, kelvara::MB_OK | kelvara::MB_ICONERROR, code);
         return;
     }
     m_fd = fd;
@@ -152,13 +148,13 @@ void CDownloadDlg::Progress(qint64 progress, qint64 maximum)
         kelvara::FormatByteSize(static_cast<std::uint64_t>(std::max<qint64>(progress, 0)));
     std::string text;
     if (maximum > 0) {
-        text = kelvara::FormatText(kelvara::LoadString(IDS_DOWNLOADED_OF),
+        text = kelvara::FormatText(kelvara::LoadString(kelvara::IDS_DOWNLOADED_OF),
                                    {done, kelvara::FormatByteSize(static_cast<std::uint64_t>(maximum))});
         const double position = static_cast<double>(progress) * 100.0 / static_cast<double>(maximum);
         m_ui->progressBar->setValue(static_cast<int>(std::clamp(position, 0.0, 100.0)));
     } else {
         // Without a length the bar cannot tell anything; it stays where it is.
-        text = kelvara::FormatText(kelvara::LoadString(IDS_DOWNLOADED), {done});
+        text = kelvara::FormatText(kelvara::LoadString(kelvara::IDS_DOWNLOADED), {done});
     }
     m_ui->statusLabel->setText(QString::fromStdString(text));
 }
@@ -324,7 +320,7 @@ void CDownloadDlg::Fail(std::int32_t code, const std::string& text)
     Cancel();
     g_lastCode = code;
     g_lastText = text;
-    ShowErrorMessage(IDS_RETRIEVE_FAILED, kelvara::MB_OK | kelvara::MB_ICONERROR, code);
+    ShowErrorMessage(kelvara::IDS_RETRIEVE_FAILED, kelvara::MB_OK | kelvara::MB_ICONERROR, code);
 }
 
 void CDownloadDlg::StopTransfer()

@@ -4,10 +4,9 @@
 #include "online/currencyrate.h"
 #include "online/downloaddlg.h"
 #include "platform/serviceaddress.h"
-#include "platform/strings.h"
+#include "text/strings.h"
 
 namespace {
-constexpr unsigned IDS_RETRIEVING_RATE = 40;
 }
 
 bool RetrieveRate(QWidget* parent, const CCurrency& currency, double& rate)
@@ -15,7 +14,7 @@ bool RetrieveRate(QWidget* parent, const CCurrency& currency, double& rate)
     if (currency.IsFixed())
         return false;
     CDownloadDlg dialog(parent);
-    dialog.SetOperation(kelvara::LoadString(IDS_RETRIEVING_RATE));
+    dialog.SetOperation(kelvara::LoadString(kelvara::IDS_RETRIEVING_RATE));
     dialog.SetUrl(BuildRateUrl(kelvara::ServiceAddress(), currency.GetCode()));
     if (dialog.exec() != 1)
         return false;

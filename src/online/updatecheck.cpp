@@ -2,19 +2,15 @@
 
 #include "online/downloaddlg.h"
 #include "online/xmlfile.h"
-#include "page/messages.h"
+#include "platform/messages.h"
 #include "platform/serviceaddress.h"
-#include "platform/strings.h"
-#include "shell/moduleversion.h"
+#include "text/strings.h"
+#include "platform/moduleversion.h"
 
 #include <QDesktopServices>
 #include <QUrl>
 
 namespace {
-constexpr unsigned IDS_RETRIEVING_UPDATE = 41;
-constexpr unsigned IDS_LATEST_VERSION = 44;
-constexpr unsigned IDS_NEWER_VERSION = 45;
-constexpr unsigned IDS_NO_DOWNLOAD_NAMED = 206;
 
 bool ProgramFileVersion(kelvara::PackedVersion& version)
 {

@@ -1,15 +1,11 @@
 #include "online/updateinfo.h"
 
 #include "online/urlescape.h"
+#include "text/textcase.h"
 
 namespace kelvara {
 
 namespace {
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 // One "%d": blanks, an optional sign, at least one digit. The value is kept modulo 2^32, which
 // keeps it exact modulo 65536, all a version component keeps.
 bool ReadNumber(std::string_view text, std::size_t& pos, std::uint32_t& value)

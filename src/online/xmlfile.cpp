@@ -1,5 +1,7 @@
 #include "online/xmlfile.h"
 
+#include "text/textcase.h"
+
 #include <fstream>
 #include <new>
 #include <pugixml.hpp>
@@ -9,12 +11,9 @@ struct CXmlFile::Document {
     pugi::xml_node root;
 };
 
-namespace {
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
+using kelvara::IsBlank;
 
+namespace {
 // All text below `node` in document order; a loop rather than recursion, so deep nesting cannot
 // exhaust the stack.
 std::string TextContent(pugi::xml_node node)

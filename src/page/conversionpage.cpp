@@ -4,12 +4,12 @@
 
 #include "catalogue/currencycategory.h"
 #include "catalogue/dataarchive.h"
-#include "catalogue/leadingnumber.h"
+#include "text/leadingnumber.h"
 #include "catalogue/lookupunit.h"
-#include "page/formatting.h"
-#include "page/messages.h"
+#include "text/formatting.h"
+#include "platform/messages.h"
 #include "platform/profilestore.h"
-#include "platform/strings.h"
+#include "text/strings.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,8 +20,6 @@
 #include <cmath>
 
 namespace {
-constexpr unsigned IDS_INIT_FAILED = 200;
-constexpr unsigned IDS_INVALID_RATE = 203;
 
 constexpr const char* kSettings = "Settings";
 constexpr const char* kCategory = "Category";
@@ -113,7 +111,7 @@ void CConversionPage::Initialize(const DataPreparer& prepare)
         prepared = m_archive->Prepare();
     }
     if (!prepared || !CreateCatalogue(m_catalogue)) {
-        ShowErrorMessage(IDS_INIT_FAILED, kelvara::MB_ICONERROR, -1);
+        ShowErrorMessage(kelvara::IDS_INIT_FAILED, kelvara::MB_ICONERROR, -1);
         DisableAllControls();
         return;
     }
@@ -497,7 +495,7 @@ void CConversionPage::OnRate()
     }
     // An infinite rate (a typed 1e999) would turn every conversion into nonsense, like 0 does.
     if (!(rate > 0) || !std::isfinite(rate)) {
-        ShowMessage(IDS_INVALID_RATE, kelvara::MB_OK | kelvara::MB_ICONEXCLAMATION);
+        ShowMessage(kelvara::IDS_INVALID_RATE, kelvara::MB_OK | kelvara::MB_ICONEXCLAMATION);
         return;
     }
 

@@ -1,6 +1,6 @@
 #include "page/numberedit.h"
 
-#include "page/regional.h"
+#include "platform/regional.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "page/qtmessagepresenter.h"
 
-#include "platform/strings.h"
+#include "text/strings.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #include "page/unitcombobox.h"
 
-#include "catalogue/collate.h"
+#include "text/collate.h"
 
 #include <QAbstractItemView>
 

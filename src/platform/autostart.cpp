@@ -1,6 +1,7 @@
 #include "platform/autostart.h"
 
-#include "platform/strings.h"
+#include "text/strings.h"
+#include "text/textcase.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -19,15 +20,6 @@ namespace kelvara {
 namespace {
 
 constexpr const char* kEntryName = "Tavrix.desktop";
-
-std::string Trim(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
 
 // The string escapes of desktop entries: \s \n \t \r \\.
 std::string UnescapeValue(const std::string& value)
@@ -108,7 +100,7 @@ bool ReadAutostartCommand(std::string& command)
     std::string exec;
     std::string line;
     while (std::getline(in, line)) {
-        const std::string text = Trim(line);
+        const std::string text(Trim(line));
         if (text.empty() || text[0] == '#')
             continue;
         if (text[0] == '[') {
@@ -120,8 +112,8 @@ bool ReadAutostartCommand(std::string& command)
         const auto equals = text.find('=');
         if (equals == std::string::npos)
             continue;
-        const std::string key = Trim(text.substr(0, equals));
-        const std::string value = Trim(text.substr(equals + 1));
+        const std::string key(Trim(text.substr(0, equals)));
+        const std::string value(Trim(text.substr(equals + 1)));
         if (key == "Exec") {
             exec = UnescapeValue(value);
             haveExec = true;

@@ -1,5 +1,7 @@
 #include "platform/datetimesettings.h"
 
+#include "text/textcase.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -32,20 +34,13 @@ const std::vector<Tool>& Tools()
     return tools;
 }
 
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 bool RunningDesktopIs(const char* desktop)
 {
     const char* current = std::getenv("XDG_CURRENT_DESKTOP");
     if (!current)
         return false;
-    const std::string all = Lower(current);
-    const std::string wanted = Lower(desktop);
+    const std::string all = AsciiLowered(current);
+    const std::string wanted = AsciiLowered(desktop);
     std::size_t start = 0;
     while (start <= all.size()) {
         std::size_t end = all.find(':', start);

@@ -1,6 +1,6 @@
 #include "platform/profilestore.h"
 
-#include "catalogue/leadingnumber.h"
+#include "text/leadingnumber.h"
 
 namespace kelvara {
 

@@ -1,6 +1,7 @@
 #include "platform/serviceaddress.h"
 
 #include "platform/profilestore.h"
+#include "text/textcase.h"
 
 #include "kelvara/addresses.h"
 
@@ -37,20 +38,6 @@ bool IsPathChar(char c)
     default:
         return true;
     }
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
 }
 
 std::string TrimTrailingSlashes(std::string address)

@@ -1,6 +1,6 @@
 #include "platform/settingsprofilestore.h"
 
-#include "catalogue/leadingnumber.h"
+#include "text/leadingnumber.h"
 
 #include <QSettings>
 #include <QStringList>

@@ -1,5 +1,7 @@
 #include "platform/systemzone.h"
 
+#include "text/textcase.h"
+
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -11,14 +13,6 @@ namespace {
 std::string g_localtime;
 std::string g_timezone;
 
-std::string Trim(std::string text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
 } // namespace
 
 SystemZone ReadSystemZone()
@@ -38,7 +32,7 @@ SystemZone ReadSystemZone()
     std::ifstream file(g_timezone.empty() ? "/etc/timezone" : g_timezone);
     std::string line;
     if (file && std::getline(file, line) && !Trim(line).empty())
-        return {Trim(line), SystemZoneSource::TimezoneFile, false};
+        return {std::string(Trim(line)), SystemZoneSource::TimezoneFile, false};
     return {};
 }
 

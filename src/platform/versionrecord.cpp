@@ -1,7 +1,8 @@
 #include "platform/versionrecord.h"
 
-#include "page/messages.h"
-#include "platform/strings.h"
+#include "text/formattext.h"
+#include "text/strings.h"
+#include "text/textcase.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -15,7 +16,6 @@ namespace kelvara {
 
 namespace {
 
-constexpr unsigned IDS_VERSION_LINE = 7;
 
 // Reads a record front to back; any read past the end turns it off for good.
 class Reader {
@@ -111,22 +111,6 @@ std::optional<ParsedRecord> Parse(std::span<const unsigned char> bytes)
     return rec;
 }
 
-char Lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
-}
-
 std::string_view AsText(std::span<const unsigned char> bytes)
 {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
@@ -159,7 +143,7 @@ bool QueryVersionValue(std::span<const unsigned char> record, std::string_view s
         value = rec->fixed;
         return true;
     }
-    if (EqualNoCase(subBlock, "\\VarFileInfo\\Translation")) {
+    if (EqualsNoCase(subBlock, "\\VarFileInfo\\Translation")) {
         if (rec->translations.empty())
             return false;
         value = rec->translations;
@@ -175,7 +159,7 @@ bool QueryVersionValue(std::span<const unsigned char> record, std::string_view s
         char key[9];
         std::snprintf(key, sizeof key, "%04x%04x", static_cast<unsigned>(s.language),
                       static_cast<unsigned>(s.codePage));
-        if (EqualNoCase(rest.substr(0, 8), key) && EqualNoCase(rest.substr(9), AsText(s.name))) {
+        if (EqualsNoCase(rest.substr(0, 8), key) && EqualsNoCase(rest.substr(9), AsText(s.name))) {
             value = s.value;
             return true;
         }

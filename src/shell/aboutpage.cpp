@@ -1,10 +1,10 @@
 #include "shell/aboutpage.h"
 
 #include "platform/serviceaddress.h"
-#include "platform/strings.h"
+#include "text/strings.h"
 #include "platform/versionrecord.h"
-#include "shell/hyperlink.h"
-#include "shell/moduleversion.h"
+#include "page/hyperlink.h"
+#include "platform/moduleversion.h"
 #include "ui_aboutpage.h"
 
 #include "kelvara/version.h"
@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr unsigned IDS_HOME_PAGE_TIP = 8;
 
 std::unique_ptr<Ui::CAboutPage> MakeUi(QWidget* page)
 {
@@ -87,7 +86,7 @@ CAboutPage::CAboutPage(QWidget* parent, const CModuleVersion* version)
     m_ui->labelIcon->setPixmap(icon.pixmap(QSize(extent, extent), devicePixelRatioF()));
 
     ShowLink(*m_ui->linkHome, FromUtf8(kelvara::HomePageAddress()),
-             FromUtf8(kelvara::LoadString(IDS_HOME_PAGE_TIP)));
+             FromUtf8(kelvara::LoadString(kelvara::IDS_HOME_PAGE_TIP)));
     ShowLink(*m_ui->linkService, FromUtf8(kelvara::RateServicePageAddress()));
 
     if (version)

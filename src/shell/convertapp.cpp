@@ -2,7 +2,7 @@
 
 #include "page/qtmessagepresenter.h"
 #include "platform/settingsprofilestore.h"
-#include "platform/strings.h"
+#include "text/strings.h"
 #include "shell/appicon.h"
 #include "shell/convertsheet.h"
 #include "shell/instancechannel.h"

@@ -1,6 +1,6 @@
 #include "shell/convertsheet.h"
 
-#include "platform/strings.h"
+#include "text/strings.h"
 #include "shell/appicon.h"
 #include "shell/instancechannel.h"
 #include "shell/optionspage.h"
@@ -55,8 +55,6 @@ public:
 };
 
 constexpr int kTrayRetryMs = 3000;
-constexpr unsigned IDS_OPEN = 15;
-constexpr unsigned IDS_CLOSE = 16;
 
 } // namespace
 
@@ -130,7 +128,7 @@ void CConvertSheet::BuildTrayMenu()
         connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
         return action;
     };
-    QAction* open = add(m_trayMenu, Text(IDS_CLOSE), ID_TRAY_OPEN);
+    QAction* open = add(m_trayMenu, Text(kelvara::IDS_CLOSE), ID_TRAY_OPEN);
     add(m_trayMenu, QStringLiteral("&Character Map"), ID_TRAY_CHARMAP);
     m_trayMenu->addSeparator();
     add(m_trayMenu, QStringLiteral("Optio&ns"), ID_TRAY_OPTIONS);
@@ -312,7 +310,7 @@ void CConvertSheet::UpdateTrayMenu()
     for (QAction* action : m_trayMenu->actions()) {
         const int command = action->data().toInt();
         if (command == ID_TRAY_OPEN) {
-            action->setText(Text(m_visible ? IDS_CLOSE : IDS_OPEN));
+            action->setText(Text(m_visible ? kelvara::IDS_CLOSE : kelvara::IDS_OPEN));
             m_trayMenu->setDefaultAction(action);
         } else if (command == ID_TRAY_CHARMAP) {
             action->setEnabled(!FindCharacterMapTool().isEmpty());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/trayhost.h"
+#include "text/strings.h"
 
 #include <QDialog>
 
@@ -44,7 +45,7 @@ public:
     // Results of the modal run.
     enum Result : int { ResultExit = 0, ResultOk = 1, ResultCancel = 2 };
     static constexpr unsigned kTrayIconId = 128;
-    static constexpr unsigned kBalloonTextId = 17;
+    static constexpr unsigned kBalloonTextId = kelvara::IDS_BALLOON_TEXT;
     static constexpr int kBalloonTimeout = 30;
     // The window's icon: the small and large sizes, up to dense screens' large size. The desktop takes
     // bigger pictures from the installed theme icon; every size given here is sent to the display.

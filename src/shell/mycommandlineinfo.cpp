@@ -1,6 +1,6 @@
 #include "shell/mycommandlineinfo.h"
 
-#include "platform/strings.h"
+#include "text/strings.h"
 
 #include "kelvara/version.h"
 

@@ -1,6 +1,6 @@
 #include "shell/trayicon.h"
 
-#include "platform/strings.h"
+#include "text/strings.h"
 #include "shell/appicon.h"
 
 CTrayIcon::CTrayIcon(unsigned id, std::unique_ptr<kelvara::TrayHost> host)

@@ -2,7 +2,7 @@
 #include "catalogue/countrycodecategory.h"
 #include "catalogue/currencycategory.h"
 #include "catalogue/sensitivitycategory.h"
-#include "page/formatting.h"
+#include "text/formatting.h"
 #include "platform/profilestore.h"
 #include "platform/programpath.h"
 #include "support/fakelist.h"

@@ -1,4 +1,4 @@
-#include "catalogue/leadingnumber.h"
+#include "text/leadingnumber.h"
 #include "catalogue/splitrow.h"
 #include "support/locales.h"
 

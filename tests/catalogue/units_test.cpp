@@ -299,7 +299,7 @@ TEST_F(Currencies, UnusableStoredRatesAreIgnored)
 
 } // namespace
 
-#include "page/formatting.h"
+#include "text/formatting.h"
 
 namespace {
 std::string FormatValueOf(double v)

@@ -1,7 +1,7 @@
 #include "catalogue/currency.h"
 #include "catalogue/defaultunit.h"
 #include "kelvara/testpaths.h"
-#include "page/regional.h"
+#include "platform/regional.h"
 #include "support/locales.h"
 #include "support/process.h"
 #include "support/testenv.h"

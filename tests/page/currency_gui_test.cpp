@@ -1,7 +1,7 @@
 #include "pagefixture.h"
 
 #include "catalogue/currency.h"
-#include "page/formatting.h"
+#include "text/formatting.h"
 
 namespace kelvara::test {
 namespace {

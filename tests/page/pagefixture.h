@@ -5,7 +5,7 @@
 #include "page/unitcombobox.h"
 #include "platform/profilestore.h"
 #include "platform/programpath.h"
-#include "shell/hyperlink.h"
+#include "page/hyperlink.h"
 #include "support/recordingpresenter.h"
 
 #include "kelvara/testpaths.h"

@@ -1,4 +1,5 @@
-#include "page/messages.h"
+#include "platform/messages.h"
+
 #include "page/qtmessagepresenter.h"
 
 #include <QAbstractButton>

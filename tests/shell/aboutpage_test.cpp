@@ -1,11 +1,11 @@
 #include "shell/aboutpage.h"
-#include "shell/hyperlink.h"
 
+#include "platform/moduleversion.h"
 #include "platform/profilestore.h"
 #include "platform/serviceaddress.h"
-#include "platform/strings.h"
-#include "shell/moduleversion.h"
+#include "page/hyperlink.h"
 #include "support/testenv.h"
+#include "text/strings.h"
 #include "ui_aboutpage.h"
 
 #include <QDesktopServices>

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "catalogue/collate.h"
 #include "catalogue/unitlist.h"
+#include "support/testfiles.h"
+#include "text/collate.h"
 
 #include <string>
 #include <vector>
@@ -59,10 +60,5 @@ public:
 private:
     bool m_sorted;
 };
-
-// Writes `content` to `path` as given (bytes).
-void WriteFile(const std::string& path, const std::string& content);
-// UTF-8 text as UTF-16LE with a byte-order mark, the shipped form of the data files.
-std::string Utf16LE(const std::string& utf8, bool bom = true);
 
 } // namespace kelvara::test

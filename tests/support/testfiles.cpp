@@ -1,4 +1,4 @@
-#include "support/fakelist.h"
+#include "support/testfiles.h"
 
 #include <fstream>
 #include <stdexcept>

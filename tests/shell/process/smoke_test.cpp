@@ -45,19 +45,16 @@ TEST(Smoke, TypeReadTheClipboardAndClose)
             10000);
     };
     ASSERT_TRUE(focus());
-#ifdef KELVARA_HAS_CONVERSION_PAGE
     // To the source field by its label's shortcut, "Source &Value:", as a user would.
     RunTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+v")}, environment,
             &status);
     ASSERT_EQ(status, 0);
-#endif
     RunTool(QStringLiteral("xdotool"),
             {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("50"), QStringLiteral("1")},
             environment, &status);
     ASSERT_EQ(status, 0);
     kelvara::test::WaitUntil([] { return false; }, 500);
 
-#ifdef KELVARA_HAS_CONVERSION_PAGE
     // First start: the first category and the first unit on both sides, so 1 converts to 1.
     EXPECT_TRUE(x.WindowTitle(window).startsWith(QStringLiteral("Kelvara [")))
         << x.WindowTitle(window).toStdString();
@@ -67,7 +64,6 @@ TEST(Smoke, TypeReadTheClipboardAndClose)
                 environment, &status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(clipboard, QStringLiteral("1"));
-#endif
 
     // Escape is OK; with close-to-tray off (the default) it ends the program.
     ASSERT_TRUE(focus());

@@ -1,7 +1,6 @@
-#include "page/messages.h"
+#include "text/formattext.h"
 
-#include "page/formatting.h"
-#include "platform/strings.h"
+#include "text/formatting.h"
 
 #include <cerrno>
 #include <clocale>
@@ -14,8 +13,6 @@
 namespace kelvara {
 
 namespace {
-constexpr unsigned IDS_UNAVAILABLE_ERROR = 49;
-ErrorTextProvider g_errorTextProvider = nullptr;
 
 std::string PrintInteger(const std::string& directive, char conv, const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
 {
@@ -190,69 +187,6 @@ std::string FormatText(const std::string& format, const std::vector<FormatArg>& 
         }
     }
     return out;
-}
-
-std::int32_t ResultFromErrno(int error)
-{
-    if (error > 0)
-        return static_cast<std::int32_t>(0x80070000u | (static_cast<unsigned>(error) & 0xFFFFu));
-    return error;
-}
-
-void SetErrorTextProvider(ErrorTextProvider provider)
-{
-    g_errorTextProvider = provider;
-}
-
-std::string GetErrorText(std::int32_t code)
-{
-    const auto ucode = static_cast<std::uint32_t>(code);
-    std::string text;
-    if (((ucode >> 16) & 0x1FFF) == 7) {
-        char buffer[256];
-        const int error = static_cast<int>(ucode & 0xFFFF);
-        // The GNU strerror_r returns the text, which may or may not be in the buffer.
-        text = strerror_r(error, buffer, sizeof buffer);
-        if (text.rfind("Unknown error", 0) == 0)
-            text.clear();
-    } else if (g_errorTextProvider) {
-        text = g_errorTextProvider(code);
-    }
-    std::string cleaned;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            ++i;
-            continue;
-        }
-        cleaned += text[i];
-    }
-    while (!cleaned.empty() && (cleaned.back() == '\r' || cleaned.back() == '\n'))
-        cleaned.pop_back();
-    if (cleaned.empty())
-        return LoadString(IDS_UNAVAILABLE_ERROR);
-    return cleaned;
-}
-
-int ShowMessageText(unsigned id, unsigned type, const std::vector<FormatArg>& args)
-{
-    return PresentMessage(FormatText(LoadString(id), args), type);
-}
-
-int ShowErrorMessageText(unsigned id, unsigned type, std::int32_t code, const std::vector<FormatArg>& args)
-{
-    if (code == -1)
-        code = ResultFromErrno(errno);
-    std::string text = FormatText(LoadString(id), args);
-    type &= ~static_cast<unsigned>(MB_ICONMASK);
-    if (code != 0) {
-        char hex[32];
-        std::snprintf(hex, sizeof hex, " [0x%08X]", static_cast<unsigned>(code));
-        text += "\n\n" + GetErrorText(code) + hex;
-        type |= code < 0 ? MB_ICONERROR : MB_ICONWARNING;
-    } else {
-        type |= MB_ICONINFORMATION;
-    }
-    return PresentMessage(text, type);
 }
 
 } // namespace kelvara

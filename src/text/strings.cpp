@@ -1,4 +1,4 @@
-#include "platform/strings.h"
+#include "text/strings.h"
 
 #include <algorithm>
 #include <array>
@@ -12,7 +12,7 @@ struct Entry {
     const char* text;
 };
 
-#define KELVARA_STRING(id, text) Entry{id, text},
+#define KELVARA_STRING(name, id, text) Entry{id, text},
 constexpr Entry kStrings[] = {
 #include "strings.inc"
 };

@@ -1,4 +1,4 @@
-#include "shell/moduleversion.h"
+#include "platform/moduleversion.h"
 
 #include <cstdio>
 #include <cstring>

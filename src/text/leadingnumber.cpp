@@ -1,4 +1,4 @@
-#include "catalogue/leadingnumber.h"
+#include "text/leadingnumber.h"
 
 #include <charconv>
 #include <limits>

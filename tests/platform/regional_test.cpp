@@ -1,5 +1,5 @@
-#include "page/formatting.h"
-#include "page/regional.h"
+#include "text/formatting.h"
+#include "platform/regional.h"
 #include "platform/localeitems.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "catalogue/collate.h"
+#include "text/collate.h"
 
 #include <cstdint>
 #include <tuple>

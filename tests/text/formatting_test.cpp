@@ -1,4 +1,5 @@
-#include "page/formatting.h"
+#include "text/formatting.h"
+
 #include "support/locales.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "shell/hyperlink.h"
+#include "page/hyperlink.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -140,4 +140,4 @@ TEST(HyperLinkTest, TheLinkFitsItsTextUpToTheMaximumWidth)
 
 } // namespace
 
-#include "hyperlink_test.moc"
+#include "hyperlink_gui_test.moc"

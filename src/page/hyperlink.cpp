@@ -1,4 +1,4 @@
-#include "shell/hyperlink.h"
+#include "page/hyperlink.h"
 
 #include <QApplication>
 #include <QDesktopServices>

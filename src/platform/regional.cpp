@@ -1,4 +1,4 @@
-#include "page/regional.h"
+#include "platform/regional.h"
 
 #include "platform/localeitems.h"
 #include "platform/numberformat.h"

@@ -1,4 +1,4 @@
-#include "page/formatting.h"
+#include "text/formatting.h"
 
 #include <charconv>
 #include <cmath>

@@ -4,9 +4,11 @@
 
 namespace kelvara {
 
-// Well-known entries of the string table.
+// The entries of the string table, by name.
 enum StringId : unsigned {
-    IDS_APP_TITLE = 57344,
+#define KELVARA_STRING(name, id, text) name = id,
+#include "strings.inc"
+#undef KELVARA_STRING
 };
 
 // The text of string-table entry `id`; the empty string for an unknown id.
