@@ -2,8 +2,8 @@
 // a linear unit, show the result in regional notation. Locale items are read from the
 // environment at every conversion, as the program does.
 #include "catalogue/defaultunit.h"
-#include "platform/regional.h"
 #include "platform/localeitems.h"
+#include "platform/regional.h"
 
 #include <benchmark/benchmark.h>
 

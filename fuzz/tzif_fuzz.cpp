@@ -2,6 +2,7 @@
 // them must neither crash nor hang, and local times must stay within a day of universal time.
 #include "catalogue/timezone.h"
 #include "catalogue/tzdatabase.h"
+#include "catalogue/zonetimeline.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -14,11 +14,9 @@
 #include <cerrno>
 #include <new>
 
-namespace {
-} // namespace
-
 CCategory::CCategory(CategoryKind kind, unsigned nameId, const char* baseName)
-    : m_kind(kind), m_name(kelvara::LoadString(nameId)), m_fileName(baseName ? std::string(baseName) + ".dat" : "")
+    : m_kind(kind), m_name(kelvara::LoadString(nameId)),
+      m_fileName(baseName ? std::string(baseName) + ".dat" : "")
 {
 }
 

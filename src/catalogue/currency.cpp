@@ -1,8 +1,8 @@
 #include "catalogue/currency.h"
 
-#include "text/leadingnumber.h"
 #include "catalogue/splitrow.h"
 #include "platform/profilestore.h"
+#include "text/leadingnumber.h"
 
 #include <cmath>
 #include <vector>

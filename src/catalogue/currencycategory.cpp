@@ -1,8 +1,8 @@
 #include "catalogue/currencycategory.h"
 
-#include "text/formatting.h"
-#include "platform/regional.h"
 #include "platform/profilestore.h"
+#include "platform/regional.h"
+#include "text/formatting.h"
 
 namespace {
 constexpr const char* kOptions = "Options";

@@ -1,8 +1,8 @@
 #include "catalogue/defaultunit.h"
 
-#include "text/leadingnumber.h"
 #include "catalogue/splitrow.h"
 #include "text/formatting.h"
+#include "text/leadingnumber.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "catalogue/number.h"
 
-#include "text/leadingnumber.h"
 #include "catalogue/splitrow.h"
+#include "text/leadingnumber.h"
 
 #include <cmath>
 #include <limits>

@@ -1,7 +1,7 @@
 #include "catalogue/sensitivity.h"
 
-#include "text/leadingnumber.h"
 #include "catalogue/splitrow.h"
+#include "text/leadingnumber.h"
 #include "text/strings.h"
 
 #include <vector>

@@ -1,6 +1,7 @@
 #include "catalogue/timezone.h"
 
 #include "catalogue/tzdatabase.h"
+#include "catalogue/zonetimeline.h"
 #include "platform/timeformat.h"
 
 #include <algorithm>

@@ -2,6 +2,7 @@
 
 #include "catalogue/timezone.h"
 #include "catalogue/tzdatabase.h"
+#include "catalogue/zonetimeline.h"
 #include "platform/clock.h"
 #include "platform/systemzone.h"
 #include "text/strings.h"
@@ -102,8 +103,9 @@ const CTimeZone* CTimeZoneCategory::FindConfiguredZone(std::string_view name) co
     const auto links = kelvara::ReadZoneLinks(dir);
     std::string target = id;
     for (int hops = 0; hops < 8; ++hops) {
-        const auto link = std::find_if(links.begin(), links.end(),
-                                       [&](const auto& entry) { return kelvara::EqualsNoCase(entry.first, target); });
+        const auto link = std::find_if(links.begin(), links.end(), [&](const auto& entry) {
+            return kelvara::EqualsNoCase(entry.first, target);
+        });
         if (link == links.end())
             break;
         target = link->second;
@@ -134,6 +136,6 @@ std::string CTimeZoneCategory::GetSystemZoneText() const
         offset = static_cast<long>((zone->LocalTimeAt(now) - now) / kelvara::kTicksPerSecond);
     // Daylight time is whatever moves the clock off the standard offset the display name shows.
     const bool inDaylight = offset != zone->GetStandardOffset() * 60L;
-    return zone->GetName() + " (" + kelvara::LoadString(inDaylight ? kelvara::IDS_DAYLIGHT_TIME : kelvara::IDS_STANDARD_TIME) +
-           ")";
+    return zone->GetName() + " (" +
+           kelvara::LoadString(inDaylight ? kelvara::IDS_DAYLIGHT_TIME : kelvara::IDS_STANDARD_TIME) + ")";
 }

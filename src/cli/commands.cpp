@@ -8,9 +8,9 @@
 #include "catalogue/timezone.h"
 #include "catalogue/timezonecategory.h"
 #include "cli/namematch.h"
+#include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/regional.h"
-#include "platform/clock.h"
 #include "text/strings.h"
 #include "text/textcase.h"
 
@@ -20,7 +20,6 @@
 namespace kelvara::cli {
 
 namespace {
-
 
 // A label's text without its mnemonic and colon: "Source U&nit:" -> "Source Unit".
 std::string Label(unsigned id)
@@ -302,8 +301,8 @@ int Commands::ShowTimes(CCategory& category, const std::string& from, const std:
                 ambiguous = match.candidates;
         }
         if (index < 0 && !ambiguous.empty()) {
-            std::fprintf(m_err, "kelvara-cli: \"%s\" is ambiguous as %s%s; it fits:\n", queries[side]->c_str(),
-                         Label(label).c_str(), where.c_str());
+            std::fprintf(m_err, "kelvara-cli: \"%s\" is ambiguous as %s%s; it fits:\n",
+                         queries[side]->c_str(), Label(label).c_str(), where.c_str());
             for (const int i : ambiguous)
                 std::fprintf(m_err, "  %s\n", lists[side].GetText(i).c_str());
             return kExitUsage;

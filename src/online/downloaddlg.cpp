@@ -1,9 +1,9 @@
 #include "online/downloaddlg.h"
 
 #include "online/bytesize.h"
-#include "text/formatting.h"
 #include "platform/messages.h"
 #include "platform/privatetemp.h"
+#include "text/formatting.h"
 #include "text/strings.h"
 #include "ui_downloaddlg.h"
 

@@ -3,9 +3,9 @@
 #include "online/downloaddlg.h"
 #include "online/xmlfile.h"
 #include "platform/messages.h"
+#include "platform/moduleversion.h"
 #include "platform/serviceaddress.h"
 #include "text/strings.h"
-#include "platform/moduleversion.h"
 
 #include <QDesktopServices>
 #include <QUrl>
@@ -25,12 +25,12 @@ bool ProgramFileVersion(kelvara::PackedVersion& version)
 
 void CheckForUpdates(QWidget* parent)
 {
-    kelvara::CheckForUpdates(parent, &ProgramFileVersion);
+    kelvara::CheckForUpdatesAgainst(parent, &ProgramFileVersion);
 }
 
 namespace kelvara {
 
-void CheckForUpdates(QWidget* parent, const VersionSource& programVersion)
+void CheckForUpdatesAgainst(QWidget* parent, const VersionSource& programVersion)
 {
     CDownloadDlg dialog(parent);
     dialog.SetOperation(LoadString(IDS_RETRIEVING_UPDATE));

@@ -18,6 +18,6 @@ namespace kelvara {
 using VersionSource = std::function<bool(PackedVersion& version)>;
 
 // CheckForUpdates against the version `programVersion` gives (tests pretend to be other versions).
-void CheckForUpdates(QWidget* parent, const VersionSource& programVersion);
+void CheckForUpdatesAgainst(QWidget* parent, const VersionSource& programVersion);
 
 } // namespace kelvara

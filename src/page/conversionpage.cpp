@@ -4,11 +4,11 @@
 
 #include "catalogue/currencycategory.h"
 #include "catalogue/dataarchive.h"
-#include "text/leadingnumber.h"
 #include "catalogue/lookupunit.h"
-#include "text/formatting.h"
 #include "platform/messages.h"
 #include "platform/profilestore.h"
+#include "text/formatting.h"
+#include "text/leadingnumber.h"
 #include "text/strings.h"
 
 #include <QApplication>

@@ -22,7 +22,7 @@ void OpenDateTimeSettings(const CCategory& category)
 {
     // A desktop without such a tool simply gets nothing.
     if (dynamic_cast<const CTimeZoneCategory*>(&category))
-        OpenDateTimeSettings();
+        StartDateTimeTool();
 }
 
 } // namespace kelvara

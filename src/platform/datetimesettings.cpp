@@ -95,7 +95,7 @@ std::vector<std::string> FindDateTimeSettingsCommand()
     return {};
 }
 
-bool OpenDateTimeSettings()
+bool StartDateTimeTool()
 {
     const std::vector<std::string> argv = FindDateTimeSettingsCommand();
     return !argv.empty() && StartDetached(argv);

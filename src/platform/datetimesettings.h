@@ -11,7 +11,7 @@ std::vector<std::string> FindDateTimeSettingsCommand();
 
 // Starts the date-and-time settings, detached from this process; nothing happens when no tool is
 // found. True when one was started.
-bool OpenDateTimeSettings();
+bool StartDateTimeTool();
 
 // Starts `argv` (argv[0] a path) in a session of its own and does not wait for it. True when the
 // program was started.

@@ -30,8 +30,7 @@ int ShowErrorMessageText(unsigned id, unsigned type, std::int32_t code, const st
 
 // Shows string-table entry `id`, filled with `args`, in a message box of `type`; returns the
 // button pressed.
-template <typename... Args>
-int ShowMessage(unsigned id, unsigned type, const Args&... args)
+template <typename... Args> int ShowMessage(unsigned id, unsigned type, const Args&... args)
 {
     return kelvara::ShowMessageText(id, type, {kelvara::FormatArg(args)...});
 }

@@ -76,13 +76,3 @@ std::string CModuleVersion::GetStringValue(const std::string& name) const
         return {};
     return {reinterpret_cast<const char*>(value.data()), value.size()};
 }
-
-namespace kelvara {
-
-std::string ProgramVersionLine()
-{
-    CModuleVersion version;
-    return version.LoadFromModule() ? FormatVersionLine(version) : std::string{};
-}
-
-} // namespace kelvara

@@ -35,11 +35,3 @@ private:
     std::uint16_t m_language = 0x0409;
     std::uint16_t m_codePage = 1252;
 };
-
-namespace kelvara {
-
-// The version line of the running program ("Version: 1.05 (build 0.0)", " [BETA]" appended for a
-// pre-release), as the About page shows it and `--version` prints it; empty if unreadable.
-std::string ProgramVersionLine();
-
-} // namespace kelvara

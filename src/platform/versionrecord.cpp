@@ -16,7 +16,6 @@ namespace kelvara {
 
 namespace {
 
-
 // Reads a record front to back; any read past the end turns it off for good.
 class Reader {
 public:
@@ -229,9 +228,9 @@ std::vector<unsigned char> FindVersionRecordInFile(const std::string& path)
 std::string FormatVersionLine(const FixedFileInfo& info)
 {
     // The template comes from the string table: filled by the type-safe formatter, never printf.
-    std::string result = FormatText(LoadString(IDS_VERSION_LINE),
-                                    {info.dwFileVersionMS >> 16, info.dwFileVersionMS & 0xFFFF,
-                                     info.dwFileVersionLS >> 16, info.dwFileVersionLS & 0xFFFF});
+    std::string result =
+        FormatText(LoadString(IDS_VERSION_LINE), {info.dwFileVersionMS >> 16, info.dwFileVersionMS & 0xFFFF,
+                                                  info.dwFileVersionLS >> 16, info.dwFileVersionLS & 0xFFFF});
     if (info.dwFileFlags & kFileFlagPrerelease)
         result += " [BETA]";
     return result;

@@ -1,10 +1,10 @@
 #include "shell/aboutpage.h"
 
-#include "platform/serviceaddress.h"
-#include "text/strings.h"
-#include "platform/versionrecord.h"
 #include "page/hyperlink.h"
 #include "platform/moduleversion.h"
+#include "platform/serviceaddress.h"
+#include "platform/versionrecord.h"
+#include "text/strings.h"
 #include "ui_aboutpage.h"
 
 #include "kelvara/version.h"
@@ -14,7 +14,6 @@
 #include <QStyle>
 
 namespace {
-
 
 std::unique_ptr<Ui::CAboutPage> MakeUi(QWidget* page)
 {
@@ -58,8 +57,7 @@ CAboutPage::CAboutPage(QWidget* parent) : CAboutPage(parent, nullptr)
         ShowVersion(version);
 }
 
-CAboutPage::CAboutPage(QWidget* parent, const CModuleVersion* version)
-    : QWidget(parent), m_ui(MakeUi(this))
+CAboutPage::CAboutPage(QWidget* parent, const CModuleVersion* version) : QWidget(parent), m_ui(MakeUi(this))
 {
     // The name in a font 170 % of the page's. A group box hands its font to everything inside it,
     // so the controls inside set the page's size again (and only the size: the rest still follows

@@ -2,11 +2,11 @@
 
 #include "page/qtmessagepresenter.h"
 #include "platform/settingsprofilestore.h"
-#include "text/strings.h"
 #include "shell/appicon.h"
 #include "shell/convertsheet.h"
 #include "shell/instancechannel.h"
 #include "shell/mycommandlineinfo.h"
+#include "text/strings.h"
 
 #include "kelvara/version.h"
 
@@ -85,13 +85,9 @@ CConvertApp::~CConvertApp() = default;
 
 bool CConvertApp::FindRunningInstance()
 {
-    m_runningInstance.clear();
     if (m_instanceFolder.empty())
         return true;
-    const kelvara::AskResult result = kelvara::AskRunningInstances(m_instanceFolder, kAskTimeoutMs);
-    if (result.found)
-        m_runningInstance = m_instanceFolder;
-    return !result.found;
+    return !kelvara::AskRunningInstances(m_instanceFolder, kAskTimeoutMs).found;
 }
 
 int CConvertApp::Run(int argc, char** argv)

@@ -20,7 +20,6 @@ public:
 
     // Asks every running copy; true when none took over. A copy that did is remembered (its socket).
     bool FindRunningInstance();
-    const std::string& GetRunningInstance() const { return m_runningInstance; }
 
     // How long one running copy may take to answer, in milliseconds.
     static constexpr int kAskTimeoutMs = 3000;
@@ -29,5 +28,4 @@ public:
 
 private:
     std::string m_instanceFolder;
-    std::string m_runningInstance;
 };

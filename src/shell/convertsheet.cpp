@@ -1,12 +1,12 @@
 #include "shell/convertsheet.h"
 
-#include "text/strings.h"
 #include "shell/appicon.h"
 #include "shell/instancechannel.h"
 #include "shell/optionspage.h"
 #include "shell/pagefactory.h"
 #include "shell/timezonewatcher.h"
 #include "shell/trayicon.h"
+#include "text/strings.h"
 
 #include <QAction>
 #include <QApplication>

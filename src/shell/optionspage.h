@@ -18,7 +18,7 @@ public:
     explicit COptionsPage(QWidget* parent = nullptr);
     ~COptionsPage() override;
 
-    bool IsRunAtStartupOn() const { return m_runAtStartup; }
+    bool IsRunAtStartupChecked() const { return m_runAtStartup; }
     bool IsCloseToTray() const { return m_closeToTray; }
     bool IsAlwaysOnTop() const { return m_alwaysOnTop; }
     bool IsShowBalloon() const { return m_showBalloon; }

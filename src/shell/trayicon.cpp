@@ -1,7 +1,7 @@
 #include "shell/trayicon.h"
 
-#include "text/strings.h"
 #include "shell/appicon.h"
+#include "text/strings.h"
 
 CTrayIcon::CTrayIcon(unsigned id, std::unique_ptr<kelvara::TrayHost> host)
     : m_id(id), m_host(host ? std::move(host) : std::make_unique<kelvara::SystemTrayHost>())
@@ -55,12 +55,6 @@ bool CTrayIcon::Update()
     m_added = true;
     m_visible = true;
     return true;
-}
-
-bool CTrayIcon::Readd()
-{
-    m_added = false;
-    return Update();
 }
 
 bool CTrayIcon::ShowBalloon(const QString& title, const QString& text, int timeout, unsigned icon)

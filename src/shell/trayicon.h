@@ -39,8 +39,6 @@ public:
     // Sends the icon and tooltip to the tray: an add request until one succeeded, then modify
     // requests. Fails, sending nothing, while no icon is held.
     bool Update();
-    // After the tray was re-created: add the icon again.
-    bool Readd();
     // Only while the icon is visible; false otherwise, without asking the tray.
     bool ShowBalloon(const QString& title, const QString& text, int timeout, unsigned icon);
     bool ShowBalloon(unsigned titleId, unsigned textId, int timeout, unsigned icon);
@@ -50,12 +48,10 @@ public:
     // The menu a tray may show by itself.
     void SetMenu(QMenu* menu);
 
-    unsigned GetId() const { return m_id; }
     bool IsAdded() const { return m_added; }
     bool IsVisible() const { return m_visible; }
     const QString& GetTooltip() const { return m_tooltip; }
     std::size_t GetIconCount() const { return m_icons.size(); }
-    kelvara::TrayHost& Host() { return *m_host; }
 
 signals:
     // Something happened over icon `id`.

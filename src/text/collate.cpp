@@ -31,9 +31,9 @@ char32_t FoldLatin1(char32_t c)
 {
     static constexpr char kFold[] =
         // U+00C0 .. U+00FF
-        "aaaaaaaceeeeiiii"  // C0-CF
-        "dnooooo\0ouuuuyts" // D0-DF (D7 is the multiplication sign)
-        "aaaaaaaceeeeiiii"  // E0-EF
+        "aaaaaaaceeeeiiii"   // C0-CF
+        "dnooooo\0ouuuuyts"  // D0-DF (D7 is the multiplication sign)
+        "aaaaaaaceeeeiiii"   // E0-EF
         "dnooooo\0ouuuuyty"; // F0-FF (F7 is the division sign)
     if (c >= 0xC0 && c <= 0xFF)
         return static_cast<unsigned char>(kFold[c - 0xC0]);

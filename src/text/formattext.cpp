@@ -14,7 +14,8 @@ namespace kelvara {
 
 namespace {
 
-std::string PrintInteger(const std::string& directive, char conv, const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
+std::string PrintInteger(const std::string& directive, char conv,
+                         const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
 {
     char buffer[128];
     const std::string fmt = directive + "ll" + conv;
@@ -48,7 +49,8 @@ std::string PrintInteger(const std::string& directive, char conv, const std::var
     return buffer;
 }
 
-std::string PrintFloating(const std::string& directive, char conv, const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
+std::string PrintFloating(const std::string& directive, char conv,
+                          const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
 {
     double d = 0;
     if (const auto* i = std::get_if<std::int64_t>(&v))
@@ -106,7 +108,8 @@ std::string PrintCharacter(const std::variant<std::int64_t, std::uint64_t, doubl
     return out;
 }
 
-std::string PrintText(const std::string& directive, const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
+std::string PrintText(const std::string& directive,
+                      const std::variant<std::int64_t, std::uint64_t, double, std::string>& v)
 {
     std::string text;
     if (const auto* s = std::get_if<std::string>(&v))
@@ -172,7 +175,12 @@ std::string FormatText(const std::string& format, const std::vector<FormatArg>& 
             continue;
         const auto& value = args[next++].Value();
         switch (conv) {
-        case 'd': case 'i': case 'u': case 'x': case 'X': case 'o':
+        case 'd':
+        case 'i':
+        case 'u':
+        case 'x':
+        case 'X':
+        case 'o':
             out += PrintInteger(directive, conv, value);
             break;
         case 'c':

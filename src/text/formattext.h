@@ -14,17 +14,16 @@ namespace kelvara {
 class FormatArg {
 public:
     template <typename T>
-        requires std::is_integral_v<T>
-    FormatArg(T v) // NOLINT(google-explicit-constructor)
+    requires std::is_integral_v<T> FormatArg(T v) // NOLINT(google-explicit-constructor)
     {
         if constexpr (std::is_signed_v<T>)
             m_value = static_cast<std::int64_t>(v);
         else
             m_value = static_cast<std::uint64_t>(v);
     }
-    FormatArg(double v) : m_value(v) {}                         // NOLINT(google-explicit-constructor)
+    FormatArg(double v) : m_value(v) {}                            // NOLINT(google-explicit-constructor)
     FormatArg(const char* v) : m_value(std::string(v ? v : "")) {} // NOLINT(google-explicit-constructor)
-    FormatArg(std::string v) : m_value(std::move(v)) {}          // NOLINT(google-explicit-constructor)
+    FormatArg(std::string v) : m_value(std::move(v)) {}            // NOLINT(google-explicit-constructor)
 
     const std::variant<std::int64_t, std::uint64_t, double, std::string>& Value() const { return m_value; }
 

@@ -72,7 +72,8 @@ double ReadLeadingDouble(std::string_view text)
         // Overflow reads as infinity, underflow as zero, as strtod gives them.
         const std::string_view mantissaAndExp(first, static_cast<std::size_t>(last - first));
         const auto e = mantissaAndExp.find_first_of("eE");
-        const bool tiny = e != std::string_view::npos && mantissaAndExp.find('-', e) != std::string_view::npos;
+        const bool tiny =
+            e != std::string_view::npos && mantissaAndExp.find('-', e) != std::string_view::npos;
         value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
     } else if (ec != std::errc()) {
         value = 0.0;

@@ -33,8 +33,9 @@ const std::string& LoadString(unsigned id)
     // Built once; the table is small and read often (labels, captions, messages).
     static const auto table = [] {
         std::array<std::pair<unsigned, std::string>, std::size(kStrings)> t;
-        std::transform(std::begin(kStrings), std::end(kStrings), t.begin(),
-                       [](const Entry& e) { return std::pair<unsigned, std::string>{e.id, e.text}; });
+        std::transform(std::begin(kStrings), std::end(kStrings), t.begin(), [](const Entry& e) {
+            return std::pair<unsigned, std::string>{e.id, e.text};
+        });
         return t;
     }();
     static const std::string empty;

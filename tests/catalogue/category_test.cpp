@@ -2,12 +2,12 @@
 #include "catalogue/countrycodecategory.h"
 #include "catalogue/currencycategory.h"
 #include "catalogue/sensitivitycategory.h"
-#include "text/formatting.h"
 #include "platform/profilestore.h"
 #include "platform/programpath.h"
 #include "support/fakelist.h"
 #include "support/recordingpresenter.h"
 #include "support/testenv.h"
+#include "text/formatting.h"
 
 #include <gtest/gtest.h>
 
@@ -63,10 +63,10 @@ TEST_F(CategoryTest, CatalogueHoldsFourteenCategoriesUnloaded)
         EXPECT_FALSE(c->IsLoaded());
         list.AddEntry(c->GetName(), {});
     }
-    EXPECT_EQ(list.Texts(), (std::vector<std::string>{"Area", "Capacity", "Country and Phone Codes", "Currency",
-                                                      "Energy", "Film Sensitivity", "Length", "Numbers", "Power",
-                                                      "Pressure", "Speed", "Temperature", "Time Difference",
-                                                      "Weight"}));
+    EXPECT_EQ(list.Texts(),
+              (std::vector<std::string>{"Area", "Capacity", "Country and Phone Codes", "Currency", "Energy",
+                                        "Film Sensitivity", "Length", "Numbers", "Power", "Pressure", "Speed",
+                                        "Temperature", "Time Difference", "Weight"}));
     EXPECT_EQ(m_catalogue[0]->GetDataFileName(), "weight.dat");
     EXPECT_EQ(m_catalogue[13]->GetDataFileName(), "");
     EXPECT_EQ(m_catalogue[10]->GetKind(), Currency);
@@ -92,7 +92,8 @@ TEST_F(CategoryTest, LoadsOnceAndSkipsRowsSilently)
     FakeList list;
     ASSERT_TRUE(capacity.FillSourceUnits(list, 0));
     // Bracketed names stand together ahead of the names that begin with a letter.
-    EXPECT_EQ(list.Texts(), (std::vector<std::string>{"[UK] gallon (gal)", "[US] gallon (gal)", "cubic inch (cu in)"}));
+    EXPECT_EQ(list.Texts(),
+              (std::vector<std::string>{"[UK] gallon (gal)", "[US] gallon (gal)", "cubic inch (cu in)"}));
     EXPECT_EQ(list.selection, 0);
     EXPECT_EQ(list.droppedWidth, 10);
     EXPECT_EQ(list.Selected().item.unit->GetName(), "[UK] gallon (gal)");
@@ -153,7 +154,8 @@ TEST_F(CategoryTest, UnreadableFileShowsBothMessagesInOrder)
     EXPECT_FALSE(area.EnsureLoaded());
     EXPECT_FALSE(area.IsLoaded());
     ASSERT_EQ(messages.messages.size(), 2u);
-    EXPECT_EQ(messages.messages[0].text, "An error occured while opening the data. Try to restart the application.");
+    EXPECT_EQ(messages.messages[0].text,
+              "An error occured while opening the data. Try to restart the application.");
     EXPECT_EQ(messages.messages[0].type, kelvara::MB_ICONERROR);
     EXPECT_EQ(messages.messages[1].text.rfind("Initialization failed.\n\n", 0), 0u);
     EXPECT_NE(messages.messages[1].text.find("[0x80070015]"), std::string::npos) << messages.messages[1].text;
@@ -212,8 +214,9 @@ TEST_F(CategoryTest, FilmSpeedScalesAndValues)
 
 TEST_F(CategoryTest, CountryListsShareTheirRows)
 {
-    Data("country.dat", "; code,Intl,FD,Rescue,PD,Country or institution name\r\n"
-                        "ad,376,18,17,19,Andorra\r\nam,374,01,03,02,Armenia\r\n\"cg\",242,,,,\"Congo, Republic of\"\r\n");
+    Data("country.dat",
+         "; code,Intl,FD,Rescue,PD,Country or institution name\r\n"
+         "ad,376,18,17,19,Andorra\r\nam,374,01,03,02,Armenia\r\n\"cg\",242,,,,\"Congo, Republic of\"\r\n");
     CreateCatalogue(m_catalogue);
     CCategory& country = Find("Country and Phone Codes");
     ASSERT_TRUE(country.EnsureLoaded());

@@ -1,6 +1,6 @@
-#include "text/leadingnumber.h"
 #include "catalogue/splitrow.h"
 #include "support/locales.h"
+#include "text/leadingnumber.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,8 @@ TEST(SplitRow, QuotedFieldsKeepCommasAndLoseTheirQuotes)
 
 TEST(SplitRow, TrailingCommaAddsNothingButInnerCommasAddEmptyFields)
 {
-    EXPECT_EQ(Split(R"r("[DE] Doppelzentner (dz)",100000 ,)r"), (Fields{"[DE] Doppelzentner (dz)", "100000"}));
+    EXPECT_EQ(Split(R"r("[DE] Doppelzentner (dz)",100000 ,)r"),
+              (Fields{"[DE] Doppelzentner (dz)", "100000"}));
     EXPECT_EQ(Split("12,12,"), (Fields{"12", "12"}));
     EXPECT_EQ(Split("ac,247,,,,Ascension Island"), (Fields{"ac", "247", "", "", "", "Ascension Island"}));
 }

@@ -3,6 +3,7 @@
 #include "catalogue/timezone.h"
 #include "catalogue/timezonecategory.h"
 #include "catalogue/tzdatabase.h"
+#include "catalogue/zonetimeline.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "catalogue/timezone.h"
 #include "catalogue/timezonecategory.h"
 #include "catalogue/tzdatabase.h"
+#include "catalogue/zonetimeline.h"
 #include "platform/clock.h"
 #include "platform/systemzone.h"
 #include "platform/timeformat.h"

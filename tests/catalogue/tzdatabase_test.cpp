@@ -1,5 +1,6 @@
 #include "catalogue/civiltime.h"
 #include "catalogue/tzdatabase.h"
+#include "catalogue/zonetimeline.h"
 #include "zonefixtures.h"
 
 #include <gtest/gtest.h>

@@ -14,16 +14,14 @@ namespace {
 
 std::string FormatValueOf(double v);
 
-template <typename Unit>
-std::unique_ptr<Unit> Make(const std::string& row)
+template <typename Unit> std::unique_ptr<Unit> Make(const std::string& row)
 {
     auto unit = std::make_unique<Unit>();
     EXPECT_TRUE(unit->Parse(row)) << row;
     return unit;
 }
 
-template <typename Unit>
-bool Accepts(const std::string& row)
+template <typename Unit> bool Accepts(const std::string& row)
 {
     Unit unit;
     return unit.Parse(row);
@@ -39,8 +37,8 @@ protected:
     std::unique_ptr<CDefaultUnit> footInch =
         Make<CDefaultUnit>(R"r("foot and inch (ft. in.)",*,0.3048,"ft",12,"in","x ft y in, 1ft = 12in")r");
     std::unique_ptr<CDefaultUnit> kg = Make<CDefaultUnit>("kilogram (kg),1000");
-    std::unique_ptr<CDefaultUnit> poundOunce =
-        Make<CDefaultUnit>(R"r("pound and ounce (lb. oz.)",*,453.59237,"lb",16,"oz","x lb y oz, 1lb = 16oz")r");
+    std::unique_ptr<CDefaultUnit> poundOunce = Make<CDefaultUnit>(
+        R"r("pound and ounce (lb. oz.)",*,453.59237,"lb",16,"oz","x lb y oz, 1lb = 16oz")r");
 };
 
 TEST_F(LinearUnits, WorkedExamples)
@@ -140,7 +138,8 @@ TEST_F(Temperatures, EveryRouteHasItsInverse)
             const double there = std::stod(a->Convert("37.5", *b));
             char text[64];
             std::snprintf(text, sizeof text, "%.17g", there);
-            EXPECT_NEAR(std::stod(b->Convert(text, *a)), 37.5, 1e-9) << a->GetName() << " -> " << b->GetName();
+            EXPECT_NEAR(std::stod(b->Convert(text, *a)), 37.5, 1e-9)
+                << a->GetName() << " -> " << b->GetName();
         }
 }
 

@@ -80,7 +80,6 @@ protected:
 
 std::string Cli::s_dir;
 
-
 TEST_F(Cli, CategoriesAreListedAsTheCategoryListShowsThem)
 {
     const auto r = Run({"categories"});
@@ -259,7 +258,8 @@ TEST_F(Cli, TimeDifferenceShowsBothZonesAtTheGivenInstant)
 
     r = run({"Europe/L", "Etc/UTC"});
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_NE(r.err.find("\"Europe/L\" is ambiguous as Time Zone 1 in Time Difference"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("\"Europe/L\" is ambiguous as Time Zone 1 in Time Difference"), std::string::npos)
+        << r.err;
     EXPECT_NE(r.err.find("  (UTC+00:00) Europe/London\n"), std::string::npos);
     r = run({"Nowhere/Special", "Etc/UTC"});
     EXPECT_EQ(r.exitCode, 2);

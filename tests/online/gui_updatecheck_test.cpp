@@ -47,7 +47,7 @@ protected:
     void Check(const std::string& reply, PackedVersion own)
     {
         m_server.Serve(kQuery, {.body = reply});
-        CheckForUpdates(nullptr, [own](PackedVersion& v) {
+        CheckForUpdatesAgainst(nullptr, [own](PackedVersion& v) {
             v = own;
             return true;
         });
@@ -145,7 +145,7 @@ TEST_F(UpdateCheckTest, RepliesWithoutAUsableNewerVersionMeanLatest)
 TEST_F(UpdateCheckTest, UnreadableOwnVersionMeansLatest)
 {
     m_server.Serve(kQuery, {.body = Document("9.9.9.9")});
-    CheckForUpdates(nullptr, [](PackedVersion&) { return false; });
+    CheckForUpdatesAgainst(nullptr, [](PackedVersion&) { return false; });
     ExpectLatest();
 }
 
@@ -163,7 +163,7 @@ TEST_F(UpdateCheckTest, AcceptedDownloadWithoutAFileNameIsExplained)
 
 TEST_F(UpdateCheckTest, FailedTransferShowsOnlyTheDialogsMessage)
 {
-    CheckForUpdates(nullptr, [](PackedVersion& v) {
+    CheckForUpdatesAgainst(nullptr, [](PackedVersion& v) {
         v = PackVersion(1, 0, 0, 0);
         return true;
     });
@@ -181,7 +181,7 @@ TEST_F(UpdateCheckTest, CancelledCheckShowsNothing)
                    operation = d.findChild<QLabel*>("operationLabel")->text();
                    d.close();
                });
-    CheckForUpdates(nullptr, [](PackedVersion&) { return true; });
+    CheckForUpdatesAgainst(nullptr, [](PackedVersion&) { return true; });
     EXPECT_EQ(operation, "Retrieving update data from server...");
     EXPECT_TRUE(m_presenter.messages.empty());
 }

@@ -3,6 +3,7 @@
 #include "catalogue/civiltime.h"
 #include "catalogue/tzdatabase.h"
 #include "catalogue/zonefixtures.h"
+#include "catalogue/zonetimeline.h"
 #include "platform/clock.h"
 #include "platform/systemzone.h"
 #include "platform/timeformat.h"

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "page/conversionpage.h"
+#include "page/hyperlink.h"
 #include "page/numberedit.h"
 #include "page/unitcombobox.h"
 #include "platform/profilestore.h"
 #include "platform/programpath.h"
-#include "page/hyperlink.h"
 #include "support/recordingpresenter.h"
 
 #include "kelvara/testpaths.h"

@@ -41,7 +41,7 @@ TEST_F(DateTimeSettingsTest, NoToolInPathDoesNothing)
 {
     Tool("gnome-control-center", false);
     EXPECT_TRUE(FindDateTimeSettingsCommand().empty());
-    EXPECT_FALSE(OpenDateTimeSettings());
+    EXPECT_FALSE(StartDateTimeTool());
 }
 
 TEST_F(DateTimeSettingsTest, TheRunningDesktopsToolComesFirst)

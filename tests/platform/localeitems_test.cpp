@@ -1,8 +1,8 @@
-#include "text/formatting.h"
-#include "platform/regional.h"
 #include "platform/localeitems.h"
+#include "platform/regional.h"
 #include "support/locales.h"
 #include "support/testenv.h"
+#include "text/formatting.h"
 
 #include <gtest/gtest.h>
 

@@ -25,9 +25,8 @@ TEST(ErrorText, SystemErrorsReadWithTheirText)
 
 TEST(ErrorText, ProvidersSupplyOtherCodesWithLineEndsFolded)
 {
-    kelvara::SetErrorTextProvider([](std::int32_t code) -> std::string {
-        return code == 0x00010005 ? "Host\r\nnot found\r\n\n" : "";
-    });
+    kelvara::SetErrorTextProvider(
+        [](std::int32_t code) -> std::string { return code == 0x00010005 ? "Host\r\nnot found\r\n\n" : ""; });
     EXPECT_EQ(kelvara::GetErrorText(0x00010005), "Hostnot found");
     EXPECT_EQ(kelvara::GetErrorText(0x00010006), "<unavailable error>");
     kelvara::SetErrorTextProvider(nullptr);

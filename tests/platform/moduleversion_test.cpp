@@ -55,8 +55,7 @@ TEST(ModuleVersion, TheRunningProgramsRecord)
     EXPECT_EQ(fromFile.dwFileFlags, version.dwFileFlags);
     EXPECT_EQ(fromFile.GetStringValue("LegalCopyright"), KELVARA_LEGAL_NOTICE);
 
-    EXPECT_EQ(kelvara::ProgramVersionLine(), kelvara::FormatVersionLine(version));
-    EXPECT_EQ(kelvara::ProgramVersionLine().ends_with(" [BETA]"), KELVARA_PRERELEASE != 0);
+    EXPECT_EQ(kelvara::FormatVersionLine(version).ends_with(" [BETA]"), KELVARA_PRERELEASE != 0);
 }
 
 TEST(ModuleVersion, AnotherBuildsRecordIsReadFromItsFile)

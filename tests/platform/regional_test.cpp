@@ -1,6 +1,6 @@
-#include "text/formatting.h"
-#include "platform/regional.h"
 #include "platform/localeitems.h"
+#include "platform/regional.h"
+#include "text/formatting.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "shell/aboutpage.h"
 
+#include "page/hyperlink.h"
 #include "platform/moduleversion.h"
 #include "platform/profilestore.h"
 #include "platform/serviceaddress.h"
-#include "page/hyperlink.h"
 #include "support/testenv.h"
 #include "text/strings.h"
 #include "ui_aboutpage.h"
@@ -86,9 +86,9 @@ TEST_F(AboutPageTest, VersionAndLegalNoticeComeFromTheRecord)
 TEST_F(AboutPageTest, TheRunningProgramsVersionByDefault)
 {
     CAboutPage page(nullptr);
-    EXPECT_EQ(Label(page, "labelVersion")->text().toStdString(), kelvara::ProgramVersionLine());
     CModuleVersion version;
     ASSERT_TRUE(version.LoadFromModule());
+    EXPECT_EQ(Label(page, "labelVersion")->text().toStdString(), kelvara::FormatVersionLine(version));
     EXPECT_EQ(Label(page, "labelLegal")->text().toStdString(), version.GetStringValue("LegalCopyright"));
 }
 

@@ -53,7 +53,7 @@ TEST_F(OptionsPageTest, FirstStartShowsTheDefaultsAndWritesNothing)
     EXPECT_FALSE(page.IsAlwaysOnTop());
     EXPECT_TRUE(page.IsShowBalloon());
     EXPECT_TRUE(page.IsUseRegionalSettings());
-    EXPECT_FALSE(page.IsRunAtStartupOn());
+    EXPECT_FALSE(page.IsRunAtStartupChecked());
     EXPECT_FALSE(Box(page, "closeToTray")->isChecked());
     EXPECT_FALSE(Box(page, "alwaysOnTop")->isChecked());
     EXPECT_TRUE(Box(page, "showBalloon")->isChecked());

@@ -72,19 +72,6 @@ TEST(TrayIcon, BalloonCarriesTitleTextTimeoutAndIcon)
     EXPECT_EQ(tray.host->balloons[0].icon, kelvara::BalloonInfo);
 }
 
-TEST(TrayIcon, ReaddAfterTheTrayCameBackSendsTheSameIconAgain)
-{
-    Tray tray;
-    tray.icon->SetTooltip(QStringLiteral("Kelvara"));
-    tray.icon->AddIcon(kelvara::IDR_MAINFRAME, false);
-    ASSERT_TRUE(tray.icon->Update());
-    const qint64 key = tray.host->lastIcon.cacheKey();
-    EXPECT_TRUE(tray.icon->Readd());
-    EXPECT_EQ(tray.host->requests, QStringList({"add", "add"}));
-    EXPECT_EQ(tray.host->lastTooltip, QStringLiteral("Kelvara"));
-    EXPECT_EQ(tray.host->lastIcon.cacheKey(), key);
-}
-
 TEST(TrayIcon, RemoveAndDestruction)
 {
     Tray tray;
