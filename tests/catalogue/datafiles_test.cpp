@@ -550,6 +550,7 @@ TEST(CurrencyData, UsDollarLeadsAndOnlyIrrevocableRatesAreFixed)
         {"LUF", 40.3399}, {"NLG", 2.20371}, {"PTE", 200.482}, {"SIT", 239.640},  {"VAL", 1936.27}};
     std::map<std::string, double> rateByCode;
     std::set<std::string> fixedCodes;
+    std::map<std::string, double> fixedRates;
     int fixedRows = 0;
     for (const auto& unit : units) {
         const auto& currency = static_cast<const CCurrency&>(*unit);
@@ -560,6 +561,7 @@ TEST(CurrencyData, UsDollarLeadsAndOnlyIrrevocableRatesAreFixed)
         if (currency.IsFixed()) {
             ++fixedRows;
             fixedCodes.insert(code);
+            fixedRates[code] = currency.GetValue();
             if (irrevocable.count(code)) {
                 EXPECT_EQ(currency.GetValue(), irrevocable.at(code));
             }
@@ -573,6 +575,10 @@ TEST(CurrencyData, UsDollarLeadsAndOnlyIrrevocableRatesAreFixed)
     for (const auto& [code, rate] : irrevocable)
         EXPECT_TRUE(fixedCodes.count(code)) << code << " is not fixed";
     EXPECT_TRUE(fixedCodes.count("MGF") && fixedCodes.count("SRG"));
+    // Obsolete currencies convert to their successors at the changeover ratio: 5 MGF = 1 MGA,
+    // 1000 SRG = 1 SRD. A rate written the wrong way round is off by a factor of about 10^8.
+    EXPECT_NEAR(fixedRates.at("MGF") / (5 * rateByCode.at("MGA")), 1.0, 1e-12);
+    EXPECT_NEAR(fixedRates.at("SRG") / (1000 * rateByCode.at("SRD")), 1.0, 1e-12);
     EXPECT_EQ(rateByCode.at("EUR"), 1) << "the euro's floating rows";
     EXPECT_EQ(rateByCode.at("JPY"), 157.538);
     EXPECT_EQ(rateByCode.count("XAG"), 1u) << "silver keeps its own code";
