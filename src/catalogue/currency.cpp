@@ -17,6 +17,10 @@ bool CCurrency::Parse(const std::string& line)
     // Fields come trimmed from the splitter; only "t" in either case marks a fixed rate.
     m_fixed = fields[2] == "t" || fields[2] == "T";
     m_rate = kelvara::ReadLeadingDouble(fields[3]);
+    // A rate that is not a positive number (0, negative, text, overflow) cannot convert anything;
+    // such a row counts as one without a rate, even when a usable rate is stored for its code.
+    if (!(m_rate > 0) || !std::isfinite(m_rate))
+        return false;
     if (!m_fixed && !m_code.empty()) {
         std::string stored;
         if (kelvara::Profile().GetProfileString(kelvara::kRatesSection, m_code, stored) && !stored.empty()) {

@@ -345,8 +345,9 @@ const std::vector<Reference> kExact = {
     {"energy", "calorie (cal)", 4.1868},
 };
 
-// Long-published rounded values that stay as they have always been written; the definition only
-// guards them against a slipped digit.
+// Value columns pinned as written, digit for digit, so that a change to them is made on purpose; the
+// definition guards against a slipped digit. Boiler horsepower has no exact definition and keeps its
+// customary value.
 struct Published {
     const char* file;
     const char* unit;
@@ -355,34 +356,34 @@ struct Published {
 };
 
 const std::vector<Published> kPublished = {
-    {"weight", "ounce (oz)", "28.3495", kPound / 16},
-    {"capacity", "[UK] gallon (gal)", "4.546092", kUkGallon},
-    {"capacity", "[US] gallon (gal)", "3.7854112", kUsGallon},
-    {"area", "square foot (sq ft)", "0.0929030436", kFoot* kFoot},
-    {"area", "square [construction]", "9.29030436", 100 * kFoot* kFoot},
-    {"area", "square yard (sq yd)", "0.836127", kYard* kYard},
-    {"area", "square mile (US: sq mi, UK: sq ml)", "2590000", kMile* kMile},
-    {"area", "rood", "1011", 1210 * kYard* kYard},
-    {"area", "acre", "4046", 4840 * kYard* kYard},
-    {"area", "square rod (sq rd)", "25.29284175", 30.25 * kYard* kYard},
-    {"area", "[US] section", "2590000", kMile* kMile},
-    {"area", "[US] township", "93240000", 36 * kMile* kMile},
-    {"area", "[JP] shaku", "0.0330579", kTsubo / 100},
-    {"area", "[JP] gô", "0.330579", kTsubo / 10},
-    {"area", "[JP] bu/tsubo", "3.30579", kTsubo},
-    {"area", "[JP] se", "99.17637", 30 * kTsubo},
-    {"area", "[JP] tan", "991.7637", 300 * kTsubo},
-    {"area", "[JP] chô", "9917.637", 3000 * kTsubo},
-    {"area", "[JP] ri", "15423000", (12960 * kShaku) * (12960 * kShaku)},
-    {"speed", "feet/second (ft/s)", "1.09722646", kFoot * 3.6},
-    {"pressure", "lbf/sq in (psi)", "6894.757", kPoundForce / (kInch * kInch)},
-    {"pressure", "kip/sq in (ksi)", "6894757", 1000 * kPoundForce / (kInch * kInch)},
-    {"pressure", "tons/square inch (t/sq in)", "15440000", 2240 * kPoundForce / (kInch * kInch)},
-    {"pressure", "torr (mmHg)", "133.322", 101325.0 / 760},
-    {"pressure", "kg/cm²", "98066.5012480924", kGravity * 1e4},
-    {"pressure", "kg/m²", "9.80665012480924", kGravity},
+    {"weight", "ounce (oz)", "28.349523125", kPound / 16},
+    {"capacity", "[UK] gallon (gal)", "4.54609", kUkGallon},
+    {"capacity", "[US] gallon (gal)", "3.785411784", kUsGallon},
+    {"area", "square foot (sq ft)", "0.09290304", kFoot* kFoot},
+    {"area", "square [construction]", "9.290304", 100 * kFoot* kFoot},
+    {"area", "square yard (sq yd)", "0.83612736", kYard* kYard},
+    {"area", "square mile (US: sq mi, UK: sq ml)", "2589988.110336", kMile* kMile},
+    {"area", "rood", "1011.7141056", 1210 * kYard* kYard},
+    {"area", "acre", "4046.8564224", 4840 * kYard* kYard},
+    {"area", "square rod (sq rd)", "25.29285264", 30.25 * kYard* kYard},
+    {"area", "[US] section", "2589988.110336", kMile* kMile},
+    {"area", "[US] township", "93239571.972096", 36 * kMile* kMile},
+    {"area", "[JP] shaku", "0.033057851239669421", kTsubo / 100},
+    {"area", "[JP] gô", "0.33057851239669421", kTsubo / 10},
+    {"area", "[JP] bu/tsubo", "3.3057851239669421", kTsubo},
+    {"area", "[JP] se", "99.173553719008264", 30 * kTsubo},
+    {"area", "[JP] tan", "991.73553719008264", 300 * kTsubo},
+    {"area", "[JP] chô", "9917.3553719008264", 3000 * kTsubo},
+    {"area", "[JP] ri", "15423471.074380165", (12960 * kShaku) * (12960 * kShaku)},
+    {"speed", "feet/second (ft/s)", "1.09728", kFoot * 3.6},
+    {"pressure", "lbf/sq in (psi)", "6894.7572931683613", kPoundForce / (kInch * kInch)},
+    {"pressure", "kip/sq in (ksi)", "6894757.2931683613", 1000 * kPoundForce / (kInch * kInch)},
+    {"pressure", "tons/square inch (t/sq in)", "15444256.336697129", 2240 * kPoundForce / (kInch * kInch)},
+    {"pressure", "torr (mmHg)", "133.32236842105263", 101325.0 / 760},
+    {"pressure", "kg/cm²", "98066.5", kGravity * 1e4},
+    {"pressure", "kg/m²", "9.80665", kGravity},
     {"power", "boiler horsepower", "9809.5", 33475 * kBtu / 3600},
-    {"energy", "electron volt (eV)", "0.0000000000000000001602", 1.602176634e-19},
+    {"energy", "electron volt (eV)", "0.0000000000000000001602176634", 1.602176634e-19},
 };
 
 TEST(BuiltDataFiles, AreUtf16LittleEndianWithCrLfAfterEveryLine)
@@ -464,7 +465,7 @@ TEST(LinearFactors, MatchTheUnitDefinitions)
     }
 }
 
-TEST(LinearFactors, PublishedRoundedValuesStayAsWritten)
+TEST(LinearFactors, PinnedValuesStayAsWritten)
 {
     for (const auto& ref : kPublished) {
         const auto texts = ValueTexts(ref.file);
@@ -473,6 +474,36 @@ TEST(LinearFactors, PublishedRoundedValuesStayAsWritten)
         EXPECT_EQ(it->second, ref.text) << ref.unit;
         EXPECT_NEAR(Factors(ref.file).at(ref.unit) / ref.definition, 1.0, 1e-3) << ref.unit;
     }
+}
+
+TEST(LinearFactors, ValueAfterTwoSpacesReadsWhole)
+{
+    // The fixture's only row has two spaces between its comma and its value.
+    const std::string path = std::string(KELVARA_TEST_DATA_DIR) + "/rows/area.dat";
+    CTextFileReader reader(path);
+    std::string line;
+    std::vector<std::string> fields;
+    std::string text;
+    while (reader.ReadLine(line))
+        if (SplitRow(line, 2, fields) && fields[0] == "[US] section")
+            text = fields[1];
+    EXPECT_EQ(text, "2590000");
+
+    CCategoryArray catalogue;
+    CreateCatalogue(catalogue);
+    int areas = 0;
+    for (auto& category : catalogue) {
+        if (category->GetDataFileName() != "area.dat")
+            continue;
+        ++areas;
+        ASSERT_TRUE(category->LoadDataFile(path));
+        ASSERT_EQ(category->GetUnits().size(), 1u);
+        const auto& section = static_cast<const CDefaultUnit&>(*category->GetUnits().front());
+        EXPECT_EQ(section.GetName(), "[US] section");
+        EXPECT_EQ(section.GetValue(), 2590000);
+        EXPECT_NEAR(section.GetValue() / (kMile * kMile), 1.0, 1e-3);
+    }
+    EXPECT_EQ(areas, 1);
 }
 
 TEST(LinearFactors, EveryLinearRowIsCrossChecked)
@@ -519,6 +550,7 @@ TEST(CurrencyData, UsDollarLeadsAndOnlyIrrevocableRatesAreFixed)
         {"LUF", 40.3399}, {"NLG", 2.20371}, {"PTE", 200.482}, {"SIT", 239.640},  {"VAL", 1936.27}};
     std::map<std::string, double> rateByCode;
     std::set<std::string> fixedCodes;
+    std::map<std::string, double> fixedRates;
     int fixedRows = 0;
     for (const auto& unit : units) {
         const auto& currency = static_cast<const CCurrency&>(*unit);
@@ -529,6 +561,7 @@ TEST(CurrencyData, UsDollarLeadsAndOnlyIrrevocableRatesAreFixed)
         if (currency.IsFixed()) {
             ++fixedRows;
             fixedCodes.insert(code);
+            fixedRates[code] = currency.GetValue();
             if (irrevocable.count(code)) {
                 EXPECT_EQ(currency.GetValue(), irrevocable.at(code));
             }
@@ -542,6 +575,10 @@ TEST(CurrencyData, UsDollarLeadsAndOnlyIrrevocableRatesAreFixed)
     for (const auto& [code, rate] : irrevocable)
         EXPECT_TRUE(fixedCodes.count(code)) << code << " is not fixed";
     EXPECT_TRUE(fixedCodes.count("MGF") && fixedCodes.count("SRG"));
+    // Obsolete currencies convert to their successors at the changeover ratio: 5 MGF = 1 MGA,
+    // 1000 SRG = 1 SRD. A rate written the wrong way round is off by a factor of about 10^8.
+    EXPECT_NEAR(fixedRates.at("MGF") / (5 * rateByCode.at("MGA")), 1.0, 1e-12);
+    EXPECT_NEAR(fixedRates.at("SRG") / (1000 * rateByCode.at("SRD")), 1.0, 1e-12);
     EXPECT_EQ(rateByCode.at("EUR"), 1) << "the euro's floating rows";
     EXPECT_EQ(rateByCode.at("JPY"), 157.538);
     EXPECT_EQ(rateByCode.count("XAG"), 1u) << "silver keeps its own code";
