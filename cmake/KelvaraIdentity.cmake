@@ -21,6 +21,10 @@ set(KELVARA_SERVICE_URL "https://rates.brask.org" CACHE STRING
     "Scheme and host of the currency-rate service; overridden by Options/ServiceUrl")
 set(KELVARA_UPDATE_URL "https://www.brask.org" CACHE STRING
     "Scheme and host of the update service; overridden by Options/UpdateServiceUrl")
+# Software centres show the screenshot from this address, so it must stay put: a raw file of the
+# repository, not a page of the web site.
+set(KELVARA_SCREENSHOT_URL "https://git.brask.org/kelvara/raw/branch/main/docs/kelvara.png" CACHE STRING
+    "Address of docs/kelvara.png in the project's repository (AppStream screenshot)")
 
 # Four components, each stored in 16 bits of the version record.
 foreach(part MAJOR MINOR PATCH TWEAK)

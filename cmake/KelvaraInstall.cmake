@@ -31,6 +31,7 @@ else()
     set(KELVARA_RELEASE_TYPE stable)
 endif()
 string(REPLACE "&" "&amp;" KELVARA_HOME_URL_XML "${KELVARA_HOME_URL}")
+string(REPLACE "&" "&amp;" KELVARA_SCREENSHOT_URL_XML "${KELVARA_SCREENSHOT_URL}")
 configure_file(${CMAKE_SOURCE_DIR}/resources/desktop/kelvara.metainfo.xml.in
                ${CMAKE_BINARY_DIR}/desktop/${KELVARA_DESKTOP_ID}.metainfo.xml @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/desktop/${KELVARA_DESKTOP_ID}.metainfo.xml

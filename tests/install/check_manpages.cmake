@@ -1,0 +1,61 @@
+# Run by ctest (tests/install/CMakeLists.txt): each manual page renders without a warning from man
+# or groff, and describes every option and command its program's --help lists, so the pages do not fall
+# behind the programs. PAGES are "roff-file|scdoc-source|program" triples.
+cmake_policy(SET CMP0007 NEW) # keep the empty fields of a triple
+if(NOT MAN)
+    message(FATAL_ERROR "SKIPPED: man not found (install man-db to check the manual pages)")
+endif()
+
+set(errors "")
+foreach(entry IN LISTS PAGES)
+    string(REPLACE "|" ";" parts "${entry}")
+    list(GET parts 0 page)
+    list(GET parts 1 source)
+    list(GET parts 2 program)
+    get_filename_component(name "${page}" NAME)
+
+    foreach(locale C.UTF-8 C)
+        execute_process(COMMAND ${CMAKE_COMMAND} -E env MANWIDTH=80 LC_ALL=${locale} "${MAN}" --warnings -l "${page}"
+                        RESULT_VARIABLE rc OUTPUT_VARIABLE text ERROR_VARIABLE warnings)
+        if(NOT rc EQUAL 0 OR NOT warnings STREQUAL "")
+            list(APPEND errors "${name} (${locale}): man exited ${rc}: ${warnings}")
+        elseif(NOT text MATCHES "NAME.*SYNOPSIS.*DESCRIPTION.*OPTIONS.*EXIT STATUS.*ENVIRONMENT.*FILES.*EXAMPLES")
+            list(APPEND errors "${name} (${locale}) lacks one of the usual sections:\n${text}")
+        endif()
+    endforeach()
+
+    if(program)
+        execute_process(COMMAND "${program}" --help RESULT_VARIABLE rc OUTPUT_VARIABLE help)
+        if(NOT rc EQUAL 0)
+            list(APPEND errors "${program} --help exited ${rc}")
+            continue()
+        endif()
+        # The terms of the pages' definition lists: a line in bold followed by an indented one.
+        file(READ "${source}" text)
+        string(REGEX MATCHALL "\n\\*[^\n]*\n\t" documented "${text}")
+        string(REGEX MATCHALL "--[a-z][a-z-]*" options "${help}")
+        # Commands: the words that begin the lines of the help's "Commands:" block.
+        set(commands "")
+        if(help MATCHES "\nCommands:\n(.*)")
+            string(REGEX REPLACE "\n\n.*" "" block "${CMAKE_MATCH_1}")
+            string(REGEX MATCHALL "(^|\n)  [a-z]+" lines "${block}")
+            foreach(line IN LISTS lines)
+                string(STRIP "${line}" command)
+                list(APPEND commands "${command}")
+            endforeach()
+        endif()
+        list(REMOVE_DUPLICATES options)
+        foreach(word IN LISTS options commands)
+            string(FIND "${documented}" "*${word}*" at)
+            if(at EQUAL -1)
+                list(APPEND errors "${name} does not document ${word}, which '${program} --help' lists")
+            endif()
+        endforeach()
+    endif()
+endforeach()
+
+if(errors)
+    list(JOIN errors "\n" text)
+    message(FATAL_ERROR "${text}")
+endif()
+message(STATUS "Manual pages render cleanly and cover every option and command")
