@@ -38,6 +38,8 @@ public:
                 const std::string& to);
     // Prints "category<TAB>unit" for every unit of every category whose text holds all the words.
     int Find(const std::vector<std::string>& words);
+    // The candidates of the shell completion scripts (complete.cpp tells how they are asked).
+    int Complete(const std::vector<std::string>& args);
 
 private:
     CCategory* FindCategory(const std::string& name);

@@ -147,7 +147,7 @@ int main(int argc, char** argv)
     // Stored currency rates and options, as the program keeps them; never written from here. No
     // setting changes a name, so find does without them (each read looks at the files again).
     std::optional<kelvara::SettingsProfileStore> settings;
-    if (args.front() != "find") {
+    if (args.front() != "find" && args.front() != "__complete") {
         settings.emplace(kelvara::SettingsProfileStore::Access::ReadOnly);
         kelvara::SetProfile(&*settings);
     }
@@ -171,6 +171,8 @@ int main(int argc, char** argv)
                        exitCode))
             exitCode =
                 units ? commands.ListUnits(args[0]) : commands.Convert(args[0], args[1], args[2], args[3]);
+    } else if (command == "__complete") {
+        exitCode = commands.Complete(args);
     } else if (command == "find") {
         exitCode = args.empty() ? UsageError("too few arguments; usage: find TEXT...") : commands.Find(args);
     } else {

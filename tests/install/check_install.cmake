@@ -40,6 +40,9 @@ endif()
 foreach(program IN LISTS PROGRAMS)
     list(APPEND expected "${prefix}/${BINDIR}/${program}")
 endforeach()
+list(APPEND expected "${prefix}/${DATADIR}/bash-completion/completions/kelvara-cli"
+     "${prefix}/${DATADIR}/zsh/vendor-completions/_kelvara-cli"
+     "${prefix}/${DATADIR}/fish/vendor_completions.d/kelvara-cli.fish")
 foreach(size IN LISTS ICON_SIZES)
     list(APPEND expected "${prefix}/${DATADIR}/icons/hicolor/${size}x${size}/apps/${DESKTOP_ID}.png")
 endforeach()
