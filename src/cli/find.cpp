@@ -44,7 +44,9 @@ int Commands::Find(const std::vector<std::string>& words)
             const std::string& text = units.GetText(u);
             std::string searched = text;
             // Countries are also found by their Internet code ("jp"), which their entries do not show.
-            if (const auto* country = dynamic_cast<const CCountryCode*>(units.GetItem(u).unit))
+            // "??" marks a code that is not known, not one to be found by.
+            const auto* country = dynamic_cast<const CCountryCode*>(units.GetItem(u).unit);
+            if (country && country->GetCode() != "??")
                 searched += "\t" + country->GetCode();
             if (query.Matches(searched)) {
                 Print(categories.GetText(c) + "\t" + text);
