@@ -97,4 +97,16 @@ TEST_F(BashCompletion, ZoneNamesThatBashCutsAtTheirColon)
               Words({"(UTC+09:00) Asia/Tokyo"}));
 }
 
+// zsh and fish hand over the words unquoted and match and quote the candidates themselves.
+TEST(ShellCompletion, OtherShellsGetEveryCandidateUnquoted)
+{
+    const auto r = kelvara::test::RunProcess({KELVARA_CLI_PATH, "--", "__complete", "zsh", "convert",
+                                              "Time Difference", "-", "Europe/Berlin", "Asia/To"},
+                                             {{}, {{"LC_ALL", "C.UTF-8"}}});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\n(UTC+09:00) Asia/Tokyo\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\n(UTC+01:00) Europe/Berlin\n"), std::string::npos);
+    EXPECT_EQ(r.out.find('\\'), std::string::npos);
+}
+
 } // namespace
