@@ -1,5 +1,5 @@
-# What `cmake --install` puts into the prefix: the programs, the menu entry, the icons and the
-# AppStream metainfo. Included after the targets exist. `uninstall` removes what the last install
+# What `cmake --install` puts into the prefix: the programs, the menu entry, the icons, the
+# AppStream metainfo and kelvara-cli's shell completion. Included after the targets exist. `uninstall` removes what the last install
 # recorded in install_manifest.txt.
 set(KELVARA_ICON_SIZES 16 22 24 32 48 64 128 256)
 set(KELVARA_ICON_DIR ${CMAKE_SOURCE_DIR}/resources/icons)
@@ -45,6 +45,17 @@ endforeach()
 install(FILES ${KELVARA_ICON_DIR}/kelvara.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME ${KELVARA_DESKTOP_ID}.svg)
+
+# Shell completion for kelvara-cli, where bash-completion, zsh (Debian's vendor folder) and fish
+# look for it.
+if(TARGET kelvara-cli)
+    set(KELVARA_COMPLETION_DIR ${CMAKE_SOURCE_DIR}/resources/completion)
+    install(FILES ${KELVARA_COMPLETION_DIR}/kelvara-cli.bash
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kelvara-cli)
+    install(FILES ${KELVARA_COMPLETION_DIR}/_kelvara-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
+    install(FILES ${KELVARA_COMPLETION_DIR}/kelvara-cli.fish
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
+endif()
 
 if(NOT TARGET uninstall)
     add_custom_target(uninstall

@@ -16,6 +16,8 @@ public:
     };
 
     std::string GetName() const override { return m_name; }
+    // The Internet code as the file writes it ("de"); empty or "??" when there is none.
+    const std::string& GetCode() const { return m_code; }
     bool Parse(const std::string& line) override;
     std::string GetColumnText(int column) const override;
 

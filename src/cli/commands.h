@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kelvara::cli {
 
@@ -16,6 +17,7 @@ enum ExitCode : int {
     kExitOk = 0,
     kExitLoadFailed = 1, // the program's own messages have been printed
     kExitUsage = 2,      // a bad command line, or a name that fits no choice or several
+    kExitNotFound = 1,   // find: nothing matched
 };
 
 // The commands of kelvara-cli over the catalogue, printing as the page would show things.
@@ -34,14 +36,18 @@ public:
     int ListUnits(const std::string& categoryName);
     int Convert(const std::string& categoryName, const std::string& value, const std::string& from,
                 const std::string& to);
+    // Prints "category<TAB>unit" for every unit of every category whose text holds all the words.
+    int Find(const std::vector<std::string>& words);
+    // The candidates of the shell completion scripts (complete.cpp tells how they are asked).
+    int Complete(const std::vector<std::string>& args);
 
 private:
     CCategory* FindCategory(const std::string& name);
     CCategory* FindLoadedCategory(const std::string& name, int& exitCode);
     // Fills the category's source and target lists and finds FROM and TO in them (s, t); false
     // after telling why when either cannot be chosen.
-    bool ChooseUnits(CCategory& category, const std::string& from, const std::string& to,
-                     SortedList& sources, SortedList& targets, int& s, int& t);
+    bool ChooseUnits(CCategory& category, const std::string& from, const std::string& to, SortedList& sources,
+                     SortedList& targets, int& s, int& t);
     int ConvertNumber(CCategory& category, const std::string& value, const std::string& from,
                       const std::string& to);
     int LookUp(CCategory& category, const std::string& value, const std::string& from, const std::string& to);

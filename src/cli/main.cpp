@@ -30,6 +30,9 @@ Commands:
   units CATEGORY                    print the units of CATEGORY in the order of the program's
                                     unit list
   convert CATEGORY VALUE FROM TO    print VALUE converted from unit FROM into unit TO
+  find TEXT...                      print every unit, of every category, whose name holds all
+                                    the words of TEXT, as "CATEGORY<TAB>UNIT" lines; exit
+                                    status 1 when none does
 
   kelvara-cli convert Length 1.75 "meter (m)" "foot and inch (ft. in.)"   prints 5 ft 8 in
   kelvara-cli convert Temperature -40 °C °F                                prints -40
@@ -62,8 +65,8 @@ Data: a data file beside the program (weight.dat, ...) is used in place of the b
 Currency rates typed or fetched in the program are read from its settings
 (~/.config/Brask/Kelvara.conf); kelvara-cli never writes them.
 
-Exit status: 0 done; 1 the data could not be loaded (the program's message is printed);
-2 a bad command line or an unknown or ambiguous name.
+Exit status: 0 done; 1 the data could not be loaded (the program's message is printed), or
+find matched nothing; 2 a bad command line or an unknown or ambiguous name.
 )help";
 
 // Messages the catalogue would show in a box go to standard error, one after another.
@@ -141,9 +144,13 @@ int main(int argc, char** argv)
     StderrPresenter presenter;
     kelvara::SetMessagePresenter(&presenter);
 #ifdef KELVARA_CLI_SETTINGS
-    // Stored currency rates and options, as the program keeps them; never written from here.
-    kelvara::SettingsProfileStore settings(kelvara::SettingsProfileStore::Access::ReadOnly);
-    kelvara::SetProfile(&settings);
+    // Stored currency rates and options, as the program keeps them; never written from here. No
+    // setting changes a name, so find does without them (each read looks at the files again).
+    std::optional<kelvara::SettingsProfileStore> settings;
+    if (args.front() != "find" && args.front() != "__complete") {
+        settings.emplace(kelvara::SettingsProfileStore::Access::ReadOnly);
+        kelvara::SetProfile(&*settings);
+    }
 #endif
     CCategoryArray catalogue;
     CreateCatalogue(catalogue);
@@ -164,6 +171,10 @@ int main(int argc, char** argv)
                        exitCode))
             exitCode =
                 units ? commands.ListUnits(args[0]) : commands.Convert(args[0], args[1], args[2], args[3]);
+    } else if (command == "__complete") {
+        exitCode = commands.Complete(args);
+    } else if (command == "find") {
+        exitCode = args.empty() ? UsageError("too few arguments; usage: find TEXT...") : commands.Find(args);
     } else {
         exitCode = UsageError("unknown command '" + command + "'");
     }

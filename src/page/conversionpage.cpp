@@ -60,6 +60,8 @@ CConversionPage::CConversionPage(QWidget* parent, DataPreparer prepare)
     m_ui->sourceUnitList->SetSorted(true);
     m_ui->targetUnitList->SetSorted(true);
     m_ui->valueList->SetSorted(false);
+    for (kelvara::UnitComboBox* list : {m_ui->sourceUnitList, m_ui->targetUnitList, m_ui->valueList})
+        list->EnableFilter();
 
     const QIcon icon = QApplication::windowIcon();
     if (icon.isNull())

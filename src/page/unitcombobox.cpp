@@ -1,8 +1,19 @@
 #include "page/unitcombobox.h"
 
 #include "text/collate.h"
+#include "text/strings.h"
+#include "text/textmatch.h"
 
 #include <QAbstractItemView>
+#include <QBoxLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QScreen>
+#include <QScrollBar>
+
+#include <algorithm>
 
 namespace kelvara {
 
@@ -11,6 +22,98 @@ UnitComboBox::UnitComboBox(QWidget* parent) : QComboBox(parent)
     // Long names (currencies, countries) must not widen the window; the drop-down shows them.
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(12);
+    connect(this, &QComboBox::currentTextChanged, this, [this](const QString& text) { setToolTip(text); });
+}
+
+void UnitComboBox::EnableFilter()
+{
+    QAbstractItemView* list = view();
+    QWidget* popup = list->parentWidget();
+    if (m_filterField || !popup)
+        return;
+    // The field only shows the words; the keys reach it from the list, which keeps the focus so
+    // that its own Enter, Escape, arrows and clicks work as in every list.
+    m_filterField = new QLineEdit(popup);
+    m_filterField->setObjectName(QStringLiteral("filterField"));
+    m_filterField->setFocusPolicy(Qt::NoFocus);
+    m_filterField->setPlaceholderText(QString::fromStdString(LoadString(IDS_FILTER_HINT)));
+    if (auto* layout = qobject_cast<QBoxLayout*>(popup->layout()))
+        layout->insertWidget(0, m_filterField);
+    else
+        m_filterField->hide();
+    connect(m_filterField, &QLineEdit::textChanged, this, &UnitComboBox::ApplyFilter);
+    list->installEventFilter(this);
+    popup->installEventFilter(this);
+}
+
+QString UnitComboBox::FilterText() const
+{
+    return m_filterField ? m_filterField->text() : QString();
+}
+
+bool UnitComboBox::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!m_filterField)
+        return QComboBox::eventFilter(watched, event);
+    if (watched == view() && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Backspace) {
+            m_filterField->backspace();
+            return true;
+        }
+        const QString text = key->text();
+        const bool command = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        if (!command && !text.isEmpty() && text.at(0).isPrint()) {
+            m_filterField->insert(text);
+            return true;
+        }
+    } else if (watched == view()->parentWidget() && event->type() == QEvent::Hide) {
+        // The next opening shows the whole list again, in its usual order.
+        m_filterField->clear();
+    }
+    return QComboBox::eventFilter(watched, event);
+}
+
+void UnitComboBox::ApplyFilter(const QString& text)
+{
+    auto* list = qobject_cast<QListView*>(view());
+    if (!list)
+        return;
+    const TextQuery query(text.toStdString());
+    int first = -1;
+    for (int i = 0; i < count(); ++i) {
+        const bool shown = query.IsEmpty() || query.Matches(itemText(i).toStdString());
+        list->setRowHidden(i, !shown);
+        if (shown && first < 0)
+            first = i;
+    }
+    // Enter picks what the list points at: the entry it pointed at while that still shows, else
+    // the first that does, and nothing when nothing does.
+    const QModelIndex current = list->currentIndex();
+    if (current.isValid() && !list->isRowHidden(current.row())) {
+        list->scrollTo(current);
+        return;
+    }
+    if (first < 0) {
+        list->selectionModel()->clear();
+        list->setCurrentIndex(QModelIndex());
+        return;
+    }
+    const QModelIndex index = model()->index(first, modelColumn(), rootModelIndex());
+    list->setCurrentIndex(index);
+    list->scrollTo(index);
+}
+
+void UnitComboBox::FitPopupWidth()
+{
+    QAbstractItemView* list = view();
+    int width = list->sizeHintForColumn(modelColumn()) + 2 * list->frameWidth();
+    if (list->verticalScrollBar())
+        width += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    width = std::max(width, m_droppedWidth);
+    if (const QScreen* where = screen())
+        width = std::min(width, where->availableGeometry().width());
+    list->setMinimumWidth(width);
 }
 
 void UnitComboBox::ResetContent()
@@ -59,6 +162,7 @@ bool UnitComboBox::SetCurSel(int position)
 void UnitComboBox::SetDroppedWidth(int width)
 {
     // A width below the list's own leaves the drop-down as wide as the list.
+    m_droppedWidth = width;
     view()->setMinimumWidth(width);
 }
 
@@ -83,6 +187,7 @@ int UnitComboBox::FindItem(const ListItem& item) const
 void UnitComboBox::showPopup()
 {
     m_droppedDown = true;
+    FitPopupWidth();
     emit DropDownOpened();
     QComboBox::showPopup();
 }

@@ -4,9 +4,12 @@
 
 #include <QComboBox>
 #include <QMetaType>
+#include <QPointer>
 #include <QVariant>
 
 Q_DECLARE_METATYPE(kelvara::ListItem)
+
+class QLineEdit;
 
 namespace kelvara {
 
@@ -14,6 +17,14 @@ namespace kelvara {
 // a stored position means the same entry from one run to the next whatever the file order; an
 // unsorted one keeps the order in which entries were added. Each entry carries its item as data.
 // Opening and closing the drop-down are reported, because the page acts on both.
+//
+// A filterable list stays a list (nothing to edit in the closed box): typing while it is open
+// narrows it to the entries that hold every word typed, any part of their text, without regard to
+// case or accents; a field at the top of the open list shows the words. Enter or a click picks, as
+// in any list; Escape closes it and leaves the selection as it was. Each opening starts unfiltered.
+//
+// The selected entry's whole text is the closed box's tooltip, since long entries are cut there,
+// and the open list is as wide as its widest entry (within the screen).
 class UnitComboBox : public QComboBox, public UnitList {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(UnitComboBox)
@@ -22,6 +33,10 @@ public:
     explicit UnitComboBox(QWidget* parent = nullptr);
 
     void SetSorted(bool sorted) { m_sorted = sorted; }
+    // Makes the list filterable (see above); for good.
+    void EnableFilter();
+    // What has been typed into the open list; empty when it shows every entry.
+    QString FilterText() const;
     bool IsSorted() const { return m_sorted; }
 
     // UnitList
@@ -47,11 +62,18 @@ signals:
     void DropDownOpened();
     void DropDownClosed();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     int InsertPosition(const QString& text) const;
+    void ApplyFilter(const QString& text);
+    void FitPopupWidth();
 
     bool m_sorted = false;
     bool m_droppedDown = false;
+    int m_droppedWidth = 0;
+    QPointer<QLineEdit> m_filterField;
 };
 
 } // namespace kelvara

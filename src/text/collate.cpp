@@ -94,4 +94,20 @@ int CompareListText(std::string_view a, std::string_view b)
     return Compare(a, b, true);
 }
 
+std::string FoldListText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t start = i;
+        const Key key = KeyOf(NextChar(text, i));
+        if (key.klass == 2)
+            out += static_cast<char>(key.base);
+        else
+            out.append(text.substr(start, i - start));
+    }
+    return out;
+}
+
 } // namespace kelvara

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace kelvara {
@@ -9,5 +10,9 @@ namespace kelvara {
 // "° Celsius (°C)" < "Kelvin (K)"). Returns <0, 0 or >0. Equal texts compare 0; texts that
 // differ only in case or accents are ordered too, so that the order is total.
 int CompareListText(std::string_view a, std::string_view b);
+
+// `text` as the list order sees its letters: lower case and without accents ("Réaumur" ->
+// "reaumur"); digits, symbols and other scripts stay as they are.
+std::string FoldListText(std::string_view text);
 
 } // namespace kelvara

@@ -44,6 +44,9 @@ foreach(page IN LISTS MAN_PAGES)
     get_filename_component(name "${page}" NAME)
     list(APPEND expected "${prefix}/${MANDIR}/man1/${name}.gz")
 endforeach()
+list(APPEND expected "${prefix}/${DATADIR}/bash-completion/completions/kelvara-cli"
+     "${prefix}/${DATADIR}/zsh/vendor-completions/_kelvara-cli"
+     "${prefix}/${DATADIR}/fish/vendor_completions.d/kelvara-cli.fish")
 foreach(size IN LISTS ICON_SIZES)
     list(APPEND expected "${prefix}/${DATADIR}/icons/hicolor/${size}x${size}/apps/${DESKTOP_ID}.png")
 endforeach()

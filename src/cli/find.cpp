@@ -1,0 +1,61 @@
+// kelvara-cli find: every unit of every category whose text holds the words typed.
+
+#include "catalogue/countrycode.h"
+#include "catalogue/datalookup.h"
+#include "cli/commands.h"
+#include "platform/messages.h"
+#include "text/strings.h"
+#include "text/textmatch.h"
+
+namespace kelvara::cli {
+
+int Commands::Find(const std::vector<std::string>& words)
+{
+    std::string joined;
+    for (const auto& word : words)
+        joined += word + " ";
+    const TextQuery query(joined);
+
+    // Category order as the category list shows it.
+    SortedList categories;
+    for (std::size_t i = 0; i < m_catalogue.size(); ++i)
+        categories.AddEntry(m_catalogue[i]->GetName(), ListItem{nullptr, static_cast<int>(i)});
+
+    bool archiveTried = false;
+    bool found = false;
+    for (int c = 0; c < categories.GetCount(); ++c) {
+        CCategory& category = *m_catalogue[static_cast<std::size_t>(categories.GetItem(c).column)];
+        const std::string file = category.GetDataFileName();
+        // One copy of the archive serves every category, and only when a file is not beside us.
+        if (!file.empty() && !category.IsLoaded() && FindBesideProgram(file).empty() && m_archive &&
+            !archiveTried) {
+            archiveTried = true;
+            if (!m_archive->Prepare()) {
+                ShowErrorMessage(IDS_INIT_FAILED, MB_ICONERROR, -1);
+                m_archive.reset();
+            }
+        }
+        // A category that cannot load has said why on standard error; the others are still searched.
+        if (!category.EnsureLoaded())
+            continue;
+        SortedList units;
+        category.FillSourceUnits(units, 0);
+        for (int u = 0; u < units.GetCount(); ++u) {
+            const std::string& text = units.GetText(u);
+            std::string searched = text;
+            // Countries are also found by their Internet code ("jp"), which their entries do not show.
+            // "??" marks a code that is not known, not one to be found by.
+            const auto* country = dynamic_cast<const CCountryCode*>(units.GetItem(u).unit);
+            if (country && country->GetCode() != "??")
+                searched += "\t" + country->GetCode();
+            if (query.Matches(searched)) {
+                Print(categories.GetText(c) + "\t" + text);
+                found = true;
+            }
+        }
+    }
+    m_archive.reset();
+    return found ? kExitOk : kExitNotFound;
+}
+
+} // namespace kelvara::cli
