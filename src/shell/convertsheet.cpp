@@ -78,6 +78,10 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     m_cancelButton = m_buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
     m_applyButton = m_buttons->addButton(QStringLiteral("&Apply"), QDialogButtonBox::ApplyRole);
     m_applyButton->setEnabled(false);
+    // A button that had the focus must not take Enter over from the page's own default (Copy):
+    // Enter on a focused button presses that button (eventFilter), nothing else moves the default.
+    for (QPushButton* button : {m_okButton, m_cancelButton, m_applyButton})
+        button->setAutoDefault(false);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CConvertSheet::OnOK);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &CConvertSheet::reject);
 
@@ -289,6 +293,16 @@ bool CConvertSheet::eventFilter(QObject* watched, QEvent* event)
         // A drop-down list or menu that is open takes its own Escape.
         if (widget && widget->window() == this && !QApplication::activePopupWidget()) {
             OnOK();
+            return true;
+        }
+    }
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        auto* button = qobject_cast<QPushButton*>(watched);
+        // Enter on a focused button presses it, whatever the default button is.
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && button && button->window() == this &&
+            button->hasFocus() && button->isEnabled()) {
+            button->click();
             return true;
         }
     }
