@@ -40,18 +40,23 @@ public:
     int FindItem(const ListItem& item) const;
 
     void showPopup() override;
-    void hidePopup() override;
-    bool IsDroppedDown() const { return m_droppedDown; }
+    // Whether the drop-down shows now. Its own visibility decides: Qt also closes it without
+    // hidePopup(), when the application loses the focus.
+    bool IsDroppedDown() const;
 
 signals:
     void DropDownOpened();
+    // Reported once the drop-down closed without a pick; a pick reports activated() alone, after
+    // the new entry is selected.
     void DropDownClosed();
 
 private:
     int InsertPosition(const QString& text) const;
+    void OnPopupHidden();
 
     bool m_sorted = false;
-    bool m_droppedDown = false;
+    bool m_popupOpen = false;
+    bool m_closePending = false;
 };
 
 } // namespace kelvara
