@@ -14,6 +14,7 @@
 #include <QCursor>
 #include <QDialogButtonBox>
 #include <QEventLoop>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QProcess>
@@ -93,6 +94,25 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     m_tabs->addTab(m_optionsPage, m_optionsPage->windowTitle());
     m_tabs->addTab(about, about->windowTitle());
     m_tabs->setCurrentIndex(ConversionPage);
+
+    // A page's own default button (the conversion page's Copy) is the window's default while the
+    // page shows, OK on the others; a button that had the focus gives the default back to it.
+    QHash<QWidget*, QPushButton*> pageDefaults;
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        for (QPushButton* button : m_tabs->widget(i)->findChildren<QPushButton*>()) {
+            if (button->isDefault()) {
+                pageDefaults.insert(m_tabs->widget(i), button);
+                break;
+            }
+        }
+    }
+    const auto updateDefault = [this, pageDefaults] {
+        QPushButton* button = pageDefaults.value(m_tabs->currentWidget(), m_okButton);
+        button->setDefault(false); // only a change makes it the window's default
+        button->setDefault(true);
+    };
+    connect(m_tabs, &QTabWidget::currentChanged, this, updateDefault);
+    updateDefault();
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);

@@ -82,11 +82,15 @@ TEST_F(EnterKeyTest, EnterInTheValueFieldCopiesAfterFocusVisitedEveryButton)
     EXPECT_TRUE(Clipboard().startsWith("12 ")) << Clipboard().toStdString();
     EXPECT_TRUE(Clipboard().contains(" = ")) << Clipboard().toStdString();
 
-    // Every enabled button of the window, Close included, had the focus once.
+    // Every enabled button of the window, Close included, had the focus once; Copy is still the
+    // default button, as the window shows it.
+    EXPECT_TRUE(Button("copyButton")->isDefault());
     const std::set<QPushButton*> visited = TabAround();
     EXPECT_TRUE(visited.count(&m_sheet->GetOkButton()));
     EXPECT_TRUE(visited.count(Button("copyButton")));
     EXPECT_TRUE(visited.count(Button("clearButton")));
+    EXPECT_TRUE(Button("copyButton")->isDefault());
+    EXPECT_FALSE(m_sheet->GetOkButton().isDefault());
 
     // Back to the field by its label's shortcut (which selects its text), a new value, Enter:
     // copied, and the window stays.
