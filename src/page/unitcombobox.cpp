@@ -46,6 +46,14 @@ UnitComboBox::UnitComboBox(QWidget* parent) : QComboBox(parent)
     connect(this, &QComboBox::activated, this, [this] { m_closePending = false; });
 }
 
+UnitComboBox::~UnitComboBox()
+{
+    // Closed while the list is still whole: the drop-down would otherwise report its close from
+    // the middle of the teardown.
+    if (IsDroppedDown())
+        view()->parentWidget()->hide();
+}
+
 void UnitComboBox::ResetContent()
 {
     clear();

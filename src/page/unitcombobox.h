@@ -20,6 +20,7 @@ class UnitComboBox : public QComboBox, public UnitList {
 
 public:
     explicit UnitComboBox(QWidget* parent = nullptr);
+    ~UnitComboBox() override;
 
     void SetSorted(bool sorted) { m_sorted = sorted; }
     bool IsSorted() const { return m_sorted; }

@@ -149,5 +149,14 @@ TEST_F(PopupTest, ACategoryPickedInTheOpenListIsLoadedOnce)
     EXPECT_EQ(store.writes, 3);
 }
 
+TEST_F(PopupTest, ThePageMayGoWhileAListIsOpen)
+{
+    ShowWeight();
+    Open(SourceUnits());
+    page.reset();
+    Settle();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
 } // namespace
 } // namespace kelvara::test
