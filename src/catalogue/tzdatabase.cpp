@@ -111,30 +111,4 @@ std::map<std::string, std::string> ReadZoneLinks(const std::string& dir)
     return links;
 }
 
-bool ReadSmallFile(const std::string& path, std::string& bytes, std::size_t limit)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= limit;
-    if (ok) {
-        bytes.resize(static_cast<std::size_t>(st.st_size));
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        bytes.resize(done);
-    }
-    const int saved = errno;
-    ::close(fd);
-    errno = saved;
-    return ok;
-}
-
 } // namespace kelvara

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/smallfile.h" // ReadSmallFile, used with the database
+
 #include <map>
 #include <string>
 #include <vector>
@@ -17,8 +19,5 @@ void SetTimeZoneDatabaseDirOverride(const std::string& path);
 std::vector<std::string> ReadZoneIds(const std::string& dir);
 // The database's links (alias -> target) from tzdata.zi; empty when it cannot be read.
 std::map<std::string, std::string> ReadZoneLinks(const std::string& dir);
-
-// Reads a whole small file; false when it cannot be read or exceeds `limit` bytes.
-bool ReadSmallFile(const std::string& path, std::string& bytes, std::size_t limit = 1 << 20);
 
 } // namespace kelvara

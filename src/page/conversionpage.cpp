@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QToolTip>
 
 #include <algorithm>
@@ -567,6 +568,23 @@ void CConversionPage::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     StopClock();
+}
+
+void CConversionPage::keyPressEvent(QKeyEvent* event)
+{
+    // Enter that no control of the page took (a value field, a list) is the page's default
+    // command, Copy, whatever button had the focus before; it never reaches the window, where
+    // it would close it. A focused button takes its own Enter.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* button = qobject_cast<QPushButton*>(focusWidget());
+        if (button && isAncestorOf(button) && button->isEnabled())
+            button->click();
+        else if (m_ui->copyButton->isEnabled())
+            m_ui->copyButton->click();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // --- Options and system notifications ------------------------------------------------------------

@@ -6,16 +6,42 @@
 
 #include <QAbstractItemView>
 #include <QBoxLayout>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace kelvara {
+
+namespace {
+
+// Tells when the watched widget is hidden, however that happened.
+class HideWatcher : public QObject {
+public:
+    HideWatcher(QObject* parent, std::function<void()> onHide) : QObject(parent), m_onHide(std::move(onHide))
+    {
+    }
+
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide)
+            m_onHide();
+        return false;
+    }
+
+private:
+    std::function<void()> m_onHide;
+};
+
+} // namespace
 
 UnitComboBox::UnitComboBox(QWidget* parent) : QComboBox(parent)
 {
@@ -23,6 +49,20 @@ UnitComboBox::UnitComboBox(QWidget* parent) : QComboBox(parent)
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(12);
     connect(this, &QComboBox::currentTextChanged, this, [this](const QString& text) { setToolTip(text); });
+
+    // The drop-down's frame (it stays when the view is replaced).
+    view()->parentWidget()->installEventFilter(new HideWatcher(this, [this] { OnPopupHidden(); }));
+    // A pick closes the drop-down first and selects afterwards: the pick alone is reported. This
+    // runs before any other receiver of activated().
+    connect(this, &QComboBox::activated, this, [this] { m_closePending = false; });
+}
+
+UnitComboBox::~UnitComboBox()
+{
+    // Closed while the list is still whole: the drop-down would otherwise report its close from
+    // the middle of the teardown.
+    if (IsDroppedDown())
+        view()->parentWidget()->hide();
 }
 
 void UnitComboBox::EnableFilter()
@@ -186,19 +226,32 @@ int UnitComboBox::FindItem(const ListItem& item) const
 
 void UnitComboBox::showPopup()
 {
-    m_droppedDown = true;
+    m_popupOpen = true;
     FitPopupWidth();
     emit DropDownOpened();
     QComboBox::showPopup();
+    if (!IsDroppedDown())
+        OnPopupHidden(); // nothing to show: closed at once
 }
 
-void UnitComboBox::hidePopup()
+bool UnitComboBox::IsDroppedDown() const
 {
-    QComboBox::hidePopup();
-    if (m_droppedDown) {
-        m_droppedDown = false;
-        emit DropDownClosed();
-    }
+    return view()->parentWidget()->isVisible();
+}
+
+void UnitComboBox::OnPopupHidden()
+{
+    if (!m_popupOpen)
+        return;
+    m_popupOpen = false;
+    // Whether a pick follows is known only once Qt has finished closing.
+    m_closePending = true;
+    QTimer::singleShot(0, this, [this] {
+        if (m_closePending) {
+            m_closePending = false;
+            emit DropDownClosed();
+        }
+    });
 }
 
 } // namespace kelvara

@@ -31,6 +31,7 @@ class UnitComboBox : public QComboBox, public UnitList {
 
 public:
     explicit UnitComboBox(QWidget* parent = nullptr);
+    ~UnitComboBox() override;
 
     void SetSorted(bool sorted) { m_sorted = sorted; }
     // Makes the list filterable (see above); for good.
@@ -55,11 +56,14 @@ public:
     int FindItem(const ListItem& item) const;
 
     void showPopup() override;
-    void hidePopup() override;
-    bool IsDroppedDown() const { return m_droppedDown; }
+    // Whether the drop-down shows now. Its own visibility decides: Qt also closes it without
+    // hidePopup(), when the application loses the focus.
+    bool IsDroppedDown() const;
 
 signals:
     void DropDownOpened();
+    // Reported once the drop-down closed without a pick; a pick reports activated() alone, after
+    // the new entry is selected.
     void DropDownClosed();
 
 protected:
@@ -69,9 +73,11 @@ private:
     int InsertPosition(const QString& text) const;
     void ApplyFilter(const QString& text);
     void FitPopupWidth();
+    void OnPopupHidden();
 
     bool m_sorted = false;
-    bool m_droppedDown = false;
+    bool m_popupOpen = false;
+    bool m_closePending = false;
     int m_droppedWidth = 0;
     QPointer<QLineEdit> m_filterField;
 };

@@ -1,5 +1,6 @@
 #include "platform/autostart.h"
 
+#include "platform/smallfile.h"
 #include "text/strings.h"
 #include "text/textcase.h"
 
@@ -7,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <system_error>
 
@@ -20,6 +20,8 @@ namespace kelvara {
 namespace {
 
 constexpr const char* kEntryName = "Tavrix.desktop";
+// A desktop entry is a few hundred bytes; anything near this is not one.
+constexpr std::size_t kMaxEntrySize = 64 * 1024;
 
 // The string escapes of desktop entries: \s \n \t \r \\.
 std::string UnescapeValue(const std::string& value)
@@ -91,12 +93,15 @@ bool ReadAutostartCommand(std::string& command)
     const std::string path = AutostartEntryPath();
     if (path.empty())
         return false;
-    std::ifstream in(path);
-    if (!in)
+    // Read like every other file: a FIFO, a device or a huge file at the entry's name is refused.
+    std::string content;
+    if (!ReadSmallFile(path, content, kMaxEntrySize))
         return false;
+    std::istringstream in(content);
     bool inMainGroup = false;
     bool haveExec = false;
     bool hidden = false;
+    bool disabled = false;
     std::string exec;
     std::string line;
     while (std::getline(in, line)) {
@@ -119,9 +124,12 @@ bool ReadAutostartCommand(std::string& command)
             haveExec = true;
         } else if (key == "Hidden") {
             hidden = value == "true";
+        } else if (key == "X-GNOME-Autostart-enabled") {
+            // How GNOME's own settings switch an entry off without deleting it.
+            disabled = value == "false";
         }
     }
-    if (!haveExec || hidden)
+    if (!haveExec || hidden || disabled)
         return false;
     command = exec;
     return true;

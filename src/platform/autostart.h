@@ -12,8 +12,8 @@ namespace kelvara {
 std::string AutostartEntryPath();
 
 // The command line of the entry, as the desktop would read it (the file's escapes undone). False
-// when there is no entry, it has no Exec line, or it is marked Hidden (the desktop's way of
-// switching an entry off).
+// when there is no entry (or something else than a small regular file is at its name), it has no
+// Exec line, or it is switched off (Hidden=true, or X-GNOME-Autostart-enabled=false).
 bool ReadAutostartCommand(std::string& command);
 
 // The Exec value for `programPath`: "<path>" /hidden, with the characters that the desktop-entry

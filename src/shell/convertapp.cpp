@@ -1,11 +1,13 @@
 #include "shell/convertapp.h"
 
 #include "page/qtmessagepresenter.h"
+#include "platform/profilestore.h"
 #include "platform/settingsprofilestore.h"
 #include "shell/appicon.h"
 #include "shell/convertsheet.h"
 #include "shell/instancechannel.h"
 #include "shell/mycommandlineinfo.h"
+#include "shell/optionspage.h"
 #include "text/strings.h"
 
 #include "kelvara/version.h"
@@ -17,6 +19,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include <fcntl.h>
@@ -37,16 +40,16 @@ void OnTerminationSignal(int)
 
 class TerminationWatch {
 public:
-    explicit TerminationWatch(CConvertSheet& sheet)
+    explicit TerminationWatch(std::function<void()> stop)
     {
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPipe) != 0)
             return;
         m_notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, &sheet, [&sheet] {
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [stop = std::move(stop)] {
             char buffer[16];
             while (::read(g_signalPipe[0], buffer, sizeof(buffer)) > 0) {
             }
-            sheet.EndModal(CConvertSheet::ResultExit);
+            stop();
         });
         struct sigaction action {};
         action.sa_handler = OnTerminationSignal;
@@ -138,17 +141,42 @@ int CConvertApp::Run(int argc, char** argv)
         // Before the sheet: its conversion page reports a failed start while it is built.
         kelvara::QtMessagePresenter presenter;
         kelvara::SetMessagePresenter(&presenter);
-        CConvertSheet sheet;
-        sheet.SetStartVisible(!commandLine.m_hidden);
 
+        // This copy listens, and lets go of the start lock, before the sheet is built: building it
+        // may show a message, and another copy must not wait for the user to answer it. Until the
+        // sheet exists, what is asked of this copy is remembered and done once it does.
+        CConvertSheet* sheet = nullptr;
+        bool stopRequested = false;
+        bool showRequested = false;
         // Before the socket appears: whoever sees it may already ask this copy to stop.
-        TerminationWatch termination(sheet);
-        kelvara::InstanceServer server([&sheet] { return sheet.OnIdentification(); });
+        TerminationWatch termination([&] {
+            if (sheet) {
+                sheet->EndModal(CConvertSheet::ResultExit);
+                return;
+            }
+            stopRequested = true;
+            if (QWidget* message = QApplication::activeModalWidget())
+                message->close();
+        });
+        kelvara::InstanceServer server([&]() -> std::uint32_t {
+            if (sheet)
+                return sheet->OnIdentification();
+            // The option decides as the sheet will; the window then shows as soon as it is built.
+            if (kelvara::Profile().GetProfileInt(kelvara::kOptionsSection, kelvara::kCloseToSystray, 0) == 0)
+                return 0;
+            showRequested = true;
+            return kelvara::kInstanceTag;
+        });
         server.Listen(m_instanceFolder); // without it this copy simply runs on its own
         if (startLock)
             startLock->unlock();
 
-        result = sheet.DoModal();
+        CConvertSheet window;
+        sheet = &window;
+        window.SetStartVisible(!commandLine.m_hidden || showRequested);
+        if (!stopRequested)
+            result = window.DoModal();
+        sheet = nullptr;
         kelvara::SetMessagePresenter(nullptr);
     }
     kelvara::SetProfile(nullptr);

@@ -14,6 +14,7 @@
 #include <QCursor>
 #include <QDialogButtonBox>
 #include <QEventLoop>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QProcess>
@@ -78,6 +79,10 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     m_cancelButton = m_buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
     m_applyButton = m_buttons->addButton(QStringLiteral("&Apply"), QDialogButtonBox::ApplyRole);
     m_applyButton->setEnabled(false);
+    // A button that had the focus must not take Enter over from the page's own default (Copy):
+    // Enter on a focused button presses that button (eventFilter), nothing else moves the default.
+    for (QPushButton* button : {m_okButton, m_cancelButton, m_applyButton})
+        button->setAutoDefault(false);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CConvertSheet::OnOK);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &CConvertSheet::reject);
 
@@ -89,6 +94,25 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     m_tabs->addTab(m_optionsPage, m_optionsPage->windowTitle());
     m_tabs->addTab(about, about->windowTitle());
     m_tabs->setCurrentIndex(ConversionPage);
+
+    // A page's own default button (the conversion page's Copy) is the window's default while the
+    // page shows, OK on the others; a button that had the focus gives the default back to it.
+    QHash<QWidget*, QPushButton*> pageDefaults;
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        for (QPushButton* button : m_tabs->widget(i)->findChildren<QPushButton*>()) {
+            if (button->isDefault()) {
+                pageDefaults.insert(m_tabs->widget(i), button);
+                break;
+            }
+        }
+    }
+    const auto updateDefault = [this, pageDefaults] {
+        QPushButton* button = pageDefaults.value(m_tabs->currentWidget(), m_okButton);
+        button->setDefault(false); // only a change makes it the window's default
+        button->setDefault(true);
+    };
+    connect(m_tabs, &QTabWidget::currentChanged, this, updateDefault);
+    updateDefault();
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
@@ -289,6 +313,16 @@ bool CConvertSheet::eventFilter(QObject* watched, QEvent* event)
         // A drop-down list or menu that is open takes its own Escape.
         if (widget && widget->window() == this && !QApplication::activePopupWidget()) {
             OnOK();
+            return true;
+        }
+    }
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        auto* button = qobject_cast<QPushButton*>(watched);
+        // Enter on a focused button presses it, whatever the default button is.
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && button && button->window() == this &&
+            button->hasFocus() && button->isEnabled()) {
+            button->click();
             return true;
         }
     }

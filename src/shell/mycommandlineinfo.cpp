@@ -24,6 +24,57 @@ bool IsHiddenSwitch(std::string_view text)
     return true;
 }
 
+// Qt's own options (with one dash or two), left to Qt; those that take a value take the next
+// argument unless given as name=value.
+struct QtOption {
+    std::string_view name;
+    bool takesValue;
+};
+constexpr QtOption kQtOptions[] = {
+    {"platform", true},
+    {"platformpluginpath", true},
+    {"platformtheme", true},
+    {"plugin", true},
+    {"qwindowgeometry", true},
+    {"geometry", true},
+    {"qwindowicon", true},
+    {"icon", true},
+    {"qwindowtitle", true},
+    {"title", true},
+    {"style", true},
+    {"stylesheet", true},
+    {"session", true},
+    {"display", true},
+    {"name", true},
+    {"visual", true},
+    {"qmljsdebugger", false},
+    {"reverse", false},
+    {"widgetcount", false},
+    {"testability", false},
+    {"nograb", false},
+    {"dograb", false},
+    {"sync", false},
+};
+
+// How many arguments from `arguments[i]` on are Qt's: 0 when it is none of Qt's options.
+std::size_t QtOptionLength(const std::vector<std::string>& arguments, std::size_t i)
+{
+    std::string_view arg = arguments[i];
+    if (arg.size() < 2 || arg[0] != '-')
+        return 0;
+    arg.remove_prefix(arg[1] == '-' ? 2 : 1);
+    const auto equals = arg.find('=');
+    const std::string_view name = arg.substr(0, equals);
+    for (const QtOption& option : kQtOptions) {
+        if (option.name != name)
+            continue;
+        if (equals != std::string_view::npos || !option.takesValue)
+            return 1;
+        return i + 1 < arguments.size() ? 2 : 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 void CMyCommandLineInfo::ParseParam(const std::string& param, bool flag, bool /*last*/)
@@ -40,6 +91,13 @@ void CMyCommandLineInfo::ParseCommandLine(const std::vector<std::string>& argume
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& arg = arguments[i];
         const bool last = i + 1 == arguments.size();
+        if (!optionsEnded) {
+            // Qt reads these from the same command line; neither they nor their values are ours.
+            if (const std::size_t length = QtOptionLength(arguments, i)) {
+                i += length - 1;
+                continue;
+            }
+        }
         if (!optionsEnded && arg.size() >= 2 && arg[0] == '-' && arg[1] == '-') {
             // Long options, the way a Linux user expects them. They never meant anything to the
             // program before, so an unknown one can be refused without breaking anyone's habits.
@@ -76,6 +134,9 @@ std::string CommandLineUsage(const std::string& programName)
            "                              /hidden or -hidden, in any case, counts)\n"
            "  --help                      show this help and exit\n"
            "  --version                   show the version and exit\n"
+           "\n"
+           "Qt's own options (-platform, -style, -display, -reverse, -qwindowgeometry, ...) are\n"
+           "passed to Qt.\n"
            "\n"
            "A copy that is already running with \"Close to system tray\" on is shown instead of\n"
            "starting a second one.\n";

@@ -125,12 +125,13 @@ TEST_F(ClockTest, TheClockRunsOnlyWhileTimeDifferenceIsShown)
     Categories()->showPopup();
     EXPECT_FALSE(page->IsClockRunning());
     Categories()->hidePopup();
-    EXPECT_TRUE(page->IsClockRunning());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page->IsClockRunning(); }, 1000));
 
     ChooseCategory("Weight");
     EXPECT_FALSE(page->IsClockRunning());
     Categories()->showPopup();
     Categories()->hidePopup();
+    QTest::qWait(50);
     EXPECT_FALSE(page->IsClockRunning());
 }
 

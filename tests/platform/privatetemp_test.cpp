@@ -1,7 +1,11 @@
 #include "platform/privatetemp.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +43,49 @@ TEST(PrivateTemp, FilesAreNewPrivateAndNamedWithThePrefix)
     ::close(b);
     ::unlink(first.c_str());
     ::unlink(second.c_str());
+}
+
+// The program stays resident for days while /tmp is cleaned under it.
+TEST(PrivateTemp, AFolderRemovedOrNoLongerPrivateIsMadeAgain)
+{
+    const std::string first = kelvara::PrivateTempFolder();
+    ASSERT_FALSE(first.empty());
+    std::filesystem::remove_all(first);
+
+    std::string path;
+    const int fd = kelvara::CreatePrivateTempFile("Tav", path);
+    ASSERT_GE(fd, 0) << std::strerror(errno);
+    ::close(fd);
+    const std::string second = kelvara::PrivateTempFolder();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(path.rfind(second + "/Tav", 0), 0u) << path;
+    struct stat info {};
+    ASSERT_EQ(::stat(second.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    // Someone else's folder (here: one others may enter) under the name is never used.
+    ASSERT_EQ(::chmod(second.c_str(), 0755), 0);
+    const std::string third = kelvara::PrivateTempFolder();
+    EXPECT_NE(third, second);
+    std::filesystem::remove_all(second);
+}
+
+TEST(PrivateTemp, AFailureToMakeTheFolderIsNotKept)
+{
+    std::filesystem::remove_all(kelvara::PrivateTempFolder());
+    const std::string saved = std::getenv("TMPDIR");
+    ::setenv("TMPDIR", (saved + "/no/such/folder").c_str(), 1);
+    std::string path;
+    errno = 0;
+    EXPECT_TRUE(kelvara::PrivateTempFolder().empty());
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(kelvara::CreatePrivateTempFile("Tav", path), -1);
+
+    ::setenv("TMPDIR", saved.c_str(), 1);
+    EXPECT_FALSE(kelvara::PrivateTempFolder().empty());
+    const int fd = kelvara::CreatePrivateTempFile("Tav", path);
+    EXPECT_GE(fd, 0);
+    ::close(fd);
 }
 
 } // namespace

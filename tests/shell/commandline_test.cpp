@@ -68,6 +68,40 @@ TEST(CommandLine, LongOptions)
     EXPECT_EQ(unknown.m_error, "--hid");
 }
 
+TEST(CommandLine, QtsOwnOptionsAndTheirValuesAreLeftToQt)
+{
+    const std::vector<std::vector<std::string>> lines = {
+        {"--platform", "offscreen"},
+        {"-platform", "xcb"},
+        {"--style", "fusion"},
+        {"--style=fusion"},
+        {"-stylesheet=a.qss"},
+        {"-display", ":1"},
+        {"--reverse"},
+        {"-reverse"},
+        {"--qwindowgeometry", "300x200+0+0"},
+        {"-qwindowtitle", "/h"},
+        {"--title", "-hid"},
+        {"--qmljsdebugger=port:1234"},
+        {"--platformtheme", "gtk3"},
+        {"--name", "kelvara"},
+        {"--widgetcount"},
+    };
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.front());
+        const auto info = Parse(line);
+        EXPECT_EQ(info.m_action, CMyCommandLineInfo::Action::Run) << info.m_error;
+        // A value that looks like our switch is Qt's value, not the switch.
+        EXPECT_FALSE(info.m_hidden);
+    }
+    // Ours still count around them; an option Qt does not know is still refused.
+    EXPECT_TRUE(Parse({"--platform", "offscreen", "/hidden"}).m_hidden);
+    EXPECT_TRUE(Parse({"-h", "--reverse"}).m_hidden);
+    EXPECT_EQ(Parse({"--platformx", "offscreen"}).m_action, CMyCommandLineInfo::Action::Error);
+    // A value-taking option at the end takes nothing more.
+    EXPECT_EQ(Parse({"--style"}).m_action, CMyCommandLineInfo::Action::Run);
+}
+
 TEST(CommandLine, HelpAndVersionTexts)
 {
     const std::string usage = kelvara::CommandLineUsage("kelvara");

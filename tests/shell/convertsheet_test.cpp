@@ -104,7 +104,11 @@ TEST_F(SheetTest, TabsButtonsAndCaption)
     EXPECT_EQ(m_sheet->GetActivePage(), CConvertSheet::ConversionPage);
     EXPECT_TRUE(m_sheet->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
 
+    // OK is the default button where the page has none of its own (the conversion page has Copy).
+    EXPECT_FALSE(m_sheet->GetOkButton().isDefault());
+    m_sheet->SetActivePage(CConvertSheet::OptionsPage);
     EXPECT_TRUE(m_sheet->GetOkButton().isDefault());
+    m_sheet->SetActivePage(CConvertSheet::ConversionPage);
     EXPECT_FALSE(m_sheet->GetApplyButton().isEnabled());
     m_sheet->CancelToClose();
     EXPECT_EQ(m_sheet->GetOkButton().text(), QStringLiteral("Close"));

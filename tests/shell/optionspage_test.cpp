@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 class OptionsPageTest : public testing::Test {
@@ -157,6 +160,48 @@ TEST_F(OptionsPageTest, AnyCommandLineCountsAsRunningAtStartup)
     EXPECT_FALSE(COptionsPage::IsRunAtStartup());
     WriteEntry("[Desktop Action x]\nExec=/usr/bin/kelvara\n");
     EXPECT_FALSE(COptionsPage::IsRunAtStartup());
+}
+
+TEST_F(OptionsPageTest, AnEntrySwitchedOffByTheDesktopShowsUnchecked)
+{
+    for (const QByteArray& off :
+         {QByteArray("Hidden=true\n"), QByteArray("X-GNOME-Autostart-enabled=false\n")}) {
+        SCOPED_TRACE(off.constData());
+        WriteEntry("[Desktop Entry]\nExec=\"/usr/bin/kelvara\" /hidden\n" + off);
+        COptionsPage page;
+        EXPECT_FALSE(Box(page, "runAtStartup")->isChecked());
+        // Checking the box starts the program again at log-on.
+        Box(page, "runAtStartup")->click();
+        EXPECT_TRUE(COptionsPage::IsRunAtStartup());
+        EXPECT_FALSE(ReadEntry().contains(off)) << ReadEntry().constData();
+    }
+    WriteEntry("[Desktop Entry]\nExec=\"/usr/bin/kelvara\" /hidden\nX-GNOME-Autostart-enabled=true\n");
+    COptionsPage page;
+    EXPECT_TRUE(Box(page, "runAtStartup")->isChecked());
+}
+
+TEST_F(OptionsPageTest, OnlyASmallRegularFileIsReadAsTheEntry)
+{
+    const std::string path = EntryPath().toStdString();
+    QDir().mkpath(QFileInfo(EntryPath()).path());
+    std::string command;
+
+    // A FIFO would block the window's start until someone writes to it.
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_FALSE(kelvara::ReadAutostartCommand(command));
+    ::unlink(path.c_str());
+
+    // A device, reached through a link: never read.
+    ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0);
+    EXPECT_FALSE(kelvara::ReadAutostartCommand(command));
+    ::unlink(path.c_str());
+
+    // A huge file is no entry, whatever it starts with.
+    WriteEntry("[Desktop Entry]\nExec=/usr/bin/kelvara\n" + QByteArray(1 << 20, '#'));
+    EXPECT_FALSE(kelvara::ReadAutostartCommand(command));
+    WriteEntry("[Desktop Entry]\nExec=/usr/bin/kelvara\n");
+    EXPECT_TRUE(kelvara::ReadAutostartCommand(command));
+    EXPECT_EQ(command, "/usr/bin/kelvara");
 }
 
 TEST(Autostart, ExecLineQuotesThePathByTheDesktopEntryRules)

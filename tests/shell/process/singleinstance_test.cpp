@@ -43,6 +43,22 @@ TEST(CommandLineOfTheProgram, HelpVersionAndUnknownOptions)
     EXPECT_TRUE(InstanceSockets().isEmpty());
 }
 
+TEST(CommandLineOfTheProgram, QtsOwnOptionsReachQt)
+{
+    // Two dashes or one, with the value apart or after "=": the program starts and runs.
+    Program program({QStringLiteral("--platform"), QStringLiteral("offscreen"),
+                     QStringLiteral("--style=fusion"), QStringLiteral("-reverse"),
+                     QStringLiteral("--qwindowgeometry"), QStringLiteral("300x200+0+0")});
+    ASSERT_TRUE(program.WaitUntilListening(kStartMs)) << program.Output().constData();
+    EXPECT_EQ(program.Terminate(), 0);
+    EXPECT_FALSE(program.Output().contains("unknown option")) << program.Output().constData();
+
+    // Qt refuses a platform it does not have: so the option did reach it.
+    Program missing({QStringLiteral("--platform"), QStringLiteral("no-such-platform")});
+    ASSERT_TRUE(missing.WaitForExit(kStartMs));
+    EXPECT_TRUE(missing.Output().contains("no-such-platform")) << missing.Output().constData();
+}
+
 TEST(SingleInstance, ACopyInTheTrayTakesOverAndTheNewcomerLeavesSilently)
 {
     WriteSettings("[Options]\nCloseToSystray=1\n");
@@ -97,6 +113,33 @@ TEST(SingleInstance, CopiesStartedTogetherBehaveAsIfOneCameFirst)
     kelvara::test::WaitUntil([] { return false; }, 500);
     EXPECT_TRUE(survivor.IsRunning());
     EXPECT_EQ(InstanceSockets().size(), 1);
+}
+
+TEST(SingleInstance, AMessageAtStartHoldsUpNoOtherCopy)
+{
+    // No temporary folder can be made, so the data cannot be prepared: each copy shows
+    // "Initialization failed." while it builds its window, and waits for the user.
+    QProcessEnvironment environment = kelvara::test::OffscreenEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), QStringLiteral("/dev/null/none"));
+
+    WriteSettings("[Options]\nCloseToSystray=0\n");
+    Program first({}, environment);
+    ASSERT_TRUE(first.WaitUntilListening(kStartMs)) << first.Output().constData();
+    // Well within the time a copy waits for another one's start.
+    Program second({}, environment);
+    ASSERT_TRUE(second.WaitUntilListening(5000)) << second.Output().constData();
+    EXPECT_EQ(InstanceSockets().size(), 2);
+    // A copy waiting in its message still stops when asked to.
+    EXPECT_EQ(second.Terminate(), 0);
+
+    // With close-to-tray on, the copy in its message takes over at once.
+    WriteSettings("[Options]\nCloseToSystray=1\n");
+    Program third({}, environment);
+    ASSERT_TRUE(third.WaitForExit(5000));
+    EXPECT_EQ(third.ExitCode(), 0);
+    EXPECT_EQ(third.Output(), QByteArray());
+    EXPECT_TRUE(first.IsRunning());
+    EXPECT_EQ(first.Terminate(), 0);
 }
 
 TEST(SingleInstance, SocketOfACrashedCopyIsRemovedNotALiveOne)

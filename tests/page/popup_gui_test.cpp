@@ -1,0 +1,162 @@
+// The page's lists opened for real: a pick with the mouse or Enter in the open list, a list closed
+// without a pick, and a list that Qt closes because the application lost the focus.
+#include "pagefixture.h"
+
+#include <QAbstractItemView>
+#include <QSignalSpy>
+
+namespace kelvara::test {
+namespace {
+
+class PopupTest : public PageTest {
+protected:
+    void ShowWeight()
+    {
+        MakePage();
+        ChooseCategory("Weight");
+        Choose(SourceUnits(), "pound (lb)");
+        Choose(TargetUnits(), "pound (lb)");
+        page->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+        Type(Source(), "2");
+        ASSERT_EQ(Clipboard(), "2");
+    }
+
+    // Opens `list` as a click on it would and waits until the drop-down shows.
+    static QAbstractItemView* Open(UnitComboBox* list)
+    {
+        list->showPopup();
+        EXPECT_TRUE(QTest::qWaitFor([list] { return list->view()->isVisible(); }, 2000));
+        EXPECT_TRUE(list->IsDroppedDown());
+        return list->view();
+    }
+
+    // The clipboard's texts from now on.
+    void RecordClipboard()
+    {
+        m_copies.clear();
+        QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, page.get(),
+                         [this] { m_copies << Clipboard(); });
+        store.writes = 0;
+    }
+
+    // Lets the event loop finish whatever the close left to do.
+    static void Settle() { QTest::qWait(50); }
+
+    QStringList m_copies;
+};
+
+TEST_F(PopupTest, AMouseClickInTheOpenListConvertsOnceWithTheNewUnit)
+{
+    ShowWeight();
+    RecordClipboard();
+    QAbstractItemView* view = Open(TargetUnits());
+    const QModelIndex kilogram = view->model()->index(TargetUnits()->findText("kilogram (kg)"), 0);
+    ASSERT_TRUE(kilogram.isValid());
+    // Qt ignores a release right after the list opened (the release of the opening click).
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    const QPoint at = view->visualRect(kilogram).center();
+    QTest::mouseMove(view->viewport(), at);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    Settle();
+
+    EXPECT_FALSE(TargetUnits()->IsDroppedDown());
+    EXPECT_EQ(TargetUnits()->currentText(), "kilogram (kg)");
+    // One result, the new one, on the clipboard; the selections written once.
+    EXPECT_EQ(m_copies, QStringList{"0.90718474"});
+    EXPECT_EQ(store.writes, 3);
+    EXPECT_EQ(Stored("Settings\\Categories\\" + std::to_string(Categories()->currentIndex()), "TargetUnit"),
+              TargetUnits()->currentIndex());
+}
+
+TEST_F(PopupTest, EnterInTheOpenListConvertsOnceWithTheNewUnit)
+{
+    ShowWeight();
+    RecordClipboard();
+    QAbstractItemView* view = Open(SourceUnits());
+    const int next = SourceUnits()->findText("kilogram (kg)");
+    view->setCurrentIndex(view->model()->index(next, 0));
+    QTest::keyClick(view, Qt::Key_Return);
+    Settle();
+
+    EXPECT_FALSE(SourceUnits()->IsDroppedDown());
+    EXPECT_EQ(SourceUnits()->currentIndex(), next);
+    ASSERT_EQ(m_copies.size(), 1) << m_copies.join(" | ").toStdString();
+    EXPECT_EQ(m_copies.first(), Target()->text());
+    EXPECT_NE(m_copies.first(), "2"); // the old pair's result is never copied again
+    EXPECT_EQ(store.writes, 3);
+}
+
+TEST_F(PopupTest, AListClosedWithoutAPickKeepsItsSelection)
+{
+    ShowWeight();
+    RecordClipboard();
+    QAbstractItemView* view = Open(TargetUnits());
+    view->setCurrentIndex(view->model()->index(TargetUnits()->findText("kilogram (kg)"), 0));
+    QTest::keyClick(view, Qt::Key_Escape);
+    Settle();
+
+    EXPECT_FALSE(TargetUnits()->IsDroppedDown());
+    EXPECT_EQ(TargetUnits()->currentText(), "pound (lb)");
+    EXPECT_EQ(Target()->text(), "2");
+    // Closing is reported once, as a change of the (same) unit.
+    EXPECT_LE(m_copies.size(), 1);
+    EXPECT_LE(store.writes, 3);
+}
+
+// Time Difference over the real zone database: what matters here is only whether it ticks.
+TEST_F(PopupTest, TheClockTicksAgainAfterTheCategoryListLostTheFocus)
+{
+    MakePage();
+    ChooseCategory("Time Difference");
+    page->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+    ASSERT_TRUE(page->IsClockRunning());
+
+    Open(Categories());
+    EXPECT_FALSE(page->IsClockRunning());
+    // Another application takes the focus: Qt closes every popup, without hidePopup().
+    QEvent deactivate(QEvent::ApplicationDeactivate);
+    QCoreApplication::sendEvent(qApp, &deactivate);
+    EXPECT_FALSE(Categories()->view()->isVisible());
+    EXPECT_FALSE(Categories()->IsDroppedDown());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page->IsClockRunning(); }, 1000));
+    EXPECT_EQ(Categories()->currentText(), "Time Difference");
+
+    // Hidden by other means (the window went away with it): the clock follows the window.
+    Open(Categories());
+    EXPECT_FALSE(page->IsClockRunning());
+    Categories()->view()->parentWidget()->hide();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page->IsClockRunning(); }, 1000));
+    page->hide();
+    EXPECT_FALSE(page->IsClockRunning());
+    page->show();
+    EXPECT_TRUE(page->IsClockRunning());
+}
+
+TEST_F(PopupTest, ACategoryPickedInTheOpenListIsLoadedOnce)
+{
+    ShowWeight();
+    RecordClipboard();
+    QAbstractItemView* view = Open(Categories());
+    view->setCurrentIndex(view->model()->index(Categories()->findText("Area"), 0));
+    QTest::keyClick(view, Qt::Key_Enter);
+    Settle();
+
+    EXPECT_EQ(Categories()->currentText(), "Area");
+    EXPECT_EQ(page->Caption(), "Kelvara [Area]");
+    EXPECT_EQ(Source()->text(), "");
+    EXPECT_EQ(store.writes, 3);
+}
+
+TEST_F(PopupTest, ThePageMayGoWhileAListIsOpen)
+{
+    ShowWeight();
+    Open(SourceUnits());
+    page.reset();
+    Settle();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+} // namespace
+} // namespace kelvara::test
