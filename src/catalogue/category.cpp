@@ -121,6 +121,7 @@ void CCategory::AddUnit(std::unique_ptr<CBaseUnit> unit)
 void CCategory::FillList(kelvara::UnitList& list, int selection, int dropWidth)
 {
     list.ResetContent();
+    list.SetSorted(SortsUnits());
     if (!m_units)
         return;
     for (const auto& unit : *m_units)
@@ -148,6 +149,8 @@ void CCategory::FillColumns(kelvara::UnitList& list, int selection,
                             const std::vector<std::pair<std::string, int>>& entries)
 {
     list.ResetContent();
+    // The scale and service lists share the unit lists, which another category may have unsorted.
+    list.SetSorted(true);
     list.SetDroppedWidth(10);
     for (const auto& [text, column] : entries)
         list.AddEntry(text, kelvara::ListItem{nullptr, column});

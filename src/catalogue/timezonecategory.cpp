@@ -5,6 +5,7 @@
 #include "catalogue/zonetimeline.h"
 #include "platform/clock.h"
 #include "platform/systemzone.h"
+#include "text/collate.h"
 #include "text/strings.h"
 #include "text/textcase.h"
 
@@ -61,11 +62,11 @@ bool CTimeZoneCategory::Load()
         if (zone)
             zones.push_back(std::move(zone));
     }
-    // West to east, as the system's own zone list reads.
+    // West to east, as every zone picker reads; within one offset by name, as the other lists.
     std::stable_sort(zones.begin(), zones.end(), [](const auto& a, const auto& b) {
         if (a->GetStandardOffset() != b->GetStandardOffset())
             return a->GetStandardOffset() < b->GetStandardOffset();
-        return a->GetZoneId() < b->GetZoneId();
+        return kelvara::CompareListText(a->GetName(), b->GetName()) < 0;
     });
     for (auto& zone : zones)
         AddUnit(std::move(zone));

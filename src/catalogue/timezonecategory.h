@@ -18,6 +18,8 @@ public:
     bool FormatsTarget() const override { return false; }
     bool SeparatorBelowUnits() const override { return false; }
     bool CanSwap() const override { return false; }
+    // West to east as loaded: sorting the display names would put "+14:00" before "-12:00".
+    bool SortsUnits() const override { return false; }
     unsigned GetSourceValueLabelId() const override { return kelvara::IDS_TIME1_LABEL; }
     unsigned GetSourceUnitLabelId() const override { return kelvara::IDS_ZONE1_LABEL; }
     unsigned GetTargetValueLabelId() const override { return kelvara::IDS_TIME2_LABEL; }

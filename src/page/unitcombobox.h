@@ -21,7 +21,7 @@ class UnitComboBox : public QComboBox, public UnitList {
 public:
     explicit UnitComboBox(QWidget* parent = nullptr);
 
-    void SetSorted(bool sorted) { m_sorted = sorted; }
+    void SetSorted(bool sorted) override { m_sorted = sorted; }
     bool IsSorted() const { return m_sorted; }
 
     // UnitList

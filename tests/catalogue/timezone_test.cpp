@@ -1,3 +1,4 @@
+#include "catalogue/sortedlist.h"
 #include "catalogue/timezone.h"
 #include "catalogue/timezonecategory.h"
 #include "catalogue/tzdatabase.h"
@@ -5,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/systemzone.h"
 #include "platform/timeformat.h"
+#include "support/fakelist.h"
 #include "support/recordingpresenter.h"
 #include "zonefixtures.h"
 
@@ -444,6 +446,49 @@ TEST_F(ZoneDatabaseTest, LoadsEveryReadableZoneWestToEastWithUniversalTime)
               (std::vector<std::string>{"(UTC-05:00) America/New_York", "(UTC+00:00) Etc/UTC",
                                         "(UTC+00:00) Europe/Dublin", "(UTC+01:00) Europe/Berlin",
                                         "(UTC+05:30) Asia/Kolkata"}));
+}
+
+TEST_F(ZoneDatabaseTest, UnitListsRunWestToEastThenByName)
+{
+    Zone("Etc/GMT+12", "<-12>12", -12 * 3600);
+    Zone("Pacific/Kiritimati", "<+14>-14", 14 * 3600);
+    Zone("America/Noronha", "<-02>2", -2 * 3600);
+    Zone("Europe/London", "GMT0BST,M3.5.0/1,M10.5.0", 0, 3600);
+    Zone("Asia/Kathmandu", "<+0545>-5:45", 5 * 3600 + 45 * 60);
+    kelvara::test::WriteZoneFile(m_dir + "/zone.tab", "KI\t+0152-15720\tPacific/Kiritimati\n"
+                                                      "GB\t+513030-0000731\tEurope/London\n"
+                                                      "DE\t+5230+01322\tEurope/Berlin\n"
+                                                      "NP\t+2743+08519\tAsia/Kathmandu\n"
+                                                      "US\t+404251-0740023\tAmerica/New_York\n"
+                                                      "XX\t+0000+00000\tEtc/GMT+12\n"
+                                                      "IN\t+2232+08822\tAsia/Kolkata\n"
+                                                      "IE\t+5320-00615\tEurope/Dublin\n"
+                                                      "BR\t-0351-03225\tAmerica/Noronha\n");
+    const std::vector<std::string> westToEast = {
+        "(UTC-12:00) Etc/GMT+12",        "(UTC-05:00) America/New_York", "(UTC-02:00) America/Noronha",
+        "(UTC+00:00) Etc/UTC",           "(UTC+00:00) Europe/Dublin",    "(UTC+00:00) Europe/London",
+        "(UTC+01:00) Europe/Berlin",     "(UTC+05:30) Asia/Kolkata",     "(UTC+05:45) Asia/Kathmandu",
+        "(UTC+14:00) Pacific/Kiritimati"};
+    CTimeZoneCategory category;
+    ASSERT_TRUE(category.EnsureLoaded());
+    EXPECT_EQ(Names(category), westToEast);
+
+    // The lists keep that order although they sort every other category's units by name, and
+    // a list a time-zone list was filled into sorts again for the next category.
+    kelvara::test::FakeList page;
+    kelvara::SortedList command;
+    ASSERT_TRUE(category.FillSourceUnits(page, 3));
+    ASSERT_TRUE(category.FillTargetUnits(command, 9));
+    EXPECT_EQ(page.Texts(), westToEast);
+    EXPECT_EQ(page.Selected().text, "(UTC+00:00) Etc/UTC");
+    EXPECT_EQ(command.GetTexts(), westToEast);
+    EXPECT_EQ(command.GetText(command.GetCurSel()), "(UTC+14:00) Pacific/Kiritimati");
+
+    CCategory other(Numeric, kelvara::IDS_TIME_DIFFERENCE, nullptr);
+    other.FillSourceUnits(page, 0);
+    page.AddEntry("b", {});
+    page.AddEntry("a", {});
+    EXPECT_EQ(page.Texts(), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST_F(ZoneDatabaseTest, NoZoneListFailsTheCategoryWithTheSystemReason)
