@@ -571,3 +571,84 @@ TEST_F(ZoneDatabaseTest, SystemZoneFromLocaltimeLinkElseTimezoneFile)
     SetTz(":Asia/Kolkata");
     EXPECT_EQ(category.GetSystemZoneText(), "(UTC+05:30) Asia/Kolkata (Standard time)") << "TZ comes first";
 }
+
+TEST_F(ZoneDatabaseTest, SystemZoneThroughTzPathsAndChainsOfLinks)
+{
+    namespace fs = std::filesystem;
+    CTimeZoneCategory category;
+    ASSERT_TRUE(category.EnsureLoaded());
+    const std::string etc = m_dir + "/etc";
+    fs::create_directories(etc + "/alternatives");
+    kelvara::SetSystemZoneFilesOverride(etc + "/localtime", etc + "/timezone");
+
+    // A relative link, as distributions make it.
+    fs::create_symlink("../Europe/Berlin", etc + "/localtime");
+    SetTz(nullptr);
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+01:00) Europe/Berlin (Daylight saving time)");
+    // TZ naming that file, or a path under the zone folder, or a zone id.
+    SetTz((":" + etc + "/localtime").c_str());
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+01:00) Europe/Berlin (Daylight saving time)");
+    EXPECT_EQ(kelvara::ReadSystemZone().source, kelvara::SystemZoneSource::Environment);
+    SetTz((":" + m_dir + "/Asia/Kolkata").c_str());
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+05:30) Asia/Kolkata (Standard time)");
+    SetTz(":Europe/Dublin");
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+00:00) Europe/Dublin (Daylight saving time)");
+
+    // A chain: /etc/localtime -> /etc/alternatives/localtime -> an alias of the database -> its zone.
+    // The first name in the database decides, with the alias leading to its zone.
+    fs::remove(etc + "/localtime");
+    fs::create_symlink("alternatives/localtime", etc + "/localtime");
+    fs::create_symlink("../../US/Eastern", etc + "/alternatives/localtime");
+    SetTz(nullptr);
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC-05:00) America/New_York (Daylight saving time)");
+    EXPECT_EQ(kelvara::FollowLinks(etc + "/localtime"),
+              (std::vector<std::string>{etc + "/localtime", etc + "/alternatives/localtime",
+                                        m_dir + "/US/Eastern", m_dir + "/America/New_York"}));
+    // A loop of links names no zone.
+    fs::remove(etc + "/alternatives/localtime");
+    fs::create_symlink("../localtime", etc + "/alternatives/localtime");
+    EXPECT_EQ(category.GetSystemZoneText(), "");
+    EXPECT_LE(kelvara::FollowLinks(etc + "/localtime").size(), 42u);
+}
+
+TEST_F(ZoneDatabaseTest, SystemZoneFromACopiedLocaltimeFile)
+{
+    namespace fs = std::filesystem;
+    // Amsterdam shares Berlin's data and is an alias of it; it comes first in the list.
+    fs::copy_file(m_dir + "/Europe/Berlin", m_dir + "/Europe/Amsterdam");
+    kelvara::test::WriteZoneFile(m_dir + "/zone.tab", "NL\t+5222+00454\tEurope/Amsterdam\n"
+                                                      "DE\t+5230+01322\tEurope/Berlin\n"
+                                                      "US\t+404251-0740023\tAmerica/New_York\n"
+                                                      "IN\t+2232+08822\tAsia/Kolkata\n");
+    kelvara::test::WriteZoneFile(m_dir + "/tzdata.zi", "L Europe/Berlin Europe/Amsterdam\n");
+    CTimeZoneCategory category;
+    ASSERT_TRUE(category.EnsureLoaded());
+    const std::string etc = m_dir + "/etc";
+    fs::create_directories(etc);
+    kelvara::SetSystemZoneFilesOverride(etc + "/localtime", etc + "/timezone");
+    SetTz(nullptr);
+
+    fs::copy_file(m_dir + "/Asia/Kolkata", etc + "/localtime");
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+05:30) Asia/Kolkata (Standard time)");
+    EXPECT_EQ(kelvara::ReadSystemZone().source, kelvara::SystemZoneSource::Localtime);
+    // A copy outside any zone folder named by TZ.
+    SetTz((":" + etc + "/localtime").c_str());
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+05:30) Asia/Kolkata (Standard time)");
+    SetTz(nullptr);
+
+    // Of two zones with the same bytes the canonical one, unless /etc/timezone names the other.
+    fs::copy_file(m_dir + "/Europe/Berlin", etc + "/localtime", fs::copy_options::overwrite_existing);
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+01:00) Europe/Berlin (Daylight saving time)");
+    kelvara::test::WriteZoneFile(etc + "/timezone", "Europe/Amsterdam\n");
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+01:00) Europe/Amsterdam (Daylight saving time)");
+    // /etc/timezone does not outweigh the file the clock really follows.
+    kelvara::test::WriteZoneFile(etc + "/timezone", "Asia/Kolkata\n");
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+01:00) Europe/Berlin (Daylight saving time)");
+
+    // A copy of data the database no longer has: /etc/timezone is the best guess, else nothing.
+    kelvara::test::WriteZoneFile(etc + "/localtime",
+                                 kelvara::test::RuleOnlyTzif("CET-1CEST,M3.5.0,M10.5.0/3", 3600));
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+05:30) Asia/Kolkata (Standard time)");
+    fs::remove(etc + "/timezone");
+    EXPECT_EQ(category.GetSystemZoneText(), "");
+}
