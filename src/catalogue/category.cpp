@@ -9,10 +9,13 @@
 #include "catalogue/textfilereader.h"
 #include "catalogue/timezonecategory.h"
 #include "platform/messages.h"
+#include "text/collate.h"
 #include "text/strings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
+#include <numeric>
 
 CCategory::CCategory(CategoryKind kind, unsigned nameId, const char* baseName)
     : m_kind(kind), m_name(kelvara::LoadString(nameId)),
@@ -118,9 +121,23 @@ void CCategory::AddUnit(std::unique_ptr<CBaseUnit> unit)
     m_units->push_back(std::move(unit));
 }
 
+int CCategory::FromNameOrder(int position) const
+{
+    if (!m_units || position < 0 || static_cast<std::size_t>(position) >= m_units->size())
+        return position;
+    std::vector<std::size_t> order(m_units->size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    // Equal names kept their file order in a sorted list.
+    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+        return kelvara::CompareListText((*m_units)[a]->GetName(), (*m_units)[b]->GetName()) < 0;
+    });
+    return static_cast<int>(order[static_cast<std::size_t>(position)]);
+}
+
 void CCategory::FillList(kelvara::UnitList& list, int selection, int dropWidth)
 {
     list.ResetContent();
+    list.SetSorted(SortsUnits());
     if (!m_units)
         return;
     for (const auto& unit : *m_units)
@@ -148,6 +165,8 @@ void CCategory::FillColumns(kelvara::UnitList& list, int selection,
                             const std::vector<std::pair<std::string, int>>& entries)
 {
     list.ResetContent();
+    // The scale and service lists share the unit lists, which another category may have unsorted.
+    list.SetSorted(true);
     list.SetDroppedWidth(10);
     for (const auto& [text, column] : entries)
         list.AddEntry(text, kelvara::ListItem{nullptr, column});

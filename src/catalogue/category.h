@@ -40,6 +40,11 @@ public:
     virtual bool FormatsTarget() const { return true; }
     virtual bool SeparatorBelowUnits() const { return true; }
     virtual bool CanSwap() const { return true; }
+    // Whether the unit lists show the units by name, or in the order the category holds them.
+    virtual bool SortsUnits() const { return true; }
+    // The position in this category's own order of the unit at `position` of the units sorted by
+    // name, as every list once showed them; a position outside the units comes back unchanged.
+    int FromNameOrder(int position) const;
     virtual unsigned GetSourceValueLabelId() const { return kelvara::IDS_SOURCE_VALUE_LABEL; }
     virtual unsigned GetSourceUnitLabelId() const { return kelvara::IDS_SOURCE_UNIT_LABEL; }
     virtual unsigned GetTargetValueLabelId() const { return kelvara::IDS_TARGET_VALUE_LABEL; }

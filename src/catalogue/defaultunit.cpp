@@ -4,12 +4,18 @@
 #include "text/formatting.h"
 #include "text/leadingnumber.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <vector>
 
 namespace {
+// Relative size of the error the conversion's few multiplications and divisions can leave.
+constexpr double kRoundingNoise = 1e-12;
+// Typed compound values reach the conversion with six decimals of the first unit.
+constexpr double kCarriedPrecision = 1e-6;
+
 // Truncation toward zero to a 32-bit integer, saturating instead of overflowing.
 int TruncateToInt(double x)
 {
@@ -65,7 +71,22 @@ std::string CDefaultUnit::FormatValue(double value) const
 {
     if (!m_compound)
         return FormatDouble(value);
-    const int i = TruncateToInt(value);
-    const int j = TruncateToInt((value - i) * m_ratio);
+    int i = TruncateToInt(value);
+    double rest = (value - i) * m_ratio;
+    // Both parts are truncated, so a result a hair short of a whole second unit would lose it: the
+    // conversion's rounding (12 in arrive as 0.9999999999999998 ft) and the six decimals a typed
+    // compound value is carried with (5 ft 1 in as 5.083333 ft) leave such results. They show as
+    // the whole number they stand for, carried into the first unit when they make one.
+    const double nearest = std::round(rest);
+    const double tolerance =
+        std::max(kCarriedPrecision * std::fabs(m_ratio), kRoundingNoise * std::fabs(value * m_ratio));
+    if (std::fabs(rest - nearest) <= tolerance)
+        rest = nearest;
+    if (std::fabs(rest) >= std::fabs(m_ratio) && std::fabs(value) < 2147483647.0) {
+        const int carry = (rest < 0) == (m_ratio < 0) ? 1 : -1;
+        i += carry;
+        rest -= carry * m_ratio;
+    }
+    const int j = TruncateToInt(rest);
     return std::to_string(i) + " " + m_firstUnitName + " " + std::to_string(j) + " " + m_secondUnitName;
 }

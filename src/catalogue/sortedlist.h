@@ -16,6 +16,7 @@ public:
     explicit SortedList(bool sorted = true) : m_sorted(sorted) {}
 
     void ResetContent() override;
+    void SetSorted(bool sorted) override { m_sorted = sorted; }
     int AddEntry(const std::string& text, const ListItem& item) override;
     // Like a list control: a position outside the list clears the selection and fails.
     bool SetCurSel(int position) override;

@@ -5,6 +5,7 @@
 #include "catalogue/zonetimeline.h"
 #include "platform/clock.h"
 #include "platform/systemzone.h"
+#include "text/collate.h"
 #include "text/strings.h"
 #include "text/textcase.h"
 
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <strings.h>
 
 namespace {
@@ -61,11 +63,11 @@ bool CTimeZoneCategory::Load()
         if (zone)
             zones.push_back(std::move(zone));
     }
-    // West to east, as the system's own zone list reads.
+    // West to east, as every zone picker reads; within one offset by name, as the other lists.
     std::stable_sort(zones.begin(), zones.end(), [](const auto& a, const auto& b) {
         if (a->GetStandardOffset() != b->GetStandardOffset())
             return a->GetStandardOffset() < b->GetStandardOffset();
-        return a->GetZoneId() < b->GetZoneId();
+        return kelvara::CompareListText(a->GetName(), b->GetName()) < 0;
     });
     for (auto& zone : zones)
         AddUnit(std::move(zone));
@@ -120,10 +122,67 @@ const CTimeZone* CTimeZoneCategory::FindConfiguredZone(std::string_view name) co
     return nullptr;
 }
 
+const CTimeZone* CTimeZoneCategory::FindSystemZone(const kelvara::SystemZone& system) const
+{
+    const std::string dir = kelvara::TimeZoneDatabaseDir();
+    std::string realDir;
+    if (char resolved[PATH_MAX]; ::realpath(dir.c_str(), resolved))
+        realDir = resolved;
+    for (const std::string& file : system.files) {
+        // Only names inside a zone folder: "/etc/localtime" is no zone id.
+        const bool inDatabase = StripDatabasePath(file, dir) != file ||
+                                (!realDir.empty() && StripDatabasePath(file, realDir) != file);
+        if (!inDatabase)
+            continue;
+        if (const CTimeZone* zone = FindConfiguredZone(file))
+            return zone;
+        if (!realDir.empty()) {
+            if (const CTimeZone* zone = FindConfiguredZone(dir + "/" + StripDatabasePath(file, realDir)))
+                return zone;
+        }
+    }
+    if (!system.files.empty()) {
+        if (const CTimeZone* zone = FindZoneWithContents(system.files.back(), system.name))
+            return zone;
+    }
+    return FindConfiguredZone(system.name);
+}
+
+const CTimeZone* CTimeZoneCategory::FindZoneWithContents(const std::string& path, std::string_view hint) const
+{
+    std::string bytes;
+    if (!kelvara::ReadSmallFile(path, bytes) || bytes.empty())
+        return nullptr;
+    const std::string dir = kelvara::TimeZoneDatabaseDir();
+    const auto links = kelvara::ReadZoneLinks(dir);
+    const CTimeZone* hinted = hint.empty() ? nullptr : FindConfiguredZone(hint);
+    const CTimeZone* best = nullptr;
+    int bestRank = INT_MAX;
+    std::string other;
+    for (const auto& unit : GetUnits()) {
+        const auto* zone = static_cast<const CTimeZone*>(unit.get());
+        const std::string file = dir + "/" + zone->GetZoneId();
+        // Most zones differ in size; only the few of the same size are read.
+        std::error_code error;
+        if (std::filesystem::file_size(file, error) != bytes.size() || error)
+            continue;
+        if (!kelvara::ReadSmallFile(file, other) || other != bytes)
+            continue;
+        // Zones of the list that share their data (a country's zone now a link to its
+        // neighbour's): the one the system names, else the one that is no alias.
+        const int rank = zone == hinted ? 0 : links.count(zone->GetZoneId()) ? 2 : 1;
+        if (rank < bestRank) {
+            best = zone;
+            bestRank = rank;
+        }
+    }
+    return best;
+}
+
 std::string CTimeZoneCategory::GetSystemZoneText() const
 {
     const kelvara::SystemZone system = kelvara::ReadSystemZone();
-    const CTimeZone* zone = FindConfiguredZone(system.name);
+    const CTimeZone* zone = FindSystemZone(system);
     if (!zone)
         return {};
     const kelvara::UtcTicks now = kelvara::CurrentUtcTicks();

@@ -6,6 +6,10 @@
 
 class CTimeZone;
 
+namespace kelvara {
+struct SystemZone;
+}
+
 // The current time in two zones of the system's time-zone database.
 class CTimeZoneCategory : public CCategory {
 public:
@@ -18,6 +22,8 @@ public:
     bool FormatsTarget() const override { return false; }
     bool SeparatorBelowUnits() const override { return false; }
     bool CanSwap() const override { return false; }
+    // West to east as loaded: sorting the display names would put "+14:00" before "-12:00".
+    bool SortsUnits() const override { return false; }
     unsigned GetSourceValueLabelId() const override { return kelvara::IDS_TIME1_LABEL; }
     unsigned GetSourceUnitLabelId() const override { return kelvara::IDS_ZONE1_LABEL; }
     unsigned GetTargetValueLabelId() const override { return kelvara::IDS_TIME2_LABEL; }
@@ -37,7 +43,13 @@ public:
     // The loaded zone a configured zone name stands for: an id, an alias, or a path into the
     // database ("/usr/share/zoneinfo/Europe/Berlin", "posix/Europe/Berlin"). Null when none.
     const CTimeZone* FindConfiguredZone(std::string_view name) const;
+    // The loaded zone the system's setting stands for: the first name on the way to a file that
+    // is a zone of the database, else the zone whose file has the same bytes as a copied file
+    // (the one `system.name` names first, then one that is no alias), else the configured name.
+    const CTimeZone* FindSystemZone(const kelvara::SystemZone& system) const;
 
 private:
     const CTimeZone* FindById(std::string_view id) const;
+    // The zone whose database file holds the same bytes as the file at `path`; see FindSystemZone.
+    const CTimeZone* FindZoneWithContents(const std::string& path, std::string_view hint) const;
 };

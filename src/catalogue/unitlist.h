@@ -19,6 +19,8 @@ class UnitList {
 public:
     virtual ~UnitList() = default;
     virtual void ResetContent() = 0;
+    // Whether the entries added from now on go in CompareListText order or at the end.
+    virtual void SetSorted(bool sorted) = 0;
     // Returns the position of the new entry, or -1 when it could not be added.
     virtual int AddEntry(const std::string& text, const ListItem& item) = 0;
     // False for a position outside the list.

@@ -18,6 +18,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -27,6 +28,8 @@ constexpr const char* kCategory = "Category";
 constexpr const char* kSourceUnit = "SourceUnit";
 constexpr const char* kTargetUnit = "TargetUnit";
 constexpr const char* kSourceValue = "SourceValue";
+// 1: the stored unit positions count in the category's own order, not by name.
+constexpr const char* kUnitOrder = "UnitOrder";
 constexpr const char* kOptions = "Options";
 constexpr const char* kUseRegionalSettings = "UseRegionalSettings";
 
@@ -219,6 +222,15 @@ void CConversionPage::LoadSelections()
     m_valueIndex = profile.GetProfileInt(section, kSourceValue, 0);
     m_sourceUnitIndex = profile.GetProfileInt(section, kSourceUnit, 0);
     m_targetUnitIndex = profile.GetProfileInt(section, kTargetUnit, 0);
+    const CCategory* category = CurrentCategory();
+    if (category && !category->SortsUnits() && profile.GetProfileInt(section, kUnitOrder, 0) != 1) {
+        // Stored while the lists sorted every category by name: the same zones, not the same places.
+        if (profile.GetProfileInt(section, kSourceUnit, INT_MIN) != INT_MIN)
+            m_sourceUnitIndex = category->FromNameOrder(m_sourceUnitIndex);
+        if (profile.GetProfileInt(section, kTargetUnit, INT_MIN) != INT_MIN)
+            m_targetUnitIndex = category->FromNameOrder(m_targetUnitIndex);
+        profile.WriteProfileInt(section, kUnitOrder, 1);
+    }
 }
 
 void CConversionPage::SaveSelections()

@@ -33,7 +33,7 @@ public:
     explicit UnitComboBox(QWidget* parent = nullptr);
     ~UnitComboBox() override;
 
-    void SetSorted(bool sorted) { m_sorted = sorted; }
+    void SetSorted(bool sorted) override { m_sorted = sorted; }
     // Makes the list filterable (see above); for good.
     void EnableFilter();
     // What has been typed into the open list; empty when it shows every entry.

@@ -1,7 +1,9 @@
 #include "text/formatting.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <string_view>
 
 namespace kelvara {
 
@@ -21,9 +23,81 @@ std::string FormatFixed(double value, int decimals)
 
 } // namespace kelvara
 
+namespace {
+
+constexpr int kDecimals = 15;
+// The C runtime our results have always been written by carries 17 significant digits and writes
+// zeros after them: 123.45 is "123.450000000000000", not "123.450000000000003".
+constexpr int kSignificantDigits = 17;
+
+// Rounds the significant digits `digits` (the value is 0.d1d2... times 10^point) to their first
+// `keep`, half away from zero, as that runtime does. No digits left means zero.
+void RoundDigits(std::string& digits, int& point, int keep)
+{
+    if (keep >= static_cast<int>(digits.size()))
+        return;
+    const bool up = keep >= 0 && digits[static_cast<std::size_t>(keep)] >= '5';
+    digits.resize(static_cast<std::size_t>(std::max(keep, 0)));
+    if (!up)
+        return;
+    auto at = digits.rbegin();
+    for (; at != digits.rend() && *at == '9'; ++at)
+        *at = '0';
+    if (at != digits.rend()) {
+        ++*at;
+    } else {
+        digits.insert(digits.begin(), '1');
+        ++point;
+    }
+}
+
+// "%.15f" as that runtime prints it: the value rounded to 17 significant digits, then that
+// text rounded to fifteen decimals.
+std::string FormatFifteenDecimals(double value)
+{
+    if (!std::isfinite(value))
+        return kelvara::FormatFixed(value, kDecimals);
+    std::string digits;
+    int point = 0;
+    if (value != 0) {
+        // Every double's exact decimal expansion has at most 767 significant digits.
+        char buffer[800];
+        const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                             std::chars_format::scientific, 780);
+        if (ec != std::errc())
+            return kelvara::FormatFixed(value, kDecimals);
+        const std::string_view exact(buffer, static_cast<std::size_t>(end - buffer));
+        const auto e = exact.find('e');
+        digits.push_back(exact[0]);
+        digits.append(exact.substr(2, e - 2));
+        int exponent = 0;
+        std::from_chars(exact.data() + e + (exact[e + 1] == '+' ? 2 : 1), exact.data() + exact.size(),
+                        exponent);
+        point = exponent + 1;
+        RoundDigits(digits, point, kSignificantDigits);
+        RoundDigits(digits, point, point + kDecimals);
+    }
+    const auto digitAt = [&](int position) {
+        return position >= 0 && position < static_cast<int>(digits.size())
+                   ? digits[static_cast<std::size_t>(position)]
+                   : '0';
+    };
+    std::string text = std::signbit(value) ? "-" : "";
+    if (digits.empty() || point <= 0)
+        text += '0';
+    for (int i = 0; i < point && !digits.empty(); ++i)
+        text += digitAt(i);
+    text += '.';
+    for (int i = 0; i < kDecimals; ++i)
+        text += digits.empty() ? '0' : digitAt(point + i);
+    return text;
+}
+
+} // namespace
+
 std::string FormatDouble(double value)
 {
-    std::string text = kelvara::FormatFixed(value, 15);
+    std::string text = FormatFifteenDecimals(value);
     const auto point = text.find('.');
     if (!text.empty() && point != std::string::npos && point > 0) {
         while (!text.empty() && (text.back() == '0' || text.back() == ' '))

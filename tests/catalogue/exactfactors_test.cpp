@@ -470,7 +470,7 @@ TEST(ExactFactors, ConversionsShowTheWholeNumbersTheDefinitionsGive)
     EXPECT_EQ(convert("Weight", "pound (lb)", "1", "ounce (oz)"), "16");
     EXPECT_EQ(convert("Area", "acre", "1", "square foot (sq ft)"), "43560");
     EXPECT_EQ(convert("Length", "mile (US: mi, UK: ml)", "1", "foot (ft)"), "5280");
-    EXPECT_EQ(convert("Speed", "meters/second (m/s)", "1", "feet/second (ft/s)"), "3.280839895013123");
+    EXPECT_EQ(convert("Speed", "meters/second (m/s)", "1", "feet/second (ft/s)"), "3.280839895013124");
     EXPECT_EQ(convert("Speed", "feet/second (ft/s)", "1", "meters/second (m/s)"), "0.3048");
     EXPECT_EQ(convert("Pressure", "atmosphere (atm)", "1", "torr (mmHg)"), "760");
     EXPECT_EQ(convert("Energy", "[UK] therm", "1", "[UK] British thermal unit (BTU)"), "100000");
@@ -479,6 +479,52 @@ TEST(ExactFactors, ConversionsShowTheWholeNumbersTheDefinitionsGive)
     EXPECT_EQ(convert("Weight", "ounce (oz)", "16", "pound and ounce (lb. oz.)"), "1 lb 0 oz");
     EXPECT_EQ(convert("Weight", "pound and ounce (lb. oz.)", "1.8", "ounce (oz)"), "24");
     EXPECT_EQ(convert("Length", "yard (yd)", "1", "foot and inch (ft. in.)"), "3 ft 0 in");
+}
+
+TEST(ExactFactors, CompoundTargetsNeverLoseAWholeUnitToRounding)
+{
+    const auto convert = [](const char* category, const char* from, const std::string& value,
+                            const char* to) {
+        return Unit(category, from).Convert(value, Unit(category, to));
+    };
+    // Every count of the smaller unit shows as whole larger units and the rest (12 in arrive as
+    // 0.9999999999999998 ft, 13 in as 1 ft and 0.9999999999999991 in).
+    for (int n = 0; n <= 1000; ++n) {
+        const std::string inches = std::to_string(n / 12) + " ft " + std::to_string(n % 12) + " in";
+        EXPECT_EQ(convert("Length", "inch (in)", std::to_string(n), "foot and inch (ft. in.)"), inches) << n;
+        // Negative results keep the sign in both parts.
+        EXPECT_EQ(convert("Length", "inch (in)", std::to_string(-n), "foot and inch (ft. in.)"),
+                  std::to_string(-(n / 12)) + " ft " + std::to_string(-(n % 12)) + " in")
+            << -n;
+        const std::string ounces = std::to_string(n / 16) + " lb " + std::to_string(n % 16) + " oz";
+        EXPECT_EQ(convert("Weight", "ounce (oz)", std::to_string(n), "pound and ounce (lb. oz.)"), ounces)
+            << n;
+    }
+    // What a user types in the pair notation comes back unchanged, although 5 ft 1 in is carried
+    // as 5.083333 ft.
+    for (int a = 0; a < 10; ++a) {
+        for (int b = 0; b < 16; ++b) {
+            const std::string typed = std::to_string(a) + "." + std::to_string(b);
+            if (b < 12) {
+                EXPECT_EQ(convert("Length", "foot and inch (ft. in.)", typed, "foot and inch (ft. in.)"),
+                          std::to_string(a) + " ft " + std::to_string(b) + " in");
+            }
+            EXPECT_EQ(convert("Weight", "pound and ounce (lb. oz.)", typed, "pound and ounce (lb. oz.)"),
+                      std::to_string(a) + " lb " + std::to_string(b) + " oz");
+        }
+    }
+    EXPECT_EQ(convert("Length", "inch (in)", "36", "foot and inch (ft. in.)"), "3 ft 0 in");
+    EXPECT_EQ(convert("Length", "foot (ft)", "3", "foot and inch (ft. in.)"), "3 ft 0 in");
+    EXPECT_EQ(convert("Length", "mile (US: mi, UK: ml)", "1", "foot and inch (ft. in.)"), "5280 ft 0 in");
+    EXPECT_EQ(convert("Length", "furlong [fur]", "1", "foot and inch (ft. in.)"), "660 ft 0 in");
+    EXPECT_EQ(convert("Weight", "pound (lb)", "1", "pound and ounce (lb. oz.)"), "1 lb 0 oz");
+    EXPECT_EQ(convert("Weight", "[UK] stone [body] (st)", "1", "pound and ounce (lb. oz.)"), "14 lb 0 oz");
+    EXPECT_EQ(convert("Weight", "dram (dr)", "32", "pound and ounce (lb. oz.)"), "0 lb 2 oz");
+    // Only rounding is forgiven: the second part is still truncated.
+    EXPECT_EQ(convert("Length", "meter (m)", "1", "foot and inch (ft. in.)"), "3 ft 3 in");
+    EXPECT_EQ(convert("Length", "inch (in)", "11.99", "foot and inch (ft. in.)"), "0 ft 11 in");
+    EXPECT_EQ(convert("Length", "inch (in)", "23.9999", "foot and inch (ft. in.)"), "1 ft 11 in");
+    EXPECT_EQ(convert("Weight", "kilogram (kg)", "1", "pound and ounce (lb. oz.)"), "2 lb 3 oz");
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "catalogue/sortedlist.h"
 #include "catalogue/timezone.h"
 #include "catalogue/timezonecategory.h"
 #include "catalogue/tzdatabase.h"
@@ -5,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/systemzone.h"
 #include "platform/timeformat.h"
+#include "support/fakelist.h"
 #include "support/recordingpresenter.h"
 #include "zonefixtures.h"
 
@@ -446,6 +448,49 @@ TEST_F(ZoneDatabaseTest, LoadsEveryReadableZoneWestToEastWithUniversalTime)
                                         "(UTC+05:30) Asia/Kolkata"}));
 }
 
+TEST_F(ZoneDatabaseTest, UnitListsRunWestToEastThenByName)
+{
+    Zone("Etc/GMT+12", "<-12>12", -12 * 3600);
+    Zone("Pacific/Kiritimati", "<+14>-14", 14 * 3600);
+    Zone("America/Noronha", "<-02>2", -2 * 3600);
+    Zone("Europe/London", "GMT0BST,M3.5.0/1,M10.5.0", 0, 3600);
+    Zone("Asia/Kathmandu", "<+0545>-5:45", 5 * 3600 + 45 * 60);
+    kelvara::test::WriteZoneFile(m_dir + "/zone.tab", "KI\t+0152-15720\tPacific/Kiritimati\n"
+                                                      "GB\t+513030-0000731\tEurope/London\n"
+                                                      "DE\t+5230+01322\tEurope/Berlin\n"
+                                                      "NP\t+2743+08519\tAsia/Kathmandu\n"
+                                                      "US\t+404251-0740023\tAmerica/New_York\n"
+                                                      "XX\t+0000+00000\tEtc/GMT+12\n"
+                                                      "IN\t+2232+08822\tAsia/Kolkata\n"
+                                                      "IE\t+5320-00615\tEurope/Dublin\n"
+                                                      "BR\t-0351-03225\tAmerica/Noronha\n");
+    const std::vector<std::string> westToEast = {
+        "(UTC-12:00) Etc/GMT+12",        "(UTC-05:00) America/New_York", "(UTC-02:00) America/Noronha",
+        "(UTC+00:00) Etc/UTC",           "(UTC+00:00) Europe/Dublin",    "(UTC+00:00) Europe/London",
+        "(UTC+01:00) Europe/Berlin",     "(UTC+05:30) Asia/Kolkata",     "(UTC+05:45) Asia/Kathmandu",
+        "(UTC+14:00) Pacific/Kiritimati"};
+    CTimeZoneCategory category;
+    ASSERT_TRUE(category.EnsureLoaded());
+    EXPECT_EQ(Names(category), westToEast);
+
+    // The lists keep that order although they sort every other category's units by name, and
+    // a list a time-zone list was filled into sorts again for the next category.
+    kelvara::test::FakeList page;
+    kelvara::SortedList command;
+    ASSERT_TRUE(category.FillSourceUnits(page, 3));
+    ASSERT_TRUE(category.FillTargetUnits(command, 9));
+    EXPECT_EQ(page.Texts(), westToEast);
+    EXPECT_EQ(page.Selected().text, "(UTC+00:00) Etc/UTC");
+    EXPECT_EQ(command.GetTexts(), westToEast);
+    EXPECT_EQ(command.GetText(command.GetCurSel()), "(UTC+14:00) Pacific/Kiritimati");
+
+    CCategory other(Numeric, kelvara::IDS_TIME_DIFFERENCE, nullptr);
+    other.FillSourceUnits(page, 0);
+    page.AddEntry("b", {});
+    page.AddEntry("a", {});
+    EXPECT_EQ(page.Texts(), (std::vector<std::string>{"a", "b"}));
+}
+
 TEST_F(ZoneDatabaseTest, NoZoneListFailsTheCategoryWithTheSystemReason)
 {
     kelvara::SetTimeZoneDatabaseDirOverride(m_dir + "/nothing-here");
@@ -525,4 +570,85 @@ TEST_F(ZoneDatabaseTest, SystemZoneFromLocaltimeLinkElseTimezoneFile)
 
     SetTz(":Asia/Kolkata");
     EXPECT_EQ(category.GetSystemZoneText(), "(UTC+05:30) Asia/Kolkata (Standard time)") << "TZ comes first";
+}
+
+TEST_F(ZoneDatabaseTest, SystemZoneThroughTzPathsAndChainsOfLinks)
+{
+    namespace fs = std::filesystem;
+    CTimeZoneCategory category;
+    ASSERT_TRUE(category.EnsureLoaded());
+    const std::string etc = m_dir + "/etc";
+    fs::create_directories(etc + "/alternatives");
+    kelvara::SetSystemZoneFilesOverride(etc + "/localtime", etc + "/timezone");
+
+    // A relative link, as distributions make it.
+    fs::create_symlink("../Europe/Berlin", etc + "/localtime");
+    SetTz(nullptr);
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+01:00) Europe/Berlin (Daylight saving time)");
+    // TZ naming that file, or a path under the zone folder, or a zone id.
+    SetTz((":" + etc + "/localtime").c_str());
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+01:00) Europe/Berlin (Daylight saving time)");
+    EXPECT_EQ(kelvara::ReadSystemZone().source, kelvara::SystemZoneSource::Environment);
+    SetTz((":" + m_dir + "/Asia/Kolkata").c_str());
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+05:30) Asia/Kolkata (Standard time)");
+    SetTz(":Europe/Dublin");
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+00:00) Europe/Dublin (Daylight saving time)");
+
+    // A chain: /etc/localtime -> /etc/alternatives/localtime -> an alias of the database -> its zone.
+    // The first name in the database decides, with the alias leading to its zone.
+    fs::remove(etc + "/localtime");
+    fs::create_symlink("alternatives/localtime", etc + "/localtime");
+    fs::create_symlink("../../US/Eastern", etc + "/alternatives/localtime");
+    SetTz(nullptr);
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC-05:00) America/New_York (Daylight saving time)");
+    EXPECT_EQ(kelvara::FollowLinks(etc + "/localtime"),
+              (std::vector<std::string>{etc + "/localtime", etc + "/alternatives/localtime",
+                                        m_dir + "/US/Eastern", m_dir + "/America/New_York"}));
+    // A loop of links names no zone.
+    fs::remove(etc + "/alternatives/localtime");
+    fs::create_symlink("../localtime", etc + "/alternatives/localtime");
+    EXPECT_EQ(category.GetSystemZoneText(), "");
+    EXPECT_LE(kelvara::FollowLinks(etc + "/localtime").size(), 42u);
+}
+
+TEST_F(ZoneDatabaseTest, SystemZoneFromACopiedLocaltimeFile)
+{
+    namespace fs = std::filesystem;
+    // Amsterdam shares Berlin's data and is an alias of it; it comes first in the list.
+    fs::copy_file(m_dir + "/Europe/Berlin", m_dir + "/Europe/Amsterdam");
+    kelvara::test::WriteZoneFile(m_dir + "/zone.tab", "NL\t+5222+00454\tEurope/Amsterdam\n"
+                                                      "DE\t+5230+01322\tEurope/Berlin\n"
+                                                      "US\t+404251-0740023\tAmerica/New_York\n"
+                                                      "IN\t+2232+08822\tAsia/Kolkata\n");
+    kelvara::test::WriteZoneFile(m_dir + "/tzdata.zi", "L Europe/Berlin Europe/Amsterdam\n");
+    CTimeZoneCategory category;
+    ASSERT_TRUE(category.EnsureLoaded());
+    const std::string etc = m_dir + "/etc";
+    fs::create_directories(etc);
+    kelvara::SetSystemZoneFilesOverride(etc + "/localtime", etc + "/timezone");
+    SetTz(nullptr);
+
+    fs::copy_file(m_dir + "/Asia/Kolkata", etc + "/localtime");
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+05:30) Asia/Kolkata (Standard time)");
+    EXPECT_EQ(kelvara::ReadSystemZone().source, kelvara::SystemZoneSource::Localtime);
+    // A copy outside any zone folder named by TZ.
+    SetTz((":" + etc + "/localtime").c_str());
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+05:30) Asia/Kolkata (Standard time)");
+    SetTz(nullptr);
+
+    // Of two zones with the same bytes the canonical one, unless /etc/timezone names the other.
+    fs::copy_file(m_dir + "/Europe/Berlin", etc + "/localtime", fs::copy_options::overwrite_existing);
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+01:00) Europe/Berlin (Daylight saving time)");
+    kelvara::test::WriteZoneFile(etc + "/timezone", "Europe/Amsterdam\n");
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+01:00) Europe/Amsterdam (Daylight saving time)");
+    // /etc/timezone does not outweigh the file the clock really follows.
+    kelvara::test::WriteZoneFile(etc + "/timezone", "Asia/Kolkata\n");
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+01:00) Europe/Berlin (Daylight saving time)");
+
+    // A copy of data the database no longer has: /etc/timezone is the best guess, else nothing.
+    kelvara::test::WriteZoneFile(etc + "/localtime",
+                                 kelvara::test::RuleOnlyTzif("CET-1CEST,M3.5.0,M10.5.0/3", 3600));
+    EXPECT_EQ(category.GetSystemZoneText(), "(UTC+05:30) Asia/Kolkata (Standard time)");
+    fs::remove(etc + "/timezone");
+    EXPECT_EQ(category.GetSystemZoneText(), "");
 }

@@ -120,10 +120,10 @@ TEST_F(Temperatures, KnownPoints)
     EXPECT_EQ(c->Convert("-40", *f), "-40");
     EXPECT_EQ(f->Convert("98.6", *c), "37");
     EXPECT_EQ(f->Convert("100", *c), "37.777777777777779");
-    // Fifteen decimals show the doubles as they are, not rounded to two places.
-    EXPECT_EQ(k->Convert("0", *c), "-273.149999999999977");
-    EXPECT_EQ(r->Convert("0", *c), "-273.149999999999977");
-    EXPECT_EQ(re->Convert("0", *r), "491.670000000000016");
+    // Seventeen significant digits show the doubles as they are, not rounded to two places.
+    EXPECT_EQ(k->Convert("0", *c), "-273.14999999999998");
+    EXPECT_EQ(r->Convert("0", *c), "-273.14999999999998");
+    EXPECT_EQ(re->Convert("0", *r), "491.67000000000002");
     EXPECT_EQ(r->Convert("491.67", *re), "0");
     EXPECT_EQ(c->Convert("1e2", *c), "100");
     EXPECT_EQ(c->Convert("abc", *f), "32");

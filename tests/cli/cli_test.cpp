@@ -12,11 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <locale.h>
+#include <sstream>
 
 namespace {
 
@@ -277,6 +279,18 @@ TEST_F(Cli, TimeDifferenceListsTheZones)
     EXPECT_NE(r.out.find("(UTC+01:00) Europe/Berlin\n"), std::string::npos);
     EXPECT_NE(r.out.find("(UTC+00:00) Etc/UTC\n"), std::string::npos);
     EXPECT_NE(r.out.find("(UTC-05:00) America/New_York\n"), std::string::npos);
+    // West to east: "-11:00" before "-01:00" before "+00:00" before "+14:00".
+    std::istringstream lines(r.out);
+    std::string line;
+    int previous = INT_MIN;
+    while (std::getline(lines, line)) {
+        ASSERT_EQ(line.compare(0, 4, "(UTC"), 0) << line;
+        const int minutes = std::stoi(line.substr(5, 2)) * 60 + std::stoi(line.substr(8, 2));
+        const int offset = line[4] == '-' ? -minutes : minutes;
+        EXPECT_LE(previous, offset) << line;
+        previous = offset;
+    }
+    EXPECT_EQ(previous, 14 * 60);
 }
 
 TEST_F(Cli, RegionalNotationAgreesWithTheRegionalServices)

@@ -7,9 +7,11 @@
 #include "platform/clock.h"
 #include "platform/systemzone.h"
 #include "platform/timeformat.h"
+#include "text/collate.h"
 
 #include <QTabWidget>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace kelvara::test {
@@ -89,6 +91,74 @@ TEST_F(ClockTest, BothFieldsShowTheTimeInTheirZones)
     ChooseCategory("Weight");
     EXPECT_FALSE(Source()->isReadOnly());
     EXPECT_FALSE(Label("zoneCaption")->isVisibleTo(page.get()));
+}
+
+TEST_F(ClockTest, ZoneListsRunWestToEastAndTheOtherListsStaySorted)
+{
+    WriteZoneFile(m_dir + "/Pacific/Kiritimati", RuleOnlyTzif("<+14>-14", 14 * 3600));
+    WriteZoneFile(m_dir + "/Etc/GMT+12", RuleOnlyTzif("<-12>12", -12 * 3600));
+    WriteZoneFile(m_dir + "/America/New_York", RuleOnlyTzif("EST5EDT,M3.2.0,M11.1.0", -5 * 3600));
+    WriteZoneFile(m_dir + "/zone.tab", "KI\t+0152-15720\tPacific/Kiritimati\nDE\t+5230+01322\tEurope/Berlin\n"
+                                       "XX\t+0000+00000\tEtc/GMT+12\nIN\t+2232+08822\tAsia/Kolkata\n"
+                                       "US\t+404251-0740023\tAmerica/New_York\n");
+    const QStringList westToEast = {"(UTC-12:00) Etc/GMT+12",   "(UTC-05:00) America/New_York",
+                                    "(UTC+00:00) Etc/UTC",      "(UTC+01:00) Europe/Berlin",
+                                    "(UTC+05:30) Asia/Kolkata", "(UTC+14:00) Pacific/Kiritimati"};
+    const auto sortedByName = [](const QStringList& entries) {
+        return std::is_sorted(entries.begin(), entries.end(), [](const QString& a, const QString& b) {
+            return CompareListText(a.toStdString(), b.toStdString()) < 0;
+        });
+    };
+    MakePage();
+    ChooseCategory("Weight");
+    ChooseCategory("Time Difference");
+    EXPECT_EQ(Entries(SourceUnits()), westToEast);
+    EXPECT_EQ(Entries(TargetUnits()), westToEast);
+    Choose(SourceUnits(), "(UTC+14:00) Pacific/Kiritimati");
+    Choose(TargetUnits(), "(UTC-12:00) Etc/GMT+12");
+    EXPECT_EQ(Source()->text(), "02:00:00");
+    EXPECT_EQ(Target()->text(), "00:00:00");
+
+    // The next category's lists are sorted by name again.
+    ChooseCategory("Weight");
+    ASSERT_GT(SourceUnits()->count(), 2);
+    EXPECT_TRUE(sortedByName(Entries(SourceUnits()))) << Entries(SourceUnits()).join("|").toStdString();
+    EXPECT_TRUE(sortedByName(Entries(TargetUnits())));
+    ChooseCategory("Film Sensitivity");
+    EXPECT_EQ(Entries(SourceUnits()), (QStringList{"ASA / ISO", "DIN"}));
+
+    // The stored positions bring the same zones back.
+    ChooseCategory("Time Difference");
+    EXPECT_EQ(SourceUnits()->currentText(), "(UTC+14:00) Pacific/Kiritimati");
+    EXPECT_EQ(TargetUnits()->currentText(), "(UTC-12:00) Etc/GMT+12");
+}
+
+TEST_F(ClockTest, ZonesPickedWhenTheListsSortedByNameStayPicked)
+{
+    WriteZoneFile(m_dir + "/Pacific/Kiritimati", RuleOnlyTzif("<+14>-14", 14 * 3600));
+    WriteZoneFile(m_dir + "/Etc/GMT+12", RuleOnlyTzif("<-12>12", -12 * 3600));
+    WriteZoneFile(m_dir + "/zone.tab", "KI\t+0152-15720\tPacific/Kiritimati\nDE\t+5230+01322\tEurope/Berlin\n"
+                                       "XX\t+0000+00000\tEtc/GMT+12\nIN\t+2232+08822\tAsia/Kolkata\n");
+    MakePage();
+    const int category = Categories()->findText("Time Difference");
+    ASSERT_GE(category, 0);
+    page.reset();
+    // The old list: Etc/UTC, Europe/Berlin, Asia/Kolkata, Pacific/Kiritimati, Etc/GMT+12.
+    const std::string section = "Settings\\Categories\\" + std::to_string(category);
+    store.WriteProfileInt("Settings", "Category", category);
+    store.WriteProfileInt(section, "SourceUnit", 3);
+    store.WriteProfileInt(section, "TargetUnit", 4);
+    MakePage();
+    EXPECT_EQ(SourceUnits()->currentText(), "(UTC+14:00) Pacific/Kiritimati");
+    EXPECT_EQ(TargetUnits()->currentText(), "(UTC-12:00) Etc/GMT+12");
+    EXPECT_EQ(Stored(section, "SourceUnit"), 4);
+    EXPECT_EQ(Stored(section, "TargetUnit"), 0);
+
+    // Stored in the new order, they are taken as they are.
+    page.reset();
+    MakePage();
+    EXPECT_EQ(SourceUnits()->currentText(), "(UTC+14:00) Pacific/Kiritimati");
+    EXPECT_EQ(TargetUnits()->currentText(), "(UTC-12:00) Etc/GMT+12");
 }
 
 TEST_F(ClockTest, TheTimesMoveOnEverySecondAndAtOnceWhenTheWindowComesBack)

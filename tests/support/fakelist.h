@@ -24,6 +24,7 @@ public:
         entries.clear();
         selection = -1;
     }
+    void SetSorted(bool sorted) override { m_sorted = sorted; }
     int AddEntry(const std::string& text, const ListItem& item) override
     {
         auto pos = entries.end();

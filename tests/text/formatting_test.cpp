@@ -17,8 +17,8 @@ TEST(FormatDouble, FifteenDecimalsThenTrailingZerosAndPointGo)
     EXPECT_EQ(FormatDouble(1000), "1000");
     EXPECT_EQ(FormatDouble(-2.5), "-2.5");
     EXPECT_EQ(FormatDouble(12.250), "12.25");
-    // Fifteen decimals show what the double really holds.
-    EXPECT_EQ(FormatDouble(123.45), "123.450000000000003");
+    // Seventeen significant digits, then zeros: 123.45 holds 123.4500000000000028...
+    EXPECT_EQ(FormatDouble(123.45), "123.45");
     EXPECT_EQ(FormatDouble(0.1 + 0.2), "0.3");
     EXPECT_EQ(FormatDouble(1.0 / 3), "0.333333333333333");
     EXPECT_EQ(FormatDouble(1e20), "100000000000000000000");
@@ -27,10 +27,72 @@ TEST(FormatDouble, FifteenDecimalsThenTrailingZerosAndPointGo)
     EXPECT_EQ(FormatDouble(0), "0");
 }
 
+TEST(FormatDouble, ResultsOfTheConvertersAsTheyHaveAlwaysBeenWritten)
+{
+    // 100 degrees Fahrenheit in Celsius, 0 K in Celsius, 0 degrees Reaumur in Rankine.
+    EXPECT_EQ(FormatDouble((100 - 32) * 0.5555555555555556), "37.777777777777779");
+    EXPECT_EQ(FormatDouble(0 - 273.15), "-273.14999999999998");
+    EXPECT_EQ(FormatDouble(0 * 2.25 + 491.67), "491.67000000000002");
+    EXPECT_EQ(FormatDouble((98.6 - 32) * 0.5555555555555556), "37");
+    // A rate line: one euro in CFA francs.
+    EXPECT_EQ(FormatDouble(655.957), "655.95699999999999");
+    EXPECT_EQ(FormatDouble(1.29301 * 100), "129.30099999999999");
+    EXPECT_EQ(FormatDouble(1.75 * 1 / 0.3048 * 0.3048), "1.75");
+    // The fifteen decimals are rounded from the seventeen digits, not from the exact value:
+    // 3.2808398950131234528... is 3.2808398950131235 to seventeen digits.
+    EXPECT_EQ(FormatDouble(3.6 / 1.09728), "3.280839895013124");
+    // A last kept digit of 5 or more rounds up, also when that carries into the integer part.
+    EXPECT_EQ(FormatDouble(6e-16), "0.000000000000001");
+    EXPECT_EQ(FormatDouble(4.9e-16), "0");
+    EXPECT_EQ(FormatDouble(-0.9999999999999999), "-1");
+    EXPECT_EQ(FormatDouble(-0.0), "-0");
+}
+
+TEST(FormatDouble, EveryNumberOfIntegerDigitsFromOneToTwentyTwo)
+{
+    // Beyond seventeen digits the runtime writes zeros, also in the integer part.
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {9.7654321, "9.7654321"},
+        {98.7654321, "98.765432099999998"},
+        {987.7654321, "987.7654321"},
+        {9876.7654321, "9876.7654321000009"},
+        {98765.7654321, "98765.765432100001"},
+        {987654.7654321, "987654.76543210004"},
+        {9876543.7654321, "9876543.7654321007"},
+        {98765432.7654321, "98765432.765432104"},
+        {987654321.7654321, "987654321.76543212"},
+        {9876543210.7654321, "9876543210.7654324"},
+        {98765432109.7654321, "98765432109.765427"},
+        {987654321098.7654321, "987654321098.76538"},
+        {9876543210987.7654321, "9876543210987.7656"},
+        {98765432109876.7654321, "98765432109876.766"},
+        {987654321098765.7654321, "987654321098765.75"},
+        {9876543210987654.7654321, "9876543210987654"},
+        {98765432109876543.7654321, "98765432109876544"},
+        {987654321098765432.7654321, "987654321098765440"},
+        {9876543210987654321.7654321, "9876543210987655200"},
+        {98765432109876543210.7654321, "98765432109876543000"},
+        {987654321098765432109.7654321, "987654321098765370000"},
+        {9876543210987654321098.7654321, "9876543210987653700000"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatDouble(c.value), c.text);
+        EXPECT_EQ(FormatDouble(-c.value), std::string("-") + c.text);
+    }
+    EXPECT_EQ(FormatDouble(1e21), "1000000000000000000000");
+    EXPECT_EQ(FormatDouble(1e22), "10000000000000000000000");
+}
+
 TEST(FormatDouble, ExtremesDoNotOverflowTheBuffer)
 {
     const std::string max = FormatDouble(std::numeric_limits<double>::max());
     EXPECT_EQ(max.size(), 309u);
+    EXPECT_EQ(max.substr(0, 18), "179769313486231570");
+    EXPECT_EQ(max.find_first_not_of('0', 17), std::string::npos);
+    EXPECT_EQ(FormatDouble(std::numeric_limits<double>::denorm_min()), "0");
     EXPECT_EQ(FormatDouble(-std::numeric_limits<double>::max()).size(), 310u);
     EXPECT_EQ(FormatDouble(std::numeric_limits<double>::infinity()), "inf");
     EXPECT_EQ(FormatDouble(-std::numeric_limits<double>::infinity()), "-inf");
