@@ -21,6 +21,8 @@ set(KELVARA_SERVICE_URL "https://rates.brask.org" CACHE STRING
     "Scheme and host of the currency-rate service; overridden by Options/ServiceUrl")
 set(KELVARA_UPDATE_URL "https://www.brask.org" CACHE STRING
     "Scheme and host of the update service; overridden by Options/UpdateServiceUrl")
+set(KELVARA_REFERENCE_RATES_URL "https://www.ecb.europa.eu/stats/eurofxref/eurofxref-daily.xml" CACHE STRING
+    "The European Central Bank's daily reference-rate document; overridden by Options/ReferenceRatesUrl")
 
 # Four components, each stored in 16 bits of the version record.
 foreach(part MAJOR MINOR PATCH TWEAK)
@@ -54,6 +56,7 @@ kelvara_c_string(KELVARA_LEGAL_NOTICE_C "${KELVARA_LEGAL_NOTICE}")
 kelvara_c_string(KELVARA_HOME_URL_C "${KELVARA_HOME_URL}")
 kelvara_c_string(KELVARA_SERVICE_URL_C "${KELVARA_SERVICE_URL}")
 kelvara_c_string(KELVARA_UPDATE_URL_C "${KELVARA_UPDATE_URL}")
+kelvara_c_string(KELVARA_REFERENCE_RATES_URL_C "${KELVARA_REFERENCE_RATES_URL}")
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${KELVARA_GENERATED_DIR}/kelvara/version.h @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/addresses.h.in ${KELVARA_GENERATED_DIR}/kelvara/addresses.h @ONLY)

@@ -4,6 +4,7 @@
 #include "catalogue/civiltime.h"
 #include "catalogue/dataarchive.h"
 #include "cli/commands.h"
+#include "cli/rates.h"
 #include "kelvara/version.h"
 #include "platform/messagepresenter.h"
 #include "platform/profilestore.h"
@@ -30,6 +31,10 @@ Commands:
   units CATEGORY                    print the units of CATEGORY in the order of the program's
                                     unit list
   convert CATEGORY VALUE FROM TO    print VALUE converted from unit FROM into unit TO
+  rates [--update]                  print each currency code, its rate per euro, the day the
+                                    rate is of (YYYY-MM-DD) and its source, tab-separated;
+                                    --update first fetches the European Central Bank's
+                                    reference rates and stores them as the program does
 
   kelvara-cli convert Length 1.75 "meter (m)" "foot and inch (ft. in.)"   prints 5 ft 8 in
   kelvara-cli convert Temperature -40 °C °F                                prints -40
@@ -60,7 +65,7 @@ Options:
 
 Data: a data file beside the program (weight.dat, ...) is used in place of the built-in one.
 Currency rates typed or fetched in the program are read from its settings
-(~/.config/Brask/Kelvara.conf); kelvara-cli never writes them.
+(~/.config/Brask/Kelvara.conf); only `rates --update` writes them.
 
 Exit status: 0 done; 1 the data could not be loaded (the program's message is printed);
 2 a bad command line or an unknown or ambiguous name.
@@ -128,6 +133,8 @@ int main(int argc, char** argv)
             if (!kelvara::ParseUtcTimestamp(text, ticks))
                 return UsageError("'" + text + "' is not a universal time such as 2026-07-15T12:00:00Z");
             instant = ticks;
+        } else if (options && arg == "--update" && !args.empty() && args.front() == "rates") {
+            args.push_back(arg); // the rates command's own option
         } else if (options && arg.size() > 2 && arg.rfind("--", 0) == 0) {
             return UsageError("unknown option '" + arg + "'");
         } else {
@@ -164,6 +171,8 @@ int main(int argc, char** argv)
                        exitCode))
             exitCode =
                 units ? commands.ListUnits(args[0]) : commands.Convert(args[0], args[1], args[2], args[3]);
+    } else if (command == "rates") {
+        exitCode = kelvara::cli::RunRates(commands, args, stdout, stderr);
     } else {
         exitCode = UsageError("unknown command '" + command + "'");
     }

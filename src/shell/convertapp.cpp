@@ -6,6 +6,7 @@
 #include "shell/convertsheet.h"
 #include "shell/instancechannel.h"
 #include "shell/mycommandlineinfo.h"
+#include "shell/pagefactory.h"
 #include "text/strings.h"
 
 #include "kelvara/version.h"
@@ -140,6 +141,8 @@ int CConvertApp::Run(int argc, char** argv)
         kelvara::SetMessagePresenter(&presenter);
         CConvertSheet sheet;
         sheet.SetStartVisible(!commandLine.m_hidden);
+        // Only the running program keeps the rates current, not every sheet a test builds.
+        kelvara::StartRatesAutoUpdate(sheet);
 
         // Before the socket appears: whoever sees it may already ask this copy to stop.
         TerminationWatch termination(sheet);

@@ -13,7 +13,9 @@ protected:
         MakePage();
         ChooseCategory("Currency");
     }
-    QString RateLine() const { return Label("rateLine")->text(); }
+    // The rate, without the age that follows it in parentheses.
+    QString RateLine() const { return Label("rateLine")->text().section(QStringLiteral("  ("), 0, 0); }
+    QString RateAge() const { return Label("rateLine")->text().section(QStringLiteral("  ("), 1); }
     bool RateButtonShown() const { return Button("rateButton")->isVisibleTo(page.get()); }
 };
 

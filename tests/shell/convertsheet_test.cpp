@@ -234,7 +234,7 @@ TEST_F(SheetTest, TrayMenuEntries)
     QStringList helpTexts;
     for (QAction* action : help->actions())
         helpTexts << (action->isSeparator() ? QString() : action->text());
-    EXPECT_EQ(helpTexts, QStringList({"&About...", "", "&Check for Updates"}));
+    EXPECT_EQ(helpTexts, QStringList({"&About...", "", "&Check for Updates", "Update Currency &Rates"}));
     EXPECT_EQ(m_tray->menu, &m_sheet->GetTrayMenu());
 }
 
