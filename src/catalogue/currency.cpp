@@ -110,7 +110,11 @@ bool CCurrency::Parse(const std::string& line)
         SetRateOrigin({}, kelvara::kRateSourceFixed);
         return true;
     }
-    SetRateOrigin(kelvara::kBuiltInRatesDate, kelvara::kRateSourceBuiltIn);
+    // The euro's own rows (Andorra, Martinique, ...) are at par for good, however the file marks them.
+    if (m_code == "EUR" && m_rate == 1)
+        SetRateOrigin({}, kelvara::kRateSourceFixed);
+    else
+        SetRateOrigin(kelvara::kBuiltInRatesDate, kelvara::kRateSourceBuiltIn);
     ReloadStoredRate();
     return true;
 }

@@ -124,7 +124,7 @@ public:
              {"United States Dollars,USD,F,1.29301", "American Samoa Dollar,USD,F,1.29301",
               "Japan Yen,JPY,F,157.538", "Romania Lei,ROL,F,33795", "Romania New Lei,RON,F,3.3795",
               "Turkey Liras,TRL,F,1.84333e+006", "Turkey New Liras,TRY,F,1.84333", "Euro,EUR,T,1",
-              "Croatia Kuna,HRK,T,7.5345"}) {
+              "Andorra Euro,EUR,F,1", "Croatia Kuna,HRK,T,7.5345"}) {
             auto unit = CreateUnit();
             if (unit->Parse(row))
                 AddUnit(std::move(unit));
@@ -174,8 +174,9 @@ TEST_F(ReferenceRatesStore, EveryCatalogueCodeTakesItsRateWithDayAndSource)
     EXPECT_EQ(next.Unit(1).GetRateDate(), "2026-12-07");
     EXPECT_EQ(next.Unit(1).GetRateSource(), "ECB");
     EXPECT_EQ(next.Unit(3).GetValue(), 49770);
-    EXPECT_EQ(next.Unit(8).GetValue(), 7.5345);
-    EXPECT_EQ(next.Unit(8).GetRateSource(), "fixed");
+    EXPECT_EQ(next.Unit(9).GetValue(), 7.5345);
+    EXPECT_EQ(next.Unit(9).GetRateSource(), "fixed");
+    EXPECT_EQ(next.Unit(8).GetRateSource(), "fixed") << "the euro's floating rows do not age either";
 }
 
 TEST_F(ReferenceRatesStore, ATypedRateStandsUntilALaterDay)

@@ -188,6 +188,8 @@ TEST_F(RateAgeTest, EveryRateShowsWhereItComesFromAndHowOldItIs)
     EXPECT_TRUE(page->IsRateLineWarning());
 
     // A fixed rate does not age; with the dollar reference the older of the two rates counts.
+    Choose(SourceUnits(), "Andorra Euro (EUR)");
+    EXPECT_EQ(RateAge(), "fixed)");
     Choose(SourceUnits(), "Euro (EUR)");
     EXPECT_EQ(RateAge(), "fixed)");
     EXPECT_FALSE(page->IsRateLineWarning());
