@@ -68,6 +68,17 @@ TEST_F(ReferenceRatesTest, TheDialogFetchesAndEveryRateIsStoredAndTakenAtOnce)
     EXPECT_EQ(m_server.Requests(), std::vector<std::string>{"/daily.xml"});
 }
 
+TEST_F(ReferenceRatesTest, ASlowServerIsWaitedFor)
+{
+    m_server.Serve("/daily.xml", {.body = kDocument, .delayMs = 700});
+    bool sawDialog = false;
+    WhenDialog([](CDownloadDlg& d) { return StatusText(d) == "Connecting to server..."; },
+               [&](CDownloadDlg&) { sawDialog = true; });
+    ASSERT_TRUE(UpdateReferenceRates(nullptr, m_currencies));
+    EXPECT_TRUE(sawDialog);
+    EXPECT_EQ(m_currencies.Dollar().GetValue(), 1.0523);
+}
+
 TEST_F(ReferenceRatesTest, ABadDocumentChangesNothingAndSaysWhy)
 {
     m_server.Serve("/daily.xml", {.body = "<html>Maintenance</html>"});
