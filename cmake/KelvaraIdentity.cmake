@@ -25,6 +25,8 @@ set(KELVARA_UPDATE_URL "https://www.brask.org" CACHE STRING
 # repository, not a page of the web site.
 set(KELVARA_SCREENSHOT_URL "https://git.brask.org/kelvara/raw/branch/main/docs/kelvara.png" CACHE STRING
     "Address of docs/kelvara.png in the project's repository (AppStream screenshot)")
+set(KELVARA_REFERENCE_RATES_URL "https://www.ecb.europa.eu/stats/eurofxref/eurofxref-daily.xml" CACHE STRING
+    "The European Central Bank's daily reference-rate document; overridden by Options/ReferenceRatesUrl")
 
 # Four components, each stored in 16 bits of the version record.
 foreach(part MAJOR MINOR PATCH TWEAK)
@@ -58,6 +60,7 @@ kelvara_c_string(KELVARA_LEGAL_NOTICE_C "${KELVARA_LEGAL_NOTICE}")
 kelvara_c_string(KELVARA_HOME_URL_C "${KELVARA_HOME_URL}")
 kelvara_c_string(KELVARA_SERVICE_URL_C "${KELVARA_SERVICE_URL}")
 kelvara_c_string(KELVARA_UPDATE_URL_C "${KELVARA_UPDATE_URL}")
+kelvara_c_string(KELVARA_REFERENCE_RATES_URL_C "${KELVARA_REFERENCE_RATES_URL}")
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${KELVARA_GENERATED_DIR}/kelvara/version.h @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/addresses.h.in ${KELVARA_GENERATED_DIR}/kelvara/addresses.h @ONLY)

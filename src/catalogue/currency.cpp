@@ -1,11 +1,96 @@
 #include "catalogue/currency.h"
 
+#include "catalogue/civiltime.h"
 #include "catalogue/splitrow.h"
 #include "platform/profilestore.h"
 #include "text/leadingnumber.h"
 
 #include <cmath>
+#include <cstdio>
 #include <vector>
+
+namespace kelvara {
+
+bool ReadStoredRate(const std::string& code, StoredRate& stored)
+{
+    std::string text;
+    if (code.empty() || !Profile().GetProfileString(kRatesSection, code, text) || text.empty())
+        return false;
+    // Only a usable rate replaces the file's: a stored 0, a negative number or text that is not a
+    // number would make every conversion from this currency meaningless.
+    const double rate = ReadLeadingDouble(text);
+    if (!(rate > 0) || !std::isfinite(rate))
+        return false;
+    stored.rate = rate;
+    stored.date = Profile().GetProfileString(kRatesSection, code + ".Date");
+    stored.source = Profile().GetProfileString(kRatesSection, code + ".Source");
+    if (stored.source.empty())
+        stored.source = kRateSourceStored;
+    return true;
+}
+
+bool WriteStoredRate(const std::string& code, const std::string& text, const std::string& date,
+                     const std::string& source)
+{
+    // The rate first: a reader of old files sees it whatever happens to the two beside it.
+    bool ok = Profile().WriteProfileString(kRatesSection, code, text);
+    ok = Profile().WriteProfileString(kRatesSection, code + ".Date", date) && ok;
+    ok = Profile().WriteProfileString(kRatesSection, code + ".Source", source) && ok;
+    return ok;
+}
+
+bool ParseIsoDate(std::string_view text, std::int64_t& days)
+{
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return false;
+    int fields[3] = {0, 0, 0};
+    const std::size_t starts[3] = {0, 5, 8};
+    const std::size_t lengths[3] = {4, 2, 2};
+    for (int f = 0; f < 3; ++f) {
+        for (std::size_t i = starts[f]; i < starts[f] + lengths[f]; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return false;
+            fields[f] = fields[f] * 10 + (text[i] - '0');
+        }
+    }
+    if (fields[1] < 1 || fields[1] > 12 || fields[2] < 1 || fields[2] > DaysInMonth(fields[0], fields[1]))
+        return false;
+    days = DaysFromCivil(fields[0], fields[1], fields[2]);
+    return true;
+}
+
+std::string IsoDateFromDays(std::int64_t days)
+{
+    const CivilTime civil = CivilFromTicks(TicksFromSeconds(days * kSecondsPerDay));
+    char text[32];
+    std::snprintf(text, sizeof text, "%04lld-%02d-%02d", static_cast<long long>(civil.year), civil.month,
+                  civil.day);
+    return text;
+}
+
+std::string TodayIsoDate()
+{
+    const std::int64_t seconds = SecondsFromTicks(CurrentUtcTicks());
+    std::int64_t days = seconds / kSecondsPerDay;
+    if (seconds % kSecondsPerDay < 0)
+        --days;
+    return IsoDateFromDays(days);
+}
+
+bool IsRateOutdated(const std::string& date, const std::string& source, const std::string& today)
+{
+    if (source == kRateSourceFixed)
+        return false;
+    if (source == kRateSourceBuiltIn)
+        return true;
+    std::int64_t rateDay = 0;
+    std::int64_t now = 0;
+    if (!ParseIsoDate(date, rateDay) || !ParseIsoDate(today, now))
+        return true;
+    return now - rateDay > kRateWarningDays;
+}
+
+} // namespace kelvara
 
 bool CCurrency::Parse(const std::string& line)
 {
@@ -21,16 +106,32 @@ bool CCurrency::Parse(const std::string& line)
     // such a row counts as one without a rate, even when a usable rate is stored for its code.
     if (!(m_rate > 0) || !std::isfinite(m_rate))
         return false;
-    if (!m_fixed && !m_code.empty()) {
-        std::string stored;
-        if (kelvara::Profile().GetProfileString(kelvara::kRatesSection, m_code, stored) && !stored.empty()) {
-            // Only a usable rate replaces the file's: a stored 0, a negative number or text that is
-            // not a number would make every conversion from this currency meaningless.
-            const double rate = kelvara::ReadLeadingDouble(stored);
-            if (rate > 0 && std::isfinite(rate))
-                m_rate = rate;
-        }
+    if (m_fixed) {
+        SetRateOrigin({}, kelvara::kRateSourceFixed);
+        return true;
     }
+    // The euro's own rows (Andorra, Martinique, ...) are at par for good, however the file marks them.
+    if (m_code == "EUR" && m_rate == 1)
+        SetRateOrigin({}, kelvara::kRateSourceFixed);
+    else
+        SetRateOrigin(kelvara::kBuiltInRatesDate, kelvara::kRateSourceBuiltIn);
+    ReloadStoredRate();
+    return true;
+}
+
+void CCurrency::SetRateOrigin(std::string date, std::string source)
+{
+    m_date = std::move(date);
+    m_source = std::move(source);
+}
+
+bool CCurrency::ReloadStoredRate()
+{
+    kelvara::StoredRate stored;
+    if (m_fixed || !kelvara::ReadStoredRate(m_code, stored))
+        return false;
+    m_rate = stored.rate;
+    SetRateOrigin(stored.date, stored.source);
     return true;
 }
 

@@ -2,8 +2,12 @@
 
 #include "catalogue/conversionunit.h"
 
+#include <cstdint>
+#include <string_view>
+
 // A currency and its rate: units of it per one euro. A floating currency prefers a rate the user
-// stored under "Settings\Rates" (by code) over the data file's.
+// stored under "Settings\Rates" (by code) over the data file's. Every rate knows its age: the day
+// it is of and where it came from.
 class CCurrency : public CConversionUnit {
 public:
     std::string GetName() const override { return m_name; }
@@ -14,15 +18,61 @@ public:
     const std::string& GetCode() const { return m_code; }
     bool IsFixed() const { return m_fixed; }
     void SetRate(double rate) { m_rate = rate; }
+    // The day the rate is of (YYYY-MM-DD; empty when a stored rate does not say) and its source
+    // (kelvara::kRateSource...).
+    void SetRateOrigin(std::string date, std::string source);
+    const std::string& GetRateDate() const { return m_date; }
+    const std::string& GetRateSource() const { return m_source; }
+    // Takes the rate stored for the code again (after another part of the program stored one);
+    // false when none is usable, which leaves the rate as it is.
+    bool ReloadStoredRate();
 
 private:
     std::string m_name;
     std::string m_code;
     bool m_fixed = false;
     double m_rate = 0;
+    std::string m_date;
+    std::string m_source;
 };
 
 namespace kelvara {
-// The settings section that holds the rates the user typed or fetched.
+// The settings section that holds the rates the user typed or fetched. Under the code itself the
+// rate (neutral notation, as it has always been kept); beside it "<code>.Date" (YYYY-MM-DD) and
+// "<code>.Source". Rates stored before dates were kept have neither and read as of unknown age.
 inline constexpr const char* kRatesSection = "Settings\\Rates";
+// The day of the last reference-rate document stored (YYYY-MM-DD), in the same section.
+inline constexpr const char* kReferenceRatesDateEntry = "ReferenceRatesDate";
+
+inline constexpr const char* kRateSourceEcb = "ECB";
+inline constexpr const char* kRateSourceTyped = "typed";
+inline constexpr const char* kRateSourceService = "service";
+inline constexpr const char* kRateSourceBuiltIn = "built-in";
+inline constexpr const char* kRateSourceFixed = "fixed";
+// A stored rate from before dates were kept.
+inline constexpr const char* kRateSourceStored = "stored";
+// The day the rates of the built-in data set are of.
+inline constexpr const char* kBuiltInRatesDate = "2007-01-12";
+
+struct StoredRate {
+    double rate = 0;
+    std::string date;   // empty: not known
+    std::string source; // kRateSourceStored when not known
+};
+// The usable rate stored for `code` (positive and finite), with its date and source.
+bool ReadStoredRate(const std::string& code, StoredRate& stored);
+// Stores `text` (the rate in neutral notation) with its date and source; false when the store
+// refused any of it.
+bool WriteStoredRate(const std::string& code, const std::string& text, const std::string& date,
+                     const std::string& source);
+
+// Days since 1970-01-01 of a strict "YYYY-MM-DD" (a real day of the calendar); false otherwise.
+bool ParseIsoDate(std::string_view text, std::int64_t& days);
+std::string IsoDateFromDays(std::int64_t days);
+// Today in universal time, "YYYY-MM-DD" (the clock seam).
+std::string TodayIsoDate();
+// A rate worth a warning: the built-in one, one of unknown date, or one more than a week older
+// than `today`. Fixed rates never age.
+inline constexpr int kRateWarningDays = 7;
+bool IsRateOutdated(const std::string& date, const std::string& source, const std::string& today);
 } // namespace kelvara

@@ -38,3 +38,41 @@ void CCurrencyCategory::ToggleEuroReference()
     m_euroReference = !m_euroReference;
     kelvara::Profile().WriteProfileInt(kOptions, kEuroReference, m_euroReference ? 1 : 0);
 }
+
+CCurrencyCategory::RateOrigin CCurrencyCategory::GetRateLineOrigin(const CCurrency& source) const
+{
+    RateOrigin origin{source.GetRateDate(), source.GetRateSource()};
+    if (m_euroReference)
+        return origin;
+    const auto& units = GetUnits();
+    const auto* dollar = units.empty() ? nullptr : dynamic_cast<const CCurrency*>(units.front().get());
+    if (!dollar || dollar == &source || dollar->IsFixed())
+        return origin;
+    if (source.IsFixed())
+        return {dollar->GetRateDate(), dollar->GetRateSource()};
+    // The built-in rate is the oldest there is; an unknown date comes next; else the earlier day.
+    const auto rank = [](const std::string& date, const std::string& from) {
+        if (from == kelvara::kRateSourceBuiltIn)
+            return std::string("0");
+        return date.empty() ? std::string("1") : "2" + date;
+    };
+    if (rank(dollar->GetRateDate(), dollar->GetRateSource()) < rank(origin.date, origin.source))
+        origin = {dollar->GetRateDate(), dollar->GetRateSource()};
+    return origin;
+}
+
+bool CCurrencyCategory::ReloadStoredRates()
+{
+    bool changed = false;
+    for (const auto& unit : GetUnits()) {
+        auto* currency = dynamic_cast<CCurrency*>(unit.get());
+        if (!currency)
+            continue;
+        const double before = currency->GetValue();
+        const std::string date = currency->GetRateDate();
+        if (currency->ReloadStoredRate() &&
+            (currency->GetValue() != before || currency->GetRateDate() != date))
+            changed = true;
+    }
+    return changed;
+}

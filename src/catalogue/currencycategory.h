@@ -17,6 +17,16 @@ public:
     // "1 € = 1.29301" or "US$ 1 = 0.773389..." for `source`; the number in regional notation
     // when `regional` is set.
     std::string GetRateLine(const CCurrency& source, bool regional) const;
+    // Where the rate line's number comes from: the source currency's rate, or with the dollar
+    // reference the older of it and the dollar's (a fixed rate counts as the newest).
+    struct RateOrigin {
+        std::string date;
+        std::string source;
+    };
+    RateOrigin GetRateLineOrigin(const CCurrency& source) const;
+    // Every floating currency takes the rate stored for its code again (after an update stored
+    // new ones); true when any changed.
+    bool ReloadStoredRates();
     // Flips between the euro and the dollar reference and stores the choice at once.
     void ToggleEuroReference();
     bool IsEuroReference() const { return m_euroReference; }

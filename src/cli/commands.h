@@ -32,6 +32,9 @@ public:
     // The universal time Time Difference shows instead of the current one.
     void SetInstant(kelvara::UtcTicks instant) { m_instant = instant; }
 
+    // The category called `name`, loaded; null after telling why (exitCode set).
+    CCategory* FindLoadedCategory(const std::string& name, int& exitCode);
+
     int ListCategories();
     int ListUnits(const std::string& categoryName);
     int Convert(const std::string& categoryName, const std::string& value, const std::string& from,
@@ -43,7 +46,6 @@ public:
 
 private:
     CCategory* FindCategory(const std::string& name);
-    CCategory* FindLoadedCategory(const std::string& name, int& exitCode);
     // Fills the category's source and target lists and finds FROM and TO in them (s, t); false
     // after telling why when either cannot be chosen.
     bool ChooseUnits(CCategory& category, const std::string& from, const std::string& to, SortedList& sources,

@@ -4,6 +4,7 @@
 #include "catalogue/civiltime.h"
 #include "catalogue/dataarchive.h"
 #include "cli/commands.h"
+#include "cli/rates.h"
 #include "kelvara/version.h"
 #include "platform/messagepresenter.h"
 #include "platform/profilestore.h"
@@ -33,6 +34,10 @@ Commands:
   find TEXT...                      print every unit, of every category, whose name holds all
                                     the words of TEXT, as "CATEGORY<TAB>UNIT" lines; exit
                                     status 1 when none does
+  rates [--update]                  print each currency code, its rate per euro, the day the
+                                    rate is of (YYYY-MM-DD) and its source, tab-separated;
+                                    --update first fetches the European Central Bank's
+                                    reference rates and stores them as the program does
 
   kelvara-cli convert Length 1.75 "meter (m)" "foot and inch (ft. in.)"   prints 5 ft 8 in
   kelvara-cli convert Temperature -40 °C °F                                prints -40
@@ -63,7 +68,7 @@ Options:
 
 Data: a data file beside the program (weight.dat, ...) is used in place of the built-in one.
 Currency rates typed or fetched in the program are read from its settings
-(~/.config/Brask/Kelvara.conf); kelvara-cli never writes them.
+(~/.config/Brask/Kelvara.conf); only `rates --update` writes them.
 
 Exit status: 0 done; 1 the data could not be loaded (the program's message is printed), or
 find matched nothing; 2 a bad command line or an unknown or ambiguous name.
@@ -131,6 +136,8 @@ int main(int argc, char** argv)
             if (!kelvara::ParseUtcTimestamp(text, ticks))
                 return UsageError("'" + text + "' is not a universal time such as 2026-07-15T12:00:00Z");
             instant = ticks;
+        } else if (options && arg == "--update" && !args.empty() && args.front() == "rates") {
+            args.push_back(arg); // the rates command's own option
         } else if (options && arg.size() > 2 && arg.rfind("--", 0) == 0) {
             return UsageError("unknown option '" + arg + "'");
         } else {
@@ -175,6 +182,8 @@ int main(int argc, char** argv)
         exitCode = commands.Complete(args);
     } else if (command == "find") {
         exitCode = args.empty() ? UsageError("too few arguments; usage: find TEXT...") : commands.Find(args);
+    } else if (command == "rates") {
+        exitCode = kelvara::cli::RunRates(commands, args, stdout, stderr);
     } else {
         exitCode = UsageError("unknown command '" + command + "'");
     }

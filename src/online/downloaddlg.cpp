@@ -1,6 +1,7 @@
 #include "online/downloaddlg.h"
 
 #include "online/bytesize.h"
+#include "online/quietfetch.h"
 #include "platform/messages.h"
 #include "platform/privatetemp.h"
 #include "text/formatting.h"
@@ -135,7 +136,10 @@ void CDownloadDlg::Request(const QUrl& url)
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Kelvara/" KELVARA_VERSION_STRING));
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
 
+    m_drained = 0;
     m_reply = m_network->get(request);
+    // The network layer keeps no more than this of a reply that we have not taken yet.
+    m_reply->setReadBufferSize(kelvara::QuietFetch::kReadBufferSize);
     connect(m_reply, &QNetworkReply::readyRead, this, &CDownloadDlg::OnReadyRead);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &CDownloadDlg::OnMetaData);
     connect(m_reply, &QNetworkReply::finished, this, &CDownloadDlg::OnFinished);
@@ -190,9 +194,17 @@ void CDownloadDlg::OnReadyRead()
     if (!m_reply)
         return;
     m_idleTimer.start(m_idleTimeout);
-    // The body of a redirect is not the resource.
+    // The body of a redirect is not the resource; it is thrown away, up to the size limit.
     if (!RedirectTarget().isEmpty()) {
-        m_reply->readAll();
+        char buffer[16 * 1024];
+        qint64 n = 0;
+        while ((n = m_reply->read(buffer, sizeof buffer)) > 0) {
+            m_drained += n;
+            if (m_drained > m_sizeLimit) {
+                FailTooLarge();
+                return;
+            }
+        }
         return;
     }
     if (AnnouncedLength() > m_sizeLimit) {
@@ -205,27 +217,38 @@ void CDownloadDlg::OnReadyRead()
 
 bool CDownloadDlg::WriteAvailable()
 {
-    const QByteArray chunk = m_reply->readAll();
-    if (m_written + chunk.size() > m_sizeLimit) {
-        FailTooLarge();
-        return false;
-    }
-    const char* next = chunk.constData();
-    qint64 left = chunk.size();
-    while (left > 0) {
-        const ssize_t n = ::write(m_fd, next, static_cast<std::size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const std::int32_t code = kelvara::ResultFromErrno(errno);
-            Fail(code, {});
+    // In pieces of a bounded size, whatever the network layer holds.
+    char buffer[16 * 1024];
+    for (;;) {
+        const qint64 got = m_reply->read(buffer, sizeof buffer);
+        if (got <= 0)
+            return true;
+        if (m_written + got > m_sizeLimit) {
+            FailTooLarge();
             return false;
         }
-        next += n;
-        left -= n;
-        m_written += n;
+        const char* next = buffer;
+        qint64 left = got;
+        while (left > 0) {
+            const ssize_t n = ::write(m_fd, next, static_cast<std::size_t>(left));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                FailSystem(errno);
+                return false;
+            }
+            next += n;
+            left -= n;
+            m_written += n;
+        }
     }
-    return true;
+}
+
+void CDownloadDlg::FailSystem(int error)
+{
+    // The code and the system's text for it, taken before anything else can change errno.
+    const std::int32_t code = kelvara::ResultFromErrno(error);
+    Fail(code, kelvara::GetErrorText(code));
 }
 
 void CDownloadDlg::OnFinished()
@@ -255,8 +278,7 @@ void CDownloadDlg::OnFinished()
     Progress(m_written, std::max<qint64>(length, 0));
     StopTransfer();
     if (!CloseFile()) {
-        const std::int32_t code = kelvara::ResultFromErrno(errno);
-        Fail(code, {});
+        FailSystem(errno);
         return;
     }
     done(1);
@@ -273,11 +295,8 @@ QUrl CDownloadDlg::RedirectTarget() const
 
 void CDownloadDlg::FollowRedirect(const QUrl& target)
 {
-    const QString from = m_currentUrl.scheme();
-    const QString to = target.scheme();
     // Never to a weaker scheme, and never off the web.
-    if (!IsWebScheme(to) ||
-        !(from == to || (from == QLatin1String("http") && to == QLatin1String("https")))) {
+    if (!kelvara::IsAllowedRedirect(m_currentUrl, target)) {
         Fail(kelvara::NetworkResultCode(QNetworkReply::InsecureRedirectError),
              "The server redirected to an address that is not allowed: " + target.toString().toStdString());
         return;

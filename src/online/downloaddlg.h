@@ -19,6 +19,8 @@ namespace kelvara {
 // Result codes of failed transfers, shown as " [0x%08X]" after the error text: the internet facility
 // 0x800C0000 combined with the network layer's error number (QNetworkReply::NetworkError).
 std::int32_t NetworkResultCode(int networkError);
+// Failures of the temporary file (writing, closing) carry the system's code instead, 0x80070000 with
+// the errno, and the system's text for it.
 // Our own reasons, in the same facility.
 inline constexpr auto kTransferTimedOut = static_cast<std::int32_t>(0x800C0004u); // TimeoutError
 inline constexpr auto kReplyTooLarge = static_cast<std::int32_t>(0x800C7001u);
@@ -79,6 +81,8 @@ private:
     void OnFinished();
     void OnIdle();
     bool WriteAvailable();
+    // Fail with a system error: its code and the system's text.
+    void FailSystem(int error);
     // Ends the dialog with 2: aborts the transfer and closes the file (which stays until destruction).
     void Cancel();
     // Cancel, then tell the user why with string 46, `text` and `code`.
@@ -95,6 +99,7 @@ private:
     std::string m_fileName;
     int m_fd = -1;
     qint64 m_written = 0;
+    qint64 m_drained = 0; // bytes of redirect bodies thrown away
     int m_redirects = 0;
     qint64 m_sizeLimit = kDefaultSizeLimit;
     std::chrono::milliseconds m_idleTimeout = kDefaultIdleTimeout;

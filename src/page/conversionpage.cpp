@@ -7,14 +7,17 @@
 #include "catalogue/lookupunit.h"
 #include "platform/messages.h"
 #include "platform/profilestore.h"
+#include "text/formattext.h"
 #include "text/formatting.h"
 #include "text/leadingnumber.h"
 #include "text/strings.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDate>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QToolTip>
 
 #include <algorithm>
@@ -338,9 +341,19 @@ void CConversionPage::RefillValueList(bool initial)
         OnValueChange();
 }
 
+namespace {
+// "7 Dec 2026" in the user's short date format; the text itself when it is not a date.
+QString ShortDate(const std::string& iso)
+{
+    const QDate date = QDate::fromString(ToQt(iso), Qt::ISODate);
+    return date.isValid() ? QLocale::system().toString(date, QLocale::ShortFormat) : ToQt(iso);
+}
+} // namespace
+
 void CConversionPage::RebuildRateLine()
 {
     CCurrencyCategory* currencies = CurrentCurrencyCategory();
+    m_rateWarning = false;
     if (!currencies) {
         m_ui->rateLine->hide();
         m_ui->referenceButton->hide();
@@ -348,7 +361,36 @@ void CConversionPage::RebuildRateLine()
         return;
     }
     const CCurrency* source = SelectedSourceCurrency();
-    m_ui->rateLine->setText(source ? ToQt(currencies->GetRateLine(*source, m_useRegional)) : QString());
+    QString line;
+    QString tip;
+    if (source) {
+        // Every rate shows its age: where it comes from and the day it is of.
+        const CCurrencyCategory::RateOrigin origin = currencies->GetRateLineOrigin(*source);
+        const QString date = origin.date.empty() ? ToQt(kelvara::LoadString(kelvara::IDS_RATE_DATE_UNKNOWN))
+                                                 : ShortDate(origin.date);
+        line = ToQt(currencies->GetRateLine(*source, m_useRegional));
+        if (origin.source == kelvara::kRateSourceFixed) {
+            line += QStringLiteral("  (%1)").arg(ToQt(origin.source));
+        } else {
+            line += QStringLiteral("  (%1, %2)").arg(ToQt(origin.source), date);
+            m_rateWarning = kelvara::IsRateOutdated(origin.date, origin.source, kelvara::TodayIsoDate());
+            tip = m_rateWarning ? ToQt(kelvara::FormatText(
+                                      kelvara::LoadString(kelvara::IDS_RATES_OUTDATED),
+                                      {date.toStdString(), origin.source, kelvara::kRateWarningDays}))
+                                : ToQt(kelvara::FormatText(kelvara::LoadString(kelvara::IDS_RATES_OF),
+                                                           {date.toStdString()}));
+        }
+    }
+    m_ui->rateLine->setText(line);
+    m_ui->rateLine->setToolTip(tip);
+    // A warning colour that reads on light and dark backgrounds alike.
+    if (m_rateWarning) {
+        QPalette palette = m_ui->rateLine->palette();
+        palette.setColor(QPalette::WindowText, QColor(0xB0, 0x40, 0x00));
+        m_ui->rateLine->setPalette(palette);
+    } else {
+        m_ui->rateLine->setPalette(QPalette());
+    }
     m_ui->rateLine->show();
     m_ui->referenceButton->show();
     m_ui->rateButton->setVisible(source && !source->IsFixed());
@@ -495,11 +537,20 @@ void CConversionPage::OnRate()
 
     double rate = 0;
     std::string stored;
+    const char* source = kelvara::kRateSourceTyped;
     const std::string typed = m_ui->sourceEdit->GetValueText();
     if (!typed.empty()) {
         rate = kelvara::ReadLeadingDouble(typed);
         stored = typed;
+    } else if (m_referenceCovers && m_referenceUpdate && m_referenceCovers(*currency)) {
+        // One document brings every such rate; the update stores them and reloads the category.
+        if (m_referenceUpdate(*currencies)) {
+            RebuildRateLine();
+            OnClear();
+        }
+        return;
     } else {
+        source = kelvara::kRateSourceService;
         if (!m_rateFetcher)
             return;
         const std::optional<double> fetched = m_rateFetcher(*currency);
@@ -516,15 +567,40 @@ void CConversionPage::OnRate()
 
     // Rates are kept by code: every floating row of the same currency takes the new rate now,
     // not only after the next start.
+    const std::string today = kelvara::TodayIsoDate();
     for (const auto& unit : currencies->GetUnits()) {
         auto* other = dynamic_cast<CCurrency*>(unit.get());
-        if (other && !other->IsFixed() && other->GetCode() == currency->GetCode())
+        if (other && !other->IsFixed() && other->GetCode() == currency->GetCode()) {
             other->SetRate(rate);
+            other->SetRateOrigin(today, source);
+        }
     }
     currency->SetRate(rate);
+    currency->SetRateOrigin(today, source);
     RebuildRateLine();
-    kelvara::Profile().WriteProfileString(kelvara::kRatesSection, currency->GetCode(), stored);
+    kelvara::WriteStoredRate(currency->GetCode(), stored, today, source);
     OnClear();
+}
+
+CCurrencyCategory* CConversionPage::LoadedCurrencyCategory()
+{
+    if (!m_working)
+        return nullptr;
+    for (const auto& category : m_catalogue) {
+        if (auto* currencies = dynamic_cast<CCurrencyCategory*>(category.get()))
+            return currencies->EnsureLoaded() ? currencies : nullptr;
+    }
+    return nullptr;
+}
+
+void CConversionPage::RefreshRates()
+{
+    for (const auto& category : m_catalogue) {
+        if (auto* currencies = dynamic_cast<CCurrencyCategory*>(category.get());
+            currencies && currencies->IsLoaded())
+            currencies->ReloadStoredRates();
+    }
+    RebuildRateLine();
 }
 
 void CConversionPage::OnToggleReference()

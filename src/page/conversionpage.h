@@ -51,6 +51,23 @@ public:
 
     // What the Rate button does when the source field is empty (unset: nothing).
     void SetRateFetcher(RateFetcher fetcher) { m_rateFetcher = std::move(fetcher); }
+    // Currencies whose rates come all at once with the reference rates: for those (`covers`) the
+    // Rate button with an empty source field runs `update` instead of the fetcher; `update` stores
+    // the rates, reloads the category's and says whether it did.
+    void SetReferenceRates(std::function<bool(const CCurrency&)> covers,
+                           std::function<bool(CCurrencyCategory&)> update)
+    {
+        m_referenceCovers = std::move(covers);
+        m_referenceUpdate = std::move(update);
+    }
+    // The currency category, loaded (null when it cannot be), for updates from elsewhere.
+    CCurrencyCategory* LoadedCurrencyCategory();
+    // After rates were stored elsewhere: every currency takes its stored rate again, the rate line
+    // follows.
+    void RefreshRates();
+    // The rate line's warning state: the rate shown is the built-in one, of unknown date or more
+    // than a week old.
+    bool IsRateLineWarning() const { return m_rateWarning; }
 
     // False after a failed start or a category that could not be loaded: the page stays disabled.
     bool IsWorking() const { return m_working; }
@@ -113,6 +130,9 @@ private:
     CCategoryArray m_catalogue;
     QTimer m_clock;
     RateFetcher m_rateFetcher;
+    std::function<bool(const CCurrency&)> m_referenceCovers;
+    std::function<bool(CCurrencyCategory&)> m_referenceUpdate;
+    bool m_rateWarning = false;
     QString m_caption;
     bool m_useRegional = true;
     bool m_working = false;

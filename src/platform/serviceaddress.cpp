@@ -107,4 +107,9 @@ std::string HomePageAddress()
     return Configured("HomePageUrl", KELVARA_DEFAULT_HOME_URL);
 }
 
+std::string ReferenceRatesAddress()
+{
+    return Configured("ReferenceRatesUrl", KELVARA_DEFAULT_REFERENCE_RATES_URL);
+}
+
 } // namespace kelvara

@@ -11,6 +11,7 @@ namespace kelvara {
 //   "ServiceUrl"        the currency-rate service
 //   "UpdateServiceUrl"  the update service
 //   "HomePageUrl"       the project's home page
+//   "ReferenceRatesUrl" the European Central Bank's daily reference-rate document
 // An override that is not a plain http(s) address is ignored, so a damaged or tampered setting
 // cannot make the program open a local file or run a script handler.
 
@@ -23,6 +24,8 @@ std::string RateServicePageAddress();
 std::string UpdateServiceAddress();
 // The project's home page, exactly as configured.
 std::string HomePageAddress();
+// The full address of the daily reference-rate document, exactly as configured.
+std::string ReferenceRatesAddress();
 
 // True for "http://host[:port][/path]" or "https://..." (scheme in any case): a host of letters,
 // digits, "-" and ".", and a path free of spaces, control characters, quotes, angle brackets and

@@ -8,6 +8,7 @@
 #include "shell/instancechannel.h"
 #include "shell/mycommandlineinfo.h"
 #include "shell/optionspage.h"
+#include "shell/pagefactory.h"
 #include "text/strings.h"
 
 #include "kelvara/version.h"
@@ -174,6 +175,8 @@ int CConvertApp::Run(int argc, char** argv)
         CConvertSheet window;
         sheet = &window;
         window.SetStartVisible(!commandLine.m_hidden || showRequested);
+        // Only the running program keeps the rates current, not every sheet a test builds.
+        kelvara::StartRatesAutoUpdate(window);
         if (!stopRequested)
             result = window.DoModal();
         sheet = nullptr;

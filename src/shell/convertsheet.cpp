@@ -64,7 +64,7 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
       m_buttons(new QDialogButtonBox(this)),
       m_trayIcon(std::make_unique<CTrayIcon>(kTrayIconId, std::move(trayHost))), m_trayMenu(new QMenu(this)),
       m_trayRetry(new QTimer(this)), m_timeZoneWatcher(new kelvara::TimeZoneWatcher(this)),
-      m_updateCheck(&kelvara::RunUpdateCheck)
+      m_updateCheck(&kelvara::RunUpdateCheck), m_ratesUpdate(&kelvara::RunRatesUpdate)
 {
     setWindowTitle(Text(kelvara::IDS_APP_TITLE));
     // A main window, not a transient dialog: its own taskbar entry and a minimise box.
@@ -161,6 +161,7 @@ void CConvertSheet::BuildTrayMenu()
     add(help, QStringLiteral("&About..."), ID_HELP_ABOUT);
     help->addSeparator();
     add(help, QStringLiteral("&Check for Updates"), ID_HELP_CHECKUPDATES);
+    add(help, QStringLiteral("Update Currency &Rates"), ID_HELP_UPDATERATES);
     add(m_trayMenu, QStringLiteral("&Exit"), ID_TRAY_EXIT);
     m_trayMenu->setDefaultAction(open);
     // Trays that show the menu by themselves still get it in step.
@@ -408,6 +409,10 @@ void CConvertSheet::OnCommand(int command)
     case ID_HELP_CHECKUPDATES:
         if (m_updateCheck)
             m_updateCheck(this);
+        break;
+    case ID_HELP_UPDATERATES:
+        if (m_ratesUpdate)
+            m_ratesUpdate(*this);
         break;
     case ID_TRAY_EXIT:
         done(ResultExit);

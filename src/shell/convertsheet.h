@@ -40,6 +40,7 @@ public:
         ID_HELP_ABOUT = 32779,
         ID_HELP_CHECKUPDATES = 32780,
         ID_TRAY_OPTIONS = 32783,
+        ID_HELP_UPDATERATES = 32790,
     };
     enum Page : int { ConversionPage = 0, OptionsPage = 1, AboutPage = 2 };
     // Results of the modal run.
@@ -102,6 +103,11 @@ public:
 
     // What "Check for Updates" runs (the update check unless replaced, as tests do).
     void SetUpdateCheck(std::function<void(QWidget* parent)> check) { m_updateCheck = std::move(check); }
+    // What "Update Currency Rates" runs (the reference-rate update unless replaced).
+    void SetRatesUpdate(std::function<void(CConvertSheet& sheet)> update)
+    {
+        m_ratesUpdate = std::move(update);
+    }
 
     // The tools tried for "&Character Map", first found in PATH wins; empty when none is.
     static QString FindCharacterMapTool();
@@ -136,4 +142,5 @@ private:
     QTimer* m_trayRetry;
     kelvara::TimeZoneWatcher* m_timeZoneWatcher;
     std::function<void(QWidget* parent)> m_updateCheck;
+    std::function<void(CConvertSheet& sheet)> m_ratesUpdate;
 };

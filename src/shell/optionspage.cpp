@@ -27,7 +27,8 @@ COptionsPage::COptionsPage(QWidget* parent)
       m_closeToTray(ReadOption(kelvara::kCloseToSystray, 0)),
       m_alwaysOnTop(ReadOption(kelvara::kAlwaysOnTop, 0)),
       m_showBalloon(ReadOption(kelvara::kShowBalloon, 1)),
-      m_useRegionalSettings(ReadOption(kelvara::kUseRegionalSettings, 1))
+      m_useRegionalSettings(ReadOption(kelvara::kUseRegionalSettings, 1)),
+      m_keepRatesCurrent(ReadOption(kelvara::kUpdateRates, 1))
 {
     m_ui->setupUi(this);
     m_ui->closeToTray->setChecked(m_closeToTray);
@@ -35,6 +36,7 @@ COptionsPage::COptionsPage(QWidget* parent)
     m_ui->alwaysOnTop->setChecked(m_alwaysOnTop);
     m_ui->useRegionalSettings->setChecked(m_useRegionalSettings);
     m_ui->showBalloon->setChecked(m_showBalloon);
+    m_ui->keepRatesCurrent->setChecked(m_keepRatesCurrent);
 
     // clicked, not toggled: only the user's clicks act, not the page putting a box in step.
     connect(m_ui->runAtStartup, &QCheckBox::clicked, this, &COptionsPage::OnRunAtStartup);
@@ -42,6 +44,7 @@ COptionsPage::COptionsPage(QWidget* parent)
     connect(m_ui->showBalloon, &QCheckBox::clicked, this, &COptionsPage::OnShowBalloon);
     connect(m_ui->closeToTray, &QCheckBox::clicked, this, &COptionsPage::OnCloseToTray);
     connect(m_ui->useRegionalSettings, &QCheckBox::clicked, this, &COptionsPage::OnUseRegionalSettings);
+    connect(m_ui->keepRatesCurrent, &QCheckBox::clicked, this, &COptionsPage::OnKeepRatesCurrent);
     connect(m_ui->checkForUpdates, &QPushButton::clicked, this, &COptionsPage::CheckForUpdatesRequested);
 }
 
@@ -104,4 +107,10 @@ void COptionsPage::OnUseRegionalSettings(bool checked)
     m_useRegionalSettings = checked;
     WriteOption(kelvara::kUseRegionalSettings, checked);
     emit UseRegionalSettingsChanged(checked);
+}
+
+void COptionsPage::OnKeepRatesCurrent(bool checked)
+{
+    m_keepRatesCurrent = checked;
+    WriteOption(kelvara::kUpdateRates, checked);
 }

@@ -8,7 +8,7 @@ namespace Ui {
 class COptionsPage;
 }
 
-// The Options tab: five check boxes and the update-check button. It also holds the live option
+// The Options tab: six check boxes and the update-check button. It also holds the live option
 // values, read from the settings store at construction; the main window and the conversion page
 // read them from here. Every click is applied and stored at once; there is no Apply step.
 class COptionsPage : public QWidget {
@@ -23,6 +23,7 @@ public:
     bool IsAlwaysOnTop() const { return m_alwaysOnTop; }
     bool IsShowBalloon() const { return m_showBalloon; }
     bool IsUseRegionalSettings() const { return m_useRegionalSettings; }
+    bool IsKeepRatesCurrent() const { return m_keepRatesCurrent; }
 
     // Stores the show-balloon option at once and puts the check box in step (clicking the balloon
     // turns balloons off).
@@ -44,6 +45,7 @@ private:
     void OnShowBalloon(bool checked);
     void OnCloseToTray(bool checked);
     void OnUseRegionalSettings(bool checked);
+    void OnKeepRatesCurrent(bool checked);
 
     std::unique_ptr<Ui::COptionsPage> m_ui;
     bool m_runAtStartup;
@@ -51,6 +53,7 @@ private:
     bool m_alwaysOnTop;
     bool m_showBalloon;
     bool m_useRegionalSettings;
+    bool m_keepRatesCurrent;
 };
 
 namespace kelvara {
@@ -61,5 +64,7 @@ inline constexpr const char* kCloseToSystray = "CloseToSystray";
 inline constexpr const char* kAlwaysOnTop = "AlwaysOnTop";
 inline constexpr const char* kShowBalloon = "ShowBalloon";
 inline constexpr const char* kUseRegionalSettings = "UseRegionalSettings";
+// 1 (the default): fetch the reference rates in the background while the program runs.
+inline constexpr const char* kUpdateRates = "UpdateRates";
 
 } // namespace kelvara

@@ -1,10 +1,15 @@
 #include "shell/pagefactory.h"
 
+#include "catalogue/currency.h"
 #include "online/rateretrieval.h"
+#include "online/referencerates.h"
+#include "online/referenceupdate.h"
 #include "online/updatecheck.h"
 #include "page/conversionpage.h"
 #include "shell/aboutpage.h"
 #include "shell/convertsheet.h"
+#include "shell/optionspage.h"
+#include "shell/ratesautoupdate.h"
 
 namespace kelvara {
 
@@ -21,6 +26,9 @@ QWidget* CreateConversionPage(CConvertSheet& sheet)
     QObject::connect(&sheet, &CConvertSheet::SystemTimeZoneChanged, page,
                      &CConversionPage::RefreshTimeZoneDisplay);
     page->SetRateFetcher([page](CCurrency& currency) { return FetchRate(page, currency); });
+    page->SetReferenceRates(
+        [](const CCurrency& currency) { return IsReferenceRateCode(currency.GetCode()); },
+        [page](CCurrencyCategory& currencies) { return UpdateReferenceRates(page, currencies); });
     // A page that could not start leaves Cancel as it is.
     if (page->IsWorking())
         sheet.CancelToClose();
@@ -35,6 +43,28 @@ QWidget* CreateAboutPage(CConvertSheet& /*sheet*/)
 void RunUpdateCheck(QWidget* parent)
 {
     ::CheckForUpdates(parent);
+}
+
+void RunRatesUpdate(CConvertSheet& sheet)
+{
+    auto* page = qobject_cast<CConversionPage*>(sheet.GetPage(CConvertSheet::ConversionPage));
+    CCurrencyCategory* currencies = page ? page->LoadedCurrencyCategory() : nullptr;
+    if (currencies && UpdateReferenceRates(&sheet, *currencies))
+        page->RefreshRates();
+}
+
+void StartRatesAutoUpdate(CConvertSheet& sheet)
+{
+    auto* page = qobject_cast<CConversionPage*>(sheet.GetPage(CConvertSheet::ConversionPage));
+    if (!page)
+        return;
+    auto* fetch = new ReferenceRatesFetch([page] { return page->LoadedCurrencyCategory(); }, &sheet);
+    QObject::connect(fetch, &ReferenceRatesFetch::Done, page, [page](bool stored) {
+        if (stored)
+            page->RefreshRates();
+    });
+    const COptionsPage* options = &sheet.GetOptionsPage();
+    new RatesAutoUpdate([options] { return options->IsKeepRatesCurrent(); }, fetch, &sheet);
 }
 
 } // namespace kelvara

@@ -17,4 +17,12 @@ QWidget* CreateAboutPage(CConvertSheet& sheet);
 // "Check for &Updates..." on the options page and in the tray's Help menu.
 void RunUpdateCheck(QWidget* parent);
 
+// "Update Currency &Rates" in the tray's Help menu: the reference rates, behind the download
+// dialog, into the conversion page's catalogue.
+void RunRatesUpdate(CConvertSheet& sheet);
+
+// The updates in the background while the option "Keep currency rates up to date" is on
+// (RatesAutoUpdate); the objects live as long as the sheet.
+void StartRatesAutoUpdate(CConvertSheet& sheet);
+
 } // namespace kelvara

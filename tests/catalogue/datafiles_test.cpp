@@ -439,7 +439,7 @@ TEST(DataFileRows, EachCategoryLoadsItsRowCount)
     const std::map<std::string, std::size_t> counts = {
         {"weight", 51},    {"length", 72},      {"area", 27},    {"capacity", 64},   {"speed", 8},
         {"pressure", 10},  {"power", 7},        {"energy", 7},   {"temperature", 5}, {"number", 6},
-        {"currency", 277}, {"sensitivity", 23}, {"country", 278}};
+        {"currency", 279}, {"sensitivity", 23}, {"country", 278}};
     for (const auto& [name, count] : counts)
         EXPECT_EQ(Loaded(name).GetUnits().size(), count) << name;
 }
@@ -545,10 +545,29 @@ TEST(CurrencyData, UsDollarLeadsAndOnlyIrrevocableRatesAreFixed)
     EXPECT_EQ(first.GetValue(), 1.29301);
 
     // Euro conversion rates fixed for good; the Vatican lira was at par with the Italian.
-    const std::map<std::string, double> irrevocable = {
-        {"EUR", 1},       {"ATS", 13.7603}, {"BEF", 40.3399}, {"DEM", 1.95583},  {"ESP", 166.386},
-        {"FIM", 5.94573}, {"FRF", 6.55957}, {"GRD", 340.750}, {"IEP", 0.787564}, {"ITL", 1936.27},
-        {"LUF", 40.3399}, {"NLG", 2.20371}, {"PTE", 200.482}, {"SIT", 239.640},  {"VAL", 1936.27}};
+    const std::map<std::string, double> irrevocable = {{"EUR", 1},
+                                                       {"ATS", 13.7603},
+                                                       {"BEF", 40.3399},
+                                                       {"DEM", 1.95583},
+                                                       {"ESP", 166.386},
+                                                       {"FIM", 5.94573},
+                                                       {"FRF", 6.55957},
+                                                       {"GRD", 340.750},
+                                                       {"IEP", 0.787564},
+                                                       {"ITL", 1936.27},
+                                                       {"LUF", 40.3399},
+                                                       {"NLG", 2.20371},
+                                                       {"PTE", 200.482},
+                                                       {"SIT", 239.640},
+                                                       {"VAL", 1936.27},
+                                                       // Later members, at the Council's rates.
+                                                       {"CYP", 0.585274},
+                                                       {"MTL", 0.429300},
+                                                       {"SKK", 30.1260},
+                                                       {"EEK", 15.6466},
+                                                       {"LVL", 0.702804},
+                                                       {"LTL", 3.45280},
+                                                       {"HRK", 7.53450}};
     std::map<std::string, double> rateByCode;
     std::set<std::string> fixedCodes;
     std::map<std::string, double> fixedRates;
@@ -572,7 +591,11 @@ TEST(CurrencyData, UsDollarLeadsAndOnlyIrrevocableRatesAreFixed)
         const auto [it, added] = rateByCode.emplace(code, currency.GetValue());
         EXPECT_EQ(it->second, currency.GetValue()) << "rows of " << code << " disagree";
     }
-    EXPECT_EQ(fixedRows, 17);
+    EXPECT_EQ(fixedRows, 24);
+    // The new denominations follow their old ones at the changeover ratio, so that the reference
+    // rates of RON and TRY give the same value through either row.
+    EXPECT_NEAR(rateByCode.at("ROL") / (10'000 * rateByCode.at("RON")), 1.0, 1e-12);
+    EXPECT_NEAR(rateByCode.at("TRL") / (1'000'000 * rateByCode.at("TRY")), 1.0, 1e-12);
     for (const auto& [code, rate] : irrevocable)
         EXPECT_TRUE(fixedCodes.count(code)) << code << " is not fixed";
     EXPECT_TRUE(fixedCodes.count("MGF") && fixedCodes.count("SRG"));

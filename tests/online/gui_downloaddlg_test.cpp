@@ -4,6 +4,14 @@
 #include <QKeyEvent>
 #include <QNetworkReply>
 
+#include "online/quietfetch.h"
+#include "platform/messages.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -245,6 +253,76 @@ TEST_F(DownloadDialogTest, WithoutALengthTheBarStaysAtZero)
     EXPECT_EQ(Run(dialog, "/trickle"), 2);
     EXPECT_EQ(positionSeen, 0);
     EXPECT_TRUE(m_presenter.messages.empty());
+}
+
+TEST_F(DownloadDialogTest, TenRedirectsAreFollowedAndTheEleventhIsRefused)
+{
+    // A chain /hop0 -> /hop1 -> ... -> /hop11 -> the resource.
+    for (int i = 0; i <= 11; ++i)
+        m_server.Serve(
+            "/hop" + std::to_string(i),
+            {.status = 302, .reason = "Found", .headers = {{"Location", "/hop" + std::to_string(i + 1)}}});
+    m_server.Serve("/hop12", {.body = "arrived"});
+    {
+        CDownloadDlg dialog;
+        ASSERT_EQ(Run(dialog, "/hop2"), 1) << "ten redirects";
+        EXPECT_EQ(dialog.ReadFileText(), "arrived");
+    }
+    CDownloadDlg dialog;
+    ASSERT_EQ(Run(dialog, "/hop1"), 2) << "eleven";
+    ExpectRetrievalFailure("The server redirected too often.",
+                           NetworkResultCode(QNetworkReply::TooManyRedirectsError));
+}
+
+TEST(RedirectRules, NeverToAWeakerSchemeNorOffTheWeb)
+{
+    const auto allowed = [](const char* from, const char* to) {
+        return IsAllowedRedirect(QUrl(QString::fromLatin1(from)), QUrl(QString::fromLatin1(to)));
+    };
+    EXPECT_TRUE(allowed("http://a.example/x", "http://b.example/y"));
+    EXPECT_TRUE(allowed("http://a.example/x", "https://a.example/x"));
+    EXPECT_TRUE(allowed("https://a.example/x", "HTTPS://b.example/y"));
+    EXPECT_FALSE(allowed("https://a.example/x", "http://a.example/x"));
+    EXPECT_FALSE(allowed("https://a.example/x", "ftp://a.example/x"));
+    EXPECT_FALSE(allowed("http://a.example/x", "file:///etc/passwd"));
+    EXPECT_FALSE(allowed("http://a.example/x", "http:///nohost"));
+}
+
+TEST_F(DownloadDialogTest, ARedirectsBodyIsDrainedOnlyUpToTheLimit)
+{
+    // A redirect that never stops talking: refused at the limit, not read for ever.
+    m_server.Serve("/chatty", {.status = 302,
+                               .reason = "Found",
+                               .headers = {{"Location", "/never"}},
+                               .sendLength = false,
+                               .filler = 50'000});
+    CDownloadDlg dialog;
+    dialog.SetSizeLimit(10'000);
+    ASSERT_EQ(Run(dialog, "/chatty"), 2);
+    ExpectRetrievalFailure("The server's reply is larger than 9.76 KB.", kReplyTooLarge);
+    EXPECT_TRUE(std::find(m_server.Requests().begin(), m_server.Requests().end(), "/never") ==
+                m_server.Requests().end());
+}
+
+TEST_F(DownloadDialogTest, AFileThatCannotBeWrittenIsReportedWithTheSystemsCode)
+{
+    // The file may not grow beyond 10 bytes: writing more fails with EFBIG.
+    struct rlimit previous {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = previous;
+    small.rlim_cur = 10;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    m_server.Serve("/big", {.body = std::string(100, 'b')});
+    int result = 0;
+    {
+        CDownloadDlg dialog;
+        result = Run(dialog, "/big");
+    }
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(result, 2);
+    ExpectRetrievalFailure(std::strerror(EFBIG), ResultFromErrno(EFBIG));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "testhttpserver.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace kelvara::test {
 
@@ -65,9 +66,20 @@ void TestHttpServer::Answer(QTcpSocket* socket, Connection& connection, const QB
         connection.answered = true;
         return;
     }
+    if (reply.delayMs > 0) {
+        connection.answered = true;
+        QTimer::singleShot(reply.delayMs, socket,
+                           [this, socket, &connection, reply] { Send(socket, connection, reply, true); });
+        return;
+    }
     // Without a length the end of the body is the end of the connection; a reply that holds or
     // streams is the last one on its connection too.
-    const bool last = !reply.sendLength || reply.hold || reply.filler > 0 || reply.announcedLength >= 0;
+    Send(socket, connection, reply,
+         !reply.sendLength || reply.hold || reply.filler > 0 || reply.announcedLength >= 0);
+}
+
+void TestHttpServer::Send(QTcpSocket* socket, Connection& connection, const HttpReply& reply, bool last)
+{
     std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + reply.reason + "\r\n";
     for (const auto& [name, value] : reply.headers)
         head += name + ": " + value + "\r\n";

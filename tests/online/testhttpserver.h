@@ -27,6 +27,8 @@ struct HttpReply {
     long long filler = 0;
     // Accept the connection and never answer.
     bool silent = false;
+    // Answer only after this many milliseconds (a slow server); the connection closes after it.
+    int delayMs = 0;
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 that plays the web services. It runs in the test's thread
@@ -58,6 +60,7 @@ public:
 private:
     void OnConnection();
     void Answer(QTcpSocket* socket, Connection& connection, const QByteArray& request);
+    void Send(QTcpSocket* socket, Connection& connection, const HttpReply& reply, bool last);
 
     QTcpServer m_server;
     std::map<std::string, HttpReply> m_replies;

@@ -221,9 +221,9 @@ TEST_F(ConversionTest, RegionalNotationIsReadAndShownInTheValueFieldsAndTheRateL
 
     ChooseCategory("Currency");
     Choose(SourceUnits(), "United States Dollars (USD)");
-    EXPECT_EQ(Label("rateLine")->text(), "1 \u20AC = 1,29301");
+    EXPECT_EQ(Label("rateLine")->text().section(QStringLiteral("  ("), 0, 0), "1 \u20AC = 1,29301");
     page->SetUseRegionalSettings(false);
-    EXPECT_EQ(Label("rateLine")->text(), "1 \u20AC = 1.29301");
+    EXPECT_EQ(Label("rateLine")->text().section(QStringLiteral("  ("), 0, 0), "1 \u20AC = 1.29301");
 }
 
 TEST_F(ConversionTest, TurningRegionalNotationOffEmptiesTheFieldsAndAdmitsNeutralCharacters)

@@ -1,7 +1,12 @@
 #include "pagefixture.h"
 
+#include "catalogue/civiltime.h"
 #include "catalogue/currency.h"
+#include "catalogue/currencycategory.h"
+
 #include "text/formatting.h"
+#include <QDate>
+#include <QLocale>
 
 namespace kelvara::test {
 namespace {
@@ -13,7 +18,9 @@ protected:
         MakePage();
         ChooseCategory("Currency");
     }
-    QString RateLine() const { return Label("rateLine")->text(); }
+    // The rate, without the age that follows it in parentheses.
+    QString RateLine() const { return Label("rateLine")->text().section(QStringLiteral("  ("), 0, 0); }
+    QString RateAge() const { return Label("rateLine")->text().section(QStringLiteral("  ("), 1); }
     bool RateButtonShown() const { return Button("rateButton")->isVisibleTo(page.get()); }
 };
 
@@ -131,6 +138,112 @@ TEST_F(CurrencyPageTest, AStoredRateIsUsedAtTheNextStart)
     OpenCurrency();
     Choose(SourceUnits(), "American Samoa United States Dollar (USD)");
     EXPECT_EQ(RateLine(), "1 \u20AC = 1.5");
+}
+
+// The day the tests run on, for the ages of rates.
+class RateAgeTest : public CurrencyPageTest {
+protected:
+    void SetUp() override
+    {
+        CurrencyPageTest::SetUp();
+        SetClockOverride([] { return DaysFromCivil(2026, 12, 8) * kSecondsPerDay * kTicksPerSecond; });
+    }
+    void TearDown() override
+    {
+        SetClockOverride({});
+        CurrencyPageTest::TearDown();
+    }
+    static QString Short(int y, int m, int d)
+    {
+        return QLocale::system().toString(QDate(y, m, d), QLocale::ShortFormat);
+    }
+    QString Tip() const { return Label("rateLine")->toolTip(); }
+};
+
+TEST_F(RateAgeTest, EveryRateShowsWhereItComesFromAndHowOldItIs)
+{
+    WriteStoredRate("USD", "1.0523", "2026-12-07", kRateSourceEcb);
+    WriteStoredRate("GBP", "0.85", "2026-11-30", kRateSourceEcb);
+    store.WriteProfileString(kRatesSection, "CHF", "1.6"); // kept before dates were
+    OpenCurrency();
+
+    Choose(SourceUnits(), "United States Dollars (USD)");
+    EXPECT_EQ(RateAge(), "ECB, " + Short(2026, 12, 7) + ")");
+    EXPECT_FALSE(page->IsRateLineWarning());
+    EXPECT_EQ(Tip(), "Rates of " + Short(2026, 12, 7));
+
+    // Eight days old, the built-in rate and a rate of unknown day all warn.
+    Choose(SourceUnits(), "United Kingdom Pounds (GBP)");
+    EXPECT_TRUE(page->IsRateLineWarning());
+    EXPECT_EQ(Tip(), "Rates of " + Short(2026, 11, 30) +
+                         " (ECB): more than 7 days old. Press Rate to fetch current ones.");
+    Choose(SourceUnits(), "Japanese Yen (JPY)");
+    EXPECT_EQ(RateAge(), "built-in, " + Short(2007, 1, 12) + ")");
+    EXPECT_TRUE(page->IsRateLineWarning());
+    EXPECT_TRUE(Tip().startsWith("Rates of " + Short(2007, 1, 12) + " (built-in)"));
+    EXPECT_NE(Label("rateLine")->palette().color(QPalette::WindowText),
+              Label("sourceUnitLabel")->palette().color(QPalette::WindowText));
+    Choose(SourceUnits(), "Switzerland Francs (CHF)");
+    EXPECT_EQ(RateAge(), "stored, date unknown)");
+    EXPECT_TRUE(page->IsRateLineWarning());
+
+    // A fixed rate does not age; with the dollar reference the older of the two rates counts.
+    Choose(SourceUnits(), "Andorra Euro (EUR)");
+    EXPECT_EQ(RateAge(), "fixed)");
+    Choose(SourceUnits(), "Euro (EUR)");
+    EXPECT_EQ(RateAge(), "fixed)");
+    EXPECT_FALSE(page->IsRateLineWarning());
+    EXPECT_EQ(Tip(), "");
+    Button("referenceButton")->click();
+    EXPECT_EQ(RateAge(), "ECB, " + Short(2026, 12, 7) + ")");
+    Choose(SourceUnits(), "Japanese Yen (JPY)");
+    EXPECT_EQ(RateAge(), "built-in, " + Short(2007, 1, 12) + ")");
+}
+
+TEST_F(RateAgeTest, RatesTypedOrFetchedAreStoredWithTheirDayAndSource)
+{
+    OpenCurrency();
+    Choose(SourceUnits(), "United States Dollars (USD)");
+    Type(Source(), "1.25");
+    Button("rateButton")->click();
+    EXPECT_EQ(store.GetProfileString(kRatesSection, "USD.Date"), "2026-12-08");
+    EXPECT_EQ(store.GetProfileString(kRatesSection, "USD.Source"), "typed");
+    EXPECT_EQ(RateAge(), "typed, " + Short(2026, 12, 8) + ")");
+    EXPECT_FALSE(page->IsRateLineWarning());
+
+    page->SetRateFetcher([](CCurrency&) -> std::optional<double> { return 161.25; });
+    Choose(SourceUnits(), "Japanese Yen (JPY)");
+    Button("rateButton")->click();
+    EXPECT_EQ(store.GetProfileString(kRatesSection, "JPY.Source"), "service");
+}
+
+TEST_F(RateAgeTest, AReferenceCurrencyUpdatesEveryRateInOneGo)
+{
+    OpenCurrency();
+    int fetched = 0;
+    int updated = 0;
+    page->SetRateFetcher([&](CCurrency&) -> std::optional<double> {
+        ++fetched;
+        return 1.0;
+    });
+    page->SetReferenceRates([](const CCurrency& currency) { return currency.GetCode() != "XAU"; },
+                            [&](CCurrencyCategory& currencies) {
+                                ++updated;
+                                WriteStoredRate("USD", "1.0523", "2026-12-08", kRateSourceEcb);
+                                WriteStoredRate("JPY", "162.35", "2026-12-08", kRateSourceEcb);
+                                currencies.ReloadStoredRates();
+                                return true;
+                            });
+    Choose(SourceUnits(), "Japanese Yen (JPY)");
+    Type(Source(), "");
+    Button("rateButton")->click();
+    EXPECT_EQ(updated, 1);
+    EXPECT_EQ(fetched, 0);
+    EXPECT_EQ(RateLine(), "1 \u20AC = " + QString::fromStdString(FormatDouble(162.35)));
+    EXPECT_EQ(RateAge(), "ECB, " + Short(2026, 12, 8) + ")");
+    // The other currencies took theirs too.
+    Choose(SourceUnits(), "United States Dollars (USD)");
+    EXPECT_EQ(RateLine(), "1 \u20AC = 1.0523");
 }
 
 } // namespace

@@ -22,7 +22,9 @@ TEST_F(ServiceAddressTest, BuiltInDefaultsWithoutOverrides)
     EXPECT_TRUE(IsWebAddress(KELVARA_DEFAULT_SERVICE_URL));
     EXPECT_TRUE(IsWebAddress(KELVARA_DEFAULT_UPDATE_URL));
     EXPECT_TRUE(IsWebAddress(KELVARA_DEFAULT_HOME_URL));
+    EXPECT_TRUE(IsWebAddress(KELVARA_DEFAULT_REFERENCE_RATES_URL));
     EXPECT_EQ(HomePageAddress(), KELVARA_DEFAULT_HOME_URL);
+    EXPECT_EQ(ReferenceRatesAddress(), KELVARA_DEFAULT_REFERENCE_RATES_URL);
     EXPECT_EQ(RateServicePageAddress(), ServiceAddress() + "/ucc/");
     EXPECT_NE(ServiceAddress().back(), '/');
     EXPECT_NE(UpdateServiceAddress().back(), '/');
@@ -37,6 +39,8 @@ TEST_F(ServiceAddressTest, OverridesFromTheOptionsSectionWithoutTrailingSlashes)
     EXPECT_EQ(RateServicePageAddress(), "http://127.0.0.1:8080/ucc/");
     EXPECT_EQ(UpdateServiceAddress(), "HTTPS://updates.example.net/kelvara");
     EXPECT_EQ(HomePageAddress(), "https://mirror.example.net/kelvara/");
+    m_store.WriteProfileString("Options", "ReferenceRatesUrl", "http://127.0.0.1:8080/eurofxref-daily.xml");
+    EXPECT_EQ(ReferenceRatesAddress(), "http://127.0.0.1:8080/eurofxref-daily.xml");
 }
 
 TEST_F(ServiceAddressTest, UnsafeOrMalformedOverridesFallBackToTheDefault)
@@ -48,8 +52,10 @@ TEST_F(ServiceAddressTest, UnsafeOrMalformedOverridesFallBackToTheDefault)
           "https://host\\share", "https://ho st", "https://host/\x01"}) {
         m_store.WriteProfileString("Options", "ServiceUrl", bad);
         m_store.WriteProfileString("Options", "HomePageUrl", bad);
+        m_store.WriteProfileString("Options", "ReferenceRatesUrl", bad);
         EXPECT_FALSE(IsWebAddress(bad)) << bad;
         EXPECT_EQ(HomePageAddress(), KELVARA_DEFAULT_HOME_URL) << bad;
+        EXPECT_EQ(ReferenceRatesAddress(), KELVARA_DEFAULT_REFERENCE_RATES_URL) << bad;
         EXPECT_EQ(RateServicePageAddress(), ServiceAddress() + "/ucc/") << bad;
         EXPECT_TRUE(IsWebAddress(ServiceAddress())) << bad;
     }

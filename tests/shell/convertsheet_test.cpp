@@ -87,6 +87,7 @@ protected:
     std::unique_ptr<CConvertSheet> m_sheet;
     bool m_ended = false;
     int m_updateChecks = 0;
+    int m_ratesUpdates = 0;
 };
 
 TEST_F(SheetTest, TabsButtonsAndCaption)
@@ -238,7 +239,7 @@ TEST_F(SheetTest, TrayMenuEntries)
     QStringList helpTexts;
     for (QAction* action : help->actions())
         helpTexts << (action->isSeparator() ? QString() : action->text());
-    EXPECT_EQ(helpTexts, QStringList({"&About...", "", "&Check for Updates"}));
+    EXPECT_EQ(helpTexts, QStringList({"&About...", "", "&Check for Updates", "Update Currency &Rates"}));
     EXPECT_EQ(m_tray->menu, &m_sheet->GetTrayMenu());
 }
 
@@ -275,9 +276,15 @@ TEST_F(SheetTest, OptionsAboutAndUpdateEntries)
                   EXPECT_TRUE(m_sheet->isVisible());
                   TrayAction(CConvertSheet::ID_HELP_CHECKUPDATES)->trigger();
                   m_sheet->GetOptionsPage().findChild<QPushButton*>("checkForUpdates")->click();
+                  m_sheet->SetRatesUpdate([this](CConvertSheet& sheet) {
+                      EXPECT_EQ(&sheet, m_sheet.get());
+                      ++m_ratesUpdates;
+                  });
+                  TrayAction(CConvertSheet::ID_HELP_UPDATERATES)->trigger();
               }),
               kNotEnded);
     EXPECT_EQ(m_updateChecks, 2);
+    EXPECT_EQ(m_ratesUpdates, 1);
     MakeSheet();
     EXPECT_EQ(Run([this] { TrayAction(CConvertSheet::ID_TRAY_EXIT)->trigger(); }), CConvertSheet::ResultExit);
 }

@@ -63,6 +63,10 @@ TEST_F(OptionsPageTest, FirstStartShowsTheDefaultsAndWritesNothing)
     EXPECT_TRUE(Box(page, "useRegionalSettings")->isChecked());
     EXPECT_FALSE(Box(page, "runAtStartup")->isChecked());
     EXPECT_FALSE(m_store.Contains("Options", "ShowBalloon"));
+    // Rates are kept current unless the user says otherwise.
+    EXPECT_TRUE(page.IsKeepRatesCurrent());
+    EXPECT_TRUE(Box(page, "keepRatesCurrent")->isChecked());
+    EXPECT_FALSE(m_store.Contains("Options", "UpdateRates"));
 }
 
 TEST_F(OptionsPageTest, StoredValuesAreReadOnceAtConstruction)
@@ -107,6 +111,11 @@ TEST_F(OptionsPageTest, EveryClickIsStoredAtOnce)
 
     Box(page, "closeToTray")->click();
     EXPECT_EQ(m_store.GetProfileInt("Options", "CloseToSystray", -1), 0);
+
+    Box(page, "keepRatesCurrent")->click();
+    EXPECT_EQ(m_store.GetProfileInt("Options", "UpdateRates", -1), 0);
+    EXPECT_FALSE(page.IsKeepRatesCurrent());
+    EXPECT_FALSE(COptionsPage().IsKeepRatesCurrent()) << "read back at the next start";
     // The log-on entry is not an option of the store.
     Box(page, "runAtStartup")->click();
     EXPECT_FALSE(m_store.Contains("Options", "RunAtStartup"));

@@ -1,0 +1,307 @@
+#include "online/referencerates.h"
+
+#include "catalogue/civiltime.h"
+#include "catalogue/currency.h"
+#include "catalogue/currencycategory.h"
+#include "online/xmlfile.h"
+#include "platform/profilestore.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <new>
+#include <pugixml.hpp>
+#include <set>
+
+namespace kelvara {
+
+namespace {
+
+// The codes of the daily document as the ECB publishes it now.
+constexpr std::string_view kPublished[] = {
+    "USD", "JPY", "BGN", "CZK", "DKK", "GBP", "HUF", "PLN", "RON", "SEK", "CHF", "ISK", "NOK", "TRY", "AUD",
+    "BRL", "CAD", "CNY", "HKD", "IDR", "ILS", "INR", "KRW", "MXN", "MYR", "NZD", "PHP", "SGD", "THB", "ZAR"};
+
+// Older denominations: units of the old code per unit of the new one.
+struct Redenomination {
+    std::string_view oldCode;
+    std::string_view newCode;
+    double factor;
+};
+constexpr Redenomination kRedenominations[] = {{"ROL", "RON", 10'000.0}, {"TRL", "TRY", 1'000'000.0}};
+
+std::string_view LocalName(std::string_view name)
+{
+    const auto colon = name.find(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+// The namespace URI of an element's name: its prefix's declaration on it or the nearest ancestor.
+std::string_view NamespaceOf(pugi::xml_node node)
+{
+    const std::string_view name = node.name();
+    const auto colon = name.find(':');
+    const std::string attribute = colon == std::string_view::npos
+                                      ? std::string("xmlns")
+                                      : "xmlns:" + std::string(name.substr(0, colon));
+    for (pugi::xml_node n = node; n && n.type() == pugi::node_element; n = n.parent())
+        if (const pugi::xml_attribute declaration = n.attribute(attribute.c_str()))
+            return declaration.value();
+    return {};
+}
+
+bool Is(pugi::xml_node node, std::string_view ns, std::string_view local)
+{
+    return node.type() == pugi::node_element && LocalName(node.name()) == local && NamespaceOf(node) == ns;
+}
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() &&
+           (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' || text.front() == '\r'))
+        text.remove_prefix(1);
+    while (!text.empty() &&
+           (text.back() == ' ' || text.back() == '\t' || text.back() == '\n' || text.back() == '\r'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool IsCode(std::string_view code)
+{
+    if (code.size() != 3)
+        return false;
+    for (const char c : code)
+        if (c < 'A' || c > 'Z')
+            return false;
+    return true;
+}
+
+bool IsPlainDecimal(std::string_view text)
+{
+    bool digits = false;
+    bool point = false;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9')
+            digits = true;
+        else if (c == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits;
+}
+
+// Quoted for a message, cut short: a hostile document may put anything in there.
+std::string Quoted(std::string_view text)
+{
+    constexpr std::size_t kMax = 40;
+    std::string out = "'";
+    for (const char c : text.substr(0, kMax))
+        out += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    return out + (text.size() > kMax ? "...'" : "'");
+}
+
+bool ParseDocument(std::string_view document, const std::string& today, ReferenceRates& rates,
+                   std::string& why)
+{
+    if (document.size() > CXmlFile::kMaxSize) {
+        why = "the document is larger than " + std::to_string(CXmlFile::kMaxSize / (1024 * 1024)) + " MB";
+        return false;
+    }
+    pugi::xml_document xml;
+    // parse_default: no DOCTYPE node, only the predefined entities and character references.
+    const pugi::xml_parse_result result =
+        xml.load_buffer(document.data(), document.size(), pugi::parse_default, pugi::encoding_auto);
+    if (!result) {
+        why = std::string("not an XML document (") + result.description() + " at byte " +
+              std::to_string(result.offset) + ")";
+        return false;
+    }
+    int roots = 0;
+    for (const pugi::xml_node child : xml.children())
+        roots += child.type() == pugi::node_element ? 1 : 0;
+    if (roots != 1) {
+        why = roots == 0 ? "not an XML document (no element)" : "the document has more than one root element";
+        return false;
+    }
+    const pugi::xml_node root = xml.document_element();
+    if (!Is(root, kGesmesNamespace, "Envelope")) {
+        why = "not a reference-rate document (the root is " + Quoted(root.name()) + ")";
+        return false;
+    }
+
+    // The dated Cube: the latest day when a document carries several.
+    pugi::xml_node dated;
+    std::int64_t datedDay = 0;
+    for (const pugi::xml_node outer : root.children()) {
+        if (!Is(outer, kEurofxrefNamespace, "Cube"))
+            continue;
+        for (const pugi::xml_node day : outer.children()) {
+            if (!Is(day, kEurofxrefNamespace, "Cube") || !day.attribute("time"))
+                continue;
+            const std::string_view time = Trimmed(day.attribute("time").value());
+            std::int64_t days = 0;
+            if (!ParseIsoDate(time, days)) {
+                why = "the date " + Quoted(time) + " is not a date";
+                return false;
+            }
+            if (!dated || days > datedDay) {
+                dated = day;
+                datedDay = days;
+            }
+        }
+    }
+    if (!dated) {
+        why = "the document has no dated Cube element";
+        return false;
+    }
+    std::int64_t todayDays = 0;
+    if (ParseIsoDate(today, todayDays) && datedDay > todayDays + 1) {
+        why = "the date " + IsoDateFromDays(datedDay) + " lies in the future";
+        return false;
+    }
+
+    ReferenceRates read;
+    read.date = IsoDateFromDays(datedDay);
+    std::set<std::string, std::less<>> seen;
+    for (const pugi::xml_node cube : dated.children()) {
+        if (!Is(cube, kEurofxrefNamespace, "Cube"))
+            continue;
+        const std::string_view code = Trimmed(cube.attribute("currency").value());
+        if (!IsCode(code)) {
+            why = "the currency code " + Quoted(code) + " is not three capital letters";
+            return false;
+        }
+        if (!seen.insert(std::string(code)).second) {
+            why = "the rate of " + std::string(code) + " is given twice";
+            return false;
+        }
+        const std::string_view text = Trimmed(cube.attribute("rate").value());
+        double rate = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rate);
+        if (text.empty() || error != std::errc() || end != text.data() + text.size() || !(rate > 0) ||
+            !std::isfinite(rate)) {
+            why = "the rate of " + std::string(code) + ", " + Quoted(text) + ", is not a positive number";
+            return false;
+        }
+        read.rates.emplace_back(std::string(code), rate);
+        read.texts.push_back(IsPlainDecimal(text) ? std::string(text) : std::string());
+    }
+    if (read.rates.empty()) {
+        why = "the document has no rates for " + read.date;
+        return false;
+    }
+    rates = std::move(read);
+    return true;
+}
+
+std::string RateText(double rate)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.10g", rate);
+    return text;
+}
+
+} // namespace
+
+bool ParseReferenceRates(std::string_view document, const std::string& today, ReferenceRates& rates,
+                         std::string& why)
+{
+    try {
+        return ParseDocument(document, today, rates, why);
+    } catch (const std::bad_alloc&) {
+        why = "not enough memory to read the document";
+        return false;
+    }
+}
+
+bool IsReferenceRateCode(std::string_view code)
+{
+    for (const std::string_view published : kPublished)
+        if (published == code)
+            return true;
+    for (const Redenomination& old : kRedenominations)
+        if (old.oldCode == code)
+            return true;
+    return false;
+}
+
+ReferenceRatesStored StoreReferenceRates(const ReferenceRates& rates, const CCurrencyCategory& currencies)
+{
+    std::int64_t documentDay = 0;
+    ReferenceRatesStored result;
+    if (!ParseIsoDate(rates.date, documentDay))
+        return result;
+
+    // What to store, by code: the published rates and those derived for the old denominations.
+    std::map<std::string, std::string, std::less<>> texts;
+    for (std::size_t i = 0; i < rates.rates.size(); ++i) {
+        const auto& [code, rate] = rates.rates[i];
+        const std::string& text = i < rates.texts.size() ? rates.texts[i] : std::string();
+        texts[code] = text.empty() ? RateText(rate) : text;
+        for (const Redenomination& old : kRedenominations)
+            if (old.newCode == code)
+                texts[std::string(old.oldCode)] = RateText(rate * old.factor);
+    }
+
+    // One value per code serves all its rows; a code whose rows are all fixed takes nothing.
+    std::set<std::string, std::less<>> floating;
+    for (const auto& unit : currencies.GetUnits())
+        if (const auto* currency = dynamic_cast<const CCurrency*>(unit.get());
+            currency && !currency->IsFixed())
+            floating.insert(currency->GetCode());
+
+    for (const auto& [code, text] : texts) {
+        if (!floating.count(code))
+            continue;
+        StoredRate stored;
+        std::int64_t storedDay = 0;
+        if (ReadStoredRate(code, stored) && ParseIsoDate(stored.date, storedDay)) {
+            const bool typed = stored.source == kRateSourceTyped;
+            if (storedDay > documentDay || (typed && storedDay == documentDay)) {
+                ++result.kept;
+                continue;
+            }
+        }
+        if (WriteStoredRate(code, text, rates.date, kRateSourceEcb))
+            ++result.stored;
+    }
+    std::int64_t lastDay = 0;
+    if (!ParseIsoDate(Profile().GetProfileString(kRatesSection, kReferenceRatesDateEntry), lastDay) ||
+        lastDay < documentDay)
+        Profile().WriteProfileString(kRatesSection, kReferenceRatesDateEntry, rates.date);
+    return result;
+}
+
+} // namespace kelvara
+
+namespace kelvara {
+
+std::string LastPublicationDate(std::int64_t nowTicks)
+{
+    constexpr std::int64_t kPublicationSecond = 15 * 3600;
+    const std::int64_t seconds = SecondsFromTicks(nowTicks);
+    std::int64_t day = seconds / kSecondsPerDay;
+    if (seconds % kSecondsPerDay < 0)
+        --day;
+    if (seconds - day * kSecondsPerDay < kPublicationSecond)
+        --day;
+    // 1970-01-01 was a Thursday: day 0 has weekday 4 (0 = Sunday).
+    const auto weekday = [](std::int64_t d) { return static_cast<int>(((d % 7) + 7 + 4) % 7); };
+    while (weekday(day) == 0 || weekday(day) == 6)
+        --day;
+    return IsoDateFromDays(day);
+}
+
+bool AreReferenceRatesDue(std::int64_t nowTicks)
+{
+    std::int64_t stored = 0;
+    std::int64_t published = 0;
+    if (!ParseIsoDate(Profile().GetProfileString(kRatesSection, kReferenceRatesDateEntry), stored))
+        return true;
+    ParseIsoDate(LastPublicationDate(nowTicks), published);
+    return stored < published;
+}
+
+} // namespace kelvara

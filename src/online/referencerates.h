@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+class CCurrencyCategory;
+
+namespace kelvara {
+
+// The European Central Bank's daily euro reference rates: one day and, per currency, units of it
+// per one euro, as the catalogue keeps rates.
+struct ReferenceRates {
+    std::string date; // YYYY-MM-DD
+    std::vector<std::pair<std::string, double>> rates;
+    // The rate as the document wrote it, when that is plain decimal notation (stored as is).
+    std::vector<std::string> texts;
+};
+
+inline constexpr std::string_view kGesmesNamespace = "http://www.gesmes.org/xml/2002-08-01";
+inline constexpr std::string_view kEurofxrefNamespace = "http://www.ecb.int/vocabulary/2002-08-01/eurofxref";
+
+// Reads the document: an Envelope (gesmes namespace) holding Cube > Cube[time] > Cube[currency,
+// rate] (eurofxref namespace), matched by namespace and local name whatever the prefixes. Entities
+// are never expanded and documents over CXmlFile::kMaxSize are refused. All or nothing: false
+// with the reason in `why` for anything not sound (not XML, a second root, no dated Cube, a date
+// that is no date or lies more than a day after `today`, a code that is not three capital letters,
+// a code twice, a rate that is not a positive finite number).
+bool ParseReferenceRates(std::string_view document, const std::string& today, ReferenceRates& rates,
+                         std::string& why);
+
+// The codes the ECB publishes today, and the older denominations the catalogue still carries that
+// follow them (ROL, TRL).
+bool IsReferenceRateCode(std::string_view code);
+
+// What storing a document did.
+struct ReferenceRatesStored {
+    int stored = 0; // codes whose rate was written
+    int kept = 0;   // codes that kept a typed or newer rate
+};
+
+// Stores the rates for every floating currency code of `currencies` (one value per code serves all
+// its rows), with the document's date and the source "ECB", and the ECB's rates for ROL and TRL in
+// the old units. A typed rate stands until a document of a later day comes; no rate of a later
+// day is replaced by an older one. Reloading the category's rates is the caller's.
+ReferenceRatesStored StoreReferenceRates(const ReferenceRates& rates, const CCurrencyCategory& currencies);
+
+} // namespace kelvara
+
+namespace kelvara {
+
+// The ECB publishes on working days at about 16:00 Central European time. The day of the last
+// document that should be out at universal time `now`: the latest Monday to Friday whose 15:00
+// UTC has passed (an hour late in summer; holidays bring no document, which costs one request).
+std::string LastPublicationDate(std::int64_t nowTicks);
+// Whether the stored reference rates ("Settings\Rates" / ReferenceRatesDate) are older than the
+// last publication.
+bool AreReferenceRatesDue(std::int64_t nowTicks);
+
+} // namespace kelvara
