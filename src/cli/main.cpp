@@ -9,7 +9,7 @@
 #include "platform/profilestore.h"
 
 #ifdef KELVARA_CLI_SETTINGS
-#include "platform/settingsprofilestore.h"
+#include "cli/storedsettings.h"
 #endif
 
 #include <cstdio>
@@ -141,8 +141,9 @@ int main(int argc, char** argv)
     StderrPresenter presenter;
     kelvara::SetMessagePresenter(&presenter);
 #ifdef KELVARA_CLI_SETTINGS
-    // Stored currency rates and options, as the program keeps them; never written from here.
-    kelvara::SettingsProfileStore settings(kelvara::SettingsProfileStore::Access::ReadOnly);
+    // Stored currency rates and options, as the program keeps them; never written from here, and
+    // loaded only when something reads them.
+    kelvara::cli::StoredSettings settings(stderr);
     kelvara::SetProfile(&settings);
 #endif
     CCategoryArray catalogue;

@@ -34,6 +34,12 @@ protected:
         fs::remove_all(s_dir);
         fs::create_directories(s_dir);
         fs::copy_file(KELVARA_CLI_PATH, s_dir + "/kelvara-cli");
+#ifdef KELVARA_SETTINGS_MODULE
+        // The settings module in its place as seen from the tool.
+        const fs::path module = s_dir + "/" KELVARA_SETTINGS_MODULE;
+        fs::create_directories(module.parent_path());
+        fs::copy_file(KELVARA_SETTINGS_MODULE_PATH, module);
+#endif
         for (const auto& e : fs::directory_iterator(std::string(KELVARA_TEST_DATA_DIR) + "/catalogue"))
             fs::copy_file(e.path(), s_dir + "/" + e.path().filename().string());
         fs::create_symlink("/proc/self/mem", s_dir + "/weight.dat");
@@ -322,6 +328,38 @@ TEST_F(Cli, RegionalNotationAgreesWithTheRegionalServices)
         EXPECT_EQ(number, "1.234,5");
     }
 }
+
+#ifdef KELVARA_SETTINGS_MODULE
+TEST_F(Cli, OnlyACommandThatReadsTheSettingsLoadsQt)
+{
+    const ProcessOptions traced{{}, {{"LD_DEBUG", "libs"}}};
+    auto r = Run({"convert", "Length", "1.75", "m", "ft"}, traced);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "5.741469816272965\n");
+    for (const char* library : {"kelvara-settings.so", "libQt6Core", "libicu", "libglib"})
+        EXPECT_EQ(r.err.find(library), std::string::npos) << library << " was loaded for Length";
+    r = Run({"convert", "Currency", "1", "USD", "JPY"}, traced);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.err.find("kelvara-settings.so"), std::string::npos);
+    EXPECT_NE(r.err.find("libQt6Core"), std::string::npos);
+}
+
+TEST_F(Cli, WithoutTheSettingsModuleCurrencyUsesTheFileRatesAndSaysSo)
+{
+    // Its own tree: the module's place is outside the program's folder.
+    const std::string dir = kelvara::test::TestRoot() + "/cli-alone/bin";
+    fs::remove_all(kelvara::test::TestRoot() + "/cli-alone");
+    fs::create_directories(dir);
+    fs::copy_file(KELVARA_CLI_PATH, dir + "/kelvara-cli");
+    fs::copy_file(s_dir + "/currency.dat", dir + "/currency.dat");
+    const auto r = kelvara::test::RunProcess({dir + "/kelvara-cli", "convert", "Currency", "1", "USD", "JPY"},
+                                             {{}, {{"TMPDIR", m_tmp}}});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "120\n");
+    EXPECT_EQ(r.err.rfind("kelvara-cli: the stored settings cannot be read (", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("; using the built-in values\n"), std::string::npos) << r.err;
+}
+#endif
 
 #ifdef KELVARA_HAVE_SETTINGS
 TEST_F(Cli, StoredRatesAreReadAndNeverWritten)
