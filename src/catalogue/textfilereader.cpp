@@ -1,5 +1,7 @@
 #include "catalogue/textfilereader.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -28,9 +30,9 @@ void AppendUtf8(std::string& out, char32_t c)
 
 // UTF-16 code units to UTF-8. Pairs become one character; a lone surrogate cannot be written and
 // becomes U+FFFD; U+0000 ends the text.
-std::string ToUtf8(const std::vector<char16_t>& units)
+void ToUtf8(const std::vector<char16_t>& units, std::string& out)
 {
-    std::string out;
+    out.clear();
     out.reserve(units.size());
     for (std::size_t i = 0; i < units.size(); ++i) {
         const char16_t u = units[i];
@@ -38,7 +40,8 @@ std::string ToUtf8(const std::vector<char16_t>& units)
             break;
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
             units[i + 1] <= 0xDFFF) {
-            const char32_t c = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            const char32_t c =
+                0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (units[i + 1] - 0xDC00);
             AppendUtf8(out, c);
             ++i;
         } else if (u >= 0xD800 && u <= 0xDFFF) {
@@ -47,13 +50,34 @@ std::string ToUtf8(const std::vector<char16_t>& units)
             AppendUtf8(out, u);
         }
     }
-    return out;
 }
 } // namespace
 
 CTextFileReader::CTextFileReader(const std::string& path)
 {
     Open(path);
+    DetectEncoding();
+}
+
+CTextFileReader::CTextFileReader(std::span<const std::uint8_t> bytes) : m_inMemory(true), m_memory(bytes)
+{
+    DetectEncoding();
+}
+
+std::size_t CTextFileReader::Fill()
+{
+    if (!m_inMemory)
+        return Read(m_buffer, sizeof m_buffer);
+    // Blocks of the same size as from a file, so that lines across a block's end read alike.
+    const std::size_t n = std::min(m_memory.size(), sizeof m_buffer);
+    if (n > 0)
+        std::memcpy(m_buffer, m_memory.data(), n);
+    m_memory = m_memory.subspan(n);
+    return n;
+}
+
+void CTextFileReader::DetectEncoding()
+{
     const unsigned char b1 = ReadByte();
     const unsigned char b2 = ReadByte();
     if (b1 == 0xFF && b2 == 0xFE) {
@@ -83,7 +107,7 @@ unsigned char CTextFileReader::ReadByte()
     if (m_position == static_cast<std::int32_t>(sizeof m_buffer) - 1)
         m_bytesInBuffer = 0;
     if (m_bytesInBuffer == 0) {
-        const std::size_t n = Read(m_buffer, sizeof m_buffer);
+        const std::size_t n = Fill();
         if (n == 0) {
             m_eof = true;
             return 0;
@@ -153,7 +177,7 @@ void CTextFileReader::PushBack(unsigned unit)
 
 bool CTextFileReader::ReadLine(std::string& line)
 {
-    if (!IsOpen() || m_eof)
+    if ((!IsOpen() && !m_inMemory) || m_eof)
         return false;
 
     unsigned c = ReadUnit();
@@ -166,8 +190,11 @@ bool CTextFileReader::ReadLine(std::string& line)
         c = ReadUnit();
     }
 
-    std::string bytes;
-    std::vector<char16_t> units;
+    // Kept between lines, so that their room is reused rather than allocated for every line.
+    std::string& bytes = m_lineBytes;
+    std::vector<char16_t>& units = m_lineUnits;
+    bytes.clear();
+    units.clear();
     while (c != kCR && c != kLF && !m_eof) {
         if (m_encoding == TextEncoding::Ansi)
             bytes += static_cast<char>(c);
@@ -177,6 +204,9 @@ bool CTextFileReader::ReadLine(std::string& line)
     }
     PushBack(c);
 
-    line = m_encoding == TextEncoding::Ansi ? std::move(bytes) : ToUtf8(units);
+    if (m_encoding == TextEncoding::Ansi)
+        line.assign(bytes);
+    else
+        ToUtf8(units, line);
     return true;
 }

@@ -21,9 +21,8 @@ enum ExitCode : int {
 // The commands of kelvara-cli over the catalogue, printing as the page would show things.
 class Commands {
 public:
-    // `archive` is prepared only when a category's data file is not beside the program, so that a
-    // broken temporary folder does not stop local files; it goes as soon as the category has loaded,
-    // so that nothing of it is left when printing ends the process early (a closed pipe).
+    // `archive` is prepared only when a category's data file is not beside the program; it goes as
+    // soon as the category has loaded, with the inflated data it holds.
     Commands(CCategoryArray& catalogue, std::unique_ptr<CDataArchive> archive, std::FILE* out, std::FILE* err,
              bool regional);
 
@@ -40,8 +39,8 @@ private:
     CCategory* FindLoadedCategory(const std::string& name, int& exitCode);
     // Fills the category's source and target lists and finds FROM and TO in them (s, t); false
     // after telling why when either cannot be chosen.
-    bool ChooseUnits(CCategory& category, const std::string& from, const std::string& to,
-                     SortedList& sources, SortedList& targets, int& s, int& t);
+    bool ChooseUnits(CCategory& category, const std::string& from, const std::string& to, SortedList& sources,
+                     SortedList& targets, int& s, int& t);
     int ConvertNumber(CCategory& category, const std::string& value, const std::string& from,
                       const std::string& to);
     int LookUp(CCategory& category, const std::string& value, const std::string& from, const std::string& to);
