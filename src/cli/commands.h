@@ -2,6 +2,7 @@
 
 #include "catalogue/category.h"
 #include "catalogue/civiltime.h"
+#include "catalogue/conversionunit.h"
 #include "catalogue/dataarchive.h"
 #include "catalogue/sortedlist.h"
 
@@ -33,6 +34,10 @@ public:
     int ListUnits(const std::string& categoryName);
     int Convert(const std::string& categoryName, const std::string& value, const std::string& from,
                 const std::string& to);
+    // Convert for every value read from `inputFd`, one a line (batch.h); exit status 1 when a line
+    // could not be read.
+    int ConvertLines(const std::string& categoryName, const std::string& from, const std::string& to,
+                     int inputFd);
 
 private:
     CCategory* FindCategory(const std::string& name);
@@ -43,6 +48,9 @@ private:
                      SortedList& targets, int& s, int& t);
     int ConvertNumber(CCategory& category, const std::string& value, const std::string& from,
                       const std::string& to);
+    // VALUE converted as the page converts what is typed: empty for an empty value.
+    std::string ConvertValue(const CConversionUnit& source, const CConversionUnit& target, bool currency,
+                             const std::string& value) const;
     int LookUp(CCategory& category, const std::string& value, const std::string& from, const std::string& to);
     int ShowTimes(CCategory& category, const std::string& from, const std::string& to);
     void Print(const std::string& line);

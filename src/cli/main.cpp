@@ -30,6 +30,12 @@ Commands:
   units CATEGORY                    print the units of CATEGORY in the order of the program's
                                     unit list
   convert CATEGORY VALUE FROM TO    print VALUE converted from unit FROM into unit TO
+  convert CATEGORY FROM TO          convert every value read from standard input, one a line,
+                                    printing one result a line; the output is flushed whenever
+                                    the input pauses, so the tool can serve as a coprocess.  A
+                                    line that cannot be read gives an empty line and a message
+                                    with its number on standard error, and exit status 1 at the
+                                    end.  For the categories that convert numbers.
 
   kelvara-cli convert Length 1.75 "meter (m)" "foot and inch (ft. in.)"   prints 5 ft 8 in
   kelvara-cli convert Temperature -40 °C °F                                prints -40
@@ -62,7 +68,8 @@ Data: a data file beside the program (weight.dat, ...) is used in place of the b
 Currency rates typed or fetched in the program are read from its settings
 (~/.config/Brask/Kelvara.conf); kelvara-cli never writes them.
 
-Exit status: 0 done; 1 the data could not be loaded (the program's message is printed);
+Exit status: 0 done; 1 the data could not be loaded (the program's message is printed), or a
+line of standard input could not be read;
 2 a bad command line or an unknown or ambiguous name.
 )help";
 
@@ -159,12 +166,15 @@ int main(int argc, char** argv)
     if (command == "categories") {
         if (CheckCount(args, 0, "categories", exitCode))
             exitCode = commands.ListCategories();
-    } else if (command == "units" || command == "convert") {
-        const bool units = command == "units";
-        if (CheckCount(args, units ? 1 : 4, units ? "units CATEGORY" : "convert CATEGORY VALUE FROM TO",
-                       exitCode))
-            exitCode =
-                units ? commands.ListUnits(args[0]) : commands.Convert(args[0], args[1], args[2], args[3]);
+    } else if (command == "units") {
+        if (CheckCount(args, 1, "units CATEGORY", exitCode))
+            exitCode = commands.ListUnits(args[0]);
+    } else if (command == "convert" && args.size() == 3) {
+        // Without VALUE: the values come from standard input, one a line.
+        exitCode = commands.ConvertLines(args[0], args[1], args[2], 0);
+    } else if (command == "convert") {
+        if (CheckCount(args, 4, "convert CATEGORY [VALUE] FROM TO", exitCode))
+            exitCode = commands.Convert(args[0], args[1], args[2], args[3]);
     } else {
         exitCode = UsageError("unknown command '" + command + "'");
     }
