@@ -9,7 +9,8 @@
 
 bool CCurrency::Parse(const std::string& line)
 {
-    std::vector<std::string> fields;
+    // Reused from row to row: a category loads hundreds of them.
+    thread_local std::vector<std::string> fields;
     if (!SplitRow(line, 4, fields))
         return false;
     m_code = fields[1];

@@ -28,6 +28,7 @@ private:
     unsigned char ReadByte();
     char16_t ReadChar();
     unsigned ReadUnit();
+    unsigned NextUnit();
     void PushBack(unsigned unit);
 
     bool m_eof = false;
