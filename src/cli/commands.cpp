@@ -257,6 +257,28 @@ int Commands::Convert(const std::string& categoryName, const std::string& value,
 bool Commands::ChooseUnits(CCategory& category, const std::string& from, const std::string& to,
                            SortedList& sources, SortedList& targets, int& s, int& t)
 {
+    // A match does not depend on the order of the list, only the candidates shown when there is
+    // none do: the lists in file order first, which spares sorting them at every start.
+    {
+        SortedList quickSources(false);
+        SortedList quickTargets(false);
+        category.FillSourceUnits(quickSources, 0);
+        category.FillTargetUnits(quickTargets, 0);
+        const auto same = [](const SortedList& list) {
+            return [&list](int a, int b) { return SameChoice(list.GetItem(a), list.GetItem(b)); };
+        };
+        const NameMatch source = MatchName(quickSources.GetTexts(), from, same(quickSources));
+        const NameMatch target = source.kind == NameMatch::Found
+                                     ? MatchName(quickTargets.GetTexts(), to, same(quickTargets))
+                                     : NameMatch{};
+        if (source.kind == NameMatch::Found && target.kind == NameMatch::Found) {
+            sources = std::move(quickSources);
+            targets = std::move(quickTargets);
+            s = source.index;
+            t = target.index;
+            return true;
+        }
+    }
     const std::string where = " in " + category.GetName();
     category.FillSourceUnits(sources, 0);
     category.FillTargetUnits(targets, 0);
