@@ -12,6 +12,10 @@ foreach(program kelvara kelvara-cli)
         list(APPEND KELVARA_INSTALLED_PROGRAMS ${program})
     endif()
 endforeach()
+# The settings module kelvara-cli loads on demand, in a private folder of the library directory.
+if(TARGET kelvara-cli AND TARGET kelvara_settings_module)
+    install(TARGETS kelvara_settings_module LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/kelvara)
+endif()
 
 # The menu entry names the program by its absolute path, which is known only when installing
 # (`cmake --install --prefix` may differ from the configured prefix), so it is written then.

@@ -27,8 +27,7 @@ std::string TempFile()
     return path;
 }
 
-template <typename Unit, typename Peer>
-void Exercise(const std::string& line, Peer& peer)
+template <typename Unit, typename Peer> void Exercise(const std::string& line, Peer& peer)
 {
     Unit unit;
     if (!unit.Parse(line))
@@ -63,9 +62,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     euro.Parse("Euro,EUR,T,1");
     try {
         CTextFileReader reader(path);
+        // The same bytes from memory (the built-in archive's way) must give the same lines.
+        CTextFileReader memory{std::span<const std::uint8_t>(data, size)};
+        if (memory.GetEncoding() != reader.GetEncoding())
+            __builtin_trap();
         std::string line;
+        std::string fromMemory;
         int lines = 0;
         while (reader.ReadLine(line) && ++lines < 100000) {
+            if (!memory.ReadLine(fromMemory) || fromMemory != line)
+                __builtin_trap();
             Exercise<CDefaultUnit>(line, meter);
             Exercise<CTemperature>(line, celsius);
             Exercise<CNumber>(line, roman);
@@ -73,6 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Exercise<CSensitivity>(line, meter);
             Exercise<CCountryCode>(line, meter);
         }
+        if (lines < 100000 && memory.ReadLine(fromMemory))
+            __builtin_trap();
     } catch (const CFileException&) {
     }
     return 0;

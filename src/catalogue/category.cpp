@@ -83,23 +83,48 @@ bool CCategory::EnsureLoaded()
     return false;
 }
 
+namespace {
+// Every line the category's units accept, in file order.
+void ReadUnits(CCategory& category, CTextFileReader& reader, std::vector<std::unique_ptr<CBaseUnit>>& units)
+{
+    std::string line;
+    while (reader.ReadLine(line)) {
+        auto unit = category.CreateUnit();
+        if (unit && unit->Parse(line))
+            units.push_back(std::move(unit));
+    }
+}
+} // namespace
+
 bool CCategory::LoadDataFile(const std::string& path)
 {
     if (!m_units)
         m_units = std::make_unique<UnitArray>();
     try {
         CTextFileReader reader(path);
-        std::string line;
-        while (reader.ReadLine(line)) {
-            auto unit = CreateUnit();
-            if (unit && unit->Parse(line))
-                m_units->push_back(std::move(unit));
-        }
+        ReadUnits(*this, reader, *m_units);
         reader.Close();
         return true;
     } catch (const CFileException& e) {
         // Keep the system's reason for the "Initialization failed." that follows.
         errno = e.m_lOsError;
+    } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
+    }
+    const int saved = errno;
+    ShowMessage(kelvara::IDS_DATA_OPEN_ERROR, kelvara::MB_ICONERROR);
+    errno = saved;
+    return false;
+}
+
+bool CCategory::LoadDataBytes(std::span<const std::uint8_t> bytes)
+{
+    if (!m_units)
+        m_units = std::make_unique<UnitArray>();
+    try {
+        CTextFileReader reader(bytes);
+        ReadUnits(*this, reader, *m_units);
+        return true;
     } catch (const std::bad_alloc&) {
         errno = ENOMEM;
     }

@@ -4,7 +4,9 @@
 #include "catalogue/unitlist.h"
 #include "text/strings.h"
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,8 @@ public:
     bool EnsureLoaded();
     // Reads a data file into the units list; false (after telling the user) when it cannot.
     bool LoadDataFile(const std::string& path);
+    // The same for the bytes of a data file held in memory.
+    bool LoadDataBytes(std::span<const std::uint8_t> bytes);
     void Unload();
 
     void FillList(kelvara::UnitList& list, int selection, int dropWidth);

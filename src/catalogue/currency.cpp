@@ -94,7 +94,8 @@ bool IsRateOutdated(const std::string& date, const std::string& source, const st
 
 bool CCurrency::Parse(const std::string& line)
 {
-    std::vector<std::string> fields;
+    // Reused from row to row: a category loads hundreds of them.
+    thread_local std::vector<std::string> fields;
     if (!SplitRow(line, 4, fields))
         return false;
     m_code = fields[1];

@@ -9,17 +9,22 @@ constexpr const char* kOptions = "Options";
 constexpr const char* kEuroReference = "EuroReference";
 } // namespace
 
-CCurrencyCategory::CCurrencyCategory()
-    : CCategory(Currency, kelvara::IDS_CURRENCY, "currency"),
-      m_euroReference(kelvara::Profile().GetProfileInt(kOptions, kEuroReference, 1) != 0)
+CCurrencyCategory::CCurrencyCategory() : CCategory(Currency, kelvara::IDS_CURRENCY, "currency")
 {
+}
+
+bool CCurrencyCategory::IsEuroReference() const
+{
+    if (!m_euroReference)
+        m_euroReference = kelvara::Profile().GetProfileInt(kOptions, kEuroReference, 1) != 0;
+    return *m_euroReference;
 }
 
 std::string CCurrencyCategory::GetRateLine(const CCurrency& source, bool regional) const
 {
     std::string prefix;
     std::string number;
-    if (m_euroReference) {
+    if (IsEuroReference()) {
         prefix = "1 \u20AC";
         number = FormatDouble(source.GetValue());
     } else {
@@ -35,14 +40,14 @@ std::string CCurrencyCategory::GetRateLine(const CCurrency& source, bool regiona
 
 void CCurrencyCategory::ToggleEuroReference()
 {
-    m_euroReference = !m_euroReference;
-    kelvara::Profile().WriteProfileInt(kOptions, kEuroReference, m_euroReference ? 1 : 0);
+    m_euroReference = !IsEuroReference();
+    kelvara::Profile().WriteProfileInt(kOptions, kEuroReference, *m_euroReference ? 1 : 0);
 }
 
 CCurrencyCategory::RateOrigin CCurrencyCategory::GetRateLineOrigin(const CCurrency& source) const
 {
     RateOrigin origin{source.GetRateDate(), source.GetRateSource()};
-    if (m_euroReference)
+    if (IsEuroReference())
         return origin;
     const auto& units = GetUnits();
     const auto* dollar = units.empty() ? nullptr : dynamic_cast<const CCurrency*>(units.front().get());

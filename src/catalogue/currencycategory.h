@@ -3,6 +3,8 @@
 #include "catalogue/category.h"
 #include "catalogue/currency.h"
 
+#include <optional>
+
 // Currencies. Adds the rate line shown above the result, read against one euro or one US dollar.
 // The first unit of the data file must be the US dollar: the dollar rate line divides by it.
 class CCurrencyCategory : public CCategory {
@@ -29,8 +31,9 @@ public:
     bool ReloadStoredRates();
     // Flips between the euro and the dollar reference and stores the choice at once.
     void ToggleEuroReference();
-    bool IsEuroReference() const { return m_euroReference; }
+    bool IsEuroReference() const;
 
 private:
-    bool m_euroReference;
+    // Read from the settings when first needed: making the catalogue reads no settings.
+    mutable std::optional<bool> m_euroReference;
 };

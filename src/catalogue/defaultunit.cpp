@@ -31,7 +31,8 @@ int TruncateToInt(double x)
 
 bool CDefaultUnit::Parse(const std::string& line)
 {
-    std::vector<std::string> fields;
+    // Reused from row to row: a category loads hundreds of them.
+    thread_local std::vector<std::string> fields;
     if (!SplitRow(line, 2, fields))
         return false;
     m_name = fields[0];

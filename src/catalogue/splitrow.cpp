@@ -6,7 +6,7 @@ bool IsTrimmable(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-std::string Trimmed(std::string_view s)
+std::string_view Trimmed(std::string_view s)
 {
     std::size_t b = 0;
     std::size_t e = s.size();
@@ -14,13 +14,22 @@ std::string Trimmed(std::string_view s)
         ++b;
     while (e > b && IsTrimmable(s[e - 1]))
         --e;
-    return std::string(s.substr(b, e - b));
+    return s.substr(b, e - b);
+}
+
+// Sets field `n`, reusing the room of a string left from an earlier row.
+void SetField(std::vector<std::string>& fields, std::size_t n, std::string_view text)
+{
+    if (n < fields.size())
+        fields[n].assign(text);
+    else
+        fields.emplace_back(text);
 }
 } // namespace
 
 bool SplitRow(std::string_view line, std::size_t minFields, std::vector<std::string>& fields)
 {
-    fields.clear();
+    std::size_t n = 0; // fields found; those beyond are left from an earlier row
     std::size_t p = 0;
     char delimiter = ',';
     while (p < line.size()) {
@@ -47,11 +56,12 @@ bool SplitRow(std::string_view line, std::size_t minFields, std::vector<std::str
         }
         const std::size_t close = line.find(delimiter, begin);
         if (close == std::string_view::npos) {
-            fields.push_back(Trimmed(line.substr(begin)));
+            SetField(fields, n++, Trimmed(line.substr(begin)));
             break;
         }
-        fields.push_back(Trimmed(line.substr(begin, close - begin)));
+        SetField(fields, n++, Trimmed(line.substr(begin, close - begin)));
         p = close + 1;
     }
-    return fields.size() >= minFields;
+    fields.resize(n);
+    return n >= minFields;
 }

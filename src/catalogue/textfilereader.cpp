@@ -1,5 +1,7 @@
 #include "catalogue/textfilereader.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -7,53 +9,80 @@ constexpr unsigned kCR = 0x0D;
 constexpr unsigned kLF = 0x0A;
 constexpr char16_t kReplacement = 0xFFFD;
 
-void AppendUtf8(std::string& out, char32_t c)
+// Writes `c` at `out` as UTF-8; returns the position after it.
+char* PutUtf8(char* out, char32_t c)
 {
     if (c < 0x80) {
-        out += static_cast<char>(c);
+        *out++ = static_cast<char>(c);
     } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xF0 | (c >> 18));
+        *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    return out;
 }
 
 // UTF-16 code units to UTF-8. Pairs become one character; a lone surrogate cannot be written and
 // becomes U+FFFD; U+0000 ends the text.
-std::string ToUtf8(const std::vector<char16_t>& units)
+void ToUtf8(const std::vector<char16_t>& units, std::string& text)
 {
-    std::string out;
-    out.reserve(units.size());
+    // At most three bytes a unit (a pair of two units takes four).
+    text.resize(units.size() * 3);
+    char* const begin = text.data();
+    char* out = begin;
     for (std::size_t i = 0; i < units.size(); ++i) {
         const char16_t u = units[i];
         if (u == 0)
             break;
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
             units[i + 1] <= 0xDFFF) {
-            const char32_t c = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-            AppendUtf8(out, c);
+            const char32_t c =
+                0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            out = PutUtf8(out, c);
             ++i;
         } else if (u >= 0xD800 && u <= 0xDFFF) {
-            AppendUtf8(out, kReplacement);
+            out = PutUtf8(out, kReplacement);
         } else {
-            AppendUtf8(out, u);
+            out = PutUtf8(out, u);
         }
     }
-    return out;
+    text.resize(static_cast<std::size_t>(out - begin));
 }
 } // namespace
 
 CTextFileReader::CTextFileReader(const std::string& path)
 {
     Open(path);
+    DetectEncoding();
+}
+
+CTextFileReader::CTextFileReader(std::span<const std::uint8_t> bytes) : m_inMemory(true), m_memory(bytes)
+{
+    DetectEncoding();
+}
+
+std::size_t CTextFileReader::Fill()
+{
+    if (!m_inMemory)
+        return Read(m_buffer, sizeof m_buffer);
+    // Blocks of the same size as from a file, so that lines across a block's end read alike.
+    const std::size_t n = std::min(m_memory.size(), sizeof m_buffer);
+    if (n > 0)
+        std::memcpy(m_buffer, m_memory.data(), n);
+    m_memory = m_memory.subspan(n);
+    return n;
+}
+
+void CTextFileReader::DetectEncoding()
+{
     const unsigned char b1 = ReadByte();
     const unsigned char b2 = ReadByte();
     if (b1 == 0xFF && b2 == 0xFE) {
@@ -83,7 +112,7 @@ unsigned char CTextFileReader::ReadByte()
     if (m_position == static_cast<std::int32_t>(sizeof m_buffer) - 1)
         m_bytesInBuffer = 0;
     if (m_bytesInBuffer == 0) {
-        const std::size_t n = Read(m_buffer, sizeof m_buffer);
+        const std::size_t n = Fill();
         if (n == 0) {
             m_eof = true;
             return 0;
@@ -142,6 +171,36 @@ unsigned CTextFileReader::ReadUnit()
     return m_encoding == TextEncoding::Ansi ? ReadByte() : ReadChar();
 }
 
+inline unsigned CTextFileReader::NextUnit()
+{
+    // Within the block and with nothing pushed back, the unit is at hand: the same result as
+    // ReadUnit, without its checks for every byte.
+    if (!m_pushedBack && m_bytesInBuffer > 0) {
+        const std::int32_t p = m_position;
+        switch (m_encoding) {
+        case TextEncoding::Ansi:
+            if (p + 1 < m_bytesInBuffer)
+                return m_buffer[++m_position];
+            break;
+        case TextEncoding::Utf16LittleEndian:
+            if (p + 2 < m_bytesInBuffer) {
+                m_position = p + 2;
+                return static_cast<unsigned>(m_buffer[p + 1]) | (static_cast<unsigned>(m_buffer[p + 2]) << 8);
+            }
+            break;
+        case TextEncoding::Utf16BigEndian:
+            if (p + 2 < m_bytesInBuffer) {
+                m_position = p + 2;
+                return (static_cast<unsigned>(m_buffer[p + 1]) << 8) | static_cast<unsigned>(m_buffer[p + 2]);
+            }
+            break;
+        case TextEncoding::Utf8:
+            break;
+        }
+    }
+    return ReadUnit();
+}
+
 void CTextFileReader::PushBack(unsigned unit)
 {
     if (m_encoding == TextEncoding::Ansi)
@@ -153,30 +212,36 @@ void CTextFileReader::PushBack(unsigned unit)
 
 bool CTextFileReader::ReadLine(std::string& line)
 {
-    if (!IsOpen() || m_eof)
+    if ((!IsOpen() && !m_inMemory) || m_eof)
         return false;
 
-    unsigned c = ReadUnit();
+    unsigned c = NextUnit();
     // The ending of the previous line, whichever of CR LF, CR or LF it was.
     if (c == kCR) {
-        c = ReadUnit();
+        c = NextUnit();
         if (c == kLF)
-            c = ReadUnit();
+            c = NextUnit();
     } else if (c == kLF) {
-        c = ReadUnit();
+        c = NextUnit();
     }
 
-    std::string bytes;
-    std::vector<char16_t> units;
+    // Kept between lines, so that their room is reused rather than allocated for every line.
+    std::string& bytes = m_lineBytes;
+    std::vector<char16_t>& units = m_lineUnits;
+    bytes.clear();
+    units.clear();
     while (c != kCR && c != kLF && !m_eof) {
         if (m_encoding == TextEncoding::Ansi)
             bytes += static_cast<char>(c);
         else
             units.push_back(static_cast<char16_t>(c));
-        c = ReadUnit();
+        c = NextUnit();
     }
     PushBack(c);
 
-    line = m_encoding == TextEncoding::Ansi ? std::move(bytes) : ToUtf8(units);
+    if (m_encoding == TextEncoding::Ansi)
+        line.assign(bytes);
+    else
+        ToUtf8(units, line);
     return true;
 }

@@ -7,6 +7,7 @@
 #include "catalogue/sortedlist.h"
 #include "catalogue/timezone.h"
 #include "catalogue/timezonecategory.h"
+#include "cli/batch.h"
 #include "cli/namematch.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
@@ -65,6 +66,76 @@ Commands::Commands(CCategoryArray& catalogue, std::unique_ptr<CDataArchive> arch
                    std::FILE* err, bool regional)
     : m_catalogue(catalogue), m_archive(std::move(archive)), m_out(out), m_err(err), m_regional(regional)
 {
+}
+
+namespace {
+// Whether `text` is a number as the page's field admits one: a minus sign first, digits and at
+// most one decimal point ("-1234.5", ".5").
+bool IsNeutralNumber(std::string_view text)
+{
+    if (!text.empty() && text.front() == '-')
+        text.remove_prefix(1);
+    bool digits = false;
+    bool point = false;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9')
+            digits = true;
+        else if (c == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits;
+}
+} // namespace
+
+int Commands::ConvertLines(const std::string& categoryName, const std::string& from, const std::string& to,
+                           int inputFd)
+{
+    int exitCode = kExitOk;
+    CCategory* category = FindLoadedCategory(categoryName, exitCode);
+    if (!category)
+        return exitCode;
+    if (category->GetKind() != Numeric && category->GetKind() != Currency) {
+        std::fprintf(m_err, "kelvara-cli: %s takes no values from standard input; give VALUE\n",
+                     category->GetName().c_str());
+        return kExitUsage;
+    }
+    SortedList sources;
+    SortedList targets;
+    int s = -1;
+    int t = -1;
+    if (!ChooseUnits(*category, from, to, sources, targets, s, t))
+        return kExitUsage;
+    const auto* source = dynamic_cast<const CConversionUnit*>(sources.GetItem(s).unit);
+    const auto* target = dynamic_cast<const CConversionUnit*>(targets.GetItem(t).unit);
+    if (!source || !target)
+        return kExitUsage;
+
+    const bool currency = category->GetKind() == Currency;
+    // What the page's field admits for the source unit: its own digits (number bases), else a
+    // decimal number, in regional notation with --regional.
+    const std::string digits = source->GetInputChars();
+    const std::string unitName = sources.GetText(s);
+    const auto convert = [&](const std::string& value, std::string& result, std::string& problem) {
+        if (value.empty())
+            return true; // an empty value, an empty result, as on the page
+        bool readable = true;
+        if (!digits.empty()) {
+            readable = Upper(value).find_first_not_of(digits) == std::string::npos;
+        } else {
+            const std::string neutral =
+                m_regional ? (currency ? FromRegionalCurrency(value) : FromRegionalNumber(value)) : value;
+            readable = IsNeutralNumber(neutral);
+        }
+        if (!readable) {
+            problem = "cannot read \"" + value + "\" as a value in " + unitName;
+            return false;
+        }
+        result = ConvertValue(*source, *target, currency, value);
+        return true;
+    };
+    return kelvara::cli::ConvertLines(inputFd, m_out, m_err, convert) ? kExitOk : kExitLoadFailed;
 }
 
 void Commands::Print(const std::string& line)
@@ -186,6 +257,28 @@ int Commands::Convert(const std::string& categoryName, const std::string& value,
 bool Commands::ChooseUnits(CCategory& category, const std::string& from, const std::string& to,
                            SortedList& sources, SortedList& targets, int& s, int& t)
 {
+    // A match does not depend on the order of the list, only the candidates shown when there is
+    // none do: the lists in file order first, which spares sorting them at every start.
+    {
+        SortedList quickSources(false);
+        SortedList quickTargets(false);
+        category.FillSourceUnits(quickSources, 0);
+        category.FillTargetUnits(quickTargets, 0);
+        const auto same = [](const SortedList& list) {
+            return [&list](int a, int b) { return SameChoice(list.GetItem(a), list.GetItem(b)); };
+        };
+        const NameMatch source = MatchName(quickSources.GetTexts(), from, same(quickSources));
+        const NameMatch target = source.kind == NameMatch::Found
+                                     ? MatchName(quickTargets.GetTexts(), to, same(quickTargets))
+                                     : NameMatch{};
+        if (source.kind == NameMatch::Found && target.kind == NameMatch::Found) {
+            sources = std::move(quickSources);
+            targets = std::move(quickTargets);
+            s = source.index;
+            t = target.index;
+            return true;
+        }
+    }
     const std::string where = " in " + category.GetName();
     category.FillSourceUnits(sources, 0);
     category.FillTargetUnits(targets, 0);
@@ -208,16 +301,21 @@ int Commands::ConvertNumber(CCategory& category, const std::string& value, const
     if (!source || !target)
         return kExitUsage;
 
-    const bool currency = category.GetKind() == Currency;
+    Print(ConvertValue(*source, *target, category.GetKind() == Currency, value));
+    return kExitOk;
+}
+
+std::string Commands::ConvertValue(const CConversionUnit& source, const CConversionUnit& target,
+                                   bool currency, const std::string& value) const
+{
     std::string text = Upper(value);
     if (m_regional)
         text = currency ? FromRegionalCurrency(text) : FromRegionalNumber(text);
     // An empty source leaves the result empty, as on the page.
-    std::string result = text.empty() ? std::string() : source->Convert(text, *target);
+    std::string result = text.empty() ? std::string() : source.Convert(text, target);
     if (m_regional)
         result = currency ? ToRegionalCurrency(result) : ToRegionalNumber(result);
-    Print(result);
-    return kExitOk;
+    return result;
 }
 
 int Commands::LookUp(CCategory& category, const std::string& value, const std::string& from,

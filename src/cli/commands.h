@@ -2,6 +2,7 @@
 
 #include "catalogue/category.h"
 #include "catalogue/civiltime.h"
+#include "catalogue/conversionunit.h"
 #include "catalogue/dataarchive.h"
 #include "catalogue/sortedlist.h"
 
@@ -23,9 +24,8 @@ enum ExitCode : int {
 // The commands of kelvara-cli over the catalogue, printing as the page would show things.
 class Commands {
 public:
-    // `archive` is prepared only when a category's data file is not beside the program, so that a
-    // broken temporary folder does not stop local files; it goes as soon as the category has loaded,
-    // so that nothing of it is left when printing ends the process early (a closed pipe).
+    // `archive` is prepared only when a category's data file is not beside the program; it goes as
+    // soon as the category has loaded, with the inflated data it holds.
     Commands(CCategoryArray& catalogue, std::unique_ptr<CDataArchive> archive, std::FILE* out, std::FILE* err,
              bool regional);
 
@@ -43,6 +43,10 @@ public:
     int Find(const std::vector<std::string>& words);
     // The candidates of the shell completion scripts (complete.cpp tells how they are asked).
     int Complete(const std::vector<std::string>& args);
+    // Convert for every value read from `inputFd`, one a line (batch.h); exit status 1 when a line
+    // could not be read.
+    int ConvertLines(const std::string& categoryName, const std::string& from, const std::string& to,
+                     int inputFd);
 
 private:
     CCategory* FindCategory(const std::string& name);
@@ -52,6 +56,9 @@ private:
                      SortedList& targets, int& s, int& t);
     int ConvertNumber(CCategory& category, const std::string& value, const std::string& from,
                       const std::string& to);
+    // VALUE converted as the page converts what is typed: empty for an empty value.
+    std::string ConvertValue(const CConversionUnit& source, const CConversionUnit& target, bool currency,
+                             const std::string& value) const;
     int LookUp(CCategory& category, const std::string& value, const std::string& from, const std::string& to);
     int ShowTimes(CCategory& category, const std::string& from, const std::string& to);
     void Print(const std::string& line);

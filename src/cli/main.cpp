@@ -10,7 +10,7 @@
 #include "platform/profilestore.h"
 
 #ifdef KELVARA_CLI_SETTINGS
-#include "platform/settingsprofilestore.h"
+#include "cli/storedsettings.h"
 #endif
 
 #include <cstdio>
@@ -38,6 +38,12 @@ Commands:
                                     rate is of (YYYY-MM-DD) and its source, tab-separated;
                                     --update first fetches the European Central Bank's
                                     reference rates and stores them as the program does
+  convert CATEGORY FROM TO          convert every value read from standard input, one a line,
+                                    printing one result a line; the output is flushed whenever
+                                    the input pauses, so the tool can serve as a coprocess.  A
+                                    line that cannot be read gives an empty line and a message
+                                    with its number on standard error, and exit status 1 at the
+                                    end.  For the categories that convert numbers.
 
   kelvara-cli convert Length 1.75 "meter (m)" "foot and inch (ft. in.)"   prints 5 ft 8 in
   kelvara-cli convert Temperature -40 °C °F                                prints -40
@@ -70,8 +76,9 @@ Data: a data file beside the program (weight.dat, ...) is used in place of the b
 Currency rates typed or fetched in the program are read from its settings
 (~/.config/Brask/Kelvara.conf); only `rates --update` writes them.
 
-Exit status: 0 done; 1 the data could not be loaded (the program's message is printed), or
-find matched nothing; 2 a bad command line or an unknown or ambiguous name.
+Exit status: 0 done; 1 the data could not be loaded (the program's message is printed), find
+matched nothing, or a line of standard input could not be read; 2 a bad command line or an
+unknown or ambiguous name.
 )help";
 
 // Messages the catalogue would show in a box go to standard error, one after another.
@@ -151,13 +158,12 @@ int main(int argc, char** argv)
     StderrPresenter presenter;
     kelvara::SetMessagePresenter(&presenter);
 #ifdef KELVARA_CLI_SETTINGS
-    // Stored currency rates and options, as the program keeps them; never written from here. No
-    // setting changes a name, so find does without them (each read looks at the files again).
-    std::optional<kelvara::SettingsProfileStore> settings;
-    if (args.front() != "find" && args.front() != "__complete") {
-        settings.emplace(kelvara::SettingsProfileStore::Access::ReadOnly);
-        kelvara::SetProfile(&*settings);
-    }
+    // Stored currency rates and options, as the program keeps them; never written from here, and
+    // loaded only when something reads them. No setting changes a name, so find and the completion
+    // do without them.
+    kelvara::cli::StoredSettings settings(stderr);
+    if (args.front() != "find" && args.front() != "__complete")
+        kelvara::SetProfile(&settings);
 #endif
     CCategoryArray catalogue;
     CreateCatalogue(catalogue);
@@ -172,12 +178,15 @@ int main(int argc, char** argv)
     if (command == "categories") {
         if (CheckCount(args, 0, "categories", exitCode))
             exitCode = commands.ListCategories();
-    } else if (command == "units" || command == "convert") {
-        const bool units = command == "units";
-        if (CheckCount(args, units ? 1 : 4, units ? "units CATEGORY" : "convert CATEGORY VALUE FROM TO",
-                       exitCode))
-            exitCode =
-                units ? commands.ListUnits(args[0]) : commands.Convert(args[0], args[1], args[2], args[3]);
+    } else if (command == "units") {
+        if (CheckCount(args, 1, "units CATEGORY", exitCode))
+            exitCode = commands.ListUnits(args[0]);
+    } else if (command == "convert" && args.size() == 3) {
+        // Without VALUE: the values come from standard input, one a line.
+        exitCode = commands.ConvertLines(args[0], args[1], args[2], 0);
+    } else if (command == "convert") {
+        if (CheckCount(args, 4, "convert CATEGORY [VALUE] FROM TO", exitCode))
+            exitCode = commands.Convert(args[0], args[1], args[2], args[3]);
     } else if (command == "__complete") {
         exitCode = commands.Complete(args);
     } else if (command == "find") {

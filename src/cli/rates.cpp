@@ -11,7 +11,7 @@
 #include "text/strings.h"
 
 #ifdef KELVARA_CLI_SETTINGS
-#include "platform/settingsprofilestore.h"
+#include "cli/storedsettings.h"
 #endif
 
 #include <charconv>
@@ -100,7 +100,9 @@ int Update(CCurrencyCategory& currencies, std::FILE* out, std::FILE* err)
     }
 #ifdef KELVARA_CLI_SETTINGS
     // The one command that writes the program's settings, and only the rates.
-    SettingsProfileStore store(SettingsProfileStore::Access::ReadWrite);
+    StoredSettings store(err, true);
+    if (!store.Load())
+        return kExitLoadFailed;
     ProfileStore& previous = Profile();
     SetProfile(&store);
     const ReferenceRatesStored stored = StoreReferenceRates(rates, currencies);

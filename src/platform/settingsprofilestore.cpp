@@ -71,6 +71,8 @@ SettingsProfileStore::SettingsProfileStore(const std::string& path, Access acces
 {
 }
 
+SettingsProfileStore::~SettingsProfileStore() = default;
+
 namespace {
 std::unique_ptr<QSettings> Open(const std::string& path)
 {
@@ -81,12 +83,25 @@ std::unique_ptr<QSettings> Open(const std::string& path)
 }
 } // namespace
 
+struct SettingsProfileStore::Kept {
+    std::unique_ptr<QSettings> settings;
+};
+
+const SettingsProfileStore::Kept& SettingsProfileStore::Read(std::unique_ptr<Kept>& fresh) const
+{
+    std::unique_ptr<Kept>& kept = m_readOnly ? m_kept : fresh;
+    if (!kept)
+        kept = std::make_unique<Kept>(Kept{Open(m_path)});
+    return *kept;
+}
+
 int SettingsProfileStore::GetProfileInt(const std::string& section, const std::string& entry,
                                         int defaultValue) const
 {
-    const auto settings = Open(m_path);
+    std::unique_ptr<Kept> fresh;
+    const QSettings& settings = *Read(fresh).settings;
     QString text;
-    if (!ReadText(*settings, KeyOf(section, entry), text))
+    if (!ReadText(settings, KeyOf(section, entry), text))
         return defaultValue;
     // Like a string value read as a number: its leading number counts; text without one is not a
     // number at all and gives the default, so a damaged value cannot turn an option off.
@@ -97,9 +112,10 @@ int SettingsProfileStore::GetProfileInt(const std::string& section, const std::s
 bool SettingsProfileStore::GetProfileString(const std::string& section, const std::string& entry,
                                             std::string& value) const
 {
-    const auto settings = Open(m_path);
+    std::unique_ptr<Kept> fresh;
+    const QSettings& settings = *Read(fresh).settings;
     QString text;
-    if (!ReadText(*settings, KeyOf(section, entry), text))
+    if (!ReadText(settings, KeyOf(section, entry), text))
         return false;
     value = text.toStdString();
     return true;

@@ -2,6 +2,7 @@
 
 #include "platform/profilestore.h"
 
+#include <memory>
 #include <string>
 
 namespace kelvara {
@@ -11,15 +12,17 @@ namespace kelvara {
 // is group "Settings/Categories/3". A read-only store (the command line) refuses writes and never
 // touches the file.
 //
-// Every call opens the store afresh, so a write is on disk when it returns, the status of one call
-// never sticks to the next, and changes made by another running copy are seen. A damaged file
-// yields what can still be read; an unreadable one reads as empty and refuses writes rather than
-// being replaced.
+// Every call of a read-write store opens the store afresh, so a write is on disk when it returns,
+// the status of one call never sticks to the next, and changes made by another running copy are
+// seen. A read-only store (a short run of the command line, which reads hundreds of rates) keeps
+// the file it opened first. A damaged file yields what can still be read; an unreadable one reads
+// as empty and refuses writes rather than being replaced.
 class SettingsProfileStore : public ProfileStore {
 public:
     enum class Access { ReadWrite, ReadOnly };
 
     explicit SettingsProfileStore(Access access = Access::ReadWrite);
+    ~SettingsProfileStore() override;
     // A store in the INI file `path` (tests, or a portable setup).
     SettingsProfileStore(const std::string& path, Access access);
     SettingsProfileStore(const SettingsProfileStore&) = delete;
@@ -37,8 +40,13 @@ public:
     std::string GetLocation() const;
 
 private:
+    struct Kept; // the settings a read-only store keeps open
+    // Kept by a read-only store, else opened afresh into `fresh`.
+    const Kept& Read(std::unique_ptr<Kept>& fresh) const;
+
     std::string m_path; // empty: the user's store of the organisation and application
     bool m_readOnly;
+    mutable std::unique_ptr<Kept> m_kept;
 };
 
 } // namespace kelvara

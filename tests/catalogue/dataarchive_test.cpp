@@ -113,30 +113,21 @@ protected:
     kelvara::test::RecordingPresenter m_messages;
 };
 
-TEST_F(DataArchive, PrepareWritesAStandardCopyIntoAPrivateFolder)
+TEST_F(DataArchive, MembersAreReadFromMemoryWithoutWritingAnything)
 {
     CDataArchive archive(FixtureArchive());
     ASSERT_TRUE(archive.Prepare());
-    const std::string dir = archive.GetTemporaryDirectory();
-    EXPECT_EQ(dir.rfind(TemporaryFolder() + "/Tav", 0), 0u) << dir;
-    EXPECT_EQ(dir.back(), '/');
-    struct stat st {};
-    ASSERT_EQ(::stat(dir.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-
-    const std::string path = archive.GetArchivePath();
-    EXPECT_EQ(fs::path(path).parent_path().string() + "/", dir);
-    EXPECT_EQ(fs::path(path).filename().string().rfind("Tav", 0), 0u);
-    EXPECT_EQ(fs::path(path).extension(), ".tmp");
-    Bytes expected = FixtureArchive();
-    std::copy_n("MSCF", 4, expected.begin());
-    EXPECT_EQ(ReadFile(path), expected);
-
     EXPECT_TRUE(archive.Prepare());
-    EXPECT_EQ(archive.GetArchivePath(), path);
+    CLengthCategory length; // stored as LENGTH.DAT
+    ASSERT_TRUE(length.EnsureLoaded());
+    // Neither a copy of the archive nor an extracted member, not even for a moment: the private
+    // folder's parent stays untouched (TearDown checks it is empty).
+    struct stat st {};
+    ASSERT_EQ(::stat(TemporaryFolder().c_str(), &st), 0);
+    EXPECT_EQ(st.st_nlink, 2u);
 }
 
-TEST_F(DataArchive, CategoriesLoadFromTheArchiveAndLeaveOnlyTheCopy)
+TEST_F(DataArchive, CategoriesLoadFromTheArchive)
 {
     CDataArchive archive(FixtureArchive());
     ASSERT_TRUE(archive.Prepare());
@@ -147,8 +138,6 @@ TEST_F(DataArchive, CategoriesLoadFromTheArchiveAndLeaveOnlyTheCopy)
     EXPECT_EQ(length.GetUnits().size(), 7u);
     EXPECT_EQ(UnitNames(length).front(), "[UK] nautical mile (n.m.)");
     EXPECT_EQ(UnitNames(temperature).back(), "Kelvin (K)");
-    EXPECT_EQ(Entries(archive.GetTemporaryDirectory()),
-              std::vector<std::string>{fs::path(archive.GetArchivePath()).filename().string()});
     EXPECT_TRUE(m_messages.messages.empty());
 }
 
@@ -169,21 +158,21 @@ TEST_F(DataArchive, AFileBesideTheProgramComesFirst)
     // The others still come from the archive.
     ASSERT_TRUE(numbers.EnsureLoaded());
     EXPECT_EQ(numbers.GetUnits().size(), 6u);
-    EXPECT_EQ(Entries(archive.GetTemporaryDirectory()).size(), 1u);
 }
 
-TEST_F(DataArchive, DestructionRemovesThePrivateFolder)
+TEST_F(DataArchive, OnceGoneOnlyFilesBesideTheProgramLoad)
 {
-    std::string dir;
+    WriteFile(m_programDir + "/number.dat", "Decimal,10\n");
     {
         CDataArchive archive(FixtureArchive());
         ASSERT_TRUE(archive.Prepare());
-        CNumberCategory numbers;
-        ASSERT_TRUE(numbers.EnsureLoaded());
-        dir = archive.GetTemporaryDirectory();
-        EXPECT_TRUE(fs::exists(dir));
+        CTemperatureCategory temperature;
+        ASSERT_TRUE(temperature.EnsureLoaded());
     }
-    EXPECT_FALSE(fs::exists(dir));
+    CTemperatureCategory temperature;
+    EXPECT_FALSE(temperature.EnsureLoaded());
+    CNumberCategory numbers;
+    EXPECT_TRUE(numbers.EnsureLoaded());
 }
 
 TEST_F(DataArchive, AMemberMissingFromTheArchiveFailsAsNotFound)
@@ -205,7 +194,6 @@ TEST_F(DataArchive, WithoutAnArchivePrepareFailsAndNothingLoadsFromIt)
     errno = 0;
     EXPECT_FALSE(archive.Prepare());
     EXPECT_EQ(errno, ENOENT);
-    EXPECT_EQ(archive.GetArchivePath(), "");
     CLengthCategory length;
     EXPECT_FALSE(length.EnsureLoaded());
     EXPECT_EQ(Texts(),
@@ -224,7 +212,20 @@ TEST_F(DataArchive, ADamagedArchiveFailsWithoutCrashing)
     CCountryCodeCategory country;
     EXPECT_FALSE(country.EnsureLoaded());
     EXPECT_EQ(Texts(), std::vector<std::string>{"Initialization failed.\n\nBad message [0x8007004A]"});
-    EXPECT_EQ(Entries(archive.GetTemporaryDirectory()).size(), 1u);
+}
+
+TEST_F(DataArchive, AnArchiveWithADamagedTableStillLetsFilesBesideTheProgramLoad)
+{
+    Bytes damaged = FixtureArchive();
+    damaged[42] = 7; // the first folder's compression type: not one we read
+    WriteFile(m_programDir + "/number.dat", "Decimal,10\n");
+    CDataArchive archive(damaged);
+    ASSERT_TRUE(archive.Prepare());
+    CNumberCategory numbers;
+    EXPECT_TRUE(numbers.EnsureLoaded());
+    CTemperatureCategory temperature;
+    EXPECT_FALSE(temperature.EnsureLoaded());
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Initialization failed.\n\nBad message [0x8007004A]"});
 }
 
 TEST_F(DataArchive, AnUnreadableFileBesideTheProgramShowsBothMessages)
@@ -241,18 +242,17 @@ TEST_F(DataArchive, AnUnreadableFileBesideTheProgramShowsBothMessages)
                            "Initialization failed.\n\nInput/output error [0x80070005]"}));
 }
 
-TEST_F(DataArchive, PrepareFailsWhenTheTemporaryFolderIsMissing)
+TEST_F(DataArchive, NoTemporaryFolderIsNeeded)
 {
     const std::string saved = TemporaryFolder();
     ::setenv("TMPDIR", (saved + "/missing/deeper").c_str(), 1);
     CDataArchive archive(FixtureArchive());
-    errno = 0;
     const bool prepared = archive.Prepare();
-    const int error = errno;
+    CTemperatureCategory temperature;
+    const bool loaded = temperature.EnsureLoaded();
     ::setenv("TMPDIR", saved.c_str(), 1);
-    EXPECT_FALSE(prepared);
-    EXPECT_EQ(error, ENOENT);
-    EXPECT_EQ(archive.GetTemporaryDirectory(), "");
+    EXPECT_TRUE(prepared);
+    EXPECT_TRUE(loaded);
 }
 
 // The archive the build made from resources/data, once that folder's files exist.
@@ -326,17 +326,19 @@ TEST_F(BuiltArchive, EveryCategoryLoadsWithItsRows)
     }
     EXPECT_EQ(files, 13u);
     EXPECT_TRUE(m_messages.messages.empty());
-    EXPECT_EQ(Entries(archive.GetTemporaryDirectory()).size(), 1u);
 }
 
-TEST_F(BuiltArchive, CabextractUnpacksTheCopyToTheBuiltFiles)
+TEST_F(BuiltArchive, CabextractUnpacksTheBuiltArchiveToTheBuiltFiles)
 {
     if (!kelvara::test::HaveProgram("cabextract"))
         GTEST_SKIP() << "cabextract is not installed";
-    CDataArchive archive;
-    ASSERT_TRUE(archive.Prepare());
+    // The built-in archive is a standard cabinet but for its signature.
+    const auto resource = kelvara::FindResource("CNVDATA", 128);
+    ASSERT_GE(resource.size(), 4u);
+    const std::string cabinet = FreshDir("cabextract-input") + "/data.cab";
+    WriteFile(cabinet, "MSCF" + std::string(resource.begin() + 4, resource.end()));
     const std::string out = FreshDir("cabextract-built");
-    const auto run = kelvara::test::RunProcess({"cabextract", "-q", "-d", out, archive.GetArchivePath()});
+    const auto run = kelvara::test::RunProcess({"cabextract", "-q", "-d", out, cabinet});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(Entries(out), m_files);
     for (const auto& name : m_files)

@@ -33,6 +33,18 @@ Lines ReadAll(const std::string& content, TextEncoding* encoding = nullptr)
     line = "untouched";
     EXPECT_FALSE(reader.ReadLine(line));
     EXPECT_EQ(line, "untouched");
+
+    // The same bytes held in memory (a member of the built-in archive) read exactly alike.
+    const std::vector<std::uint8_t> bytes(content.begin(), content.end());
+    CTextFileReader memory{std::span<const std::uint8_t>(bytes)};
+    EXPECT_EQ(memory.GetEncoding(), reader.GetEncoding());
+    Lines fromMemory;
+    while (memory.ReadLine(line))
+        fromMemory.push_back(line);
+    EXPECT_EQ(fromMemory, lines) << "read from memory";
+    line = "untouched";
+    EXPECT_FALSE(memory.ReadLine(line));
+    EXPECT_EQ(line, "untouched");
     return lines;
 }
 
@@ -90,11 +102,16 @@ TEST(TextFileReader, MixedLineEndings)
 TEST(TextFileReader, Utf8FollowsTheThreeByteRuleAndReplacesEverythingElse)
 {
     // A stray continuation byte and a four-byte sequence become U+FFFD per byte.
-    EXPECT_EQ(ReadAll("\xEF\xBB\xBF" "a\x80z"), Lines{"a\xEF\xBF\xBDz"});
-    EXPECT_EQ(ReadAll("\xEF\xBB\xBF" "\xF0\x9F\x98\x80"),
+    EXPECT_EQ(ReadAll("\xEF\xBB\xBF"
+                      "a\x80z"),
+              Lines{"a\xEF\xBF\xBDz"});
+    EXPECT_EQ(ReadAll("\xEF\xBB\xBF"
+                      "\xF0\x9F\x98\x80"),
               Lines{"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"});
     // Continuation bytes are not checked: their top bits are dropped.
-    EXPECT_EQ(ReadAll("\xEF\xBB\xBF" "\xC3\x29"), Lines{"\xC3\xA9"});
+    EXPECT_EQ(ReadAll("\xEF\xBB\xBF"
+                      "\xC3\x29"),
+              Lines{"\xC3\xA9"});
 }
 
 TEST(TextFileReader, Utf16PairsAndNulls)
@@ -103,9 +120,17 @@ TEST(TextFileReader, Utf16PairsAndNulls)
     EXPECT_EQ(ReadAll(Utf16LE("\xF0\x9F\x98\x80")), Lines{"\xF0\x9F\x98\x80"});
     EXPECT_EQ(ReadAll(std::string("\xFF\xFE\x00\xD8x\x00", 6)), Lines{"\xEF\xBF\xBDx"});
     // U+0000 ends the text of its line.
-    EXPECT_EQ(ReadAll(std::string("\xFF\xFE" "a\x00\x00\x00" "b\x00", 8)), Lines{"a"});
+    EXPECT_EQ(ReadAll(std::string("\xFF\xFE"
+                                  "a\x00\x00\x00"
+                                  "b\x00",
+                                  8)),
+              Lines{"a"});
     // An odd trailing byte does not become a character.
-    EXPECT_EQ(ReadAll(std::string("\xFF\xFE" "a\x00" "b", 5)), Lines{"a"});
+    EXPECT_EQ(ReadAll(std::string("\xFF\xFE"
+                                  "a\x00"
+                                  "b",
+                                  5)),
+              Lines{"a"});
 }
 
 TEST(TextFileReader, LinesSpanningBlockBoundaries)

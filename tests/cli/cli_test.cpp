@@ -18,6 +18,10 @@
 #include <filesystem>
 #include <fstream>
 #include <locale.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sstream>
 
 namespace {
@@ -36,6 +40,12 @@ protected:
         fs::remove_all(s_dir);
         fs::create_directories(s_dir);
         fs::copy_file(KELVARA_CLI_PATH, s_dir + "/kelvara-cli");
+#ifdef KELVARA_SETTINGS_MODULE
+        // The settings module in its place as seen from the tool.
+        const fs::path module = s_dir + "/" KELVARA_SETTINGS_MODULE;
+        fs::create_directories(module.parent_path());
+        fs::copy_file(KELVARA_SETTINGS_MODULE_PATH, module);
+#endif
         for (const auto& e : fs::directory_iterator(std::string(KELVARA_TEST_DATA_DIR) + "/catalogue"))
             fs::copy_file(e.path(), s_dir + "/" + e.path().filename().string());
         fs::create_symlink("/proc/self/mem", s_dir + "/weight.dat");
@@ -192,7 +202,7 @@ TEST_F(Cli, BadCommandLinesExitTwo)
                                                        {"convert"},
                                                        {"units"},
                                                        {"units", "Length", "extra"},
-                                                       {"convert", "Length", "1", "m"},
+                                                       {"convert", "Length", "m"},
                                                        {"categories", "x"},
                                                        {"frobnicate"},
                                                        {"--frobnicate", "categories"}};
@@ -220,11 +230,12 @@ TEST_F(Cli, LoadFailuresExitOneWithTheProgramsMessages)
     EXPECT_EQ(r.err, "An error occured while opening the data. Try to restart the application.\n"
                      "Initialization failed.\n\nInput/output error [0x80070005]\n");
 
-    // Without a temporary folder the archive cannot be prepared; files beside the tool still load.
+    // The built-in data needs no temporary folder: it is read from memory.
     const ProcessOptions noTemp{{}, {{"TMPDIR", m_tmp + "/missing"}}};
     r = Run({"units", "Energy"}, noTemp);
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "Initialization failed.\n\nNo such file or directory [0x80070002]\n");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out, "");
     r = Run({"convert", "Length", "1", "km", "m"}, noTemp);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "1000\n");
@@ -336,6 +347,150 @@ TEST_F(Cli, RegionalNotationAgreesWithTheRegionalServices)
         EXPECT_EQ(number, "1.234,5");
     }
 }
+
+TEST_F(Cli, WithoutAValueEveryLineOfInputIsConverted)
+{
+    ProcessOptions lines;
+    // CR LF, blanks, an empty line and a last line without its ending.
+    lines.input = "1.75\n-40\r\n  5 \n\n.5\n1000";
+    auto r = Run({"convert", "Length", "m", "ft"}, lines);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, Convert("Length", "1.75", "m", "ft") + "\n" + Convert("Length", "-40", "m", "ft") +
+                         "\n" + Convert("Length", "5", "m", "ft") + "\n\n" +
+                         Convert("Length", ".5", "m", "ft") + "\n" + Convert("Length", "1000", "m", "ft") +
+                         "\n");
+    // Number bases read their own digits, in either case.
+    lines.input = "ff\nFF\n10\n";
+    r = Run({"convert", "Numbers", "hex", "dec"}, lines);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "255\n255\n16\n");
+    // No input, no output.
+    r = Run({"convert", "Length", "m", "ft"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(Cli, ALineThatCannotBeReadGivesAnEmptyLineAndItsNumberAndTheRunGoesOn)
+{
+    ProcessOptions lines;
+    lines.input = "1\nabc\n1.2.3\n" + std::string(5000, '1') + "\n1e5\n2\n";
+    auto r = Run({"convert", "Length", "km", "m"}, lines);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "1000\n\n\n\n\n2000\n");
+    EXPECT_EQ(r.err, "kelvara-cli: line 2: cannot read \"abc\" as a value in kilometer (km)\n"
+                     "kelvara-cli: line 3: cannot read \"1.2.3\" as a value in kilometer (km)\n"
+                     "kelvara-cli: line 4: longer than 4096 bytes\n"
+                     "kelvara-cli: line 5: cannot read \"1e5\" as a value in kilometer (km)\n");
+    lines.input = "7\nG\n";
+    r = Run({"convert", "Numbers", "hex", "dec"}, lines);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "7\n\n");
+    EXPECT_EQ(r.err, "kelvara-cli: line 2: cannot read \"G\" as a value in Hexadecimal\n");
+    // The lookup tables take their value on the command line.
+    r = Run({"convert", "Film Sensitivity", "DIN", "ASA / ISO"}, lines);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "kelvara-cli: Film Sensitivity takes no values from standard input; give VALUE\n");
+}
+
+TEST_F(Cli, BatchRegionalNotationAppliesToEveryLine)
+{
+    const char* german = "de_DE.UTF-8";
+    if (!kelvara::test::ProvideLocale(german).empty())
+        GTEST_SKIP() << german << " is not installed and cannot be generated";
+    const std::string suppressions = kelvara::test::TestRoot() + "/lsan.supp";
+    std::ofstream(suppressions) << "leak:__argz_add_sep\n";
+    ProcessOptions inGerman{
+        {}, {{"LC_ALL", german}, {"LSAN_OPTIONS", "suppressions=" + suppressions + ":print_suppressions=0"}}};
+    std::string expected;
+    for (const char* value : {"1234,5", "-0,25", "7"}) {
+        const auto one = Run({"--regional", "convert", "Length", value, "km", "m"}, inGerman);
+        ASSERT_EQ(one.exitCode, 0) << one.err;
+        expected += one.out;
+    }
+    inGerman.input = "1234,5\n-0,25\n7\n";
+    const auto r = Run({"--regional", "convert", "Length", "km", "m"}, inGerman);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, expected);
+}
+
+// The tool as a coprocess: each answer must arrive while the tool waits for the next value.
+TEST_F(Cli, BatchAnswersEachLineBeforeTheNextArrives)
+{
+    int toTool[2];
+    int fromTool[2];
+    ASSERT_EQ(::pipe(toTool), 0);
+    ASSERT_EQ(::pipe(fromTool), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, toTool[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, fromTool[1], 1);
+    for (const int fd : {toTool[0], toTool[1], fromTool[0], fromTool[1]})
+        posix_spawn_file_actions_addclose(&actions, fd);
+    std::string program = s_dir + "/kelvara-cli";
+    std::vector<std::string> args{program, "convert", "Length", "km", "m"};
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(toTool[0]);
+    ::close(fromTool[1]);
+    ASSERT_EQ(rc, 0);
+    const auto ask = [&](const std::string& value) {
+        const std::string line = value + "\n";
+        EXPECT_EQ(::write(toTool[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+        std::string answer;
+        char c = 0;
+        pollfd p{fromTool[0], POLLIN, 0};
+        while (::poll(&p, 1, 10000) > 0 && ::read(fromTool[0], &c, 1) == 1 && c != '\n')
+            answer += c;
+        return answer;
+    };
+    EXPECT_EQ(ask("1"), "1000");
+    EXPECT_EQ(ask("2.5"), "2500");
+    EXPECT_EQ(ask("x"), "");
+    ::close(toTool[1]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ::close(fromTool[0]);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+#ifdef KELVARA_SETTINGS_MODULE
+TEST_F(Cli, OnlyACommandThatReadsTheSettingsLoadsQt)
+{
+    const ProcessOptions traced{{}, {{"LD_DEBUG", "libs"}}};
+    auto r = Run({"convert", "Length", "1.75", "m", "ft"}, traced);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "5.741469816272965\n");
+    for (const char* library : {"kelvara-settings.so", "libQt6Core", "libicu", "libglib"})
+        EXPECT_EQ(r.err.find(library), std::string::npos) << library << " was loaded for Length";
+    r = Run({"convert", "Currency", "1", "USD", "JPY"}, traced);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.err.find("kelvara-settings.so"), std::string::npos);
+    EXPECT_NE(r.err.find("libQt6Core"), std::string::npos);
+}
+
+TEST_F(Cli, WithoutTheSettingsModuleCurrencyUsesTheFileRatesAndSaysSo)
+{
+    // Its own tree: the module's place is outside the program's folder.
+    const std::string dir = kelvara::test::TestRoot() + "/cli-alone/bin";
+    fs::remove_all(kelvara::test::TestRoot() + "/cli-alone");
+    fs::create_directories(dir);
+    fs::copy_file(KELVARA_CLI_PATH, dir + "/kelvara-cli");
+    fs::copy_file(s_dir + "/currency.dat", dir + "/currency.dat");
+    const auto r = kelvara::test::RunProcess({dir + "/kelvara-cli", "convert", "Currency", "1", "USD", "JPY"},
+                                             {{}, {{"TMPDIR", m_tmp}}});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "120\n");
+    EXPECT_EQ(r.err.rfind("kelvara-cli: the stored settings cannot be read (", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("; using the built-in values\n"), std::string::npos) << r.err;
+}
+#endif
 
 #ifdef KELVARA_HAVE_SETTINGS
 TEST_F(Cli, StoredRatesAreReadAndNeverWritten)

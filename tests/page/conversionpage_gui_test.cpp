@@ -344,7 +344,7 @@ TEST_F(FailureTest, DataThatCannotBePreparedDisablesThePageFromTheStart)
     EXPECT_FALSE(store.Contains("Settings", "Category"));
 }
 
-TEST_F(FailureTest, WithoutAPreparerThePageReadsTheBuiltInArchiveAndCleansUpAfterIt)
+TEST_F(FailureTest, WithoutAPreparerThePageReadsTheBuiltInArchiveWithoutTemporaryFiles)
 {
     const std::string empty = TestRoot() + "/no-data-here";
     std::filesystem::create_directories(empty);
@@ -362,7 +362,8 @@ TEST_F(FailureTest, WithoutAPreparerThePageReadsTheBuiltInArchiveAndCleansUpAfte
             count += entry.path().filename().string().rfind("Tav", 0) == 0;
         return count;
     };
-    EXPECT_GT(leftovers(), 0);
+    // The data is inflated in memory: nothing is written, neither while the page lives nor after.
+    EXPECT_EQ(leftovers(), 0);
     page.reset();
     EXPECT_EQ(leftovers(), 0);
 }

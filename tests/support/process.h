@@ -34,6 +34,7 @@ struct ProcessOptions {
     std::string directory;                                 // working directory; empty: ours
     std::map<std::string, std::optional<std::string>> env; // changes to our environment; nullopt removes
     bool closedStdout = false; // standard output is a pipe nobody reads: the first write fails (SIGPIPE)
+    std::optional<std::string> input = std::nullopt; // standard input holds this text; else it is /dev/null
 };
 
 inline std::string ReadTextFile(const std::string& path)
@@ -49,6 +50,9 @@ inline ProcessResult RunProcess(const std::vector<std::string>& argv, const Proc
         TestRoot() + "/process-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
     const std::string outPath = base + ".out";
     const std::string errPath = base + ".err";
+    const std::string inPath = base + ".in";
+    if (options.input)
+        std::ofstream(inPath, std::ios::binary) << *options.input;
 
     std::map<std::string, std::string> env;
     for (char** e = environ; *e; ++e) {
@@ -78,7 +82,7 @@ inline ProcessResult RunProcess(const std::vector<std::string>& argv, const Proc
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 0, options.input ? inPath.c_str() : "/dev/null", O_RDONLY, 0);
     int pipeEnds[2] = {-1, -1};
     if (options.closedStdout && ::pipe(pipeEnds) == 0) {
         posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
@@ -112,6 +116,7 @@ inline ProcessResult RunProcess(const std::vector<std::string>& argv, const Proc
     result.err = ReadTextFile(errPath);
     ::unlink(outPath.c_str());
     ::unlink(errPath.c_str());
+    ::unlink(inPath.c_str());
     return result;
 }
 

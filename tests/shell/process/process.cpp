@@ -77,11 +77,11 @@ QStringList InstanceSockets()
     return sockets;
 }
 
-Program::Program(const QStringList& arguments, const QProcessEnvironment& environment)
+Program::Program(const QStringList& arguments, const QProcessEnvironment& environment, const QString& program)
 {
     m_process.setProcessEnvironment(environment);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.start(QStringLiteral(KELVARA_PROGRAM), arguments);
+    m_process.start(program.isEmpty() ? QStringLiteral(KELVARA_PROGRAM) : program, arguments);
     m_process.waitForStarted(10000);
 }
 

@@ -27,8 +27,10 @@ QStringList InstanceSockets();
 // The program under test in a process of its own; terminated (SIGTERM) and reaped when destroyed.
 class Program {
 public:
+    // `program`: another copy of the program file (empty: the one built).
     explicit Program(const QStringList& arguments = {},
-                     const QProcessEnvironment& environment = OffscreenEnvironment());
+                     const QProcessEnvironment& environment = OffscreenEnvironment(),
+                     const QString& program = {});
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

@@ -1,10 +1,13 @@
 // The single-instance protocol between real copies of the program, drawing offscreen.
 #include "process.h"
+#include "support/testenv.h"
 
 #include "shell/instancechannel.h"
 
 #include "kelvara/version.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -117,29 +120,37 @@ TEST(SingleInstance, CopiesStartedTogetherBehaveAsIfOneCameFirst)
 
 TEST(SingleInstance, AMessageAtStartHoldsUpNoOtherCopy)
 {
-    // No temporary folder can be made, so the data cannot be prepared: each copy shows
-    // "Initialization failed." while it builds its window, and waits for the user.
-    QProcessEnvironment environment = kelvara::test::OffscreenEnvironment();
-    environment.insert(QStringLiteral("TMPDIR"), QStringLiteral("/dev/null/none"));
+    // A copy of the program with a folder where its first category's data file would be: each
+    // copy says it cannot open the data while it builds its window, and waits for the user.
+    const QString folder = QString::fromStdString(kelvara::test::TestRoot()) + QStringLiteral("/broken");
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/weight.dat")));
+    const QString program = folder + QStringLiteral("/kelvara");
+    QFile::remove(program);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KELVARA_PROGRAM), program));
+    const QProcessEnvironment environment = kelvara::test::OffscreenEnvironment();
 
     WriteSettings("[Options]\nCloseToSystray=0\n");
-    Program first({}, environment);
+    Program first({}, environment, program);
     ASSERT_TRUE(first.WaitUntilListening(kStartMs)) << first.Output().constData();
     // Well within the time a copy waits for another one's start.
-    Program second({}, environment);
+    Program second({}, environment, program);
     ASSERT_TRUE(second.WaitUntilListening(5000)) << second.Output().constData();
     EXPECT_EQ(InstanceSockets().size(), 2);
     // A copy waiting in its message still stops when asked to.
     EXPECT_EQ(second.Terminate(), 0);
 
+    EXPECT_EQ(first.Terminate(), 0);
+
     // With close-to-tray on, the copy in its message takes over at once.
     WriteSettings("[Options]\nCloseToSystray=1\n");
-    Program third({}, environment);
+    Program waiting({}, environment, program);
+    ASSERT_TRUE(waiting.WaitUntilListening(kStartMs)) << waiting.Output().constData();
+    Program third({}, environment, program);
     ASSERT_TRUE(third.WaitForExit(5000));
     EXPECT_EQ(third.ExitCode(), 0);
     EXPECT_EQ(third.Output(), QByteArray());
-    EXPECT_TRUE(first.IsRunning());
-    EXPECT_EQ(first.Terminate(), 0);
+    EXPECT_TRUE(waiting.IsRunning());
+    EXPECT_EQ(waiting.Terminate(), 0);
 }
 
 TEST(SingleInstance, SocketOfACrashedCopyIsRemovedNotALiveOne)
