@@ -1,18 +1,56 @@
 #include "shell/trayhost.h"
 
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace kelvara {
 
-SystemTrayHost::SystemTrayHost(QObject* parent) : TrayHost(parent), m_icon(new QSystemTrayIcon(this))
+namespace {
+
+const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kNotifyService = QStringLiteral("org.freedesktop.Notifications");
+const QString kNotifyPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kDefaultAction = QStringLiteral("default");
+
+bool WatcherRegistered()
 {
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(kWatcherService);
+}
+
+} // namespace
+
+SystemTrayHost::SystemTrayHost(QObject* parent)
+    : TrayHost(parent), m_icon(new QSystemTrayIcon(this)), m_presence(new QTimer(this))
+{
+    // Qt picked its protocol when the icon was made, by the same test.
+    m_statusNotifier = WatcherRegistered();
+    if (m_statusNotifier)
+        QDBusConnection::sessionBus().connect(kNotifyService, kNotifyPath, kNotifyService,
+                                              QStringLiteral("ActionInvoked"), this,
+                                              SLOT(OnNotificationAction(uint, QString)));
+
+    m_presence->setInterval(kPresenceCheckMs);
+    connect(m_presence, &QTimer::timeout, this, &SystemTrayHost::CheckPresence);
+
     connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        // A press on the XEmbed icon while Qt's balloon shows reports the balloon clicked first,
+        // then this activation: that click was the icon's.
+        m_balloonClickPending = false;
         switch (reason) {
         case QSystemTrayIcon::Trigger:
-            emit Event(TrayEvent::LeftButtonDown);
+            emit Event(m_statusNotifier ? TrayEvent::Activated : TrayEvent::LeftButtonDown);
             break;
         case QSystemTrayIcon::Context:
             emit Event(TrayEvent::RightButtonDown);
@@ -27,33 +65,61 @@ SystemTrayHost::SystemTrayHost(QObject* parent) : TrayHost(parent), m_icon(new Q
             break;
         }
     });
-    connect(m_icon, &QSystemTrayIcon::messageClicked, this,
-            [this] { emit Event(TrayEvent::BalloonClicked); });
+    connect(m_icon, &QSystemTrayIcon::messageClicked, this, [this] {
+        // On a StatusNotifier tray Qt reports every program's notification actions: ours are
+        // counted by id instead (OnNotificationAction).
+        if (m_statusNotifier)
+            return;
+        m_balloonClickPending = true;
+        QTimer::singleShot(0, this, [this] {
+            if (std::exchange(m_balloonClickPending, false))
+                emit Event(TrayEvent::BalloonClicked);
+        });
+    });
 }
 
 SystemTrayHost::~SystemTrayHost() = default;
 
+bool SystemTrayHost::TrayPresent() const
+{
+    // Qt's own test makes a new bus connection each time on a StatusNotifier desktop.
+    return m_statusNotifier ? WatcherRegistered() : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void SystemTrayHost::CheckPresence()
+{
+    if (TrayPresent())
+        return;
+    m_presence->stop();
+    emit Lost();
+}
+
 bool SystemTrayHost::Add(const QIcon& icon, const QString& tooltip)
 {
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
+    if (!TrayPresent())
         return false;
     m_icon->setIcon(icon);
     m_icon->setToolTip(tooltip);
     m_icon->show();
+    m_presence->start();
     return true;
 }
 
 bool SystemTrayHost::Modify(const QIcon& icon, const QString& tooltip)
 {
-    if (!m_icon->isVisible())
+    // After a loss the icon stays asked for: Qt docks it again in a tray that comes back.
+    if (!m_icon->isVisible() || !TrayPresent())
         return false;
     m_icon->setIcon(icon);
     m_icon->setToolTip(tooltip);
+    if (!m_presence->isActive())
+        m_presence->start();
     return true;
 }
 
 bool SystemTrayHost::Delete()
 {
+    m_presence->stop();
     m_icon->hide();
     return true;
 }
@@ -76,8 +142,54 @@ bool SystemTrayHost::ShowBalloon(const QString& title, const QString& text, int 
     default:
         break;
     }
-    m_icon->showMessage(title, text, kind, std::max(timeout, kMinimumBalloonMs));
+    const int ms = std::max(timeout, kMinimumBalloonMs);
+    if (m_statusNotifier)
+        return Notify(title, text, icon, ms);
+    m_icon->showMessage(title, text, kind, ms);
     return true;
+}
+
+// Qt sends information notifications without a default action, so a click on them is never
+// reported; ours carry one, and the id tells our notification from other programs'.
+bool SystemTrayHost::Notify(const QString& title, const QString& text, unsigned icon, int timeoutMs)
+{
+    QString iconName;
+    switch (icon) {
+    case BalloonInfo:
+        iconName = QStringLiteral("dialog-information");
+        break;
+    case BalloonWarning:
+        iconName = QStringLiteral("dialog-warning");
+        break;
+    case BalloonError:
+        iconName = QStringLiteral("dialog-error");
+        break;
+    default:
+        break;
+    }
+    QVariantMap hints;
+    hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(1));
+    if (!QGuiApplication::desktopFileName().isEmpty())
+        hints.insert(QStringLiteral("desktop-entry"), QGuiApplication::desktopFileName());
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kNotifyService, kNotifyPath, kNotifyService, QStringLiteral("Notify"));
+    // A new balloon replaces the one still showing, as in a tray.
+    call << QCoreApplication::applicationName() << m_notification << iconName << title << text
+         << QStringList{kDefaultAction, title} << hints << timeoutMs;
+    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
+        const QDBusPendingReply<uint> reply = *done;
+        if (reply.isValid())
+            m_notification = reply.value();
+        done->deleteLater();
+    });
+    return QDBusConnection::sessionBus().isConnected();
+}
+
+void SystemTrayHost::OnNotificationAction(uint id, const QString& action)
+{
+    if (m_notification != 0 && id == m_notification && action == kDefaultAction)
+        emit Event(TrayEvent::BalloonClicked);
 }
 
 void SystemTrayHost::SetMenu(QMenu* menu)

@@ -8,6 +8,7 @@
 
 class QMenu;
 class QSystemTrayIcon;
+class QTimer;
 
 namespace kelvara {
 
@@ -18,6 +19,8 @@ enum class TrayEvent {
     LeftDoubleClick,
     MiddleButtonDown,
     BalloonClicked,
+    // A StatusNotifier host's activation: its left click, which says nothing of single or double.
+    Activated,
 };
 
 // Balloon icons, numbered as the program has always passed them.
@@ -40,6 +43,8 @@ public:
 
 signals:
     void Event(kelvara::TrayEvent event);
+    // The notification area that showed the icon went away; it may come back.
+    void Lost();
 };
 
 // The host over QSystemTrayIcon.
@@ -59,9 +64,27 @@ public:
     // The shortest time a balloon is asked to stay, in milliseconds: the program's time-out value
     // (30) was always far below what notification areas allow, which stretched it to this.
     static constexpr int kMinimumBalloonMs = 10000;
+    // How often a shown icon checks that its tray is still there: Qt says nothing when it goes.
+    static constexpr int kPresenceCheckMs = 2000;
+
+    // Whether the icon is a StatusNotifier item (Qt chose the D-Bus protocol: a watcher was on the
+    // session bus when the icon was made) rather than an XEmbed icon docked in the tray.
+    bool IsStatusNotifier() const { return m_statusNotifier; }
+
+private slots:
+    // org.freedesktop.Notifications reports a click on a notification, any program's.
+    void OnNotificationAction(uint id, const QString& action);
 
 private:
+    bool TrayPresent() const;
+    void CheckPresence();
+    bool Notify(const QString& title, const QString& text, unsigned icon, int timeoutMs);
+
     QSystemTrayIcon* m_icon;
+    QTimer* m_presence;
+    bool m_statusNotifier = false;
+    bool m_balloonClickPending = false;
+    uint m_notification = 0;
 };
 
 } // namespace kelvara

@@ -15,7 +15,7 @@ class QMenu;
 // removes it, shows balloons, and passes on what happens over it (Notify).
 //
 // States: constructed (not added, not visible) -> shown (added, visible) after a successful Update;
-// lost (the tray went away and came back without it) -> shown again by Readd; removed by Remove, from
+// lost (the tray went away, Lost) -> shown again by Update once a tray is back; removed by Remove, from
 // where Update adds it again.
 class CTrayIcon : public QObject {
     Q_OBJECT
@@ -56,6 +56,8 @@ public:
 signals:
     // Something happened over icon `id`.
     void Notify(unsigned id, kelvara::TrayEvent event);
+    // The tray went away: the icon is no longer visible (no balloons) until an Update succeeds.
+    void Lost();
 
 private:
     unsigned m_id;
