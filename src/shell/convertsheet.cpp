@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QStyleHints>
 #include <QTabBar>
@@ -350,9 +351,21 @@ void CConvertSheet::ShowTrayMenu()
     if (m_trayMenu->isVisible())
         return; // a tray that shows the menu by itself already did
     UpdateTrayMenu();
-    // At the cursor, the menu's right edge at the pointer, as trays at the screen's edge want it.
+    // Beside the icon, never over it, so that a further click on the icon cannot land on an entry;
+    // the menu's right edge at the icon's (or the pointer's), as trays at the screen's edge want it.
+    const QSize size = m_trayMenu->sizeHint();
+    const QRect icon = m_trayIcon->GetGeometry();
     QPoint at = QCursor::pos();
-    at.rx() -= m_trayMenu->sizeHint().width();
+    if (icon.isValid()) {
+        const QScreen* screen = QGuiApplication::screenAt(icon.center());
+        const QRect area = screen ? screen->geometry() : QRect();
+        const bool below = area.isEmpty() || icon.center().y() < area.center().y();
+        at = QPoint(icon.right() + 1 - size.width(), below ? icon.bottom() + 1 : icon.top() - size.height());
+        if (!area.isEmpty())
+            at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
+    } else {
+        at.rx() -= size.width();
+    }
     m_trayMenu->popup(at);
 }
 

@@ -194,7 +194,15 @@ void SystemTrayHost::OnNotificationAction(uint id, const QString& action)
 
 void SystemTrayHost::SetMenu(QMenu* menu)
 {
-    m_icon->setContextMenu(menu);
+    // An XEmbed icon would pop the menu at the press itself, over the icon at a bottom edge; the
+    // owner places it there. A StatusNotifier host renders the menu it is given.
+    if (m_statusNotifier)
+        m_icon->setContextMenu(menu);
+}
+
+QRect SystemTrayHost::Geometry() const
+{
+    return m_icon->geometry();
 }
 
 } // namespace kelvara

@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QObject>
+#include <QRect>
 #include <QString>
 
 #include <memory>
@@ -40,6 +41,8 @@ public:
     virtual bool ShowBalloon(const QString& title, const QString& text, int timeout, unsigned icon) = 0;
     // The menu the desktop may show by itself (trays that take the menu over); not owned.
     virtual void SetMenu(QMenu* menu) = 0;
+    // Where the icon is on the screen; empty when the tray does not say.
+    virtual QRect Geometry() const { return {}; }
 
 signals:
     void Event(kelvara::TrayEvent event);
@@ -60,6 +63,7 @@ public:
     bool Delete() override;
     bool ShowBalloon(const QString& title, const QString& text, int timeout, unsigned icon) override;
     void SetMenu(QMenu* menu) override;
+    QRect Geometry() const override;
 
     // The shortest time a balloon is asked to stay, in milliseconds: the program's time-out value
     // (30) was always far below what notification areas allow, which stretched it to this.

@@ -47,6 +47,8 @@ public:
 
     // The menu a tray may show by itself.
     void SetMenu(QMenu* menu);
+    // Where the icon is on the screen; empty when the tray does not say.
+    QRect GetGeometry() const { return m_host->Geometry(); }
 
     bool IsAdded() const { return m_added; }
     bool IsVisible() const { return m_visible; }

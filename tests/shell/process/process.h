@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -75,6 +77,8 @@ public:
 
     // Visible top-level windows whose title matches `pattern` (a regular expression), by id.
     QStringList VisibleWindows(const QString& pattern) const;
+    // Where those windows are on the screen.
+    QList<QRect> VisibleWindowGeometries(const QString& pattern) const;
     QString WindowTitle(const QString& window) const;
 
 private:
