@@ -3,6 +3,8 @@
 // StatusNotifier tray on a private D-Bus session. Each test skips when its host is not installed.
 #include "process.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -36,6 +38,56 @@ bool BalloonsTurnedOff()
     QFile settings(kelvara::test::SettingsFile());
     return settings.open(QIODevice::ReadOnly) && settings.readAll().contains("ShowBalloon=0");
 }
+
+// The desktop's notification service, as far as the program uses it: it takes notifications and
+// reports clicks on them, by id, to everyone on the bus.
+class FakeNotifications : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    explicit FakeNotifications(const QString& address)
+        : m_bus(QDBusConnection::connectToBus(address, QStringLiteral("notifications")))
+    {
+        m_bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
+                             QDBusConnection::ExportAllSlots);
+        m_registered = m_bus.registerService(QStringLiteral("org.freedesktop.Notifications"));
+    }
+    ~FakeNotifications() override { QDBusConnection::disconnectFromBus(QStringLiteral("notifications")); }
+
+    bool IsRegistered() const { return m_registered; }
+
+    struct Shown {
+        uint id;
+        QString summary;
+        QStringList actions;
+    };
+    std::vector<Shown> shown;
+
+    void Click(uint id)
+    {
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                         QStringLiteral("org.freedesktop.Notifications"),
+                                                         QStringLiteral("ActionInvoked"));
+        signal << id << QStringLiteral("default");
+        m_bus.send(signal);
+    }
+
+public slots:
+    uint Notify(const QString& /*app*/, uint replaces, const QString& /*icon*/, const QString& summary,
+                const QString& /*body*/, const QStringList& actions, const QVariantMap& /*hints*/,
+                int /*timeout*/)
+    {
+        const uint id = replaces != 0 ? replaces : ++m_last;
+        shown.push_back({id, summary, actions});
+        return id;
+    }
+    QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body")}; }
+
+private:
+    QDBusConnection m_bus;
+    bool m_registered = false;
+    uint m_last = 40;
+};
 
 class TrayHosts : public testing::Test {
 protected:
@@ -104,6 +156,23 @@ protected:
             QStringLiteral("dbus-send"),
             QStringList{QStringLiteral("--session"), QStringLiteral("--print-reply")} + arguments,
             m_environment);
+    }
+
+    // A StatusNotifier watcher on a session bus of the test's own.
+    void StartWatcher()
+    {
+        ASSERT_TRUE(StartSessionBus());
+        StartHost(QStringLiteral("status-notifier-watcher"), {});
+        ASSERT_TRUE(kelvara::test::WaitUntil(
+            [&] {
+                return Ask({QStringLiteral("--dest=org.freedesktop.DBus"),
+                            QStringLiteral("/org/freedesktop/DBus"),
+                            QStringLiteral("org.freedesktop.DBus.NameHasOwner"),
+                            QStringLiteral("string:org.kde.StatusNotifierWatcher")})
+                    .contains(QStringLiteral("true"));
+            },
+            10000))
+            << "the watcher did not start";
     }
 
     bool WatcherHasItem() const
@@ -281,25 +350,15 @@ TEST_F(TrayHosts, StatusNotifierTrayAtTheBottom)
             GTEST_SKIP() << program
                          << " is not installed (Debian packages dbus, haskell-status-notifier-item-utils, "
                             "haskell-gtk-sni-tray-utils)";
-    ASSERT_TRUE(StartSessionBus());
-    StartHost(QStringLiteral("status-notifier-watcher"), {});
-    ASSERT_TRUE(kelvara::test::WaitUntil(
-        [&] {
-            return Ask({QStringLiteral("--dest=org.freedesktop.DBus"),
-                        QStringLiteral("/org/freedesktop/DBus"),
-                        QStringLiteral("org.freedesktop.DBus.NameHasOwner"),
-                        QStringLiteral("string:org.kde.StatusNotifierWatcher")})
-                .contains(QStringLiteral("true"));
-        },
-        10000))
-        << "the watcher did not start";
+    ASSERT_NO_FATAL_FAILURE(StartWatcher());
     StartHost(QStringLiteral("gtk-sni-tray-standalone"), {QStringLiteral("--bottom")});
     const QString bar = QStringLiteral("^gtk-sni-tray-standalone$");
     QRect panel;
     ASSERT_TRUE(kelvara::test::WaitUntil(
         [&] {
+            // The bar is mapped at the top first, then moved to the bottom of the 768 lines.
             for (const QRect& rect : m_x.VisibleWindowGeometries(bar))
-                if (rect.width() > 500)
+                if (rect.width() > 500 && rect.bottom() == 767)
                     panel = rect;
             return panel.isValid();
         },
@@ -327,4 +386,33 @@ TEST_F(TrayHosts, StatusNotifierTrayAtTheBottom)
     ClicksDoubleClicksAndTheMenu(bar, true);
 }
 
+TEST_F(TrayHosts, OnStatusNotifierDesktopsTheBalloonIsANotificationAndItsClickCounts)
+{
+    for (const char* program : {"dbus-run-session", "dbus-send", "status-notifier-watcher"})
+        if (!Installed(program))
+            GTEST_SKIP() << program
+                         << " is not installed (Debian packages dbus, haskell-status-notifier-item-utils)";
+    ASSERT_NO_FATAL_FAILURE(StartWatcher());
+    FakeNotifications notifications(m_environment.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
+    ASSERT_TRUE(notifications.IsRegistered());
+
+    // A hidden start shows the balloon; the notification can be clicked.
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_TRUE(kelvara::test::WaitUntil([&] { return !notifications.shown.empty(); }, kStartMs))
+        << "no notification";
+    const FakeNotifications::Shown& shown = notifications.shown.front();
+    EXPECT_EQ(shown.summary, QStringLiteral("Kelvara"));
+    EXPECT_TRUE(shown.actions.contains(QStringLiteral("default")));
+
+    // Another program's notification clicked is not ours.
+    notifications.Click(shown.id + 1);
+    Pause(1000);
+    EXPECT_FALSE(BalloonsTurnedOff());
+    notifications.Click(shown.id);
+    EXPECT_TRUE(kelvara::test::WaitUntil(BalloonsTurnedOff, 5000));
+    EXPECT_TRUE(m_program->IsRunning());
+}
+
 } // namespace
+
+#include "trayhosts_test.moc"
