@@ -91,6 +91,8 @@ void SystemTrayHost::CheckPresence()
     if (TrayPresent())
         return;
     m_presence->stop();
+    // Qt does not dock its XEmbed icon in a tray that comes back: it is shown afresh then.
+    m_icon->hide();
     emit Lost();
 }
 
@@ -107,13 +109,12 @@ bool SystemTrayHost::Add(const QIcon& icon, const QString& tooltip)
 
 bool SystemTrayHost::Modify(const QIcon& icon, const QString& tooltip)
 {
-    // After a loss the icon stays asked for: Qt docks it again in a tray that comes back.
-    if (!m_icon->isVisible() || !TrayPresent())
+    if (!TrayPresent())
         return false;
     m_icon->setIcon(icon);
     m_icon->setToolTip(tooltip);
-    if (!m_presence->isActive())
-        m_presence->start();
+    m_icon->show(); // again after a loss
+    m_presence->start();
     return true;
 }
 

@@ -215,6 +215,12 @@ bool XServer::StartTray()
 #endif
 }
 
+void XServer::StopTray()
+{
+    m_tray.kill();
+    m_tray.waitForFinished(5000);
+}
+
 bool XServer::WaitForDockedIcon(int timeoutMs)
 {
     QByteArray output;

@@ -72,6 +72,8 @@ public:
 
     // Starts a notification area on the display; false when none can be had.
     bool StartTray();
+    // Ends the notification area, as when the panel crashes or is removed.
+    void StopTray();
     // Waits until the tray docked an icon.
     bool WaitForDockedIcon(int timeoutMs);
 
