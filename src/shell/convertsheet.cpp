@@ -120,6 +120,7 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     BuildTrayMenu();
     m_trayIcon->SetMenu(m_trayMenu);
 
+    m_trayRetry->setObjectName(QStringLiteral("trayLookup"));
     m_trayRetry->setInterval(kTrayRetryMs);
     connect(m_trayRetry, &QTimer::timeout, this, &CConvertSheet::RetryTray);
     // A click opens the menu only once it cannot be the first of a double click.

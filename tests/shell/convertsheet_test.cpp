@@ -218,6 +218,8 @@ TEST_F(SheetTest, FollowsATrayThatAppearsLater)
                   m_tray->available = true;
                   EXPECT_TRUE(QTest::qWaitFor([this] { return m_sheet->CanHide(); }, 10000));
                   EXPECT_EQ(m_tray->lastTooltip, QStringLiteral("Kelvara"));
+                  // Found: no more looking.
+                  EXPECT_FALSE(m_sheet->findChild<QTimer*>(QStringLiteral("trayLookup"))->isActive());
                   m_sheet->close();
                   EXPECT_FALSE(m_sheet->isVisible());
               }),
@@ -386,6 +388,7 @@ TEST_F(SheetTest, ATrayThatGoesAwayLeavesTheWindowShownAndIsPickedUpAgain)
                   m_tray->available = true;
                   EXPECT_TRUE(QTest::qWaitFor([this] { return m_sheet->CanHide(); }, 10000));
                   EXPECT_EQ(m_tray->requests.count(QStringLiteral("add")), 1); // came back by modify
+                  EXPECT_FALSE(m_sheet->findChild<QTimer*>(QStringLiteral("trayLookup"))->isActive());
                   m_sheet->close();
                   EXPECT_FALSE(m_sheet->isVisible());
                   m_tray->Lose();
