@@ -8,10 +8,12 @@
 #include <QDBusPendingReply>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 namespace kelvara {
@@ -22,6 +24,9 @@ const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kNotifyService = QStringLiteral("org.freedesktop.Notifications");
 const QString kNotifyPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kDefaultAction = QStringLiteral("default");
+
+constexpr int kDockPollMs = 50;
+constexpr int kDockWaitMs = 2000;
 
 bool WatcherRegistered()
 {
@@ -146,7 +151,25 @@ bool SystemTrayHost::ShowBalloon(const QString& title, const QString& text, int 
     const int ms = std::max(timeout, kMinimumBalloonMs);
     if (m_statusNotifier)
         return Notify(title, text, icon, ms);
-    m_icon->showMessage(title, text, kind, ms);
+    // Qt places its balloon once, by the icon's place when asked: an icon the tray has not docked
+    // yet is still at the screen's corner, so wait a little for the tray.
+    auto show = [icon = QPointer<QSystemTrayIcon>(m_icon), title, text, kind, ms] {
+        if (icon && icon->isVisible())
+            icon->showMessage(title, text, kind, ms);
+    };
+    if (m_icon->geometry().topLeft() != QPoint(0, 0)) {
+        show();
+        return true;
+    }
+    auto* wait = new QTimer(this);
+    auto waited = std::make_shared<int>(0);
+    connect(wait, &QTimer::timeout, this, [this, wait, waited, show] {
+        if (m_icon->geometry().topLeft() == QPoint(0, 0) && (*waited += kDockPollMs) < kDockWaitMs)
+            return;
+        wait->deleteLater();
+        show();
+    });
+    wait->start(kDockPollMs);
     return true;
 }
 

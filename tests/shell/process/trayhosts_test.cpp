@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -322,6 +324,20 @@ protected:
             },
             kStartMs))
             << "the icon was not docked";
+        // The balloon of the hidden start points at the icon, not at the corner of the screen.
+        QRect balloon;
+        ASSERT_TRUE(kelvara::test::WaitUntil(
+            [&] {
+                for (const QRect& rect : m_x.VisibleWindowGeometries(QStringLiteral("^Kelvara$")))
+                    if (rect.width() >= 320)
+                        balloon = rect;
+                return balloon.isValid();
+            },
+            5000))
+            << "no balloon";
+        EXPECT_LT(std::min(std::abs(balloon.top() - icon.bottom()), std::abs(icon.top() - balloon.bottom())),
+                  40)
+            << "balloon at " << balloon.y() << ", icon at " << icon.y();
         PointAt(icon.center());
         ClicksDoubleClicksAndTheMenu(QStringLiteral("^Kelvara$"), false);
     }
