@@ -187,6 +187,36 @@ protected:
             .contains(QRegularExpression(QStringLiteral("array \\[\\s*string")));
     }
 
+    // The menu the program exports for StatusNotifier trays to render: "label enabled" per entry.
+    QStringList ExportedMenu() const
+    {
+        static const QRegularExpression item(QStringLiteral("string \"(:[0-9.]+)\""));
+        const QString items = Ask({QStringLiteral("--dest=org.kde.StatusNotifierWatcher"),
+                                   QStringLiteral("/StatusNotifierWatcher"),
+                                   QStringLiteral("org.freedesktop.DBus.Properties.Get"),
+                                   QStringLiteral("string:org.kde.StatusNotifierWatcher"),
+                                   QStringLiteral("string:RegisteredStatusNotifierItems")});
+        const QString service = item.match(items).captured(1);
+        static const QRegularExpression path(QStringLiteral("object path \"([^\"]+)\""));
+        const QString menu =
+            path.match(
+                    Ask({QStringLiteral("--dest=") + service, QStringLiteral("/StatusNotifierItem"),
+                         QStringLiteral("org.freedesktop.DBus.Properties.Get"),
+                         QStringLiteral("string:org.kde.StatusNotifierItem"), QStringLiteral("string:Menu")}))
+                .captured(1);
+        const QString layout =
+            Ask({QStringLiteral("--dest=") + service, menu,
+                 QStringLiteral("com.canonical.dbusmenu.GetLayout"), QStringLiteral("int32:0"),
+                 QStringLiteral("int32:-1"), QStringLiteral("array:string:label,enabled")});
+        static const QRegularExpression entry(
+            QStringLiteral("string \"enabled\"\\s+variant\\s+boolean (\\w+)[^\"]*string "
+                           "\"label\"\\s+variant\\s+string \"([^\"]*)\""));
+        QStringList entries;
+        for (const QRegularExpressionMatch& match : entry.globalMatch(layout))
+            entries << match.captured(2) + QLatin1Char(' ') + match.captured(1);
+        return entries;
+    }
+
     void StartProgram()
     {
         m_program = std::make_unique<Program>(QStringList{QStringLiteral("/hidden")}, m_environment);
@@ -265,9 +295,22 @@ protected:
         EXPECT_FALSE(BalloonsTurnedOff());
 
         if (statusNotifier) {
+            // The tray renders the program's own menu, in step with the window.
+            const QString charMap = QStringLiteral("_Character Map ") +
+                                    QLatin1String(Installed("gucharmap") || Installed("gnome-characters") ||
+                                                          Installed("kcharselect") || Installed("charmap")
+                                                      ? "true"
+                                                      : "false");
+            EXPECT_EQ(ExportedMenu().join(QStringLiteral(", ")).toStdString(),
+                      ("_Open true, " + charMap +
+                       ", Optio_ns true, _Help true, _About... true, _Check for Updates true, _Exit true")
+                          .toStdString());
             // A click toggles the window.
             Click(1);
             EXPECT_TRUE(WaitForWindow(true));
+            EXPECT_TRUE(kelvara::test::WaitUntil(
+                [&] { return ExportedMenu().value(0) == QStringLiteral("_Close true"); }, 3000))
+                << ExportedMenu().join(QStringLiteral(", ")).toStdString();
             Pause(kPastDoubleClickMs);
             Click(1);
             EXPECT_TRUE(WaitForWindow(false));
