@@ -393,7 +393,8 @@ void CConvertSheet::OnTrayNotify(unsigned id, kelvara::TrayEvent event)
         ShowTrayMenu();
         break;
     case kelvara::TrayEvent::Activated:
-        // StatusNotifier hosts send one activation per click: a habitual double click is one.
+        // StatusNotifier hosts report activations, never double clicks, and some report a double
+        // click as three: whatever comes within the interval is the same click.
         if (m_lastActivation.isValid() && m_lastActivation.elapsed() < DoubleClickInterval())
             break;
         m_lastActivation.start();
