@@ -177,29 +177,33 @@ bool SystemTrayHost::ShowBalloon(const QString& title, const QString& text, int 
 // reported; ours carry one, and the id tells our notification from other programs'.
 bool SystemTrayHost::Notify(const QString& title, const QString& text, unsigned icon, int timeoutMs)
 {
+    // Icons and urgency (low, normal, critical) as Qt sends them.
     QString iconName;
+    uchar urgency = 0;
     switch (icon) {
     case BalloonInfo:
         iconName = QStringLiteral("dialog-information");
         break;
     case BalloonWarning:
         iconName = QStringLiteral("dialog-warning");
+        urgency = 1;
         break;
     case BalloonError:
         iconName = QStringLiteral("dialog-error");
+        urgency = 2;
         break;
     default:
         break;
     }
     QVariantMap hints;
-    hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(1));
+    hints.insert(QStringLiteral("urgency"), QVariant::fromValue(urgency));
     if (!QGuiApplication::desktopFileName().isEmpty())
         hints.insert(QStringLiteral("desktop-entry"), QGuiApplication::desktopFileName());
     QDBusMessage call =
         QDBusMessage::createMethodCall(kNotifyService, kNotifyPath, kNotifyService, QStringLiteral("Notify"));
     // A new balloon replaces the one still showing, as in a tray.
     call << QCoreApplication::applicationName() << m_notification << iconName << title << text
-         << QStringList{kDefaultAction, title} << hints << timeoutMs;
+         << QStringList{kDefaultAction, QString()} << hints << timeoutMs;
     auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
         const QDBusPendingReply<uint> reply = *done;
