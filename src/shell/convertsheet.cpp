@@ -14,12 +14,15 @@
 #include <QCursor>
 #include <QDialogButtonBox>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QHash>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
+#include <QStyleHints>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -57,14 +60,26 @@ public:
 
 constexpr int kTrayRetryMs = 3000;
 
+int DoubleClickInterval()
+{
+    return QGuiApplication::styleHints()->mouseDoubleClickInterval();
+}
+
+bool IsMouseClick(const QEvent* event)
+{
+    return event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease ||
+           event->type() == QEvent::MouseButtonDblClick;
+}
+
 } // namespace
 
 CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidget* parent)
     : QDialog(parent), m_tabs(new SheetTabs(this)), m_optionsPage(new COptionsPage(this)),
       m_buttons(new QDialogButtonBox(this)),
       m_trayIcon(std::make_unique<CTrayIcon>(kTrayIconId, std::move(trayHost))), m_trayMenu(new QMenu(this)),
-      m_trayRetry(new QTimer(this)), m_timeZoneWatcher(new kelvara::TimeZoneWatcher(this)),
-      m_updateCheck(&kelvara::RunUpdateCheck), m_ratesUpdate(&kelvara::RunRatesUpdate)
+      m_trayRetry(new QTimer(this)), m_menuDelay(new QTimer(this)),
+      m_timeZoneWatcher(new kelvara::TimeZoneWatcher(this)), m_updateCheck(&kelvara::RunUpdateCheck),
+      m_ratesUpdate(&kelvara::RunRatesUpdate)
 {
     setWindowTitle(Text(kelvara::IDS_APP_TITLE));
     // A main window, not a transient dialog: its own taskbar entry and a minimise box.
@@ -126,11 +141,16 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
             [this] { OnCommand(ID_HELP_CHECKUPDATES); });
 
     connect(m_trayIcon.get(), &CTrayIcon::Notify, this, &CConvertSheet::OnTrayNotify);
+    connect(m_trayIcon.get(), &CTrayIcon::Lost, this, &CConvertSheet::OnTrayLost);
     BuildTrayMenu();
     m_trayIcon->SetMenu(m_trayMenu);
 
+    m_trayRetry->setObjectName(QStringLiteral("trayLookup"));
     m_trayRetry->setInterval(kTrayRetryMs);
     connect(m_trayRetry, &QTimer::timeout, this, &CConvertSheet::RetryTray);
+    // A click opens the menu only once it cannot be the first of a double click.
+    m_menuDelay->setSingleShot(true);
+    connect(m_menuDelay, &QTimer::timeout, this, &CConvertSheet::ShowTrayMenu);
 
     connect(m_timeZoneWatcher, &kelvara::TimeZoneWatcher::Changed, this,
             &CConvertSheet::SystemTimeZoneChanged);
@@ -164,8 +184,12 @@ void CConvertSheet::BuildTrayMenu()
     add(help, QStringLiteral("Update Currency &Rates"), ID_HELP_UPDATERATES);
     add(m_trayMenu, QStringLiteral("&Exit"), ID_TRAY_EXIT);
     m_trayMenu->setDefaultAction(open);
-    // Trays that show the menu by themselves still get it in step.
+    // Trays that show the menu by themselves still get it in step; those that render the exported
+    // menu may not say when they show it.
     connect(m_trayMenu, &QMenu::aboutToShow, this, &CConvertSheet::UpdateTrayMenu);
+    connect(this, &CConvertSheet::VisibleChanged, this, &CConvertSheet::UpdateTrayMenu);
+    connect(m_trayMenu, &QMenu::aboutToShow, this, [this] { m_trayMenuOpened.start(); });
+    m_trayMenuWidgets = {m_trayMenu, help};
 }
 
 int CConvertSheet::DoModal()
@@ -309,6 +333,12 @@ void CConvertSheet::closeEvent(QCloseEvent* event)
 
 bool CConvertSheet::eventFilter(QObject* watched, QEvent* event)
 {
+    // The second click of a double click on the icon, or the release of the press that opened the
+    // menu, must not choose whatever entry lies under the pointer.
+    if (IsMouseClick(event) && m_trayMenuOpened.isValid() &&
+        m_trayMenuOpened.elapsed() < DoubleClickInterval() &&
+        std::find(m_trayMenuWidgets.begin(), m_trayMenuWidgets.end(), watched) != m_trayMenuWidgets.end())
+        return true;
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         auto* widget = qobject_cast<QWidget*>(watched);
         // A drop-down list or menu that is open takes its own Escape.
@@ -358,9 +388,21 @@ void CConvertSheet::ShowTrayMenu()
     if (m_trayMenu->isVisible())
         return; // a tray that shows the menu by itself already did
     UpdateTrayMenu();
-    // At the cursor, the menu's right edge at the pointer, as trays at the screen's edge want it.
+    // Beside the icon, never over it, so that a further click on the icon cannot land on an entry;
+    // the menu's right edge at the icon's (or the pointer's), as trays at the screen's edge want it.
+    const QSize size = m_trayMenu->sizeHint();
+    const QRect icon = m_trayIcon->GetGeometry();
     QPoint at = QCursor::pos();
-    at.rx() -= m_trayMenu->sizeHint().width();
+    if (icon.isValid()) {
+        const QScreen* screen = QGuiApplication::screenAt(icon.center());
+        const QRect area = screen ? screen->geometry() : QRect();
+        const bool below = area.isEmpty() || icon.center().y() < area.center().y();
+        at = QPoint(icon.right() + 1 - size.width(), below ? icon.bottom() + 1 : icon.top() - size.height());
+        if (!area.isEmpty())
+            at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
+    } else {
+        at.rx() -= size.width();
+    }
     m_trayMenu->popup(at);
 }
 
@@ -373,16 +415,39 @@ void CConvertSheet::OnTrayNotify(unsigned id, kelvara::TrayEvent event)
         m_optionsPage->SetShowBalloon(false);
         break;
     case kelvara::TrayEvent::LeftDoubleClick:
-        m_trayMenu->hide(); // the first click of the two opened it
+        m_menuDelay->stop();
+        m_trayMenu->hide();
         OnCommand(ID_TRAY_OPEN);
         break;
     case kelvara::TrayEvent::LeftButtonDown:
+        // The second press of a double click arrives before the double click itself.
+        if (!m_menuDelay->isActive())
+            m_menuDelay->start(DoubleClickInterval());
+        break;
     case kelvara::TrayEvent::RightButtonDown:
+        m_menuDelay->stop();
         ShowTrayMenu();
+        break;
+    case kelvara::TrayEvent::Activated:
+        // StatusNotifier hosts report activations, never double clicks, and some report a double
+        // click as three: whatever comes within the interval is the same click.
+        if (m_lastActivation.isValid() && m_lastActivation.elapsed() < DoubleClickInterval())
+            break;
+        m_lastActivation.start();
+        m_trayMenu->hide();
+        OnCommand(ID_TRAY_OPEN);
         break;
     case kelvara::TrayEvent::MiddleButtonDown:
         break;
     }
+}
+
+void CConvertSheet::OnTrayLost()
+{
+    // As without a tray: the window cannot be lost, and the tray is picked up when one comes back.
+    if (!m_visible)
+        SetVisible(true);
+    m_trayRetry->start();
 }
 
 void CConvertSheet::OnCommand(int command)

@@ -4,10 +4,12 @@
 #include "text/strings.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CTrayIcon;
 class COptionsPage;
@@ -96,6 +98,9 @@ public:
     // default entry; the character map greyed when no such tool is installed.
     void UpdateTrayMenu();
     void OnCommand(int command);
+    // Icon events: a left click opens the menu once the double-click interval passed without a
+    // second click; a double click toggles the window without a menu; a right click opens the menu
+    // at once; a StatusNotifier activation toggles the window.
     void OnTrayNotify(unsigned id, kelvara::TrayEvent event);
     void OnOK();
     // Cancel: ends the modal run with ResultCancel.
@@ -129,6 +134,7 @@ private:
     void ShowTrayMenu();
     void AddTrayIcon();
     void RetryTray();
+    void OnTrayLost();
 
     bool m_visible = true;
     QTabWidget* m_tabs;
@@ -140,6 +146,10 @@ private:
     std::unique_ptr<CTrayIcon> m_trayIcon;
     QMenu* m_trayMenu;
     QTimer* m_trayRetry;
+    QTimer* m_menuDelay;
+    QElapsedTimer m_trayMenuOpened;
+    std::vector<QObject*> m_trayMenuWidgets;
+    QElapsedTimer m_lastActivation;
     kelvara::TimeZoneWatcher* m_timeZoneWatcher;
     std::function<void(QWidget* parent)> m_updateCheck;
     std::function<void(CConvertSheet& sheet)> m_ratesUpdate;

@@ -2,12 +2,14 @@
 
 #include <QIcon>
 #include <QObject>
+#include <QRect>
 #include <QString>
 
 #include <memory>
 
 class QMenu;
 class QSystemTrayIcon;
+class QTimer;
 
 namespace kelvara {
 
@@ -18,6 +20,8 @@ enum class TrayEvent {
     LeftDoubleClick,
     MiddleButtonDown,
     BalloonClicked,
+    // A StatusNotifier host's activation: its left click, which says nothing of single or double.
+    Activated,
 };
 
 // Balloon icons, numbered as the program has always passed them.
@@ -37,9 +41,13 @@ public:
     virtual bool ShowBalloon(const QString& title, const QString& text, int timeout, unsigned icon) = 0;
     // The menu the desktop may show by itself (trays that take the menu over); not owned.
     virtual void SetMenu(QMenu* menu) = 0;
+    // Where the icon is on the screen; empty when the tray does not say.
+    virtual QRect Geometry() const { return {}; }
 
 signals:
     void Event(kelvara::TrayEvent event);
+    // The notification area that showed the icon went away; it may come back.
+    void Lost();
 };
 
 // The host over QSystemTrayIcon.
@@ -55,13 +63,32 @@ public:
     bool Delete() override;
     bool ShowBalloon(const QString& title, const QString& text, int timeout, unsigned icon) override;
     void SetMenu(QMenu* menu) override;
+    QRect Geometry() const override;
 
     // The shortest time a balloon is asked to stay, in milliseconds: the program's time-out value
     // (30) was always far below what notification areas allow, which stretched it to this.
     static constexpr int kMinimumBalloonMs = 10000;
+    // How often a shown icon checks that its tray is still there: Qt says nothing when it goes.
+    static constexpr int kPresenceCheckMs = 2000;
+
+    // Whether the icon is a StatusNotifier item (Qt chose the D-Bus protocol: a watcher was on the
+    // session bus when the icon was made) rather than an XEmbed icon docked in the tray.
+    bool IsStatusNotifier() const { return m_statusNotifier; }
+
+private slots:
+    // org.freedesktop.Notifications reports a click on a notification, any program's.
+    void OnNotificationAction(uint id, const QString& action);
 
 private:
+    bool TrayPresent() const;
+    void CheckPresence();
+    bool Notify(const QString& title, const QString& text, unsigned icon, int timeoutMs);
+
     QSystemTrayIcon* m_icon;
+    QTimer* m_presence;
+    bool m_statusNotifier = false;
+    bool m_balloonClickPending = false;
+    uint m_notification = 0;
 };
 
 } // namespace kelvara

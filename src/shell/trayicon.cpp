@@ -8,6 +8,11 @@ CTrayIcon::CTrayIcon(unsigned id, std::unique_ptr<kelvara::TrayHost> host)
 {
     connect(m_host.get(), &kelvara::TrayHost::Event, this,
             [this](kelvara::TrayEvent event) { emit Notify(m_id, event); });
+    connect(m_host.get(), &kelvara::TrayHost::Lost, this, [this] {
+        // Still added: the next Update asks the tray that comes back to show it again.
+        m_visible = false;
+        emit Lost();
+    });
 }
 
 CTrayIcon::~CTrayIcon()

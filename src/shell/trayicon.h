@@ -15,7 +15,7 @@ class QMenu;
 // removes it, shows balloons, and passes on what happens over it (Notify).
 //
 // States: constructed (not added, not visible) -> shown (added, visible) after a successful Update;
-// lost (the tray went away and came back without it) -> shown again by Readd; removed by Remove, from
+// lost (the tray went away, Lost) -> shown again by Update once a tray is back; removed by Remove, from
 // where Update adds it again.
 class CTrayIcon : public QObject {
     Q_OBJECT
@@ -47,6 +47,8 @@ public:
 
     // The menu a tray may show by itself.
     void SetMenu(QMenu* menu);
+    // Where the icon is on the screen; empty when the tray does not say.
+    QRect GetGeometry() const { return m_host->Geometry(); }
 
     bool IsAdded() const { return m_added; }
     bool IsVisible() const { return m_visible; }
@@ -56,6 +58,8 @@ public:
 signals:
     // Something happened over icon `id`.
     void Notify(unsigned id, kelvara::TrayEvent event);
+    // The tray went away: the icon is no longer visible (no balloons) until an Update succeeds.
+    void Lost();
 
 private:
     unsigned m_id;

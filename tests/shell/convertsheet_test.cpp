@@ -13,9 +13,11 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -221,6 +223,8 @@ TEST_F(SheetTest, FollowsATrayThatAppearsLater)
                   m_tray->available = true;
                   EXPECT_TRUE(QTest::qWaitFor([this] { return m_sheet->CanHide(); }, 10000));
                   EXPECT_EQ(m_tray->lastTooltip, QStringLiteral("Kelvara"));
+                  // Found: no more looking.
+                  EXPECT_FALSE(m_sheet->findChild<QTimer*>(QStringLiteral("trayLookup"))->isActive());
                   m_sheet->close();
                   EXPECT_FALSE(m_sheet->isVisible());
               }),
@@ -313,22 +317,95 @@ TEST_F(SheetTest, CharacterMapIsGreyedWithoutATool)
 TEST_F(SheetTest, TrayIconEvents)
 {
     MakeSheet();
-    EXPECT_EQ(Run([this] {
-                  m_tray->Raise(kelvara::TrayEvent::LeftDoubleClick);
-                  EXPECT_FALSE(m_sheet->isVisible());
-                  m_tray->Raise(kelvara::TrayEvent::LeftDoubleClick);
-                  EXPECT_TRUE(m_sheet->isVisible());
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    QMenu& menu = m_sheet->GetTrayMenu();
+    EXPECT_EQ(Run([&] {
+                  // A double click, as the tray reports it (press, press, double click): toggles
+                  // the window and never shows the menu, even after the interval.
+                  for (bool shown : {false, true}) {
+                      m_tray->Raise(kelvara::TrayEvent::LeftButtonDown);
+                      m_tray->Raise(kelvara::TrayEvent::LeftButtonDown);
+                      m_tray->Raise(kelvara::TrayEvent::LeftDoubleClick);
+                      EXPECT_EQ(m_sheet->isVisible(), shown);
+                      QTest::qWait(interval + 100);
+                      EXPECT_FALSE(menu.isVisible());
+                  }
                   m_sheet->OnTrayNotify(5, kelvara::TrayEvent::LeftDoubleClick); // not our icon
                   EXPECT_TRUE(m_sheet->isVisible());
 
+                  // A single click opens the menu once no second click can follow.
                   m_tray->Raise(kelvara::TrayEvent::LeftButtonDown);
-                  EXPECT_TRUE(m_sheet->GetTrayMenu().isVisible());
-                  m_sheet->GetTrayMenu().hide();
+                  EXPECT_FALSE(menu.isVisible());
+                  EXPECT_TRUE(QTest::qWaitFor([&] { return menu.isVisible(); }, interval + 1000));
+                  menu.hide();
                   m_tray->Raise(kelvara::TrayEvent::RightButtonDown);
-                  EXPECT_TRUE(m_sheet->GetTrayMenu().isVisible());
-                  m_sheet->GetTrayMenu().hide();
+                  EXPECT_TRUE(menu.isVisible());
+                  menu.hide();
+                  m_tray->Raise(kelvara::TrayEvent::MiddleButtonDown);
+                  EXPECT_FALSE(menu.isVisible());
+                  EXPECT_TRUE(m_sheet->isVisible());
               }),
               kNotEnded);
+}
+
+TEST_F(SheetTest, AMenuJustOpenedIgnoresClicks)
+{
+    MakeSheet();
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    QMenu& menu = m_sheet->GetTrayMenu();
+    EXPECT_EQ(Run([&] {
+                  m_tray->Raise(kelvara::TrayEvent::RightButtonDown);
+                  ASSERT_TRUE(menu.isVisible());
+                  QAction* exit = TrayAction(CConvertSheet::ID_TRAY_EXIT);
+                  const QPoint onExit = menu.actionGeometry(exit).center();
+                  QTest::mouseClick(&menu, Qt::LeftButton, {}, onExit);
+                  EXPECT_FALSE(m_ended);
+                  EXPECT_TRUE(menu.isVisible());
+                  QTest::qWait(interval + 50);
+                  QTest::mouseMove(&menu, onExit);
+                  QTest::mouseClick(&menu, Qt::LeftButton, {}, onExit);
+              }),
+              CConvertSheet::ResultExit);
+}
+
+TEST_F(SheetTest, StatusNotifierActivationsToggleAndADoubleClickCountsOnce)
+{
+    MakeSheet();
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    EXPECT_EQ(Run([&] {
+                  m_tray->Raise(kelvara::TrayEvent::Activated);
+                  EXPECT_FALSE(m_sheet->isVisible());
+                  m_tray->Raise(kelvara::TrayEvent::Activated);
+                  EXPECT_FALSE(m_sheet->isVisible());
+                  EXPECT_FALSE(m_sheet->GetTrayMenu().isVisible());
+                  QTest::qWait(interval + 50);
+                  m_tray->Raise(kelvara::TrayEvent::Activated);
+                  EXPECT_TRUE(m_sheet->isVisible());
+                  EXPECT_EQ(TrayAction(CConvertSheet::ID_TRAY_OPEN)->text(), QStringLiteral("&Close"));
+              }),
+              kNotEnded);
+}
+
+TEST_F(SheetTest, ATrayThatGoesAwayLeavesTheWindowShownAndIsPickedUpAgain)
+{
+    SetOption("CloseToSystray", 1);
+    MakeSheet();
+    m_sheet->SetStartVisible(false);
+    EXPECT_EQ(Run([this] {
+                  ASSERT_FALSE(m_sheet->isVisible());
+                  m_tray->Lose();
+                  EXPECT_TRUE(m_sheet->isVisible());
+                  EXPECT_FALSE(m_sheet->HidesOnClose());
+                  m_tray->available = true;
+                  EXPECT_TRUE(QTest::qWaitFor([this] { return m_sheet->CanHide(); }, 10000));
+                  EXPECT_EQ(m_tray->requests.count(QStringLiteral("add")), 1); // came back by modify
+                  EXPECT_FALSE(m_sheet->findChild<QTimer*>(QStringLiteral("trayLookup"))->isActive());
+                  m_sheet->close();
+                  EXPECT_FALSE(m_sheet->isVisible());
+                  m_tray->Lose();
+                  m_sheet->close();
+              }),
+              CConvertSheet::ResultCancel);
 }
 
 TEST_F(SheetTest, ClickingTheBalloonTurnsBalloonsOffForGood)

@@ -52,6 +52,12 @@ public:
     void SetMenu(QMenu* m) override { menu = m; }
 
     void Raise(TrayEvent event) { emit Event(event); }
+    // The tray goes away until `available` is set again.
+    void Lose()
+    {
+        available = false;
+        emit Lost();
+    }
 
     void Log(const QString& request)
     {

@@ -72,6 +72,23 @@ TEST(TrayIcon, BalloonCarriesTitleTextTimeoutAndIcon)
     EXPECT_EQ(tray.host->balloons[0].icon, kelvara::BalloonInfo);
 }
 
+TEST(TrayIcon, ATrayThatGoesAwayHidesTheIconUntilAnUpdateFindsOneAgain)
+{
+    Tray tray;
+    QSignalSpy lost(tray.icon.get(), &CTrayIcon::Lost);
+    tray.icon->AddIcon(kelvara::IDR_MAINFRAME, false);
+    ASSERT_TRUE(tray.icon->Update());
+    tray.host->Lose();
+    EXPECT_EQ(lost.count(), 1);
+    EXPECT_FALSE(tray.icon->IsVisible());
+    EXPECT_FALSE(tray.icon->ShowBalloon(57344, 17, 30, 1));
+    EXPECT_FALSE(tray.icon->Update());
+    tray.host->available = true;
+    EXPECT_TRUE(tray.icon->Update());
+    EXPECT_TRUE(tray.icon->IsVisible());
+    EXPECT_EQ(tray.host->requests, QStringList({"add", "modify", "modify"}));
+}
+
 TEST(TrayIcon, RemoveAndDestruction)
 {
     Tray tray;

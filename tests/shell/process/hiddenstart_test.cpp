@@ -100,15 +100,18 @@ TEST_F(OnADisplay, TheTrayIconsClicksAndMenu)
     EXPECT_TRUE(kelvara::test::WaitUntil([this] { return !HasVisibleWindow(); }, 5000));
     pause();
 
-    // Hiding showed the balloon below the icon; clicking it turns balloons off for good.
-    tool({QStringLiteral("mousemove"), QStringLiteral("140"), QStringLiteral("90"), QStringLiteral("click"),
-          QStringLiteral("1")});
-    EXPECT_TRUE(kelvara::test::WaitUntil(
-        [] {
-            QFile settings(kelvara::test::SettingsFile());
-            return settings.open(QIODevice::ReadOnly) && settings.readAll().contains("ShowBalloon=0");
-        },
-        5000));
+    // Hiding showed the balloon below the icon; the clicks on the icon while it showed were the
+    // icon's. Clicking the balloon itself turns balloons off for good.
+    const auto balloonsOff = [] {
+        QFile settings(kelvara::test::SettingsFile());
+        return settings.open(QIODevice::ReadOnly) && settings.readAll().contains("ShowBalloon=0");
+    };
+    EXPECT_FALSE(balloonsOff());
+    ASSERT_FALSE(m_x.VisibleWindowGeometries(QStringLiteral("^Kelvara$")).isEmpty()) << "no balloon";
+    const QRect balloon = m_x.VisibleWindowGeometries(QStringLiteral("^Kelvara$")).front();
+    tool({QStringLiteral("mousemove"), QString::number(balloon.center().x()),
+          QString::number(balloon.center().y()), QStringLiteral("click"), QStringLiteral("1")});
+    EXPECT_TRUE(kelvara::test::WaitUntil(balloonsOff, 5000));
     tool({QStringLiteral("mousemove"), QStringLiteral("11"), QStringLiteral("15")});
 
     // A click opens the menu: "&Open" while hidden, then "&Exit" ends the program.
@@ -122,6 +125,43 @@ TEST_F(OnADisplay, TheTrayIconsClicksAndMenu)
     tool({QStringLiteral("key"), QStringLiteral("e")});
     ASSERT_TRUE(program.WaitForExit(10000));
     EXPECT_EQ(program.ExitCode(), 0);
+}
+
+TEST_F(OnADisplay, ATrayThatGoesAwayBringsTheWindowBack)
+{
+    ASSERT_TRUE(m_x.StartTray());
+    kelvara::test::WriteSettings("[Options]\nCloseToSystray=1\n");
+    Program program({QStringLiteral("/hidden")}, m_x.Environment());
+    ASSERT_TRUE(program.WaitUntilListening(kStartMs));
+    ASSERT_TRUE(m_x.WaitForDockedIcon(kStartMs));
+    const auto escape = [this] {
+        const QStringList windows = m_x.VisibleWindows(kelvara::test::kWindowTitlePattern);
+        ASSERT_FALSE(windows.isEmpty());
+        int status = -1;
+        kelvara::test::RunTool(QStringLiteral("xdotool"),
+                               {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windows.front(),
+                                QStringLiteral("key"), QStringLiteral("Escape")},
+                               m_x.Environment(), &status);
+        EXPECT_EQ(status, 0);
+    };
+
+    // The tray goes: the window comes back; a tray that returns gets the icon again, and Escape
+    // hides the window in it once more.
+    m_x.StopTray();
+    EXPECT_TRUE(WaitForVisibleWindow(10000));
+    ASSERT_TRUE(m_x.StartTray());
+    ASSERT_TRUE(m_x.WaitForDockedIcon(kStartMs));
+    kelvara::test::WaitUntil([] { return false; }, 3500); // the next look for a tray
+    escape();
+    EXPECT_TRUE(kelvara::test::WaitUntil([this] { return !HasVisibleWindow(); }, 5000));
+    EXPECT_TRUE(program.IsRunning());
+
+    // Gone again while shown: Escape ends the program, as on a desktop without a tray.
+    m_x.StopTray();
+    EXPECT_TRUE(WaitForVisibleWindow(10000));
+    kelvara::test::WaitUntil([] { return false; }, 500);
+    escape();
+    EXPECT_TRUE(program.WaitForExit(10000));
 }
 
 TEST_F(OnADisplay, WithoutATrayAHiddenStartIsShown)

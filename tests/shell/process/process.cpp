@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -37,8 +38,9 @@ QProcessEnvironment ProgramEnvironment()
     QString lsan = environment.value(QStringLiteral("LSAN_OPTIONS"));
     if (!lsan.isEmpty())
         lsan += QLatin1Char(':');
-    environment.insert(QStringLiteral("LSAN_OPTIONS"),
-                       lsan + QStringLiteral("suppressions=" KELVARA_SOURCE_DIR "/tests/shell/process/lsan.supp"));
+    environment.insert(
+        QStringLiteral("LSAN_OPTIONS"),
+        lsan + QStringLiteral("suppressions=" KELVARA_SOURCE_DIR "/tests/shell/process/lsan.supp"));
     return environment;
 }
 
@@ -213,6 +215,12 @@ bool XServer::StartTray()
 #endif
 }
 
+void XServer::StopTray()
+{
+    m_tray.kill();
+    m_tray.waitForFinished(5000);
+}
+
 bool XServer::WaitForDockedIcon(int timeoutMs)
 {
     QByteArray output;
@@ -231,6 +239,29 @@ QStringList XServer::VisibleWindows(const QString& pattern) const
         {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern},
         Environment());
     return found.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QList<QRect> XServer::VisibleWindowGeometries(const QString& pattern) const
+{
+    // xwininfo, not xdotool: xdotool does not find windows that bypass the window manager (menus).
+    const QString tree = RunTool(QStringLiteral("xwininfo"),
+                                 {QStringLiteral("-root"), QStringLiteral("-tree")}, Environment());
+    static const QRegularExpression topLevel(
+        QStringLiteral(
+            "^ {5}(0x[0-9a-f]+) \"(.*)\": .*\\s(\\d+)x(\\d+)\\+-?\\d+\\+-?\\d+\\s+\\+(-?\\d+)\\+(-?\\d+)$"),
+        QRegularExpression::MultilineOption);
+    const QRegularExpression name(pattern);
+    QList<QRect> geometries;
+    for (const QRegularExpressionMatch& match : topLevel.globalMatch(tree)) {
+        if (!name.match(match.captured(2)).hasMatch())
+            continue;
+        const QString info =
+            RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), match.captured(1)}, Environment());
+        if (info.contains(QStringLiteral("Map State: IsViewable")))
+            geometries << QRect(match.captured(5).toInt(), match.captured(6).toInt(),
+                                match.captured(3).toInt(), match.captured(4).toInt());
+    }
+    return geometries;
 }
 
 QString XServer::WindowTitle(const QString& window) const

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -72,11 +74,15 @@ public:
 
     // Starts a notification area on the display; false when none can be had.
     bool StartTray();
+    // Ends the notification area, as when the panel crashes or is removed.
+    void StopTray();
     // Waits until the tray docked an icon.
     bool WaitForDockedIcon(int timeoutMs);
 
     // Visible top-level windows whose title matches `pattern` (a regular expression), by id.
     QStringList VisibleWindows(const QString& pattern) const;
+    // Where those windows are on the screen.
+    QList<QRect> VisibleWindowGeometries(const QString& pattern) const;
     QString WindowTitle(const QString& window) const;
 
 private:
