@@ -346,7 +346,7 @@ protected:
         Key("e");
         ASSERT_TRUE(m_program->WaitForExit(10000));
         EXPECT_EQ(m_program->ExitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(m_program->ExitCode(), 0);
+        EXPECT_EQ(m_program->ExitCode(), 0) << m_program->Output().constData();
     }
 
     void OnAnXEmbedTray(const char* edge)
