@@ -2,21 +2,13 @@
 
 #include "catalogue/currency.h"
 #include "catalogue/currencycategory.h"
-#include "online/fetchmodule.h"
-#include "online/referencerates.h"
-#include "online/xmlfile.h"
-#include "platform/profilestore.h"
+#include "platform/programpath.h"
+#include "platform/ratesmodule.h"
 #include "platform/serviceaddress.h"
-#include "text/formattext.h"
 #include "text/strings.h"
-
-#ifdef KELVARA_CLI_SETTINGS
-#include "cli/storedsettings.h"
-#endif
 
 #include <charconv>
 #include <dlfcn.h>
-#include <limits.h>
 #include <map>
 #include <unistd.h>
 
@@ -26,25 +18,13 @@ namespace {
 
 constexpr int kIdleTimeoutMs = 30000;
 
-// The folder of this program, from the kernel's link to it.
-std::string ProgramFolder()
-{
-    char path[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0)
-        return {};
-    std::string folder(path, static_cast<std::size_t>(n));
-    const auto slash = folder.rfind('/');
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash);
-}
-
-// Loads the network helper: beside the program (the build tree), else where an install puts it.
+// Loads the update module: beside the program (the build tree), else where an install puts it.
 // Only ever by full path, never through the library search path.
-void* LoadFetchModule(std::string& tried)
+void* LoadRatesModule(std::string& tried)
 {
-    const std::string folder = ProgramFolder();
+    const std::string folder = ProgramDirectory();
     for (const std::string& candidate :
-         {folder + "/" KELVARA_FETCH_MODULE, folder + "/" KELVARA_FETCH_RELDIR "/" KELVARA_FETCH_MODULE}) {
+         {folder + "/" KELVARA_RATES_MODULE, folder + "/" KELVARA_FETCH_RELDIR "/" KELVARA_RATES_MODULE}) {
         tried += (tried.empty() ? "" : ", ") + candidate;
         if (::access(candidate.c_str(), R_OK) != 0)
             continue;
@@ -55,68 +35,32 @@ void* LoadFetchModule(std::string& tried)
     return nullptr;
 }
 
-bool Fetch(const std::string& url, std::string& body, std::string& error)
+int Update(std::FILE* out, std::FILE* err)
 {
     std::string tried;
-    void* module = LoadFetchModule(tried);
+    void* module = LoadRatesModule(tried);
     if (!module) {
-        error = "the network helper could not be loaded (" + tried + ")";
-        return false;
+        std::fprintf(err, "kelvara-cli: %s\nthe network helper could not be loaded (%s)\n",
+                     LoadString(IDS_RETRIEVE_FAILED).c_str(), tried.c_str());
+        return kExitLoadFailed;
     }
     // The module stays loaded: the Qt libraries it brings do not take being unloaded.
-    auto fetch = reinterpret_cast<KelvaraFetchFunction>(::dlsym(module, KELVARA_FETCH_SYMBOL));
-    auto release = reinterpret_cast<KelvaraFetchFreeFunction>(::dlsym(module, KELVARA_FETCH_FREE_SYMBOL));
-    if (!fetch || !release) {
-        error = "the network helper is not the one this program needs";
-        return false;
+    auto update = reinterpret_cast<KelvaraUpdateRatesFunction>(::dlsym(module, KELVARA_RATES_UPDATE_SYMBOL));
+    auto release = reinterpret_cast<KelvaraRatesFreeFunction>(::dlsym(module, KELVARA_RATES_FREE_SYMBOL));
+    if (!update || !release) {
+        std::fprintf(err, "kelvara-cli: the network helper is not the one this program needs\n");
+        return kExitLoadFailed;
     }
-    char* data = nullptr;
-    char* text = nullptr;
-    unsigned long long size = 0;
-    const bool ok = fetch(url.c_str(), static_cast<long long>(CXmlFile::kMaxSize), kIdleTimeoutMs, &data,
-                          &size, &text) == 1;
+    char* report = nullptr;
+    char* error = nullptr;
+    const bool ok = update(ReferenceRatesAddress().c_str(), kIdleTimeoutMs, &report, &error) == 1;
     if (ok)
-        body.assign(data, static_cast<std::size_t>(size));
+        std::fprintf(out, "%s\n", report ? report : "");
     else
-        error = text ? text : "the transfer failed";
-    release(data);
-    release(text);
-    return ok;
-}
-
-int Update(CCurrencyCategory& currencies, std::FILE* out, std::FILE* err)
-{
-    const std::string url = ReferenceRatesAddress();
-    std::string body;
-    std::string error;
-    if (!Fetch(url, body, error)) {
-        std::fprintf(err, "kelvara-cli: %s\n%s\n", LoadString(IDS_RETRIEVE_FAILED).c_str(), error.c_str());
-        return kExitLoadFailed;
-    }
-    ReferenceRates rates;
-    if (!ParseReferenceRates(body, TodayIsoDate(), rates, error)) {
-        std::fprintf(err, "kelvara-cli: %s\n", FormatText(LoadString(IDS_RATES_UNREADABLE), {error}).c_str());
-        return kExitLoadFailed;
-    }
-#ifdef KELVARA_CLI_SETTINGS
-    // The one command that writes the program's settings, and only the rates.
-    StoredSettings store(err, true);
-    if (!store.Load())
-        return kExitLoadFailed;
-    ProfileStore& previous = Profile();
-    SetProfile(&store);
-    const ReferenceRatesStored stored = StoreReferenceRates(rates, currencies);
-    currencies.ReloadStoredRates();
-    SetProfile(&previous == &store ? nullptr : &previous);
-    std::fprintf(out, "ECB reference rates of %s: %d stored, %d kept (typed or newer)\n", rates.date.c_str(),
-                 stored.stored, stored.kept);
-    return kExitOk;
-#else
-    (void)currencies;
-    (void)out;
-    std::fprintf(err, "kelvara-cli: this build has no settings store to keep rates in\n");
-    return kExitLoadFailed;
-#endif
+        std::fprintf(err, "kelvara-cli: %s\n", error ? error : "the update failed");
+    release(report);
+    release(error);
+    return ok ? kExitOk : kExitLoadFailed;
 }
 
 } // namespace
@@ -132,14 +76,14 @@ int RunRates(Commands& commands, const std::vector<std::string>& args, std::FILE
             return kExitUsage;
         }
     }
+    // The update says what it did in one line; the list is the plain command's.
+    if (update)
+        return Update(out, err);
     int exitCode = kExitOk;
     auto* currencies =
         dynamic_cast<CCurrencyCategory*>(commands.FindLoadedCategory(LoadString(IDS_CURRENCY), exitCode));
     if (!currencies)
         return exitCode == kExitOk ? kExitLoadFailed : exitCode;
-    // The update says what it did in one line; the list is the plain command's.
-    if (update)
-        return Update(*currencies, out, err);
     // One line per code: a floating row's rate (they share it), else the fixed one.
     std::map<std::string, const CCurrency*> byCode;
     for (const auto& unit : currencies->GetUnits()) {

@@ -7,7 +7,7 @@
 
 namespace kelvara::cli {
 
-StoredSettings::StoredSettings(std::FILE* err, bool writable) : m_err(err), m_writable(writable)
+StoredSettings::StoredSettings(std::FILE* err) : m_err(err)
 {
 }
 
@@ -31,7 +31,7 @@ const ProfileStore* StoredSettings::Store() const
         problem = ::dlerror();
     } else if (auto create =
                    reinterpret_cast<KelvaraSettingsStoreFactory>(::dlsym(m_module, kSettingsModuleEntry))) {
-        m_store.reset(create(m_writable ? 0 : 1));
+        m_store.reset(create(1));
         if (!m_store)
             problem = "out of memory";
     } else {
@@ -56,19 +56,6 @@ bool StoredSettings::GetProfileString(const std::string& section, const std::str
 {
     const ProfileStore* store = Store();
     return store && store->GetProfileString(section, entry, value);
-}
-
-bool StoredSettings::WriteProfileInt(const std::string& section, const std::string& entry, int value)
-{
-    Store();
-    return m_writable && m_store && m_store->WriteProfileInt(section, entry, value);
-}
-
-bool StoredSettings::WriteProfileString(const std::string& section, const std::string& entry,
-                                        const std::string& value)
-{
-    Store();
-    return m_writable && m_store && m_store->WriteProfileString(section, entry, value);
 }
 
 } // namespace kelvara::cli
