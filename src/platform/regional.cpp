@@ -2,6 +2,7 @@
 
 #include "platform/localeitems.h"
 #include "platform/numberformat.h"
+#include "text/textcase.h"
 
 #include <string_view>
 
@@ -26,20 +27,6 @@ Split SplitNeutral(const std::string& text)
     s.integer = trimmed.substr(0, point);
     s.fraction = trimmed.size() > point + 1 ? trimmed.substr(point + 1) : std::string();
     return s;
-}
-
-std::string TrimSpace(std::string text)
-{
-    const auto isSpace = [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-    };
-    std::size_t begin = 0;
-    while (begin < text.size() && isSpace(text[begin]))
-        ++begin;
-    std::size_t end = text.size();
-    while (end > begin && isSpace(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
 }
 
 // The number to lay out: the fraction goes inside the layout, so that a trailing sign or a closing
@@ -140,7 +127,7 @@ std::string ToRegionalNumber(const std::string& text)
     format.thousand = items.thousand;
     format.negativeOrder = NonNegative(items.negativeNumber, 1);
     const auto formatted = kelvara::FormatNumber(Rejoin(split), format);
-    return formatted ? TrimSpace(*formatted) : text;
+    return formatted ? std::string(kelvara::Trim(*formatted)) : text;
 }
 
 std::string ToRegionalCurrency(const std::string& text)
@@ -156,7 +143,7 @@ std::string ToRegionalCurrency(const std::string& text)
     format.negativeOrder = NonNegative(items.negativeCurrency, 0);
     format.positiveOrder = NonNegative(items.positiveCurrency, 0);
     const auto formatted = kelvara::FormatCurrency(Rejoin(split), format);
-    return formatted ? TrimSpace(*formatted) : text;
+    return formatted ? std::string(kelvara::Trim(*formatted)) : text;
 }
 
 std::string FromRegionalNumber(const std::string& text)

@@ -1,10 +1,10 @@
 #include "shell/mycommandlineinfo.h"
 
 #include "text/strings.h"
+#include "text/textcase.h"
 
 #include "kelvara/version.h"
 
-#include <cctype>
 #include <string_view>
 
 namespace {
@@ -13,15 +13,7 @@ namespace {
 // the word matches, nothing longer does. Bytes outside ASCII never match a letter of it.
 bool IsHiddenSwitch(std::string_view text)
 {
-    constexpr std::string_view word = "hidden";
-    if (text.size() > word.size())
-        return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80 || std::tolower(c) != word[i])
-            return false;
-    }
-    return true;
+    return kelvara::StartsWithNoCase("hidden", text);
 }
 
 // Qt's own options (with one dash or two), left to Qt; those that take a value take the next

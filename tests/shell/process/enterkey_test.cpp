@@ -22,22 +22,10 @@ TEST(EnterKey, AfterTabbingAroundEnterInTheValueFieldCopiesAndTheWindowStays)
 
     Program program({}, environment);
     QStringList windows;
-    ASSERT_TRUE(kelvara::test::WaitUntil(
-        [&] {
-            windows = x.VisibleWindows(kelvara::test::kWindowTitlePattern);
-            return !windows.isEmpty() || !program.IsRunning();
-        },
-        20000))
-        << program.Output().constData();
+    ASSERT_TRUE(kelvara::test::WaitForProgramWindows(x, program, windows)) << program.Output().constData();
     ASSERT_EQ(windows.size(), 1);
     const QString window = windows.first();
-    ASSERT_TRUE(kelvara::test::WaitUntil(
-        [&] {
-            RunTool(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), window}, environment);
-            return RunTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}, environment) ==
-                   window;
-        },
-        10000));
+    ASSERT_TRUE(kelvara::test::FocusWindow(window, environment));
 
     const auto keys = [&](const QStringList& arguments) {
         int status = 0;

@@ -269,4 +269,25 @@ QString XServer::WindowTitle(const QString& window) const
     return RunTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), window}, Environment());
 }
 
+bool WaitForProgramWindows(const XServer& x, const Program& program, QStringList& windows, int timeoutMs)
+{
+    return WaitUntil(
+        [&] {
+            windows = x.VisibleWindows(kWindowTitlePattern);
+            return !windows.isEmpty() || !program.IsRunning();
+        },
+        timeoutMs);
+}
+
+bool FocusWindow(const QString& window, const QProcessEnvironment& environment)
+{
+    return WaitUntil(
+        [&] {
+            RunTool(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), window}, environment);
+            return RunTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}, environment) ==
+                   window;
+        },
+        10000);
+}
+
 } // namespace kelvara::test

@@ -94,4 +94,12 @@ private:
 // A title of the main window: "Kelvara", or "Kelvara [<category>]" once a category is shown.
 inline const QString kWindowTitlePattern = QStringLiteral("^Kelvara( \\[.+\\])?$");
 
+// Waits until the program shows windows of that title on `x` (into `windows`) or ends; false when
+// neither happened within `timeoutMs`.
+bool WaitForProgramWindows(const XServer& x, const Program& program, QStringList& windows,
+                           int timeoutMs = 20000);
+// Gives `window` the keyboard (without a window manager nobody else does); false when it would not
+// take it within ten seconds.
+bool FocusWindow(const QString& window, const QProcessEnvironment& environment);
+
 } // namespace kelvara::test

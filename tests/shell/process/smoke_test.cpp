@@ -22,28 +22,14 @@ TEST(Smoke, TypeReadTheClipboardAndClose)
 
     Program program({}, environment);
     QStringList windows;
-    ASSERT_TRUE(kelvara::test::WaitUntil(
-        [&] {
-            windows = x.VisibleWindows(kelvara::test::kWindowTitlePattern);
-            return !windows.isEmpty() || !program.IsRunning();
-        },
-        20000))
-        << program.Output().constData();
+    ASSERT_TRUE(kelvara::test::WaitForProgramWindows(x, program, windows)) << program.Output().constData();
     ASSERT_EQ(windows.size(), 1);
     const QString window = windows.first();
 
     // Without a window manager nobody gives the window the keyboard: the test does, and keys then go
     // to it through the XTEST extension like a user's.
     int status = 0;
-    const auto focus = [&] {
-        return kelvara::test::WaitUntil(
-            [&] {
-                RunTool(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), window}, environment);
-                return RunTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}, environment) ==
-                       window;
-            },
-            10000);
-    };
+    const auto focus = [&] { return kelvara::test::FocusWindow(window, environment); };
     ASSERT_TRUE(focus());
     // To the source field by its label's shortcut, "Source &Value:", as a user would.
     RunTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+v")}, environment,
