@@ -54,6 +54,8 @@ bool CTimeZoneCategory::Load()
     zones.reserve(ids.size());
     std::string bytes;
     for (const std::string& id : ids) {
+        if (m_filter && !m_filter(id))
+            continue;
         std::unique_ptr<CTimeZone> zone;
         // A zone whose file is missing or malformed is left out, as the registry's broken keys are.
         if (kelvara::ReadSmallFile(dir + "/" + id, bytes))

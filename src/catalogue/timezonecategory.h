@@ -2,6 +2,7 @@
 
 #include "catalogue/category.h"
 
+#include <functional>
 #include <string_view>
 
 class CTimeZone;
@@ -32,6 +33,9 @@ public:
     // One zone per canonical zone of the database, plus Etc/UTC, west to east. False (errno set)
     // when the database has no zone list.
     bool Load() override;
+    // Only the zones whose id passes are read by the next load: each zone costs a file read, and a
+    // search needs only those it may find.
+    void SetZoneFilter(std::function<bool(std::string_view id)> filter) { m_filter = std::move(filter); }
 
     // "(UTC+01:00) Europe/Berlin (Daylight saving time)" for the system's own zone; empty when it
     // is not one of the loaded zones.
@@ -49,6 +53,8 @@ public:
     const CTimeZone* FindSystemZone(const kelvara::SystemZone& system) const;
 
 private:
+    std::function<bool(std::string_view)> m_filter;
+
     const CTimeZone* FindById(std::string_view id) const;
     // The zone whose database file holds the same bytes as the file at `path`; see FindSystemZone.
     const CTimeZone* FindZoneWithContents(const std::string& path, std::string_view hint) const;

@@ -2,6 +2,7 @@
 
 #include "catalogue/countrycode.h"
 #include "catalogue/datalookup.h"
+#include "catalogue/timezonecategory.h"
 #include "cli/commands.h"
 #include "platform/messages.h"
 #include "text/strings.h"
@@ -35,6 +36,12 @@ int Commands::Find(const std::vector<std::string>& words)
                 m_archive.reset();
             }
         }
+        // A zone's entry is "(UTC+09:00) Asia/Tokyo": reading its file to learn the offset is the
+        // dearest part of a search, so zones that cannot match are not read.
+        if (auto* zones = dynamic_cast<CTimeZoneCategory*>(&category))
+            zones->SetZoneFilter([&query](std::string_view id) {
+                return query.MayMatchAfterPrefix(id, "(utc+-0123456789:)");
+            });
         // A category that cannot load has said why on standard error; the others are still searched.
         if (!category.EnsureLoaded())
             continue;

@@ -30,6 +30,15 @@ bool TextQuery::Matches(std::string_view text) const
     return true;
 }
 
+bool TextQuery::MayMatchAfterPrefix(std::string_view text, std::string_view alphabet) const
+{
+    const std::string folded = FoldListText(text);
+    for (const auto& word : m_words)
+        if (folded.find(word) == std::string::npos && word.find_first_not_of(alphabet) != std::string::npos)
+            return false;
+    return true;
+}
+
 bool MatchesQuery(std::string_view text, std::string_view query)
 {
     return TextQuery(query).Matches(text);

@@ -16,6 +16,11 @@ public:
 
     bool IsEmpty() const { return m_words.empty(); }
     bool Matches(std::string_view text) const;
+    // Whether `text` may match once more text, made only of the (folded) characters of `alphabet`,
+    // is put before it with a blank between: a word that does not occur in `text` may still lie
+    // wholly in that prefix, as no word spans a blank. Lets a caller skip working out the prefix
+    // ("(UTC+09:00) " before a zone id) for entries that cannot match anyway.
+    bool MayMatchAfterPrefix(std::string_view text, std::string_view alphabet) const;
 
 private:
     std::vector<std::string> m_words; // folded

@@ -1,10 +1,12 @@
 #include "kelvara/testpaths.h"
 #include "support/process.h"
 #include "support/testenv.h"
+#include "text/textmatch.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 namespace {
 
@@ -76,6 +78,31 @@ TEST_F(Find, CurrenciesByCodeCountriesByInternetCodeZonesById)
     EXPECT_NE(r.out.find("Country and Phone Codes\tArmenia\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Currency\tAmerican Samoa United States Dollar (USD)\n"), std::string::npos);
     EXPECT_EQ(Run({"asia/tokyo"}).out, "Time Difference\t(UTC+09:00) Asia/Tokyo\n");
+}
+
+// Zones are read only when they may match; what is found must be what the whole list gives.
+TEST_F(Find, ZonesByOffsetAloneOrWithTheirIdAsTheWholeListGives)
+{
+    const auto list = kelvara::test::RunProcess({s_dir + "/kelvara-cli", "units", "Time Difference"},
+                                                ProcessOptions{{}, {{"LC_ALL", "C.UTF-8"}}});
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    for (const std::string query :
+         {"+09:00", "(utc-03:30)", "utc america/", "05:30) asia", "europe 01:00", "utc"}) {
+        std::string expected;
+        std::istringstream lines(list.out);
+        for (std::string line; std::getline(lines, line);)
+            if (kelvara::MatchesQuery(line, query))
+                expected += "Time Difference\t" + line + "\n";
+        auto found = Run({query}).out;
+        // Only the zones: "utc" also finds a currency or two.
+        std::string zones;
+        std::istringstream out(found);
+        for (std::string line; std::getline(out, line);)
+            if (line.rfind("Time Difference\t", 0) == 0)
+                zones += line + "\n";
+        EXPECT_FALSE(expected.empty()) << query;
+        EXPECT_EQ(zones, expected) << query;
+    }
 }
 
 TEST_F(Find, ExitsOneWhenNothingMatchesAndTwoWithoutText)
