@@ -6,6 +6,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPointer>
@@ -14,7 +15,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 #include <utility>
+
+#if KELVARA_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
 
 namespace kelvara {
 
@@ -83,7 +89,11 @@ SystemTrayHost::SystemTrayHost(QObject* parent)
     });
 }
 
-SystemTrayHost::~SystemTrayHost() = default;
+SystemTrayHost::~SystemTrayHost()
+{
+    if (m_filterInstalled && qApp)
+        qApp->removeNativeEventFilter(this);
+}
 
 bool SystemTrayHost::TrayPresent() const
 {
@@ -93,12 +103,126 @@ bool SystemTrayHost::TrayPresent() const
 
 void SystemTrayHost::CheckPresence()
 {
-    if (TrayPresent())
-        return;
-    m_presence->stop();
+    if (!TrayPresent()) {
+        LoseTray();
+    } else if (m_watching && !m_presence->isActive() && !m_trayWindow && !m_statusNotifier) {
+        // Another X tray took over at once, and Qt docks the icon there: watch that one.
+        m_watching = false;
+        StartWatching();
+    }
+}
+
+void SystemTrayHost::LoseTray()
+{
+    StopWatching();
     // Qt does not dock its XEmbed icon in a tray that comes back: it is shown afresh then.
     m_icon->hide();
     emit Lost();
+}
+
+void SystemTrayHost::StartWatching()
+{
+    if (m_watching)
+        return;
+    m_watching = true;
+    if (!WatchTray())
+        m_presence->start();
+}
+
+void SystemTrayHost::StopWatching()
+{
+    m_watching = false;
+    m_trayWindow = 0;
+    m_presence->stop();
+}
+
+bool SystemTrayHost::WatchTray()
+{
+    if (m_statusNotifier) {
+        if (!m_watcherWatch) {
+            m_watcherWatch = new QDBusServiceWatcher(kWatcherService, QDBusConnection::sessionBus(),
+                                                     QDBusServiceWatcher::WatchForOwnerChange, this);
+            // Gone, or taken over by a watcher that does not know our item: either way the icon is
+            // shown afresh once a watcher is there.
+            connect(m_watcherWatch, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] {
+                if (m_watching)
+                    LoseTray();
+            });
+        }
+        return QDBusConnection::sessionBus().isConnected();
+    }
+#if KELVARA_HAVE_XCB
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return false;
+    // The tray of the screen Qt opened: DISPLAY's, as Qt reads it.
+    char* host = nullptr;
+    int display = 0;
+    int screen = 0;
+    if (!xcb_parse_display(nullptr, &host, &display, &screen))
+        screen = 0;
+    free(host);
+    const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(screen);
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.c_str()),
+        nullptr);
+    if (!atom)
+        return false;
+    const xcb_atom_t selection = atom->atom;
+    free(atom);
+    const auto owner = [connection, selection] {
+        xcb_window_t window = XCB_NONE;
+        if (auto* reply = xcb_get_selection_owner_reply(
+                connection, xcb_get_selection_owner(connection, selection), nullptr)) {
+            window = reply->owner;
+            free(reply);
+        }
+        return window;
+    };
+    const xcb_window_t tray = owner();
+    if (tray == XCB_NONE)
+        return false;
+    auto* attributes =
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, tray), nullptr);
+    if (!attributes)
+        return false;
+    // Qt watches the same window on the same connection: add to its mask, never replace it.
+    const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    free(attributes);
+    xcb_change_window_attributes(connection, tray, XCB_CW_EVENT_MASK, &mask);
+    // Still the tray once the watch is set, so its going cannot have slipped past.
+    if (owner() != tray)
+        return false;
+    m_trayWindow = tray;
+    if (!m_filterInstalled) {
+        qApp->installNativeEventFilter(this);
+        m_filterInstalled = true;
+    }
+    return true;
+#else
+    return false;
+#endif
+}
+
+bool SystemTrayHost::nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result)
+{
+    Q_UNUSED(result);
+#if KELVARA_HAVE_XCB
+    if (m_trayWindow && eventType == "xcb_generic_event_t") {
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) == XCB_DESTROY_NOTIFY &&
+            reinterpret_cast<const xcb_destroy_notify_event_t*>(event)->window == m_trayWindow) {
+            m_trayWindow = 0;
+            // Qt hears of it after us: ask once it has.
+            QTimer::singleShot(0, this, &SystemTrayHost::CheckPresence);
+        }
+    }
+#else
+    Q_UNUSED(eventType);
+    Q_UNUSED(message);
+#endif
+    return false;
 }
 
 bool SystemTrayHost::Add(const QIcon& icon, const QString& tooltip)
@@ -108,7 +232,7 @@ bool SystemTrayHost::Add(const QIcon& icon, const QString& tooltip)
     m_icon->setIcon(icon);
     m_icon->setToolTip(tooltip);
     m_icon->show();
-    m_presence->start();
+    StartWatching();
     return true;
 }
 
@@ -119,13 +243,13 @@ bool SystemTrayHost::Modify(const QIcon& icon, const QString& tooltip)
     m_icon->setIcon(icon);
     m_icon->setToolTip(tooltip);
     m_icon->show(); // again after a loss
-    m_presence->start();
+    StartWatching();
     return true;
 }
 
 bool SystemTrayHost::Delete()
 {
-    m_presence->stop();
+    StopWatching();
     m_icon->hide();
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <QIcon>
 #include <QObject>
 #include <QRect>
@@ -7,6 +8,7 @@
 
 #include <memory>
 
+class QDBusServiceWatcher;
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
@@ -51,7 +53,7 @@ signals:
 };
 
 // The host over QSystemTrayIcon.
-class SystemTrayHost : public TrayHost {
+class SystemTrayHost : public TrayHost, private QAbstractNativeEventFilter {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SystemTrayHost)
 public:
@@ -68,7 +70,9 @@ public:
     // The shortest time a balloon is asked to stay, in milliseconds: the program's time-out value
     // (30) was always far below what notification areas allow, which stretched it to this.
     static constexpr int kMinimumBalloonMs = 10000;
-    // How often a shown icon checks that its tray is still there: Qt says nothing when it goes.
+    // How often a shown icon checks that its tray is still there where the tray's going cannot be
+    // watched (Qt says nothing when it goes): an X tray's window and a StatusNotifier watcher's bus
+    // name are watched instead, so that a program hidden in the tray is never woken for this.
     static constexpr int kPresenceCheckMs = 2000;
 
     // Whether the icon is a StatusNotifier item (Qt chose the D-Bus protocol: a watcher was on the
@@ -82,10 +86,21 @@ private slots:
 private:
     bool TrayPresent() const;
     void CheckPresence();
+    // Starts watching for the tray's going; false when it cannot be watched and must be polled.
+    bool WatchTray();
+    void StartWatching();
+    void StopWatching();
+    void LoseTray();
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
     bool Notify(const QString& title, const QString& text, unsigned icon, int timeoutMs);
 
     QSystemTrayIcon* m_icon;
     QTimer* m_presence;
+    QDBusServiceWatcher* m_watcherWatch = nullptr;
+    // The X tray's manager window while it is watched, else 0.
+    quint32 m_trayWindow = 0;
+    bool m_watching = false;
+    bool m_filterInstalled = false;
     bool m_statusNotifier = false;
     bool m_balloonClickPending = false;
     uint m_notification = 0;

@@ -303,7 +303,8 @@ protected:
                                                       : "false");
             EXPECT_EQ(ExportedMenu().join(QStringLiteral(", ")).toStdString(),
                       ("_Open true, " + charMap +
-                       ", Optio_ns true, _Help true, _About... true, _Check for Updates true, Update Currency _Rates true, _Exit true")
+                       ", Optio_ns true, _Help true, _About... true, _Check for Updates true, Update "
+                       "Currency _Rates true, _Exit true")
                           .toStdString());
             // A click toggles the window.
             Click(1);
@@ -443,6 +444,37 @@ TEST_F(TrayHosts, StatusNotifierTrayAtTheBottom)
         << "the tray did not draw the icon";
     PointAt(icon);
     ClicksDoubleClicksAndTheMenu(bar, true);
+}
+
+// The watcher's going is heard on the bus, not by asking every few seconds: the hidden window
+// comes back at once, and a watcher that returns gets the item again.
+TEST_F(TrayHosts, AStatusNotifierWatcherThatGoesAwayBringsTheWindowBack)
+{
+    for (const char* program :
+         {"dbus-run-session", "dbus-send", "status-notifier-watcher", "gtk-sni-tray-standalone"})
+        if (!Installed(program))
+            GTEST_SKIP() << program
+                         << " is not installed (Debian packages dbus, haskell-status-notifier-item-utils, "
+                            "haskell-gtk-sni-tray-utils)";
+    ASSERT_NO_FATAL_FAILURE(StartWatcher());
+    QProcess& watcher = *m_hosts.back();
+    StartHost(QStringLiteral("gtk-sni-tray-standalone"), {});
+    ASSERT_TRUE(kelvara::test::WaitUntil(
+        [&] { return !m_x.VisibleWindows(QStringLiteral("^gtk-sni-tray-standalone$")).isEmpty(); },
+        kStartMs));
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_TRUE(kelvara::test::WaitUntil([&] { return WatcherHasItem(); }, kStartMs)) << "no item registered";
+    EXPECT_TRUE(m_x.VisibleWindows(kelvara::test::kWindowTitlePattern).isEmpty());
+
+    watcher.terminate();
+    ASSERT_TRUE(watcher.waitForFinished(5000));
+    EXPECT_TRUE(kelvara::test::WaitUntil(
+        [&] { return !m_x.VisibleWindows(kelvara::test::kWindowTitlePattern).isEmpty(); }, 1500));
+
+    StartHost(QStringLiteral("status-notifier-watcher"), {});
+    EXPECT_TRUE(kelvara::test::WaitUntil([&] { return WatcherHasItem(); }, kStartMs))
+        << "not registered again";
+    EXPECT_TRUE(m_program->IsRunning());
 }
 
 TEST_F(TrayHosts, OnStatusNotifierDesktopsTheBalloonIsANotificationAndItsClickCounts)
