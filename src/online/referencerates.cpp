@@ -18,10 +18,11 @@ namespace kelvara {
 
 namespace {
 
-// The codes of the daily document as the ECB publishes it now.
+// The codes of the daily document as the ECB publishes it now (BGN went with Bulgaria's entry to
+// the euro on 1 January 2026).
 constexpr std::string_view kPublished[] = {
-    "USD", "JPY", "BGN", "CZK", "DKK", "GBP", "HUF", "PLN", "RON", "SEK", "CHF", "ISK", "NOK", "TRY", "AUD",
-    "BRL", "CAD", "CNY", "HKD", "IDR", "ILS", "INR", "KRW", "MXN", "MYR", "NZD", "PHP", "SGD", "THB", "ZAR"};
+    "USD", "JPY", "CZK", "DKK", "GBP", "HUF", "PLN", "RON", "SEK", "CHF", "ISK", "NOK", "TRY", "AUD", "BRL",
+    "CAD", "CNY", "HKD", "IDR", "ILS", "INR", "KRW", "MXN", "MYR", "NZD", "PHP", "SGD", "THB", "ZAR"};
 
 // Older denominations: units of the old code per unit of the new one.
 struct Redenomination {
