@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -28,6 +29,21 @@ constexpr int kPastDoubleClickMs = 900;
 bool Installed(const char* program)
 {
     return !QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty();
+}
+
+// A StatusNotifier watcher and tray on a private session bus, from Debian's packages.
+const std::vector<const char*> kStatusNotifierTray{"dbus-run-session", "dbus-send", "status-notifier-watcher",
+                                                   "gtk-sni-tray-standalone"};
+constexpr const char* kStatusNotifierPackages =
+    "(Debian packages dbus, haskell-status-notifier-item-utils, haskell-gtk-sni-tray-utils)";
+
+// The first of `programs` that is not installed; empty when all are.
+std::string FirstMissing(const std::vector<const char*>& programs)
+{
+    for (const char* program : programs)
+        if (!Installed(program))
+            return program;
+    return {};
 }
 
 void Pause(int ms)
@@ -404,12 +420,8 @@ TEST_F(TrayHosts, XEmbedTrayAtTheBottom)
 
 TEST_F(TrayHosts, StatusNotifierTrayAtTheBottom)
 {
-    for (const char* program :
-         {"dbus-run-session", "dbus-send", "status-notifier-watcher", "gtk-sni-tray-standalone"})
-        if (!Installed(program))
-            GTEST_SKIP() << program
-                         << " is not installed (Debian packages dbus, haskell-status-notifier-item-utils, "
-                            "haskell-gtk-sni-tray-utils)";
+    if (const std::string missing = FirstMissing(kStatusNotifierTray); !missing.empty())
+        GTEST_SKIP() << missing << " is not installed " << kStatusNotifierPackages;
     ASSERT_NO_FATAL_FAILURE(StartWatcher());
     StartHost(QStringLiteral("gtk-sni-tray-standalone"), {QStringLiteral("--bottom")});
     const QString bar = QStringLiteral("^gtk-sni-tray-standalone$");
@@ -450,12 +462,8 @@ TEST_F(TrayHosts, StatusNotifierTrayAtTheBottom)
 // comes back at once, and a watcher that returns gets the item again.
 TEST_F(TrayHosts, AStatusNotifierWatcherThatGoesAwayBringsTheWindowBack)
 {
-    for (const char* program :
-         {"dbus-run-session", "dbus-send", "status-notifier-watcher", "gtk-sni-tray-standalone"})
-        if (!Installed(program))
-            GTEST_SKIP() << program
-                         << " is not installed (Debian packages dbus, haskell-status-notifier-item-utils, "
-                            "haskell-gtk-sni-tray-utils)";
+    if (const std::string missing = FirstMissing(kStatusNotifierTray); !missing.empty())
+        GTEST_SKIP() << missing << " is not installed " << kStatusNotifierPackages;
     ASSERT_NO_FATAL_FAILURE(StartWatcher());
     QProcess& watcher = *m_hosts.back();
     StartHost(QStringLiteral("gtk-sni-tray-standalone"), {});
@@ -479,10 +487,10 @@ TEST_F(TrayHosts, AStatusNotifierWatcherThatGoesAwayBringsTheWindowBack)
 
 TEST_F(TrayHosts, OnStatusNotifierDesktopsTheBalloonIsANotificationAndItsClickCounts)
 {
-    for (const char* program : {"dbus-run-session", "dbus-send", "status-notifier-watcher"})
-        if (!Installed(program))
-            GTEST_SKIP() << program
-                         << " is not installed (Debian packages dbus, haskell-status-notifier-item-utils)";
+    if (const std::string missing =
+            FirstMissing({"dbus-run-session", "dbus-send", "status-notifier-watcher"});
+        !missing.empty())
+        GTEST_SKIP() << missing << " is not installed " << kStatusNotifierPackages;
     ASSERT_NO_FATAL_FAILURE(StartWatcher());
     FakeNotifications notifications(m_environment.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
     ASSERT_TRUE(notifications.IsRegistered());
