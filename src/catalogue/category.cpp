@@ -9,6 +9,7 @@
 #include "catalogue/textfilereader.h"
 #include "catalogue/timezonecategory.h"
 #include "platform/messages.h"
+#include "platform/profilestore.h"
 #include "text/collate.h"
 #include "text/strings.h"
 
@@ -76,7 +77,13 @@ bool CCategory::EnsureLoaded()
         ShowMessage(kelvara::IDS_OUT_OF_MEMORY, kelvara::MB_ICONERROR);
         return false;
     }
-    if (Load())
+    bool loaded = false;
+    {
+        // A category may read a stored value for each of its rows.
+        const kelvara::ProfileReads reads(kelvara::Profile());
+        loaded = Load();
+    }
+    if (loaded)
         return true;
     ShowErrorMessage(kelvara::IDS_INIT_FAILED, kelvara::MB_ICONERROR, -1);
     Unload();

@@ -68,6 +68,7 @@ CCurrencyCategory::RateOrigin CCurrencyCategory::GetRateLineOrigin(const CCurren
 
 bool CCurrencyCategory::ReloadStoredRates()
 {
+    const kelvara::ProfileReads reads(kelvara::Profile());
     bool changed = false;
     for (const auto& unit : GetUnits()) {
         auto* currency = dynamic_cast<CCurrency*>(unit.get());

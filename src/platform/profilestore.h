@@ -11,7 +11,8 @@ class ProfileStore {
 public:
     virtual ~ProfileStore() = default;
 
-    virtual int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) const = 0;
+    virtual int GetProfileInt(const std::string& section, const std::string& entry,
+                              int defaultValue) const = 0;
     // Returns false when the value does not exist; `value` is then left untouched.
     virtual bool GetProfileString(const std::string& section, const std::string& entry,
                                   std::string& value) const = 0;
@@ -26,6 +27,24 @@ public:
         std::string value;
         return GetProfileString(section, entry, value) ? value : defaultValue;
     }
+
+    // Reads between BeginReads and EndReads may share one look at the store, as when a category
+    // reads a rate for each of hundreds of rows; writes still take effect at once and are seen by
+    // the reads after them. Pairs nest; ProfileReads makes one.
+    virtual void BeginReads() const {}
+    virtual void EndReads() const {}
+};
+
+// BeginReads for as long as it lives.
+class ProfileReads {
+public:
+    explicit ProfileReads(const ProfileStore& store) : m_store(store) { m_store.BeginReads(); }
+    ~ProfileReads() { m_store.EndReads(); }
+    ProfileReads(const ProfileReads&) = delete;
+    ProfileReads& operator=(const ProfileReads&) = delete;
+
+private:
+    const ProfileStore& m_store;
 };
 
 // A store that lives in memory only: the default until the program installs its own, and the

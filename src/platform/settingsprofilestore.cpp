@@ -89,10 +89,21 @@ struct SettingsProfileStore::Kept {
 
 const SettingsProfileStore::Kept& SettingsProfileStore::Read(std::unique_ptr<Kept>& fresh) const
 {
-    std::unique_ptr<Kept>& kept = m_readOnly ? m_kept : fresh;
+    std::unique_ptr<Kept>& kept = m_readOnly || m_reads > 0 ? m_kept : fresh;
     if (!kept)
         kept = std::make_unique<Kept>(Kept{Open(m_path)});
     return *kept;
+}
+
+void SettingsProfileStore::BeginReads() const
+{
+    ++m_reads;
+}
+
+void SettingsProfileStore::EndReads() const
+{
+    if (m_reads > 0 && --m_reads == 0 && !m_readOnly)
+        m_kept.reset();
 }
 
 int SettingsProfileStore::GetProfileInt(const std::string& section, const std::string& entry,
@@ -125,6 +136,7 @@ bool SettingsProfileStore::WriteProfileInt(const std::string& section, const std
 {
     if (m_readOnly)
         return false;
+    m_kept.reset(); // the reads after this one see it
     const auto settings = Open(m_path);
     settings->setValue(KeyOf(section, entry), value);
     settings->sync();
@@ -136,6 +148,7 @@ bool SettingsProfileStore::WriteProfileString(const std::string& section, const 
 {
     if (m_readOnly)
         return false;
+    m_kept.reset(); // the reads after this one see it
     const auto settings = Open(m_path);
     settings->setValue(KeyOf(section, entry), ToQString(value));
     settings->sync();

@@ -14,9 +14,10 @@ namespace kelvara {
 //
 // Every call of a read-write store opens the store afresh, so a write is on disk when it returns,
 // the status of one call never sticks to the next, and changes made by another running copy are
-// seen. A read-only store (a short run of the command line, which reads hundreds of rates) keeps
-// the file it opened first. A damaged file yields what can still be read; an unreadable one reads
-// as empty and refuses writes rather than being replaced.
+// seen; only reads between BeginReads and EndReads share one opening (a write in between closes
+// it, so that the reads after it see the write). A read-only store (a short run of the command line, which
+// reads hundreds of rates) keeps the file it opened first. A damaged file yields what can still be read; an
+// unreadable one reads as empty and refuses writes rather than being replaced.
 class SettingsProfileStore : public ProfileStore {
 public:
     enum class Access { ReadWrite, ReadOnly };
@@ -35,18 +36,21 @@ public:
     bool WriteProfileString(const std::string& section, const std::string& entry,
                             const std::string& value) override;
     using ProfileStore::GetProfileString;
+    void BeginReads() const override;
+    void EndReads() const override;
 
     // Where the values live (a file path here).
     std::string GetLocation() const;
 
 private:
     struct Kept; // the settings a read-only store keeps open
-    // Kept by a read-only store, else opened afresh into `fresh`.
+    // Kept by a read-only store or between BeginReads and EndReads, else opened afresh into `fresh`.
     const Kept& Read(std::unique_ptr<Kept>& fresh) const;
 
     std::string m_path; // empty: the user's store of the organisation and application
     bool m_readOnly;
     mutable std::unique_ptr<Kept> m_kept;
+    mutable int m_reads = 0; // BeginReads not yet ended
 };
 
 } // namespace kelvara

@@ -65,6 +65,26 @@ TEST(SettingsProfileStore, TextKeepsCommasAndUtf8)
     EXPECT_EQ(again.GetProfileString("Settings\\Rates", "EUR"), "1 €, fixed");
 }
 
+// A category's load reads hundreds of values through one opening; it must still see its own writes
+// at once, and what another copy wrote once the reads are over.
+TEST(SettingsProfileStore, ReadsThatShareAnOpeningSeeWritesMadeBetweenThem)
+{
+    const std::string path = FreshFile("reads.conf");
+    kelvara::SettingsProfileStore store(path, Access::ReadWrite);
+    kelvara::SettingsProfileStore otherCopy(path, Access::ReadWrite);
+    ASSERT_TRUE(store.WriteProfileString("Settings\\Rates", "JPY", "157"));
+    {
+        const kelvara::ProfileReads reads(store);
+        EXPECT_EQ(store.GetProfileString("Settings\\Rates", "JPY"), "157");
+        ASSERT_TRUE(store.WriteProfileString("Settings\\Rates", "JPY", "162.35"));
+        EXPECT_EQ(store.GetProfileString("Settings\\Rates", "JPY"), "162.35");
+        const kelvara::ProfileReads nested(store);
+        ASSERT_TRUE(otherCopy.WriteProfileString("Settings\\Rates", "USD", "1.0523"));
+    }
+    EXPECT_EQ(store.GetProfileString("Settings\\Rates", "USD"), "1.0523");
+    EXPECT_EQ(store.GetProfileString("Settings\\Rates", "JPY"), "162.35");
+}
+
 TEST(SettingsProfileStore, AReadOnlyStoreNeverWrites)
 {
     const std::string path = FreshFile("readonly.conf");
