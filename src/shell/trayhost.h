@@ -73,19 +73,27 @@ public:
 
     // Whether the icon is a StatusNotifier item (Qt chose the D-Bus protocol: a watcher was on the
     // session bus when the icon was made) rather than an XEmbed icon docked in the tray.
-    bool IsStatusNotifier() const { return m_statusNotifier; }
+    bool IsStatusNotifier()
+    {
+        EnsureIcon();
+        return m_statusNotifier;
+    }
 
 private slots:
     // org.freedesktop.Notifications reports a click on a notification, any program's.
     void OnNotificationAction(uint id, const QString& action);
 
 private:
-    bool TrayPresent() const;
+    // Makes Qt's icon on first use: Qt asks the session bus for a StatusNotifier watcher then, a
+    // round trip the window's start need not wait for.
+    void EnsureIcon();
+    bool TrayPresent();
     void CheckPresence();
     bool Notify(const QString& title, const QString& text, unsigned icon, int timeoutMs);
 
-    QSystemTrayIcon* m_icon;
+    QSystemTrayIcon* m_icon = nullptr;
     QTimer* m_presence;
+    QMenu* m_menu = nullptr;
     bool m_statusNotifier = false;
     bool m_balloonClickPending = false;
     uint m_notification = 0;
