@@ -38,10 +38,12 @@ COptionsPage::COptionsPage(QWidget* parent, Controls controls)
 
 COptionsPage::~COptionsPage() = default;
 
-void COptionsPage::showEvent(QShowEvent* event)
+void COptionsPage::setVisible(bool visible)
 {
-    EnsureControls();
-    QWidget::showEvent(event);
+    // Before the page shows, so that the controls show with it in the same paint.
+    if (visible)
+        EnsureControls();
+    QWidget::setVisible(visible);
 }
 
 void COptionsPage::EnsureControls()

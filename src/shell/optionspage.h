@@ -24,7 +24,7 @@ public:
 
     // Builds the controls unless they exist, in the place of the window's tab order the page holds.
     void EnsureControls();
-    bool HasControls() const { return m_ui != nullptr; }
+    void setVisible(bool visible) override;
 
     bool IsRunAtStartupChecked() const { return m_runAtStartup; }
     bool IsCloseToTray() const { return m_closeToTray; }
@@ -46,9 +46,6 @@ signals:
     void AlwaysOnTopChanged(bool on);
     void UseRegionalSettingsChanged(bool on);
     void CheckForUpdatesRequested();
-
-protected:
-    void showEvent(QShowEvent* event) override;
 
 private:
     void OnRunAtStartup(bool checked);
