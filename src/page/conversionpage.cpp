@@ -56,7 +56,7 @@ QString ToQt(const std::string& text)
 }
 } // namespace
 
-CConversionPage::CConversionPage(QWidget* parent, DataPreparer prepare)
+CConversionPage::CConversionPage(QWidget* parent, DataPreparer prepare, StartSave startSave)
     : QWidget(parent), m_ui(std::make_unique<Ui::ConversionPage>()),
       m_caption(ToQt(kelvara::LoadString(kelvara::IDS_APP_TITLE)))
 {
@@ -97,7 +97,7 @@ CConversionPage::CConversionPage(QWidget* parent, DataPreparer prepare)
     connect(m_ui->referenceButton, &QPushButton::clicked, this, [this] { OnToggleReference(); });
     connect(m_ui->zoneLine, &CHyperLink::Clicked, this, [this] { OnZoneLineClicked(); });
 
-    Initialize(prepare);
+    Initialize(prepare, startSave);
 }
 
 CConversionPage::~CConversionPage()
@@ -110,7 +110,7 @@ CConversionPage::~CConversionPage()
     m_catalogue.clear();
 }
 
-void CConversionPage::Initialize(const DataPreparer& prepare)
+void CConversionPage::Initialize(const DataPreparer& prepare, StartSave startSave)
 {
     bool prepared = false;
     if (prepare) {
@@ -141,7 +141,7 @@ void CConversionPage::Initialize(const DataPreparer& prepare)
     if (!m_ui->categoryList->SetCurSel(m_categoryIndex))
         m_ui->categoryList->SetCurSel(0);
 
-    OnCategoryChange();
+    OnCategoryChange(startSave);
 
     for (QWidget* control :
          {static_cast<QWidget*>(m_ui->sourceEdit), static_cast<QWidget*>(m_ui->sourceUnitList),
@@ -202,7 +202,7 @@ void CConversionPage::SetCaption(const QString& caption)
 
 // --- Category change and layout ---------------------------------------------------------------
 
-void CConversionPage::OnCategoryChange()
+void CConversionPage::OnCategoryChange(StartSave save)
 {
     StopClock();
     CCategory* category = CurrentCategory();
@@ -215,7 +215,16 @@ void CConversionPage::OnCategoryChange()
     m_categoryIndex = m_ui->categoryList->currentIndex();
     LoadSelections();
     RefreshCategory();
-    SaveSelections();
+    if (save == StartSave::Now) {
+        SaveSelections();
+        return;
+    }
+    // Each stored value is a synced write; the window's first paint need not wait for them. A change
+    // the user makes before this runs has already stored the selections as they are then.
+    QTimer::singleShot(0, this, [this] {
+        if (m_working)
+            SaveSelections();
+    });
 }
 
 void CConversionPage::LoadSelections()

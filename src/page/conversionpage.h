@@ -36,7 +36,11 @@ public:
     // without one the page prepares the built-in archive and keeps it for its life (a data file
     // beside the program still comes first). The regional mode starts from the "Options" /
     // "UseRegionalSettings" setting.
-    explicit CConversionPage(QWidget* parent = nullptr, DataPreparer prepare = {});
+    // When the start's selections are stored: at once, or once the event loop runs (the program's
+    // window, which shows before the settings file is written).
+    enum class StartSave { Now, Deferred };
+    explicit CConversionPage(QWidget* parent = nullptr, DataPreparer prepare = {},
+                             StartSave startSave = StartSave::Now);
     ~CConversionPage() override;
 
     // The window caption for the selected category: "Kelvara [Weight]". CaptionChanged reports
@@ -89,10 +93,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Initialize(const DataPreparer& prepare);
+    void Initialize(const DataPreparer& prepare, StartSave startSave);
     void DisableAllControls();
 
-    void OnCategoryChange();
+    void OnCategoryChange(StartSave save = StartSave::Now);
     void OnSourceUnitChange();
     void OnTargetUnitChange();
     void OnValueChange();

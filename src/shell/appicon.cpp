@@ -1,9 +1,10 @@
 #include "shell/appicon.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QHash>
+#include <QImageReader>
 #include <QPair>
+#include <QPixmap>
 
 namespace kelvara {
 
@@ -15,14 +16,23 @@ QIcon LoadIconResource(unsigned id, int maxSize)
     if (known != loaded.constEnd())
         return *known;
 
-    // The build puts each size of icon <id> at :/icons/<id>/<size>.png.
-    const QDir folder(QStringLiteral(":/icons/%1").arg(id));
+    // The build puts each size of icon <id> at :/icons/<id>/<size>.png. Read as PNG by name: letting
+    // Qt guess the format, or filtering the listing by pattern, would load every image-format plugin
+    // and the regular-expression library at start-up.
+    const QString folder = QStringLiteral(":/icons/%1/").arg(id);
     QIcon icon;
-    const QFileInfoList files = folder.entryInfoList({QStringLiteral("*.png")}, QDir::Files);
-    for (const QFileInfo& file : files) {
-        const int size = file.baseName().toInt();
-        if (maxSize <= 0 || size <= maxSize)
-            icon.addFile(file.filePath(), QSize(size, size));
+    const QStringList files = QDir(folder).entryList(QDir::Files);
+    for (const QString& file : files) {
+        if (!file.endsWith(QLatin1String(".png")))
+            continue;
+        const int size = QStringView(file).chopped(4).toInt();
+        if (size <= 0 || (maxSize > 0 && size > maxSize))
+            continue;
+        QImageReader reader(folder + file, "png");
+        reader.setAutoDetectImageFormat(false);
+        const QImage image = reader.read();
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
     }
     loaded.insert({id, maxSize}, icon);
     return icon;

@@ -14,16 +14,18 @@
 #include "kelvara/version.h"
 
 #include <QApplication>
-#include <QLockFile>
 #include <QSocketNotifier>
 
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <optional>
+#include <thread>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -77,6 +79,42 @@ private:
     std::unique_ptr<QSocketNotifier> m_notifier;
 };
 
+// Serialises the starts of copies. An advisory lock on a file in the instance folder: the system
+// lets go of it when its holder ends, however it ends, and taking it writes nothing to disk.
+class StartLock {
+public:
+    StartLock() = default;
+    ~StartLock() { Unlock(); }
+    StartLock(const StartLock&) = delete;
+    StartLock& operator=(const StartLock&) = delete;
+
+    // Waits at most `timeoutMs`: a copy hanging in its start must not block us for good; without
+    // the lock this copy goes on as it would have.
+    void Lock(const std::string& path, int timeoutMs)
+    {
+        m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (m_fd < 0)
+            return;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+                Unlock();
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    void Unlock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd = -1;
+};
+
 std::string ProgramName(const char* argv0)
 {
     return argv0 && *argv0 ? std::filesystem::path(argv0).filename().string() : std::string("kelvara");
@@ -117,11 +155,9 @@ int CConvertApp::Run(int argc, char** argv)
     // Asking and then listening happens under one lock, so that two copies started together
     // behave as if one had started first.
     m_instanceFolder = kelvara::InstanceFolder();
-    std::optional<QLockFile> startLock;
-    if (!m_instanceFolder.empty()) {
-        startLock.emplace(QString::fromStdString(m_instanceFolder + "/start.lock"));
-        startLock->tryLock(kStartLockTimeoutMs); // a copy hanging in its start must not block us for good
-    }
+    StartLock startLock;
+    if (!m_instanceFolder.empty())
+        startLock.Lock(m_instanceFolder + "/start.lock", kStartLockTimeoutMs);
     if (!FindRunningInstance())
         return 0; // the running copy took over; nothing to say
 
@@ -169,8 +205,7 @@ int CConvertApp::Run(int argc, char** argv)
             return kelvara::kInstanceTag;
         });
         server.Listen(m_instanceFolder); // without it this copy simply runs on its own
-        if (startLock)
-            startLock->unlock();
+        startLock.Unlock();
 
         CConvertSheet window;
         sheet = &window;

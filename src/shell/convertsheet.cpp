@@ -74,12 +74,12 @@ bool IsMouseClick(const QEvent* event)
 } // namespace
 
 CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidget* parent)
-    : QDialog(parent), m_tabs(new SheetTabs(this)), m_optionsPage(new COptionsPage(this)),
+    : QDialog(parent), m_tabs(new SheetTabs(this)),
+      m_optionsPage(new COptionsPage(this, COptionsPage::Controls::OnFirstShow)),
       m_buttons(new QDialogButtonBox(this)),
       m_trayIcon(std::make_unique<CTrayIcon>(kTrayIconId, std::move(trayHost))), m_trayMenu(new QMenu(this)),
-      m_trayRetry(new QTimer(this)), m_menuDelay(new QTimer(this)),
-      m_timeZoneWatcher(new kelvara::TimeZoneWatcher(this)), m_updateCheck(&kelvara::RunUpdateCheck),
-      m_ratesUpdate(&kelvara::RunRatesUpdate)
+      m_trayRetry(new QTimer(this)), m_menuDelay(new QTimer(this)), m_timeZoneWatcher(nullptr),
+      m_updateCheck(&kelvara::RunUpdateCheck), m_ratesUpdate(&kelvara::RunRatesUpdate)
 {
     setWindowTitle(Text(kelvara::IDS_APP_TITLE));
     // A main window, not a transient dialog: its own taskbar entry and a minimise box.
@@ -152,9 +152,6 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     m_menuDelay->setSingleShot(true);
     connect(m_menuDelay, &QTimer::timeout, this, &CConvertSheet::ShowTrayMenu);
 
-    connect(m_timeZoneWatcher, &kelvara::TimeZoneWatcher::Changed, this,
-            &CConvertSheet::SystemTimeZoneChanged);
-
     // Escape anywhere in the window is OK, seen before the focused control gets it.
     qApp->installEventFilter(this);
 }
@@ -206,10 +203,26 @@ int CConvertSheet::DoModal()
         // Without a tray a hidden window could never be found again.
         SetVisible(!CanHide());
     }
+    QTimer::singleShot(0, this, &CConvertSheet::StartAfterShow);
 
     QEventLoop loop;
     connect(this, &QDialog::finished, &loop, &QEventLoop::exit);
     return loop.exec(QEventLoop::DialogExec);
+}
+
+void CConvertSheet::StartAfterShow()
+{
+    if (m_timeZoneWatcher)
+        return;
+    m_timeZoneWatcher = new kelvara::TimeZoneWatcher(this);
+    connect(m_timeZoneWatcher, &kelvara::TimeZoneWatcher::Changed, this,
+            &CConvertSheet::SystemTimeZoneChanged);
+}
+
+COptionsPage& CConvertSheet::GetOptionsPage() const
+{
+    m_optionsPage->EnsureControls();
+    return *m_optionsPage;
 }
 
 void CConvertSheet::AddTrayIcon()

@@ -82,7 +82,10 @@ public:
     void SetActivePage(int page);
     int GetActivePage() const;
     QWidget* GetPage(int page) const;
-    COptionsPage& GetOptionsPage() const { return *m_optionsPage; }
+    // The Options tab with its controls (built now if the tab has not shown yet).
+    COptionsPage& GetOptionsPage() const;
+    // The live option values, without building the tab's controls.
+    const COptionsPage& GetOptions() const { return *m_optionsPage; }
     CTrayIcon& GetTrayIcon() const { return *m_trayIcon; }
     QMenu& GetTrayMenu() const { return *m_trayMenu; }
     QPushButton& GetOkButton() const { return *m_okButton; }
@@ -133,6 +136,8 @@ private:
     void BuildTrayMenu();
     void ShowTrayMenu();
     void AddTrayIcon();
+    // What the first shown window does not need, once it is on the screen.
+    void StartAfterShow();
     void RetryTray();
     void OnTrayLost();
 

@@ -22,14 +22,46 @@ void WriteOption(const char* name, bool on)
 
 } // namespace
 
-COptionsPage::COptionsPage(QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::COptionsPage>()), m_runAtStartup(IsRunAtStartup()),
+COptionsPage::COptionsPage(QWidget* parent, Controls controls)
+    : QWidget(parent), m_runAtStartup(IsRunAtStartup()),
       m_closeToTray(ReadOption(kelvara::kCloseToSystray, 0)),
       m_alwaysOnTop(ReadOption(kelvara::kAlwaysOnTop, 0)),
       m_showBalloon(ReadOption(kelvara::kShowBalloon, 1)),
       m_useRegionalSettings(ReadOption(kelvara::kUseRegionalSettings, 1)),
       m_keepRatesCurrent(ReadOption(kelvara::kUpdateRates, 1))
 {
+    // The tab's caption before the controls exist (the same as the form's).
+    setWindowTitle(QStringLiteral("Options"));
+    if (controls == Controls::Now)
+        EnsureControls();
+}
+
+COptionsPage::~COptionsPage() = default;
+
+void COptionsPage::setVisible(bool visible)
+{
+    // Before the page shows, so that the controls show with it in the same paint.
+    if (visible)
+        EnsureControls();
+    QWidget::setVisible(visible);
+}
+
+void COptionsPage::EnsureControls()
+{
+    if (m_ui)
+        return;
+    // Widgets made inside a page that already sits in a window join the window's tab order at its
+    // end; they are moved back to the page's place, after the last control before the page.
+    QWidget* before = nullptr;
+    if (!isWindow()) {
+        for (QWidget* w = previousInFocusChain(); w != this && w != window(); w = w->previousInFocusChain()) {
+            if (w->focusPolicy() != Qt::NoFocus) {
+                before = w;
+                break;
+            }
+        }
+    }
+    m_ui = std::make_unique<Ui::COptionsPage>();
     m_ui->setupUi(this);
     m_ui->closeToTray->setChecked(m_closeToTray);
     m_ui->runAtStartup->setChecked(m_runAtStartup);
@@ -46,15 +78,25 @@ COptionsPage::COptionsPage(QWidget* parent)
     connect(m_ui->useRegionalSettings, &QCheckBox::clicked, this, &COptionsPage::OnUseRegionalSettings);
     connect(m_ui->keepRatesCurrent, &QCheckBox::clicked, this, &COptionsPage::OnKeepRatesCurrent);
     connect(m_ui->checkForUpdates, &QPushButton::clicked, this, &COptionsPage::CheckForUpdatesRequested);
-}
 
-COptionsPage::~COptionsPage() = default;
+    if (before) {
+        QList<QWidget*> controls;
+        for (QWidget* w = window()->nextInFocusChain(); w != window(); w = w->nextInFocusChain())
+            if (w->focusPolicy() != Qt::NoFocus && isAncestorOf(w))
+                controls.append(w);
+        for (QWidget* control : controls) {
+            QWidget::setTabOrder(before, control);
+            before = control;
+        }
+    }
+}
 
 void COptionsPage::SetShowBalloon(bool on)
 {
     m_showBalloon = on;
     WriteOption(kelvara::kShowBalloon, on);
-    m_ui->showBalloon->setChecked(on);
+    if (m_ui)
+        m_ui->showBalloon->setChecked(on);
 }
 
 bool COptionsPage::IsRunAtStartup()

@@ -15,8 +15,16 @@ class COptionsPage : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(COptionsPage)
 public:
-    explicit COptionsPage(QWidget* parent = nullptr);
+    enum class Controls { Now, OnFirstShow };
+
+    // With Controls::OnFirstShow the check boxes are built when the page first shows (or
+    // EnsureControls is called): a window that opens on another tab does not pay for them.
+    explicit COptionsPage(QWidget* parent = nullptr, Controls controls = Controls::Now);
     ~COptionsPage() override;
+
+    // Builds the controls unless they exist, in the place of the window's tab order the page holds.
+    void EnsureControls();
+    void setVisible(bool visible) override;
 
     bool IsRunAtStartupChecked() const { return m_runAtStartup; }
     bool IsCloseToTray() const { return m_closeToTray; }

@@ -15,7 +15,7 @@ namespace kelvara {
 
 QWidget* CreateConversionPage(CConvertSheet& sheet)
 {
-    auto* page = new CConversionPage;
+    auto* page = new CConversionPage(nullptr, {}, CConversionPage::StartSave::Deferred);
     // The page names its category in the caption from the first selection on.
     sheet.setWindowTitle(page->Caption());
     QObject::connect(page, &CConversionPage::CaptionChanged, &sheet, &QWidget::setWindowTitle);
@@ -63,7 +63,7 @@ void StartRatesAutoUpdate(CConvertSheet& sheet)
         if (stored)
             page->RefreshRates();
     });
-    const COptionsPage* options = &sheet.GetOptionsPage();
+    const COptionsPage* options = &sheet.GetOptions();
     new RatesAutoUpdate([options] { return options->IsKeepRatesCurrent(); }, fetch, &sheet);
 }
 

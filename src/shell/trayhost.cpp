@@ -42,18 +42,25 @@ bool WatcherRegistered()
 
 } // namespace
 
-SystemTrayHost::SystemTrayHost(QObject* parent)
-    : TrayHost(parent), m_icon(new QSystemTrayIcon(this)), m_presence(new QTimer(this))
+SystemTrayHost::SystemTrayHost(QObject* parent) : TrayHost(parent), m_presence(new QTimer(this))
 {
+    m_presence->setInterval(kPresenceCheckMs);
+    connect(m_presence, &QTimer::timeout, this, &SystemTrayHost::CheckPresence);
+}
+
+void SystemTrayHost::EnsureIcon()
+{
+    if (m_icon)
+        return;
+    m_icon = new QSystemTrayIcon(this);
     // Qt picked its protocol when the icon was made, by the same test.
     m_statusNotifier = WatcherRegistered();
     if (m_statusNotifier)
         QDBusConnection::sessionBus().connect(kNotifyService, kNotifyPath, kNotifyService,
                                               QStringLiteral("ActionInvoked"), this,
                                               SLOT(OnNotificationAction(uint, QString)));
-
-    m_presence->setInterval(kPresenceCheckMs);
-    connect(m_presence, &QTimer::timeout, this, &SystemTrayHost::CheckPresence);
+    if (m_statusNotifier && m_menu)
+        m_icon->setContextMenu(m_menu);
 
     connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // A press on the XEmbed icon while Qt's balloon shows reports the balloon clicked first,
@@ -95,8 +102,9 @@ SystemTrayHost::~SystemTrayHost()
         qApp->removeNativeEventFilter(this);
 }
 
-bool SystemTrayHost::TrayPresent() const
+bool SystemTrayHost::TrayPresent()
 {
+    EnsureIcon();
     // Qt's own test makes a new bus connection each time on a StatusNotifier desktop.
     return m_statusNotifier ? WatcherRegistered() : QSystemTrayIcon::isSystemTrayAvailable();
 }
@@ -250,13 +258,15 @@ bool SystemTrayHost::Modify(const QIcon& icon, const QString& tooltip)
 bool SystemTrayHost::Delete()
 {
     StopWatching();
+    if (!m_icon)
+        return true; // never shown
     m_icon->hide();
     return true;
 }
 
 bool SystemTrayHost::ShowBalloon(const QString& title, const QString& text, int timeout, unsigned icon)
 {
-    if (!m_icon->isVisible() || !QSystemTrayIcon::supportsMessages())
+    if (!m_icon || !m_icon->isVisible() || !QSystemTrayIcon::supportsMessages())
         return false;
     QSystemTrayIcon::MessageIcon kind = QSystemTrayIcon::NoIcon;
     switch (icon) {
@@ -348,13 +358,14 @@ void SystemTrayHost::SetMenu(QMenu* menu)
 {
     // An XEmbed icon would pop the menu at the press itself, over the icon at a bottom edge; the
     // owner places it there. A StatusNotifier host renders the menu it is given.
-    if (m_statusNotifier)
+    m_menu = menu;
+    if (m_icon && m_statusNotifier)
         m_icon->setContextMenu(menu);
 }
 
 QRect SystemTrayHost::Geometry() const
 {
-    return m_icon->geometry();
+    return m_icon ? m_icon->geometry() : QRect();
 }
 
 } // namespace kelvara

@@ -77,14 +77,21 @@ public:
 
     // Whether the icon is a StatusNotifier item (Qt chose the D-Bus protocol: a watcher was on the
     // session bus when the icon was made) rather than an XEmbed icon docked in the tray.
-    bool IsStatusNotifier() const { return m_statusNotifier; }
+    bool IsStatusNotifier()
+    {
+        EnsureIcon();
+        return m_statusNotifier;
+    }
 
 private slots:
     // org.freedesktop.Notifications reports a click on a notification, any program's.
     void OnNotificationAction(uint id, const QString& action);
 
 private:
-    bool TrayPresent() const;
+    // Makes Qt's icon on first use: Qt asks the session bus for a StatusNotifier watcher then, a
+    // round trip the window's start need not wait for.
+    void EnsureIcon();
+    bool TrayPresent();
     void CheckPresence();
     // Starts watching for the tray's going; false when it cannot be watched and must be polled.
     bool WatchTray();
@@ -94,8 +101,9 @@ private:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
     bool Notify(const QString& title, const QString& text, unsigned icon, int timeoutMs);
 
-    QSystemTrayIcon* m_icon;
+    QSystemTrayIcon* m_icon = nullptr;
     QTimer* m_presence;
+    QMenu* m_menu = nullptr;
     QDBusServiceWatcher* m_watcherWatch = nullptr;
     // The X tray's manager window while it is watched, else 0.
     quint32 m_trayWindow = 0;

@@ -43,6 +43,36 @@ TEST_F(SettingsTest, FirstStartSelectsTheFirstCategoryAndWritesTheSelectionsAtOn
     EXPECT_TRUE(presenter.messages.empty());
 }
 
+// The program's window stores the start's selections once its event loop runs, not before it shows;
+// a page that goes first stores nothing, and a change made first is what is stored.
+TEST_F(SettingsTest, ADeferredStartSaveStoresTheSelectionsOnceTheEventLoopRuns)
+{
+    store.WriteProfileInt("Settings", "Category", 99);
+    store.writes = 0;
+    page = std::make_unique<CConversionPage>(
+        nullptr, [] { return true; }, CConversionPage::StartSave::Deferred);
+    EXPECT_EQ(Categories()->currentText(), "Area");
+    EXPECT_EQ(store.writes, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Stored("Settings", "Category"), 0) << "the corrected position is stored";
+    EXPECT_EQ(Stored("Settings\\Categories\\0", "SourceUnit"), 0);
+
+    page = std::make_unique<CConversionPage>(
+        nullptr, [] { return true; }, CConversionPage::StartSave::Deferred);
+    ChooseCategory("Weight");
+    Choose(SourceUnits(), "pound (lb)");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Stored("Settings", "Category"), 13);
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "SourceUnit"), 3);
+
+    store.writes = 0;
+    page = std::make_unique<CConversionPage>(
+        nullptr, [] { return true; }, CConversionPage::StartSave::Deferred);
+    page.reset();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(store.writes, 0);
+}
+
 TEST_F(SettingsTest, OutOfRangePositionsSelectTheFirstEntryAndAreOverwritten)
 {
     store.WriteProfileInt("Settings", "Category", 99);

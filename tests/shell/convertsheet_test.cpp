@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -442,6 +443,41 @@ TEST_F(SheetTest, AlwaysOnTopAtStartAndAtOnce)
                   EXPECT_TRUE(m_sheet->isVisible()); // changing the flag did not hide the window
               }),
               kNotEnded);
+}
+
+// The Options tab builds its controls when it first shows: the window must not change size then,
+// and Tab must walk its boxes in the place the tab holds, between the tab bar and the buttons.
+TEST_F(SheetTest, TheOptionsTabBuiltOnFirstShowKeepsTheWindowAndTheTabOrder)
+{
+    SetOption("ShowBalloon", 0);
+    MakeSheet();
+    EXPECT_EQ(m_sheet->findChild<QCheckBox*>("showBalloon"), nullptr) << "built before it was needed";
+    m_sheet->show();
+    QCoreApplication::processEvents();
+    const QSize size = m_sheet->size();
+
+    m_sheet->SetActivePage(CConvertSheet::OptionsPage);
+    QCoreApplication::processEvents();
+    auto* balloon = m_sheet->findChild<QCheckBox*>("showBalloon");
+    ASSERT_NE(balloon, nullptr);
+    EXPECT_FALSE(balloon->isChecked()) << "the boxes show the options as stored";
+    EXPECT_EQ(m_sheet->size(), size);
+
+    // What Tab walks through on this tab, in order, from the tab bar on.
+    QList<QWidget*> order;
+    for (QWidget* w = m_sheet->nextInFocusChain(); w != m_sheet.get(); w = w->nextInFocusChain())
+        if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
+            order << w;
+    const auto bar =
+        std::find_if(order.begin(), order.end(), [](QWidget* w) { return qobject_cast<QTabBar*>(w); });
+    ASSERT_NE(bar, order.end());
+    QStringList names;
+    for (auto w = bar + 1; w != order.end(); ++w)
+        names << (*w == &m_sheet->GetOkButton() ? QStringLiteral("OK") : (*w)->objectName());
+    EXPECT_EQ(names.mid(0, 8).join(' ').toStdString(),
+              "runAtStartup alwaysOnTop showBalloon closeToTray useRegionalSettings keepRatesCurrent "
+              "checkForUpdates OK");
+    m_sheet->hide();
 }
 
 TEST_F(SheetTest, RegionalToggleReachesThePage)

@@ -3,6 +3,7 @@
 #include "page/conversionpage.h"
 #include "platform/profilestore.h"
 #include "shell/convertsheet.h"
+#include "shell/optionspage.h"
 
 #include "faketrayhost.h"
 #include "support/recordingpresenter.h"
@@ -38,7 +39,8 @@ TEST(ConversionPageInTheSheet, CaptionRegionalOptionAndCloseButton)
         ASSERT_NE(source, nullptr);
         QTest::keyClicks(source, "12");
         ASSERT_EQ(source->text(), "12");
-        auto* option = sheet.findChild<QCheckBox*>("useRegionalSettings");
+        // The Options tab builds its controls when it first shows; GetOptionsPage builds them now.
+        auto* option = sheet.GetOptionsPage().findChild<QCheckBox*>("useRegionalSettings");
         ASSERT_NE(option, nullptr);
         option->click();
         EXPECT_FALSE(page->UsesRegionalSettings());
