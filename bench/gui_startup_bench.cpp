@@ -8,6 +8,7 @@
 // single-instance socket, and timed from the question to the window's map. The yardstick is a
 // Qt Widgets window with one label, built but hidden, shown on the same kind of question.
 #include "shell/instancechannel.h"
+#include "xvfb.h"
 
 #include <benchmark/benchmark.h>
 
@@ -42,48 +43,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Xvfb on a free display, for the whole run of the benchmark program.
-class XServer {
-public:
-    XServer()
-    {
-        int pipeFds[2];
-        if (::pipe(pipeFds) != 0)
-            return;
-        const std::string fd = std::to_string(pipeFds[1]);
-        std::vector<std::string> args{"Xvfb", "-displayfd", fd,  "-noreset",   "-nolisten",
-                                      "tcp",  "-screen",    "0", "1024x768x24"};
-        std::vector<char*> argv;
-        for (auto& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        if (::posix_spawnp(&m_pid, "Xvfb", nullptr, nullptr, argv.data(), environ) != 0) {
-            m_pid = -1;
-            return;
-        }
-        ::close(pipeFds[1]);
-        std::string number;
-        char c;
-        pollfd p{pipeFds[0], POLLIN, 0};
-        while (::poll(&p, 1, 15000) > 0 && ::read(pipeFds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        ::close(pipeFds[0]);
-        if (!number.empty())
-            m_display = ":" + number;
-    }
-    ~XServer()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    const std::string& Display() const { return m_display; }
-
-private:
-    pid_t m_pid = -1;
-    std::string m_display;
-};
+using kelvara::bench::XServer;
 
 XServer& Server()
 {
@@ -112,30 +72,12 @@ long ResidentKiB(pid_t pid)
     return -1;
 }
 
-// The environment of one run: fresh settings, runtime, temporary and home folders under `run`, the
-// benchmark's display, and no session bus (the same for every program compared).
+// The environment of one run, for the pointers posix_spawn takes.
 class Environment {
 public:
-    explicit Environment(const std::string& run) : m_run(run)
+    explicit Environment(const std::string& run)
+        : m_run(run), m_entries(kelvara::bench::ProgramEnvironment(run, Server().Display()))
     {
-        for (const char* sub : {"/config", "/runtime", "/tmp", "/home"})
-            std::filesystem::create_directories(run + sub);
-        std::filesystem::permissions(run + "/runtime", std::filesystem::perms::owner_all);
-        for (char** e = environ; *e; ++e) {
-            const std::string entry = *e;
-            bool keep = true;
-            for (const char* drop : {"DISPLAY=", "QT_QPA_PLATFORM=", "XDG_CONFIG_HOME=", "XDG_RUNTIME_DIR=",
-                                     "TMPDIR=", "HOME=", "DBUS_SESSION_BUS_ADDRESS="})
-                keep = keep && entry.rfind(drop, 0) != 0;
-            if (keep)
-                m_entries.push_back(entry);
-        }
-        m_entries.push_back("DISPLAY=" + Server().Display());
-        m_entries.push_back("QT_QPA_PLATFORM=xcb");
-        m_entries.push_back("XDG_CONFIG_HOME=" + run + "/config");
-        m_entries.push_back("XDG_RUNTIME_DIR=" + run + "/runtime");
-        m_entries.push_back("TMPDIR=" + run + "/tmp");
-        m_entries.push_back("HOME=" + run + "/home");
         for (auto& entry : m_entries)
             m_pointers.push_back(entry.data());
         m_pointers.push_back(nullptr);

@@ -4,6 +4,8 @@
 // caused it: a timer, an X or D-Bus message. Target: at most one a minute for the hidden program.
 // Background rate updates are switched off for the run, so that it never goes to the network; their
 // timer fires a minute after start and then every six hours.
+#include "xvfb.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -34,19 +36,9 @@ constexpr auto kWatched = 60s; // the time over which wake-ups are counted
 // A process started on the benchmark's X server with folders of its own; ended when it goes.
 class Child {
 public:
-    Child(std::vector<std::string> args, const std::vector<std::string>& extraEnv)
+    // `env` is the whole environment of the program.
+    Child(std::vector<std::string> args, std::vector<std::string> env)
     {
-        std::vector<std::string> env;
-        for (char** e = environ; *e; ++e) {
-            const std::string entry = *e;
-            bool keep = true;
-            for (const char* drop : {"DISPLAY=", "QT_QPA_PLATFORM=", "XDG_CONFIG_HOME=", "XDG_RUNTIME_DIR=",
-                                     "TMPDIR=", "HOME=", "DBUS_SESSION_BUS_ADDRESS="})
-                keep = keep && entry.rfind(drop, 0) != 0;
-            if (keep)
-                env.push_back(entry);
-        }
-        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
         std::vector<char*> argv;
         std::vector<char*> envp;
         for (auto& a : args)
@@ -99,39 +91,17 @@ public:
     {
         char rootTemplate[] = "/tmp/kelvara-idle-XXXXXX";
         m_root = ::mkdtemp(rootTemplate);
-        for (const char* sub : {"/config/Brask", "/runtime", "/tmp", "/home"})
-            fs::create_directories(m_root + sub);
-        fs::permissions(m_root + "/runtime", fs::perms::owner_all);
+        if (m_server.Display().empty())
+            return;
+        m_env = kelvara::bench::ProgramEnvironment(m_root, m_server.Display());
+        m_env.push_back("NO_AT_BRIDGE=1");
+        fs::create_directories(m_root + "/config/Brask");
         std::ofstream(m_root + "/config/Brask/Kelvara.conf")
             << "[Options]\nUpdateRates=0\nCloseToSystray=1\n";
-
-        int pipeFds[2];
-        if (::pipe(pipeFds) != 0)
-            return;
-        m_server = std::make_unique<Child>(std::vector<std::string>{"Xvfb", "-displayfd",
-                                                                    std::to_string(pipeFds[1]), "-nolisten",
-                                                                    "tcp", "-screen", "0", "1024x768x24"},
-                                           std::vector<std::string>{});
-        ::close(pipeFds[1]);
-        std::string number;
-        char c;
-        pollfd p{pipeFds[0], POLLIN, 0};
-        while (::poll(&p, 1, 15000) > 0 && ::read(pipeFds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        ::close(pipeFds[0]);
-        if (!number.empty())
-            m_env = {"DISPLAY=:" + number,
-                     "QT_QPA_PLATFORM=xcb",
-                     "XDG_CONFIG_HOME=" + m_root + "/config",
-                     "XDG_RUNTIME_DIR=" + m_root + "/runtime",
-                     "TMPDIR=" + m_root + "/tmp",
-                     "HOME=" + m_root + "/home",
-                     "NO_AT_BRIDGE=1"};
     }
     ~Desktop()
     {
         m_children.clear();
-        m_server.reset();
         std::error_code ec;
         fs::remove_all(m_root, ec);
     }
@@ -143,8 +113,8 @@ public:
     }
 
 private:
+    kelvara::bench::XServer m_server;
     std::string m_root;
-    std::unique_ptr<Child> m_server;
     std::vector<std::unique_ptr<Child>> m_children;
     std::vector<std::string> m_env;
 };
