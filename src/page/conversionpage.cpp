@@ -720,7 +720,21 @@ QSize CConversionPage::WithRoomForExtraRow(QSize size) const
           static_cast<const QWidget*>(m_ui->zoneLine)})
         tallest = std::max(tallest, control->sizeHint().height());
     size.setHeight(size.height() - shown + tallest + spacing);
+    // As wide as a long rate line needs, in every category, so that the window keeps one width
+    // whichever category shows: the grid gets the row's width, the rest is margins.
+    const int margins = QWidget::sizeHint().width() - m_ui->conversionGrid->sizeHint().width();
+    size.setWidth(std::max(size.width(), margins + RateRowWidth()));
     return size;
+}
+
+int CConversionPage::RateRowWidth() const
+{
+    // Seventeen significant digits with a group separator, the longest source, a two-digit day.
+    const QString sample = QStringLiteral("US$ 1 = 00,000.000000000000  (%1, %2)")
+                               .arg(ToQt(kelvara::kRateSourceBuiltIn), ShortDate("2026-09-30"));
+    const int spacing = std::max(0, m_ui->extraRow->spacing());
+    return m_ui->rateLine->fontMetrics().horizontalAdvance(sample) + 2 * spacing +
+           m_ui->referenceButton->sizeHint().width() + m_ui->rateButton->sizeHint().width();
 }
 
 QSize CConversionPage::sizeHint() const

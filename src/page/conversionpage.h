@@ -125,6 +125,8 @@ private:
     void SetCaption(const QString& caption);
 
     QSize WithRoomForExtraRow(QSize size) const;
+    // The width the rate row needs for a long rate line.
+    int RateRowWidth() const;
     CCurrencyCategory* CurrentCurrencyCategory() const;
     CCurrency* SelectedSourceCurrency() const;
     QString ToolTipText(QObject* control) const;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <utility>
 
 #include <sys/timerfd.h>
 #include <unistd.h>
@@ -26,7 +27,7 @@ QByteArray ReadSmallFile(const QString& path)
 }
 } // namespace
 
-TimeZoneWatcher::TimeZoneWatcher(QObject* parent, const QString& etcFolder)
+TimeZoneWatcher::TimeZoneWatcher(QObject* parent, const QString& etcFolder, ClockWatch clock)
     : QObject(parent), m_folder(etcFolder), m_watcher(new QFileSystemWatcher(this)),
       m_settle(new QTimer(this))
 {
@@ -40,7 +41,8 @@ TimeZoneWatcher::TimeZoneWatcher(QObject* parent, const QString& etcFolder)
     Watch();
 
     // A timer far in the future that the kernel cancels whenever the clock is set.
-    m_clockFd = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (clock == ClockWatch::On)
+        m_clockFd = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
     if (m_clockFd >= 0) {
         ArmClockWatch();
         m_clockNotifier = new QSocketNotifier(m_clockFd, QSocketNotifier::Read, this);
@@ -69,7 +71,11 @@ void TimeZoneWatcher::OnClockSet()
     // Fails with ECANCELED when the clock was set; either way the timer is armed afresh.
     [[maybe_unused]] const ssize_t n = ::read(m_clockFd, &expirations, sizeof(expirations));
     ArmClockWatch();
-    emit Changed();
+    // Told once the settling time has passed, together with anything else that changed meanwhile;
+    // a clock stepped again and again is not told more often than that.
+    m_clockSet = true;
+    if (!m_settle->isActive())
+        m_settle->start();
 }
 
 QByteArray TimeZoneWatcher::Fingerprint() const
@@ -103,10 +109,13 @@ void TimeZoneWatcher::Check()
 {
     Watch();
     QByteArray now = Fingerprint();
-    if (now == m_last)
+    const bool clockSet = std::exchange(m_clockSet, false);
+    if (now == m_last && !clockSet)
         return;
-    m_last = std::move(now);
-    ::tzset();
+    if (now != m_last) {
+        m_last = std::move(now);
+        ::tzset();
+    }
     emit Changed();
 }
 

@@ -40,7 +40,7 @@ protected:
 
 TEST_F(TimeZoneWatch, ReplacedZoneLinkIsNoticedOnce)
 {
-    kelvara::TimeZoneWatcher watcher(nullptr, m_etc);
+    kelvara::TimeZoneWatcher watcher(nullptr, m_etc, kelvara::TimeZoneWatcher::ClockWatch::Off);
     QSignalSpy spy(&watcher, &kelvara::TimeZoneWatcher::Changed);
     // The way the system's tools switch zones: a new link renamed over the old one.
     ASSERT_TRUE(
@@ -60,7 +60,7 @@ TEST_F(TimeZoneWatch, ReplacedZoneLinkIsNoticedOnce)
 
 TEST_F(TimeZoneWatch, RewrittenZoneFileAndTimezoneFileAreNoticed)
 {
-    kelvara::TimeZoneWatcher watcher(nullptr, m_etc);
+    kelvara::TimeZoneWatcher watcher(nullptr, m_etc, kelvara::TimeZoneWatcher::ClockWatch::Off);
     QSignalSpy spy(&watcher, &kelvara::TimeZoneWatcher::Changed);
     Write(QStringLiteral("zones/Berlin"), "TZif Berlin, new rules");
     EXPECT_TRUE(spy.wait(3000));
@@ -70,7 +70,7 @@ TEST_F(TimeZoneWatch, RewrittenZoneFileAndTimezoneFileAreNoticed)
 
 TEST_F(TimeZoneWatch, UnrelatedChangesAreNot)
 {
-    kelvara::TimeZoneWatcher watcher(nullptr, m_etc);
+    kelvara::TimeZoneWatcher watcher(nullptr, m_etc, kelvara::TimeZoneWatcher::ClockWatch::Off);
     QSignalSpy spy(&watcher, &kelvara::TimeZoneWatcher::Changed);
     Write(QStringLiteral("hostname"), "box\n");
     Settle();
@@ -79,7 +79,7 @@ TEST_F(TimeZoneWatch, UnrelatedChangesAreNot)
 
 TEST_F(TimeZoneWatch, TzIsPartOfTheZone)
 {
-    kelvara::TimeZoneWatcher watcher(nullptr, m_etc);
+    kelvara::TimeZoneWatcher watcher(nullptr, m_etc, kelvara::TimeZoneWatcher::ClockWatch::Off);
     QSignalSpy spy(&watcher, &kelvara::TimeZoneWatcher::Changed);
     const QByteArray saved = qgetenv("TZ");
     qputenv("TZ", "Asia/Tokyo");
