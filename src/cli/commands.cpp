@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/regional.h"
+#include "text/leadingnumber.h"
 #include "text/strings.h"
 #include "text/textcase.h"
 
@@ -68,27 +69,6 @@ Commands::Commands(CCategoryArray& catalogue, std::unique_ptr<CDataArchive> arch
 {
 }
 
-namespace {
-// Whether `text` is a number as the page's field admits one: a minus sign first, digits and at
-// most one decimal point ("-1234.5", ".5").
-bool IsNeutralNumber(std::string_view text)
-{
-    if (!text.empty() && text.front() == '-')
-        text.remove_prefix(1);
-    bool digits = false;
-    bool point = false;
-    for (const char c : text) {
-        if (c >= '0' && c <= '9')
-            digits = true;
-        else if (c == '.' && !point)
-            point = true;
-        else
-            return false;
-    }
-    return digits;
-}
-} // namespace
-
 int Commands::ConvertLines(const std::string& categoryName, const std::string& from, const std::string& to,
                            int inputFd)
 {
@@ -126,7 +106,11 @@ int Commands::ConvertLines(const std::string& categoryName, const std::string& f
         } else {
             const std::string neutral =
                 m_regional ? (currency ? FromRegionalCurrency(value) : FromRegionalNumber(value)) : value;
-            readable = IsNeutralNumber(neutral);
+            // As the page's field admits a number: a minus sign, then digits with at most one point.
+            std::string_view number = neutral;
+            if (!number.empty() && number.front() == '-')
+                number.remove_prefix(1);
+            readable = IsPlainDecimal(number);
         }
         if (!readable) {
             problem = "cannot read \"" + value + "\" as a value in " + unitName;

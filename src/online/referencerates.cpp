@@ -5,6 +5,7 @@
 #include "catalogue/currencycategory.h"
 #include "online/xmlfile.h"
 #include "platform/profilestore.h"
+#include "text/leadingnumber.h"
 
 #include <charconv>
 #include <cmath>
@@ -76,21 +77,6 @@ bool IsCode(std::string_view code)
         if (c < 'A' || c > 'Z')
             return false;
     return true;
-}
-
-bool IsPlainDecimal(std::string_view text)
-{
-    bool digits = false;
-    bool point = false;
-    for (const char c : text) {
-        if (c >= '0' && c <= '9')
-            digits = true;
-        else if (c == '.' && !point)
-            point = true;
-        else
-            return false;
-    }
-    return digits;
 }
 
 // Quoted for a message, cut short: a hostile document may put anything in there.

@@ -122,4 +122,19 @@ std::int32_t ReadLeadingInt32(std::string_view text)
     return static_cast<std::int32_t>(v);
 }
 
+bool IsPlainDecimal(std::string_view text)
+{
+    bool digits = false;
+    bool point = false;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9')
+            digits = true;
+        else if (c == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits;
+}
+
 } // namespace kelvara

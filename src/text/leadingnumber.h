@@ -18,4 +18,8 @@ std::int64_t ReadLeadingInteger(std::string_view text);
 // The integer form clamped to 32 bits, as the data files' integer columns are stored.
 std::int32_t ReadLeadingInt32(std::string_view text);
 
+// Whether `text` is wholly digits with at most one "." and at least one digit ("1234.5", ".5"):
+// no sign, exponent, blank or anything else.
+bool IsPlainDecimal(std::string_view text);
+
 } // namespace kelvara
