@@ -16,6 +16,22 @@ std::int64_t RuleChangeAt(const PosixTzRule::Date& date, std::int64_t year, std:
 {
     return LocalDayStart(date, year) + date.time - offset;
 }
+// The changes of `candidates` (in time order) that really change the offset, starting from
+// `current`: of several changes at one instant only the last counts.
+std::vector<OffsetChange> RealChanges(const std::vector<OffsetChange>& candidates, std::int32_t current)
+{
+    std::vector<OffsetChange> out;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        if (i + 1 < candidates.size() && candidates[i + 1].at == candidates[i].at)
+            continue;
+        if (candidates[i].offset == current)
+            continue;
+        current = candidates[i].offset;
+        out.push_back(candidates[i]);
+    }
+    return out;
+}
+
 } // namespace
 
 ZoneTimeline::ZoneTimeline(const TzifData& data)
@@ -118,18 +134,7 @@ std::vector<OffsetChange> ZoneTimeline::RuleChangesBetween(std::int64_t from, st
 {
     std::vector<OffsetChange> candidates;
     AppendRuleChanges(from, to, candidates);
-    std::vector<OffsetChange> out;
-    std::int32_t current = m_rule ? RuleAt(from - 1).offset : 0;
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        // Of several changes at one instant only the last counts.
-        if (i + 1 < candidates.size() && candidates[i + 1].at == candidates[i].at)
-            continue;
-        if (candidates[i].offset == current)
-            continue;
-        current = candidates[i].offset;
-        out.push_back(candidates[i]);
-    }
-    return out;
+    return RealChanges(candidates, m_rule ? RuleAt(from - 1).offset : 0);
 }
 
 std::vector<OffsetChange> ZoneTimeline::ChangesBetween(std::int64_t from, std::int64_t to) const
@@ -144,17 +149,7 @@ std::vector<OffsetChange> ZoneTimeline::ChangesBetween(std::int64_t from, std::i
         const std::int64_t ruleFrom = m_listed.empty() ? from : std::max(from, m_listed.back().at + 1);
         AppendRuleChanges(ruleFrom, to, candidates);
     }
-    std::vector<OffsetChange> out;
-    std::int32_t current = At(from - 1).offset;
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        if (i + 1 < candidates.size() && candidates[i + 1].at == candidates[i].at)
-            continue;
-        if (candidates[i].offset == current)
-            continue;
-        current = candidates[i].offset;
-        out.push_back(candidates[i]);
-    }
-    return out;
+    return RealChanges(candidates, At(from - 1).offset);
 }
 
 } // namespace kelvara
