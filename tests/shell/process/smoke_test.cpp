@@ -1,10 +1,12 @@
 // The end-to-end road: start the program on a display, find its window, type a value, read the
-// result from the clipboard, close the window.
+// result from the clipboard, close the window; and Enter as a new user presses it.
 #include "process.h"
 
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -12,25 +14,46 @@ using kelvara::test::Program;
 using kelvara::test::RunTool;
 using kelvara::test::XServer;
 
-TEST(Smoke, TypeReadTheClipboardAndClose)
-{
-    if (!XServer::Available() || QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty())
-        GTEST_SKIP() << "Xvfb, xdotool or xclip is not installed";
+// A first start on a display of the test's own: the program's one window found and given the
+// keyboard. Without a window manager nobody gives the window the keyboard: the test does, and keys
+// then go to it through the XTEST extension like a user's.
+class FirstWindow : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!XServer::Available() || QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty())
+            GTEST_SKIP() << "Xvfb, xdotool or xclip is not installed";
+        ASSERT_TRUE(x.Start());
+        environment = x.Environment();
+        program = std::make_unique<Program>(QStringList{}, environment);
+        QStringList windows;
+        ASSERT_TRUE(kelvara::test::WaitForProgramWindows(x, *program, windows))
+            << program->Output().constData();
+        ASSERT_EQ(windows.size(), 1);
+        window = windows.first();
+        ASSERT_TRUE(Focus());
+    }
+
+    bool Focus() const { return kelvara::test::FocusWindow(window, environment); }
+    QString Clipboard(int* status = nullptr) const
+    {
+        return RunTool(QStringLiteral("xclip"),
+                       {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")},
+                       environment, status);
+    }
+
     XServer x;
-    ASSERT_TRUE(x.Start());
-    const QProcessEnvironment environment = x.Environment();
+    QProcessEnvironment environment;
+    std::unique_ptr<Program> program;
+    QString window;
+};
 
-    Program program({}, environment);
-    QStringList windows;
-    ASSERT_TRUE(kelvara::test::WaitForProgramWindows(x, program, windows)) << program.Output().constData();
-    ASSERT_EQ(windows.size(), 1);
-    const QString window = windows.first();
+class Smoke : public FirstWindow {};
+class EnterKey : public FirstWindow {};
 
-    // Without a window manager nobody gives the window the keyboard: the test does, and keys then go
-    // to it through the XTEST extension like a user's.
+TEST_F(Smoke, TypeReadTheClipboardAndClose)
+{
     int status = 0;
-    const auto focus = [&] { return kelvara::test::FocusWindow(window, environment); };
-    ASSERT_TRUE(focus());
     // To the source field by its label's shortcut, "Source &Value:", as a user would.
     RunTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+v")}, environment,
             &status);
@@ -44,22 +67,50 @@ TEST(Smoke, TypeReadTheClipboardAndClose)
     // First start: the first category and the first unit on both sides, so 1 converts to 1.
     EXPECT_TRUE(x.WindowTitle(window).startsWith(QStringLiteral("Kelvara [")))
         << x.WindowTitle(window).toStdString();
-    const QString clipboard =
-        RunTool(QStringLiteral("xclip"),
-                {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")},
-                environment, &status);
+    const QString clipboard = Clipboard(&status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(clipboard, QStringLiteral("1"));
 
     // Escape is OK; with close-to-tray off (the default) it ends the program.
-    ASSERT_TRUE(focus());
+    ASSERT_TRUE(Focus());
     RunTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")}, environment,
             &status);
     ASSERT_EQ(status, 0);
-    ASSERT_TRUE(program.WaitForExit(10000));
-    EXPECT_EQ(program.ExitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.ExitCode(), 0);
+    ASSERT_TRUE(program->WaitForExit(10000));
+    EXPECT_EQ(program->ExitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program->ExitCode(), 0);
     EXPECT_TRUE(x.VisibleWindows(kelvara::test::kWindowTitlePattern).isEmpty());
+}
+
+// After Tab has been through the lists and buttons, Enter in the value field still copies and
+// never closes the window.
+TEST_F(EnterKey, AfterTabbingAroundEnterInTheValueFieldCopiesAndTheWindowStays)
+{
+    const auto keys = [&](const QStringList& arguments) {
+        int status = 0;
+        RunTool(QStringLiteral("xdotool"), arguments, environment, &status);
+        EXPECT_EQ(status, 0) << arguments.join(' ').toStdString();
+        kelvara::test::WaitUntil([] { return false; }, 200);
+    };
+
+    keys({QStringLiteral("key"), QStringLiteral("alt+v")});
+    keys({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("50"), QStringLiteral("12")});
+    keys({QStringLiteral("key"), QStringLiteral("Return")});
+    EXPECT_TRUE(Clipboard().startsWith(QStringLiteral("12 "))) << Clipboard().toStdString();
+
+    // Through the lists and the buttons, back to the field, a new value, Enter.
+    keys({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("100"), QStringLiteral("Tab"),
+          QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab")});
+    keys({QStringLiteral("key"), QStringLiteral("alt+v")});
+    keys({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("50"), QStringLiteral("3")});
+    keys({QStringLiteral("key"), QStringLiteral("Return")});
+    kelvara::test::WaitUntil([] { return false; }, 500);
+
+    EXPECT_TRUE(program->IsRunning());
+    EXPECT_EQ(x.VisibleWindows(kelvara::test::kWindowTitlePattern), QStringList{window});
+    const QString copied = Clipboard();
+    EXPECT_TRUE(copied.startsWith(QStringLiteral("3 ")) && copied.contains(QStringLiteral(" = ")))
+        << copied.toStdString();
 }
 
 } // namespace
