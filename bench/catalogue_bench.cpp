@@ -25,7 +25,8 @@ public:
         int i = 0;
         while (text.size() < 10 * 1024) {
             ++i;
-            text += "\"[UK] unit number " + std::to_string(i) + " (u)\"," + std::to_string(0.3048 * i) + ",\r\n";
+            text +=
+                "\"[UK] unit number " + std::to_string(i) + " (u)\"," + std::to_string(0.3048 * i) + ",\r\n";
         }
         kelvara::test::WriteFile(m_dir + "/length.dat", kelvara::test::Utf16LE(text));
         kelvara::SetProgramDirectoryOverride(m_dir);
@@ -67,13 +68,22 @@ void ConvertBench(benchmark::State& state, const char* sourceRow, const char* ta
         benchmark::DoNotOptimize(source.Convert(input, target));
 }
 
-void BM_ConvertLinear(benchmark::State& s) { ConvertBench<CDefaultUnit>(s, "mile,1609.344", "km,1000", "12.5"); }
+void BM_ConvertLinear(benchmark::State& s)
+{
+    ConvertBench<CDefaultUnit>(s, "mile,1609.344", "km,1000", "12.5");
+}
 void BM_ConvertCompound(benchmark::State& s)
 {
     ConvertBench<CDefaultUnit>(s, "ft in,*,0.3048,ft,12,in", "m,1", "5.9");
 }
-void BM_ConvertTemperature(benchmark::State& s) { ConvertBench<CTemperature>(s, "F,2", "C,1", "98.6"); }
-void BM_ConvertNumberToRoman(benchmark::State& s) { ConvertBench<CNumber>(s, "Decimal,10", "Roman,100", "1994"); }
+void BM_ConvertTemperature(benchmark::State& s)
+{
+    ConvertBench<CTemperature>(s, "F,2", "C,1", "98.6");
+}
+void BM_ConvertNumberToRoman(benchmark::State& s)
+{
+    ConvertBench<CNumber>(s, "Decimal,10", "Roman,100", "1994");
+}
 void BM_ConvertCurrency(benchmark::State& s)
 {
     ConvertBench<CCurrency>(s, "Euro,EUR,T,1", "United States Dollars,USD,T,1.29301", "100");

@@ -3,51 +3,25 @@
 // the other, so both see the same load of a shared machine; the counters carry the medians.
 // Targets: `convert Length` at most 2x the empty program; 1,000,000 Length values within 1 s.
 
-#include "kelvara/testpaths.h"
+#include "spawn.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <fcntl.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using kelvara::bench::CliPath;
 
-std::string CliPath()
-{
-    return std::string(KELVARA_BINARY_DIR) + "/src/cli/kelvara-cli";
-}
-
-// Runs `args` with standard input from `input` (or /dev/null) and output to /dev/null; the wall
-// time in seconds, or a negative number when it failed.
+// The wall time in seconds of `args` with standard input from `input`, or a negative number when
+// it failed.
 double TimeRun(std::vector<std::string> args, const std::string& input = "/dev/null")
 {
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    int status = 0;
-    const bool ok = posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), environ) == 0 &&
-                    ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
-    return ok ? seconds : -1;
+    const auto run = kelvara::bench::RunToEnd(std::move(args), 0, input);
+    return run.ok ? run.seconds : -1;
 }
 
 double Median(std::vector<double> v)
