@@ -1,11 +1,11 @@
 #include "platform/systemzone.h"
 
+#include "platform/smallfile.h"
 #include "text/textcase.h"
 
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,13 +15,13 @@ namespace {
 std::string g_localtime;
 std::string g_timezone;
 
+// Its first line, read as every small file is: a FIFO, a device or a huge file reads as nothing.
 std::string TimezoneFileLine()
 {
-    std::ifstream file(g_timezone.empty() ? "/etc/timezone" : g_timezone);
-    std::string line;
-    if (file && std::getline(file, line))
-        return std::string(Trim(line));
-    return {};
+    std::string text;
+    if (!ReadSmallFile(g_timezone.empty() ? "/etc/timezone" : g_timezone, text, 64 * 1024))
+        return {};
+    return std::string(Trim(std::string_view(text).substr(0, text.find('\n'))));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "shell/timezonewatcher.h"
 
+#include "platform/smallfile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -16,14 +18,13 @@
 namespace kelvara {
 
 namespace {
-constexpr qint64 kMaxZoneFile = 1 << 20;
-
-QByteArray ReadSmallFile(const QString& path)
+// A file's bytes as every small file is read: a FIFO, a device or a huge file reads as nothing.
+QByteArray FileBytes(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    std::string bytes;
+    if (!ReadSmallFile(QFile::encodeName(path).toStdString(), bytes))
         return {};
-    return file.read(kMaxZoneFile);
+    return QByteArray::fromStdString(bytes);
 }
 } // namespace
 
@@ -85,9 +86,9 @@ QByteArray TimeZoneWatcher::Fingerprint() const
     print += '\0';
     print += QFile::encodeName(QFileInfo(localtime).symLinkTarget());
     print += '\0';
-    print += ReadSmallFile(localtime);
+    print += FileBytes(localtime);
     print += '\0';
-    print += ReadSmallFile(m_folder + QStringLiteral("/timezone"));
+    print += FileBytes(m_folder + QStringLiteral("/timezone"));
     return print;
 }
 

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -570,6 +572,16 @@ TEST_F(ZoneDatabaseTest, SystemZoneFromLocaltimeLinkElseTimezoneFile)
 
     SetTz(":Asia/Kolkata");
     EXPECT_EQ(category.GetSystemZoneText(), "(UTC+05:30) Asia/Kolkata (Standard time)") << "TZ comes first";
+}
+
+// A FIFO where /etc/timezone should be would hold the program's start for ever if it were opened to
+// be read; it counts as no file.
+TEST_F(ZoneDatabaseTest, ATimezoneFileThatIsAFifoIsNoZone)
+{
+    SetTz(nullptr);
+    ASSERT_EQ(::mkfifo((m_dir + "/timezone-fifo").c_str(), 0600), 0);
+    kelvara::SetSystemZoneFilesOverride(m_dir + "/no-localtime", m_dir + "/timezone-fifo");
+    EXPECT_EQ(kelvara::ReadSystemZone().name, "");
 }
 
 TEST_F(ZoneDatabaseTest, SystemZoneThroughTzPathsAndChainsOfLinks)
