@@ -1,15 +1,13 @@
 #include "shell/instancechannel.h"
 
-#include <QByteArray>
-#include <QDir>
-#include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QRandomGenerator>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -57,6 +55,12 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return m_fd; }
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
 
 private:
     int m_fd;
@@ -190,6 +194,16 @@ AskResult AskRunningInstances(const std::string& folder, int timeoutMs)
     return result;
 }
 
+// One connected copy that is asking: what it has sent so far, and how long it may take. The
+// notifier and the timer are children of the server, so that dropping a client from within their
+// own signals only schedules their deletion.
+struct InstanceServer::Client {
+    int fd = -1;
+    std::string received;
+    QSocketNotifier* readable = nullptr;
+    QTimer* deadline = nullptr;
+};
+
 InstanceServer::InstanceServer(std::function<std::uint32_t()> answer, QObject* parent)
     : QObject(parent), m_answer(std::move(answer))
 {
@@ -197,80 +211,129 @@ InstanceServer::InstanceServer(std::function<std::uint32_t()> answer, QObject* p
 
 InstanceServer::~InstanceServer()
 {
-    if (m_server)
-        m_server->close(); // removes the socket file
+    while (!m_clients.empty())
+        Drop(m_clients.back().get());
+    if (m_listener >= 0) {
+        ::close(m_listener);
+        ::unlink(m_path.c_str());
+    }
 }
 
 bool InstanceServer::Listen(const std::string& folder)
 {
-    if (folder.empty())
+    if (folder.empty() || m_listener >= 0)
         return false;
-    if (!m_server) {
-        m_server = new QLocalServer(this);
-        m_server->setSocketOptions(QLocalServer::UserAccessOption);
-        connect(m_server, &QLocalServer::newConnection, this, &InstanceServer::OnNewConnection);
-    }
     // The process id keeps names apart on this machine, the random part across process-id
     // namespaces that share the folder.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const QString name = QString::fromStdString(folder) +
-                             QStringLiteral("/%1-%2.sock")
-                                 .arg(::getpid())
-                                 .arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
-        if (QFileInfo::exists(name))
-            continue;
-        if (m_server->listen(name))
-            return true;
+        char name[32];
+        std::snprintf(name, sizeof name, "/%d-%08x.sock", static_cast<int>(::getpid()),
+                      QRandomGenerator::system()->generate());
+        const std::string path = folder + name;
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (path.size() >= sizeof(address.sun_path))
+            return false;
+        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+        Fd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+        if (fd.get() < 0)
+            return false;
+        // bind() never replaces an existing file: a name in use is simply tried again.
+        if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+            if (errno == EADDRINUSE)
+                continue;
+            return false;
+        }
+        if (::chmod(path.c_str(), 0700) != 0 || ::listen(fd.get(), kMaxClients) != 0) {
+            ::unlink(path.c_str());
+            return false;
+        }
+        m_listener = fd.release();
+        m_path = path;
+        m_notifier = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
+        connect(m_notifier, &QSocketNotifier::activated, this, &InstanceServer::OnNewConnection);
+        return true;
     }
     return false;
 }
 
 QString InstanceServer::SocketPath() const
 {
-    return m_server && m_server->isListening() ? m_server->fullServerName() : QString();
+    return m_listener >= 0 ? QString::fromStdString(m_path) : QString();
 }
 
 void InstanceServer::OnNewConnection()
 {
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        if (m_clients >= kMaxClients) {
-            socket->abort();
-            socket->deleteLater();
+    for (;;) {
+        const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            if (errno == EINTR)
+                continue;
+            return; // EAGAIN: all taken; anything else: the next notification tries again
+        }
+        if (m_clients.size() >= static_cast<std::size_t>(kMaxClients)) {
+            ::close(fd);
             continue;
         }
-        ++m_clients;
-        connect(socket, &QObject::destroyed, this, [this] { --m_clients; });
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
-        QTimer::singleShot(kClientTimeoutMs, socket, [socket] {
-            socket->abort();
-            socket->deleteLater();
-        });
-        if (socket->bytesAvailable() > 0)
-            OnReadyRead(socket);
+        auto client = std::make_unique<Client>();
+        Client* raw = client.get();
+        raw->fd = fd;
+        raw->readable = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(raw->readable, &QSocketNotifier::activated, this, [this, raw] { OnReadable(raw); });
+        raw->deadline = new QTimer(this);
+        raw->deadline->setSingleShot(true);
+        connect(raw->deadline, &QTimer::timeout, this, [this, raw] { Drop(raw); });
+        raw->deadline->start(kClientTimeoutMs);
+        m_clients.push_back(std::move(client));
     }
 }
 
-void InstanceServer::OnReadyRead(QLocalSocket* socket)
+void InstanceServer::OnReadable(Client* client)
 {
-    const QByteArray question(kInstanceQuestion);
-    const qsizetype have = socket->property("kelvaraReceived").toByteArray().size();
-    QByteArray received =
-        socket->property("kelvaraReceived").toByteArray() + socket->read(question.size() + 1 - have);
-    socket->setProperty("kelvaraReceived", received);
-    if (received.size() < question.size() && question.startsWith(received))
-        return; // more to come
-    if (received != question || socket->bytesAvailable() > 0) {
-        socket->abort();
-        socket->deleteLater();
+    const std::string_view question = kInstanceQuestion;
+    // One byte more than the question may take: a client that sends more is not one of ours.
+    char buffer[sizeof(kInstanceQuestion) + 1];
+    const std::size_t want = question.size() + 1 - client->received.size();
+    const ssize_t n = ::recv(client->fd, buffer, want, 0);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        return;
+    if (n <= 0) {
+        Drop(client); // gone, or failed
         return;
     }
-    disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+    client->received.append(buffer, static_cast<std::size_t>(n));
+    if (client->received.size() < question.size() &&
+        question.substr(0, client->received.size()) == client->received)
+        return; // more to come
+    char extra = 0;
+    if (client->received != question || ::recv(client->fd, &extra, 1, MSG_PEEK | MSG_DONTWAIT) > 0) {
+        Drop(client);
+        return;
+    }
+    client->readable->setEnabled(false);
     const std::uint32_t value = m_answer ? m_answer() : 0;
-    const char reply[4] = {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
-                           static_cast<char>((value >> 16) & 0xFF), static_cast<char>((value >> 24) & 0xFF)};
-    socket->write(reply, sizeof(reply));
-    socket->disconnectFromServer(); // after the reply is written
+    const unsigned char reply[4] = {
+        static_cast<unsigned char>(value & 0xFF), static_cast<unsigned char>((value >> 8) & 0xFF),
+        static_cast<unsigned char>((value >> 16) & 0xFF), static_cast<unsigned char>((value >> 24) & 0xFF)};
+    // Four bytes into an empty socket buffer: they go at once or the client is gone.
+    (void)::send(client->fd, reply, sizeof(reply), MSG_NOSIGNAL);
+    Drop(client);
+}
+
+void InstanceServer::Drop(Client* client)
+{
+    const auto found = std::find_if(m_clients.begin(), m_clients.end(),
+                                    [client](const std::unique_ptr<Client>& c) { return c.get() == client; });
+    if (found == m_clients.end())
+        return;
+    client->readable->setEnabled(false);
+    client->readable->disconnect(this);
+    client->readable->deleteLater();
+    client->deadline->stop();
+    client->deadline->disconnect(this);
+    client->deadline->deleteLater();
+    ::close(client->fd);
+    m_clients.erase(found);
 }
 
 } // namespace kelvara

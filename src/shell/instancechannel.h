@@ -5,10 +5,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 namespace kelvara {
 
@@ -55,12 +56,17 @@ public:
     static constexpr int kClientTimeoutMs = 3000;
 
 private:
+    struct Client;
     void OnNewConnection();
-    void OnReadyRead(QLocalSocket* socket);
+    void OnReadable(Client* client);
+    void Drop(Client* client);
 
     std::function<std::uint32_t()> m_answer;
-    QLocalServer* m_server = nullptr;
-    int m_clients = 0;
+    // Plain sockets under a notifier: the program's start does not load the network library.
+    int m_listener = -1;
+    std::string m_path;
+    QSocketNotifier* m_notifier = nullptr;
+    std::vector<std::unique_ptr<Client>> m_clients;
 };
 
 } // namespace kelvara
