@@ -2,6 +2,7 @@
 
 #include "online/bytesize.h"
 #include "online/quietfetch.h"
+#include "online/webaccess.h"
 #include "platform/messages.h"
 #include "platform/privatetemp.h"
 #include "text/formatting.h"
@@ -10,10 +11,7 @@
 
 #include <kelvara/version.h>
 
-#include <QNetworkAccessManager>
-#include <QNetworkProxyFactory>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QIODevice>
 #include <QPushButton>
 
 #include <algorithm>
@@ -114,35 +112,28 @@ void CDownloadDlg::Start()
 
     m_currentUrl = QUrl(QString::fromStdString(m_url));
     if (!m_currentUrl.isValid() || !IsWebScheme(m_currentUrl.scheme()) || m_currentUrl.host().isEmpty()) {
-        Fail(kelvara::NetworkResultCode(QNetworkReply::ProtocolUnknownError), "Not a web address: " + m_url);
+        Fail(kelvara::NetworkResultCode(kelvara::neterror::kProtocolUnknown), "Not a web address: " + m_url);
         return;
     }
 
-    QNetworkProxyFactory::setUseSystemConfiguration(true);
+    std::string why;
+    if (!m_web && !(m_web = kelvara::GetWebAccess(&why))) {
+        Fail(kelvara::NetworkResultCode(kelvara::neterror::kUnknownNetwork), why);
+        return;
+    }
     if (!m_network)
-        m_network = new QNetworkAccessManager(this);
+        m_network = m_web->createManager(this);
     Request(m_currentUrl);
 }
 
 void CDownloadDlg::Request(const QUrl& url)
 {
     m_currentUrl = url;
-    QNetworkRequest request(url);
-    // Redirects are followed here rather than by the network layer, which has been seen to send a
-    // redirected request more than once.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    // Plain bytes: the length the server announces is then the length written to the file.
-    request.setRawHeader("Accept-Encoding", "identity");
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Kelvara/" KELVARA_VERSION_STRING));
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-
     m_drained = 0;
-    m_reply = m_network->get(request);
     // The network layer keeps no more than this of a reply that we have not taken yet.
-    m_reply->setReadBufferSize(kelvara::QuietFetch::kReadBufferSize);
-    connect(m_reply, &QNetworkReply::readyRead, this, &CDownloadDlg::OnReadyRead);
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, &CDownloadDlg::OnMetaData);
-    connect(m_reply, &QNetworkReply::finished, this, &CDownloadDlg::OnFinished);
+    m_reply = m_web->get(m_network, url, QStringLiteral("Kelvara/" KELVARA_VERSION_STRING),
+                         kelvara::QuietFetch::kReadBufferSize, this,
+                         {[this] { OnReadyRead(); }, [this] { OnMetaData(); }, [this] { OnFinished(); }});
     m_idleTimer.start(m_idleTimeout);
 }
 
@@ -165,8 +156,7 @@ void CDownloadDlg::Progress(qint64 progress, qint64 maximum)
 
 qint64 CDownloadDlg::AnnouncedLength() const
 {
-    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    return length.isValid() ? length.toLongLong() : -1;
+    return m_web->contentLength(m_reply);
 }
 
 void CDownloadDlg::OnMetaData()
@@ -256,8 +246,7 @@ void CDownloadDlg::OnFinished()
     if (!m_reply)
         return;
     m_idleTimer.stop();
-    const QNetworkReply::NetworkError error = m_reply->error();
-    if (error != QNetworkReply::NoError) {
+    if (const int error = m_web->error(m_reply); error != 0) {
         Fail(kelvara::NetworkResultCode(error), m_reply->errorString().toStdString());
         return;
     }
@@ -286,23 +275,19 @@ void CDownloadDlg::OnFinished()
 
 QUrl CDownloadDlg::RedirectTarget() const
 {
-    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308)
-        return {};
-    const QUrl location = m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
-    return location.isEmpty() ? QUrl() : m_currentUrl.resolved(location);
+    return kelvara::RedirectTarget(*m_web, m_reply, m_currentUrl);
 }
 
 void CDownloadDlg::FollowRedirect(const QUrl& target)
 {
     // Never to a weaker scheme, and never off the web.
     if (!kelvara::IsAllowedRedirect(m_currentUrl, target)) {
-        Fail(kelvara::NetworkResultCode(QNetworkReply::InsecureRedirectError),
+        Fail(kelvara::NetworkResultCode(kelvara::neterror::kInsecureRedirect),
              "The server redirected to an address that is not allowed: " + target.toString().toStdString());
         return;
     }
     if (++m_redirects > kMaxRedirects) {
-        Fail(kelvara::NetworkResultCode(QNetworkReply::TooManyRedirectsError),
+        Fail(kelvara::NetworkResultCode(kelvara::neterror::kTooManyRedirects),
              "The server redirected too often.");
         return;
     }
@@ -346,11 +331,10 @@ void CDownloadDlg::StopTransfer()
 {
     if (!m_reply)
         return;
-    QNetworkReply* reply = m_reply;
+    QIODevice* reply = m_reply;
     m_reply = nullptr;
     reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
+    m_web->abort(reply);
 }
 
 bool CDownloadDlg::CloseFile()

@@ -9,13 +9,13 @@
 #include <memory>
 #include <string>
 
-class QNetworkAccessManager;
-class QNetworkReply;
+class QIODevice;
 namespace Ui {
 class CDownloadDlg;
 }
 
 namespace kelvara {
+struct WebAccess;
 // Result codes of failed transfers, shown as " [0x%08X]" after the error text: the internet facility
 // 0x800C0000 combined with the network layer's error number (QNetworkReply::NetworkError).
 std::int32_t NetworkResultCode(int networkError);
@@ -91,8 +91,9 @@ private:
     bool CloseFile();
 
     std::unique_ptr<Ui::CDownloadDlg> m_ui;
-    QNetworkAccessManager* m_network = nullptr;
-    QNetworkReply* m_reply = nullptr;
+    const kelvara::WebAccess* m_web = nullptr;
+    QObject* m_network = nullptr;
+    QIODevice* m_reply = nullptr;
     QTimer m_idleTimer;
     QUrl m_currentUrl;
     std::string m_url;

@@ -1,9 +1,10 @@
 #include "quietfetch.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkProxyFactory>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include "online/webaccess.h"
+
+#include <QIODevice>
+
+#include <string>
 
 namespace kelvara {
 
@@ -51,9 +52,14 @@ void QuietFetch::Start(const QUrl& url)
             Qt::QueuedConnection);
         return;
     }
-    QNetworkProxyFactory::setUseSystemConfiguration(true);
+    std::string why;
+    if (!m_web && !(m_web = GetWebAccess(&why))) {
+        QMetaObject::invokeMethod(
+            this, [this, why] { Finish(false, QString::fromStdString(why)); }, Qt::QueuedConnection);
+        return;
+    }
     if (!m_network)
-        m_network = new QNetworkAccessManager(this);
+        m_network = m_web->createManager(this);
     Request(url);
 }
 
@@ -66,25 +72,9 @@ void QuietFetch::Request(const QUrl& url)
 {
     m_currentUrl = url;
     m_drained = 0;
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setRawHeader("Accept-Encoding", "identity");
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Kelvara"));
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    m_reply = m_network->get(request);
-    m_reply->setReadBufferSize(kReadBufferSize);
-    connect(m_reply, &QNetworkReply::readyRead, this, &QuietFetch::OnReadyRead);
-    connect(m_reply, &QNetworkReply::finished, this, &QuietFetch::OnFinished);
+    m_reply = m_web->get(m_network, url, QStringLiteral("Kelvara"), kReadBufferSize, this,
+                         {[this] { OnReadyRead(); }, {}, [this] { OnFinished(); }});
     m_idle.start(m_idleTimeoutMs);
-}
-
-QUrl QuietFetch::RedirectTarget() const
-{
-    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308)
-        return {};
-    const QUrl location = m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
-    return location.isEmpty() ? QUrl() : m_currentUrl.resolved(location);
 }
 
 void QuietFetch::OnReadyRead()
@@ -92,7 +82,7 @@ void QuietFetch::OnReadyRead()
     if (!m_reply)
         return;
     m_idle.start(m_idleTimeoutMs);
-    const bool redirect = !RedirectTarget().isEmpty();
+    const bool redirect = !RedirectTarget(*m_web, m_reply, m_currentUrl).isEmpty();
     char buffer[16 * 1024];
     for (;;) {
         const qint64 n = m_reply->read(buffer, sizeof buffer);
@@ -120,11 +110,11 @@ void QuietFetch::OnFinished()
     if (!m_reply)
         return;
     m_idle.stop();
-    if (m_reply->error() != QNetworkReply::NoError) {
+    if (m_web->error(m_reply) != 0) {
         Finish(false, m_reply->errorString());
         return;
     }
-    if (const QUrl target = RedirectTarget(); !target.isEmpty()) {
+    if (const QUrl target = RedirectTarget(*m_web, m_reply, m_currentUrl); !target.isEmpty()) {
         if (!IsAllowedRedirect(m_currentUrl, target)) {
             Finish(false, QStringLiteral("The server redirected to an address that is not allowed: ") +
                               target.toString());
@@ -141,13 +131,12 @@ void QuietFetch::OnFinished()
     OnReadyRead();
     if (m_done)
         return;
-    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    if (length.isValid() && length.toLongLong() != m_body.size()) {
-        Finish(false,
-               QStringLiteral("The server sent %1 of %2 bytes.").arg(m_body.size()).arg(length.toLongLong()));
+    const qint64 length = m_web->contentLength(m_reply);
+    if (length >= 0 && length != m_body.size()) {
+        Finish(false, QStringLiteral("The server sent %1 of %2 bytes.").arg(m_body.size()).arg(length));
         return;
     }
-    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const int status = m_web->httpStatus(m_reply);
     if (status != 0 && (status < 200 || status > 299)) {
         Finish(false, QStringLiteral("The server answered %1.").arg(status));
         return;
@@ -173,11 +162,10 @@ void QuietFetch::StopReply()
 {
     if (!m_reply)
         return;
-    QNetworkReply* reply = m_reply;
+    QIODevice* reply = m_reply;
     m_reply = nullptr;
     reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
+    m_web->abort(reply);
 }
 
 } // namespace kelvara

@@ -1,6 +1,6 @@
 #pragma once
 
-// Qt only, no other part of the program: the command line's fetch helper is built from this too.
+// Qt Core and the network layer only: the command line's fetch helper is built from this too.
 
 #include <QByteArray>
 #include <QObject>
@@ -8,10 +8,11 @@
 #include <QTimer>
 #include <QUrl>
 
-class QNetworkAccessManager;
-class QNetworkReply;
+class QIODevice;
 
 namespace kelvara {
+
+struct WebAccess;
 
 // Whether a transfer may follow a redirect from `from` to `to`: only within the same scheme or
 // from http to https, and never off the web.
@@ -49,14 +50,14 @@ signals:
 
 private:
     void Request(const QUrl& url);
-    QUrl RedirectTarget() const;
     void OnReadyRead();
     void OnFinished();
     void Finish(bool ok, const QString& error);
     void StopReply();
 
-    QNetworkAccessManager* m_network = nullptr;
-    QNetworkReply* m_reply = nullptr;
+    const WebAccess* m_web = nullptr;
+    QObject* m_network = nullptr;
+    QIODevice* m_reply = nullptr;
     QTimer m_idle;
     QUrl m_currentUrl;
     QByteArray m_body;

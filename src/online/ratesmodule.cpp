@@ -6,6 +6,7 @@
 #include "catalogue/dataarchive.h"
 #include "online/quietfetch.h"
 #include "online/referencerates.h"
+#include "online/webaccess.h"
 #include "online/xmlfile.h"
 #include "platform/settingsprofilestore.h"
 #include "text/formattext.h"
@@ -38,6 +39,7 @@ bool Fetch(const char* url, int idleTimeoutMs, std::string& body, std::string& e
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance())
         application = std::make_unique<QCoreApplication>(argc, argv);
+    kelvara::SetWebAccess(&kelvara::NetworkWebAccess()); // linked into this module
     kelvara::QuietFetch fetch;
     fetch.SetSizeLimit(static_cast<long long>(CXmlFile::kMaxSize));
     fetch.SetIdleTimeout(idleTimeoutMs);

@@ -5,6 +5,7 @@
 #include <QNetworkReply>
 
 #include "online/quietfetch.h"
+#include "online/webaccess.h"
 #include "platform/messages.h"
 
 #include <algorithm>
@@ -125,7 +126,24 @@ TEST_F(DownloadDialogTest, OnlyWebAddressesAreFetched)
     CDownloadDlg dialog;
     ASSERT_EQ(Run(dialog, "file:///etc/passwd"), 2);
     ExpectRetrievalFailure("Not a web address: file:///etc/passwd",
-                           NetworkResultCode(QNetworkReply::ProtocolUnknownError));
+                           NetworkResultCode(neterror::kProtocolUnknown));
+}
+
+TEST_F(DownloadDialogTest, AMissingNetworkModuleIsReportedNotACrash)
+{
+    m_server.Serve("/data", {.body = "12345"});
+    SetWebAccess(nullptr); // as if this process had not loaded the layer yet
+    SetWebModulePath("/nonexistent/kelvara-web.so");
+    CDownloadDlg dialog;
+    EXPECT_EQ(Run(dialog, "/data"), 2);
+    ASSERT_EQ(m_presenter.messages.size(), 1u);
+    EXPECT_NE(m_presenter.messages[0].text.find("The network module cannot be loaded"), std::string::npos)
+        << m_presenter.messages[0].text;
+    SetWebModulePath(KELVARA_WEB_MODULE_PATH);
+    // And the next fetch finds it again.
+    CDownloadDlg again;
+    EXPECT_EQ(Run(again, "/data"), 1)
+        << (m_presenter.messages.empty() ? "" : m_presenter.messages.back().text);
 }
 
 TEST_F(DownloadDialogTest, ServerErrorIsReportedWithTheNetworkText)

@@ -1,0 +1,76 @@
+#include "online/webaccess.h"
+
+#include "platform/programpath.h"
+
+#include <dlfcn.h>
+
+namespace kelvara {
+
+namespace {
+
+struct Loaded {
+    const WebAccess* access = nullptr;
+    std::string modulePath;
+    std::string failure;
+    bool tried = false;
+};
+
+Loaded& State()
+{
+    static Loaded state;
+    return state;
+}
+
+} // namespace
+
+void SetWebAccess(const WebAccess* access)
+{
+    State().access = access;
+}
+
+void SetWebModulePath(const std::string& path)
+{
+    // Only before the layer is in use: a loaded module stays.
+    Loaded& state = State();
+    state.modulePath = path;
+    if (!state.access) {
+        state.tried = false;
+        state.failure.clear();
+    }
+}
+
+const WebAccess* GetWebAccess(std::string* why)
+{
+    Loaded& state = State();
+    if (!state.access && !state.tried) {
+        state.tried = true;
+        // By its full path, never a search: a module of that name elsewhere must not stand in.
+        const std::string path =
+            state.modulePath.empty() ? ProgramDirectory() + "/" KELVARA_WEB_MODULE : state.modulePath;
+        // Never unloaded: the network layer registers exit handlers of its own.
+        if (void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+            if (auto entry = reinterpret_cast<KelvaraWebAccessEntry>(::dlsym(module, kWebModuleEntry)))
+                state.access = entry();
+            else
+                state.failure = ::dlerror();
+        } else {
+            state.failure = ::dlerror();
+        }
+        if (!state.access && state.failure.empty())
+            state.failure = "the network module gave no entry points";
+    }
+    if (!state.access && why)
+        *why = "The network module cannot be loaded: " + state.failure;
+    return state.access;
+}
+
+QUrl RedirectTarget(const WebAccess& web, const QIODevice* reply, const QUrl& current)
+{
+    const int status = web.httpStatus(reply);
+    if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308)
+        return {};
+    const QUrl location = web.redirectLocation(reply);
+    return location.isEmpty() ? QUrl() : current.resolved(location);
+}
+
+} // namespace kelvara
