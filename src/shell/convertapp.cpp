@@ -9,6 +9,7 @@
 #include "shell/mycommandlineinfo.h"
 #include "shell/optionspage.h"
 #include "shell/pagefactory.h"
+#include "shell/stylepixmaps.h"
 #include "text/strings.h"
 
 #include "kelvara/version.h"
@@ -169,6 +170,7 @@ int CConvertApp::Run(int argc, char** argv)
         kelvara::LoadIconResource(kelvara::IDR_MAINFRAME, CConvertSheet::kWindowIconMax));
     // The modal run alone decides when the program ends, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
+    kelvara::PreloadStylePixmaps();
 
     kelvara::SettingsProfileStore settings;
     kelvara::SetProfile(&settings);

@@ -2,6 +2,7 @@
 // result from the clipboard, close the window; and Enter as a new user presses it.
 #include "process.h"
 
+#include <QFile>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -70,6 +71,14 @@ TEST_F(Smoke, TypeReadTheClipboardAndClose)
     const QString clipboard = Clipboard(&status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(clipboard, QStringLiteral("1"));
+
+    // The shown and painted window has not waited for what it does not use: the network layer
+    // comes with the first fetch, and no image-format plugin is asked about anything.
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(program->Pid()));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    const QByteArray mapped = maps.readAll();
+    EXPECT_FALSE(mapped.contains("libQt6Network"));
+    EXPECT_FALSE(mapped.contains("/imageformats/"));
 
     // Escape is OK; with close-to-tray off (the default) it ends the program.
     ASSERT_TRUE(Focus());
