@@ -13,7 +13,10 @@
 #include <QListView>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTimer>
+#include <QtMath>
 
 #include <algorithm>
 #include <functional>
@@ -45,13 +48,10 @@ private:
 
 UnitComboBox::UnitComboBox(QWidget* parent) : QComboBox(parent)
 {
-    // Long names (currencies, countries) must not widen the window; the drop-down shows them.
-    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    setMinimumContentsLength(12);
+    // Long names (currencies, countries) must not widen the window; the drop-down shows them. The
+    // size this asks for is sizeHint's; the policy itself is set with the drop-down (EnsurePopup).
+    setMinimumContentsLength(kMinimumContentsLength);
     connect(this, &QComboBox::currentTextChanged, this, [this](const QString& text) { setToolTip(text); });
-
-    // The drop-down's frame (it stays when the view is replaced).
-    view()->parentWidget()->installEventFilter(new HideWatcher(this, [this] { OnPopupHidden(); }));
     // A pick closes the drop-down first and selects afterwards: the pick alone is reported. This
     // runs before any other receiver of activated().
     connect(this, &QComboBox::activated, this, [this] { m_closePending = false; });
@@ -65,7 +65,46 @@ UnitComboBox::~UnitComboBox()
         view()->parentWidget()->hide();
 }
 
+QSize UnitComboBox::sizeHint() const
+{
+    // What QComboBox asks for under AdjustToMinimumContentsLengthWithIcon; setting that policy
+    // builds the whole drop-down, which the window's first showing does not need.
+    const QFontMetrics& metrics = fontMetrics();
+    const QSize icon = iconSize();
+    QSize hint(minimumContentsLength() * metrics.horizontalAdvance(QLatin1Char('X')) + icon.width() + 4,
+               std::max(std::max(qCeil(QFontMetricsF(metrics).height()), 14) + 2, icon.height() + 2));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    return style()->sizeFromContents(QStyle::CT_ComboBox, &option, hint, this);
+}
+
+QSize UnitComboBox::minimumSizeHint() const
+{
+    return sizeHint(); // the same under that policy
+}
+
+void UnitComboBox::EnsurePopup()
+{
+    if (m_popupBuilt)
+        return;
+    m_popupBuilt = true;
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    // The drop-down's frame (it stays when the view is replaced).
+    view()->parentWidget()->installEventFilter(new HideWatcher(this, [this] { OnPopupHidden(); }));
+    if (m_droppedWidth > 0)
+        view()->setMinimumWidth(m_droppedWidth);
+    if (m_filterWanted)
+        BuildFilterField();
+}
+
 void UnitComboBox::EnableFilter()
+{
+    m_filterWanted = true;
+    if (m_popupBuilt)
+        BuildFilterField();
+}
+
+void UnitComboBox::BuildFilterField()
 {
     QAbstractItemView* list = view();
     QWidget* popup = list->parentWidget();
@@ -203,7 +242,8 @@ void UnitComboBox::SetDroppedWidth(int width)
 {
     // A width below the list's own leaves the drop-down as wide as the list.
     m_droppedWidth = width;
-    view()->setMinimumWidth(width);
+    if (m_popupBuilt)
+        view()->setMinimumWidth(width);
 }
 
 ListItem UnitComboBox::ItemAt(int position) const
@@ -226,6 +266,7 @@ int UnitComboBox::FindItem(const ListItem& item) const
 
 void UnitComboBox::showPopup()
 {
+    EnsurePopup();
     m_popupOpen = true;
     FitPopupWidth();
     emit DropDownOpened();
@@ -236,7 +277,7 @@ void UnitComboBox::showPopup()
 
 bool UnitComboBox::IsDroppedDown() const
 {
-    return view()->parentWidget()->isVisible();
+    return m_popupBuilt && view()->parentWidget()->isVisible();
 }
 
 void UnitComboBox::OnPopupHidden()

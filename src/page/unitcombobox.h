@@ -30,6 +30,8 @@ class UnitComboBox : public QComboBox, public UnitList {
     Q_DISABLE_COPY_MOVE(UnitComboBox)
 
 public:
+    static constexpr int kMinimumContentsLength = 12;
+
     explicit UnitComboBox(QWidget* parent = nullptr);
     ~UnitComboBox() override;
 
@@ -56,6 +58,8 @@ public:
     int FindItem(const ListItem& item) const;
 
     void showPopup() override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
     // Whether the drop-down shows now. Its own visibility decides: Qt also closes it without
     // hidePopup(), when the application loses the focus.
     bool IsDroppedDown() const;
@@ -73,11 +77,16 @@ private:
     int InsertPosition(const QString& text) const;
     void ApplyFilter(const QString& text);
     void FitPopupWidth();
+    // The drop-down and what belongs to it, built when it first opens.
+    void EnsurePopup();
+    void BuildFilterField();
     void OnPopupHidden();
 
     bool m_sorted = false;
     bool m_popupOpen = false;
     bool m_closePending = false;
+    bool m_popupBuilt = false;
+    bool m_filterWanted = false;
     int m_droppedWidth = 0;
     QPointer<QLineEdit> m_filterField;
 };

@@ -160,3 +160,36 @@ TEST_F(PopupTest, ThePageMayGoWhileAListIsOpen)
 
 } // namespace
 } // namespace kelvara::test
+
+namespace kelvara::test {
+namespace {
+
+// The lists ask for the room QComboBox gives a twelve-character list with an icon, whatever their
+// entries and font, though their drop-down is built only when it first opens: the window's width
+// must not change with that.
+TEST(UnitListSize, AsQComboBoxGivesItWithoutBuildingTheDropDown)
+{
+    for (const int points : {0, 14}) {
+        UnitComboBox list;
+        QComboBox reference;
+        reference.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        reference.setMinimumContentsLength(UnitComboBox::kMinimumContentsLength);
+        if (points > 0) {
+            QFont font = list.font();
+            font.setPointSize(points);
+            list.setFont(font);
+            reference.setFont(font);
+        }
+        for (const QString& entry :
+             {QStringLiteral("m"), QStringLiteral("Bosnia and Herzegovina convertible mark (BAM)")}) {
+            list.AddText(entry, {});
+            reference.addItem(entry);
+        }
+        EXPECT_EQ(list.sizeHint(), reference.sizeHint()) << points;
+        EXPECT_EQ(list.minimumSizeHint(), reference.minimumSizeHint()) << points;
+        EXPECT_FALSE(list.IsDroppedDown());
+    }
+}
+
+} // namespace
+} // namespace kelvara::test
