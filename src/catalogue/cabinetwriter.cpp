@@ -105,7 +105,10 @@ std::vector<std::uint8_t> BuildCabinet(std::vector<CabinetInput> files, const Ca
     std::stable_sort(files.begin(), files.end(), [](const CabinetInput& a, const CabinetInput& b) {
         return CompareNames(a.name, b.name) < 0;
     });
-    std::vector<std::uint8_t> folderData;
+    // Where each file goes: its folder and its offset there.
+    std::vector<std::vector<std::uint8_t>> folders(1);
+    std::vector<std::pair<std::uint16_t, std::uint32_t>> placements;
+    std::uint64_t total = 0;
     std::size_t tableSize = 0;
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string& name = files[i].name;
@@ -113,23 +116,37 @@ std::vector<std::uint8_t> BuildCabinet(std::vector<CabinetInput> files, const Ca
             return failed("bad file name \"" + name + "\"");
         if (i > 0 && CompareNames(files[i - 1].name, name) == 0)
             return failed("duplicate file name \"" + name + "\"");
-        if (folderData.size() + files[i].data.size() > std::numeric_limits<std::uint32_t>::max())
+        total += files[i].data.size();
+        if (total > std::numeric_limits<std::uint32_t>::max())
             return failed("the files are too large for a cabinet");
-        folderData.insert(folderData.end(), files[i].data.begin(), files[i].data.end());
+        if (options.folderPerFile && !files[i].data.empty() && !folders.back().empty())
+            folders.emplace_back();
+        std::vector<std::uint8_t>& folder = folders.back();
+        placements.emplace_back(static_cast<std::uint16_t>(folders.size() - 1),
+                                static_cast<std::uint32_t>(folder.size()));
+        folder.insert(folder.end(), files[i].data.begin(), files[i].data.end());
         tableSize += kFileEntrySize + name.size() + 1;
     }
-    if ((folderData.size() + kBlockSize - 1) / kBlockSize > std::numeric_limits<std::uint16_t>::max())
-        return failed("the files are too large for one folder");
+    for (const auto& folder : folders)
+        if ((folder.size() + kBlockSize - 1) / kBlockSize > std::numeric_limits<std::uint16_t>::max())
+            return failed("the files are too large for one folder");
 
-    const std::size_t filesOffset = kHeaderSize + kFolderEntrySize;
+    const std::size_t filesOffset = kHeaderSize + folders.size() * kFolderEntrySize;
     const std::size_t dataOffset = filesOffset + tableSize;
     std::vector<std::uint8_t> out(dataOffset, 0);
-    std::size_t blockCount = 0;
-    if (options.compress) {
-        if (!AppendMszipBlocks(folderData, options.level, options.checksums, out, blockCount, error))
-            return {};
-    } else {
-        AppendStoredBlocks(folderData, options.checksums, out, blockCount);
+    std::vector<std::pair<std::size_t, std::size_t>> folderBlocks; // data offset, block count
+    uLong crc = crc32(0, nullptr, 0);
+    for (const auto& folder : folders) {
+        std::size_t blockCount = 0;
+        const std::size_t start = out.size();
+        if (options.compress) {
+            if (!AppendMszipBlocks(folder, options.level, options.checksums, out, blockCount, error))
+                return {};
+        } else {
+            AppendStoredBlocks(folder, options.checksums, out, blockCount);
+        }
+        folderBlocks.emplace_back(start, blockCount);
+        crc = crc32(crc, folder.data(), static_cast<uInt>(folder.size()));
     }
     if (out.size() > std::numeric_limits<std::uint32_t>::max())
         return failed("the cabinet would be too large");
@@ -140,30 +157,30 @@ std::vector<std::uint8_t> BuildCabinet(std::vector<CabinetInput> files, const Ca
     Write32(h + kOffFilesOffset, static_cast<std::uint32_t>(filesOffset));
     h[kOffVersionMinor] = 3;
     h[kOffVersionMajor] = 1;
-    Write16(h + kOffFolderCount, 1);
+    Write16(h + kOffFolderCount, static_cast<std::uint16_t>(folders.size()));
     Write16(h + kOffFileCount, static_cast<std::uint16_t>(files.size()));
-    const auto crc =
-        static_cast<std::uint32_t>(crc32(0, folderData.data(), static_cast<uInt>(folderData.size())));
-    Write16(h + kOffSetId, static_cast<std::uint16_t>(crc ^ (crc >> 16)));
+    const auto setId = static_cast<std::uint32_t>(crc);
+    Write16(h + kOffSetId, static_cast<std::uint16_t>(setId ^ (setId >> 16)));
 
-    std::uint8_t* folder = h + kHeaderSize;
-    Write32(folder, static_cast<std::uint32_t>(dataOffset));
-    Write16(folder + 4, static_cast<std::uint16_t>(blockCount));
-    Write16(folder + 6, options.compress ? kCompressMszip : kCompressNone);
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        std::uint8_t* folder = h + kHeaderSize + i * kFolderEntrySize;
+        Write32(folder, static_cast<std::uint32_t>(folderBlocks[i].first));
+        Write16(folder + 4, static_cast<std::uint16_t>(folderBlocks[i].second));
+        Write16(folder + 6, options.compress ? kCompressMszip : kCompressNone);
+    }
 
     std::size_t pos = filesOffset;
-    std::uint32_t offset = 0;
-    for (const CabinetInput& f : files) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const CabinetInput& f = files[i];
         std::uint8_t* e = h + pos;
         Write32(e, static_cast<std::uint32_t>(f.data.size()));
-        Write32(e + 4, offset);
-        Write16(e + 8, 0);
+        Write32(e + 4, placements[i].second);
+        Write16(e + 8, placements[i].first);
         Write16(e + 10, f.date);
         Write16(e + 12, f.time);
         Write16(e + 14, kAttributeArchive);
         std::copy(f.name.begin(), f.name.end(), e + kFileEntrySize);
         pos += kFileEntrySize + f.name.size() + 1;
-        offset += static_cast<std::uint32_t>(f.data.size());
     }
     return out;
 }

@@ -19,11 +19,16 @@ struct CabinetWriterOptions {
     bool compress = true;  // MSZIP; false stores the data
     bool checksums = true; // false writes 0, "no checksum"
     int level = 9;         // deflate level
+    // A folder of its own for every file that has data (empty ones join the folder before them),
+    // so that one file is read without inflating the others; the files then share no history and
+    // pack a little less tightly.
+    bool folderPerFile = false;
 };
 
-// Packs `files` into one cabinet: one folder, members in alphabetical order (ASCII case folded),
-// attribute "archive", data in blocks of 32768 uncompressed bytes, each MSZIP block "CK" followed by
-// a raw deflate stream that may refer back into the blocks before it. The set identifier follows
+// Packs `files` into one cabinet: one folder (or one per file, see the options), members in
+// alphabetical order (ASCII case folded), attribute "archive", data in blocks of 32768 uncompressed
+// bytes, each MSZIP block "CK" followed by a raw deflate stream that may refer back into the blocks
+// before it in its folder. The set identifier follows
 // from the content, so the same files always give the same bytes. Empty, with `error`, when the
 // files cannot be packed (none, a bad or duplicate name, too large).
 std::vector<std::uint8_t> BuildCabinet(std::vector<CabinetInput> files, const CabinetWriterOptions& options,

@@ -450,15 +450,48 @@ TEST(CabinetCrossCheck, CabextractReadsOurStandardCopy)
 {
     if (!kelvara::test::HaveProgram("cabextract"))
         GTEST_SKIP() << "cabextract is not installed";
-    Bytes cab = Build();
-    std::copy_n("MSCF", 4, cab.begin());
-    const std::string dir = FreshDir("cabextract");
-    WriteFile(dir + "/ours.cab", cab);
-    const auto run = kelvara::test::RunProcess({"cabextract", "-q", "-d", dir + "/out", dir + "/ours.cab"});
-    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
-    EXPECT_EQ(run.err, "");
-    for (const auto& input : Inputs())
-        EXPECT_EQ(ReadFile(dir + "/out/" + input.name), input.data) << input.name;
+    // One folder for all, and one per file with an empty file joining the folder before it.
+    auto inputs = Inputs();
+    inputs.push_back({"delta.txt", {}, 0x3448, 0x9675});
+    for (const bool perFile : {false, true}) {
+        kelvara::CabinetWriterOptions options;
+        options.folderPerFile = perFile;
+        Bytes cab = Build(inputs, options);
+        std::copy_n("MSCF", 4, cab.begin());
+        const std::string dir = FreshDir(perFile ? "cabextract-folders" : "cabextract");
+        WriteFile(dir + "/ours.cab", cab);
+        const auto run =
+            kelvara::test::RunProcess({"cabextract", "-q", "-d", dir + "/out", dir + "/ours.cab"});
+        ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+        EXPECT_EQ(run.err, "");
+        for (const auto& input : inputs)
+            EXPECT_EQ(ReadFile(dir + "/out/" + input.name), input.data) << input.name;
+    }
+}
+
+TEST(Cabinet, AFolderPerFileIsReadWithoutInflatingTheOthers)
+{
+    kelvara::CabinetWriterOptions options;
+    options.folderPerFile = true;
+    const Bytes cab = Build(Inputs(), options);
+    kelvara::Cabinet reader;
+    ASSERT_TRUE(reader.Open(cab)) << reader.GetError();
+    const auto& members = reader.GetMembers();
+    ASSERT_EQ(members.size(), 3u);
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        EXPECT_EQ(members[i].folder, i);
+        EXPECT_EQ(members[i].offset, 0u);
+    }
+    // The last member, read first, comes out whole though the folders before it are damaged.
+    Bytes damaged = cab;
+    const std::size_t firstData = Read32(damaged.data() + 36); // the first folder's data blocks
+    damaged[firstData + 10] ^= 0xFF;
+    kelvara::Cabinet partial;
+    ASSERT_TRUE(partial.Open(damaged)) << partial.GetError();
+    Bytes data;
+    ASSERT_TRUE(partial.Extract(2, data)) << partial.GetError();
+    EXPECT_EQ(data, Inputs()[0].data);
+    EXPECT_FALSE(partial.Extract(0, data));
 }
 
 TEST(CabinetCrossCheck, OurReaderReadsWhatGcabWrote)

@@ -112,6 +112,8 @@ int main(int argc, char** argv)
     if (!files.empty()) {
         kelvara::CabinetWriterOptions options;
         std::memcpy(options.signature, signature.data(), 4);
+        // Each category is read on its own: none waits for the inflating of those before it.
+        options.folderPerFile = true;
         std::string error;
         cabinet = kelvara::BuildCabinet(std::move(files), options, &error);
         if (cabinet.empty()) {
