@@ -267,9 +267,15 @@ void InstanceServer::OnNewConnection()
     for (;;) {
         const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR || errno == ECONNABORTED)
                 continue;
-            return; // EAGAIN: all taken; anything else: the next notification tries again
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                // Out of descriptors or memory: the waiting connection would wake us again at
+                // once, so listen again a little later rather than spin.
+                m_notifier->setEnabled(false);
+                QTimer::singleShot(kRetryAcceptMs, this, [this] { m_notifier->setEnabled(true); });
+            }
+            return;
         }
         if (m_clients.size() >= static_cast<std::size_t>(kMaxClients)) {
             ::close(fd);

@@ -54,6 +54,7 @@ public:
 
     static constexpr int kMaxClients = 8;
     static constexpr int kClientTimeoutMs = 3000;
+    static constexpr int kRetryAcceptMs = 1000;
 
 private:
     struct Client;
