@@ -7,6 +7,7 @@
 #include "online/quietfetch.h"
 #include "online/webaccess.h"
 #include "platform/messages.h"
+#include "platform/programpath.h"
 
 #include <algorithm>
 #include <csignal>
@@ -144,6 +145,20 @@ TEST_F(DownloadDialogTest, AMissingNetworkModuleIsReportedNotACrash)
     CDownloadDlg again;
     EXPECT_EQ(Run(again, "/data"), 1)
         << (m_presenter.messages.empty() ? "" : m_presenter.messages.back().text);
+}
+
+// The program finds the layer by a path relative to its own folder: the build puts the module
+// where an installed program looks for it.
+TEST(WebModule, LiesWhereTheProgramLooksForIt)
+{
+    SetWebAccess(nullptr);
+    SetWebModulePath({});
+    SetProgramDirectoryOverride(KELVARA_PROGRAM_DIR);
+    std::string why;
+    EXPECT_NE(GetWebAccess(&why), nullptr) << why;
+    SetProgramDirectoryOverride({});
+    SetWebAccess(nullptr);
+    SetWebModulePath(KELVARA_WEB_MODULE_PATH);
 }
 
 TEST_F(DownloadDialogTest, ServerErrorIsReportedWithTheNetworkText)
