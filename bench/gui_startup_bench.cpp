@@ -154,40 +154,67 @@ StartFigures StartOnce(xcb_connection_t* connection, const std::string& run, con
     return figures;
 }
 
+// What the start benchmarks share: the X connection that sees the maps and a scratch folder for
+// the runs' settings. The benchmark is skipped when either cannot be had.
+class StartRuns {
+public:
+    explicit StartRuns(benchmark::State& state)
+    {
+        if (Server().Display().empty()) {
+            state.SkipWithError("Xvfb could not be started");
+            return;
+        }
+        m_connection = WatchMaps();
+        if (!m_connection) {
+            state.SkipWithError("cannot connect to Xvfb");
+            return;
+        }
+        char rootTemplate[] = "/tmp/kelvara-startup-XXXXXX";
+        m_root = ::mkdtemp(rootTemplate);
+    }
+    ~StartRuns()
+    {
+        std::error_code ec;
+        if (!m_root.empty())
+            std::filesystem::remove_all(m_root, ec);
+        if (m_connection)
+            xcb_disconnect(m_connection);
+    }
+    StartRuns(const StartRuns&) = delete;
+    StartRuns& operator=(const StartRuns&) = delete;
+
+    bool Ready() const { return m_connection != nullptr; }
+    StartFigures Start(const char* program, const char* argument = nullptr)
+    {
+        return StartOnce(m_connection, m_root + "/" + std::to_string(m_runs++), program, argument);
+    }
+
+private:
+    xcb_connection_t* m_connection = nullptr;
+    std::string m_root;
+    int m_runs = 0;
+};
+
 void StartToFirstWindow(benchmark::State& state, const char* program, const char* argument = nullptr)
 {
-    if (Server().Display().empty()) {
-        state.SkipWithError("Xvfb could not be started");
+    StartRuns runs(state);
+    if (!runs.Ready())
         return;
-    }
-    xcb_connection_t* connection = WatchMaps();
-    if (!connection) {
-        state.SkipWithError("cannot connect to Xvfb");
-        return;
-    }
-    char rootTemplate[] = "/tmp/kelvara-startup-XXXXXX";
-    const std::string root = ::mkdtemp(rootTemplate);
     long rssTotal = 0;
-    int runs = 0;
     std::vector<double> times;
     for (auto _ : state) {
-        const StartFigures figures =
-            StartOnce(connection, root + "/" + std::to_string(runs), program, argument);
+        const StartFigures figures = runs.Start(program, argument);
         state.SetIterationTime(figures.seconds);
         times.push_back(figures.seconds);
         rssTotal += figures.residentKiB;
-        ++runs;
         if (!figures.shown) {
             state.SkipWithError("no window was shown");
             break;
         }
     }
-    if (runs > 0)
-        state.counters["rss_KiB"] = static_cast<double>(rssTotal) / runs;
+    if (!times.empty())
+        state.counters["rss_KiB"] = static_cast<double>(rssTotal) / static_cast<double>(times.size());
     state.counters["median_ms"] = MedianMs(times);
-    std::error_code ec;
-    std::filesystem::remove_all(root, ec);
-    xcb_disconnect(connection);
 }
 
 // The program and the one-label window started in turn, so that both meet the same load of a
@@ -195,28 +222,16 @@ void StartToFirstWindow(benchmark::State& state, const char* program, const char
 // resident memory (at most 4 MB, 4096 KiB).
 void BM_KelvaraBesideLabelledWindowAlternating(benchmark::State& state)
 {
-    if (Server().Display().empty()) {
-        state.SkipWithError("Xvfb could not be started");
+    StartRuns runs(state);
+    if (!runs.Ready())
         return;
-    }
-    xcb_connection_t* connection = WatchMaps();
-    if (!connection) {
-        state.SkipWithError("cannot connect to Xvfb");
-        return;
-    }
-    char rootTemplate[] = "/tmp/kelvara-startup-XXXXXX";
-    const std::string root = ::mkdtemp(rootTemplate);
     std::vector<double> kelvara;
     std::vector<double> labelled;
     std::vector<long> kelvaraKiB;
     std::vector<long> labelledKiB;
-    int runs = 0;
     for (auto _ : state) {
-        const StartFigures label =
-            StartOnce(connection, root + "/l" + std::to_string(runs), KELVARA_EMPTY_WINDOW, "--label");
-        const StartFigures program =
-            StartOnce(connection, root + "/k" + std::to_string(runs), KELVARA_PROGRAM, nullptr);
-        ++runs;
+        const StartFigures label = runs.Start(KELVARA_EMPTY_WINDOW, "--label");
+        const StartFigures program = runs.Start(KELVARA_PROGRAM);
         if (!label.shown || !program.shown) {
             state.SkipWithError("no window was shown");
             break;
@@ -237,9 +252,6 @@ void BM_KelvaraBesideLabelledWindowAlternating(benchmark::State& state)
     state.counters["label_ms"] = l;
     state.counters["ratio"] = l > 0 ? k / l : 0;
     state.counters["rss_extra_KiB"] = median(kelvaraKiB) - median(labelledKiB);
-    std::error_code ec;
-    std::filesystem::remove_all(root, ec);
-    xcb_disconnect(connection);
 }
 
 void BM_KelvaraStartToFirstWindow(benchmark::State& state)
