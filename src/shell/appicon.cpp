@@ -28,11 +28,17 @@ QIcon LoadIconResource(unsigned id, int maxSize)
         const int size = QStringView(file).chopped(4).toInt();
         if (size <= 0 || (maxSize > 0 && size > maxSize))
             continue;
-        QImageReader reader(folder + file, "png");
-        reader.setAutoDetectImageFormat(false);
-        const QImage image = reader.read();
-        if (!image.isNull())
-            icon.addPixmap(QPixmap::fromImage(image));
+        // Each size is read once: the window's set and the tray's share their pictures.
+        static QHash<QString, QPixmap> pictures;
+        auto picture = pictures.constFind(folder + file);
+        if (picture == pictures.constEnd()) {
+            QImageReader reader(folder + file, "png");
+            reader.setAutoDetectImageFormat(false);
+            const QImage image = reader.read();
+            picture = pictures.insert(folder + file, image.isNull() ? QPixmap() : QPixmap::fromImage(image));
+        }
+        if (!picture->isNull())
+            icon.addPixmap(*picture);
     }
     loaded.insert({id, maxSize}, icon);
     return icon;
