@@ -160,12 +160,15 @@ void UnitComboBox::ApplyFilter(const QString& text)
         return;
     const TextQuery query(text.toStdString());
     int first = -1;
+    int shownRows = 0;
     for (int i = 0; i < count(); ++i) {
         const bool shown = query.IsEmpty() || query.Matches(itemText(i).toStdString());
         list->setRowHidden(i, !shown);
         if (shown && first < 0)
             first = i;
+        shownRows += shown ? 1 : 0;
     }
+    FitPopupHeight(shownRows);
     // Enter picks what the list points at: the entry it pointed at while that still shows, else
     // the first that does, and nothing when nothing does.
     const QModelIndex current = list->currentIndex();
@@ -181,6 +184,30 @@ void UnitComboBox::ApplyFilter(const QString& text)
     const QModelIndex index = model()->index(first, modelColumn(), rootModelIndex());
     list->setCurrentIndex(index);
     list->scrollTo(index);
+}
+
+void UnitComboBox::FitPopupHeight(int shownRows)
+{
+    QAbstractItemView* list = view();
+    QWidget* popup = list->parentWidget();
+    if (!popup || !popup->isVisible() || count() == 0)
+        return;
+    if (m_openedPopupHeight <= 0)
+        m_openedPopupHeight = popup->height();
+    // As tall as the entries that show (one row's room when none does), never taller than it opened.
+    const int rows = std::max(shownRows, 1);
+    const int wanted = popup->height() - list->viewport()->height() + rows * list->sizeHintForRow(0);
+    const int height = std::min(wanted, m_openedPopupHeight);
+    if (height == popup->height())
+        return;
+    // A drop-down that opened above the box shrinks towards it, one below towards its own top.
+    QRect geometry = popup->geometry();
+    const bool above = geometry.center().y() < mapToGlobal(rect().center()).y();
+    if (above)
+        geometry.setTop(geometry.bottom() + 1 - height);
+    else
+        geometry.setHeight(height);
+    popup->setGeometry(geometry);
 }
 
 void UnitComboBox::FitPopupWidth()
@@ -267,6 +294,7 @@ int UnitComboBox::FindItem(const ListItem& item) const
 void UnitComboBox::showPopup()
 {
     EnsurePopup();
+    m_openedPopupHeight = 0;
     m_popupOpen = true;
     FitPopupWidth();
     emit DropDownOpened();

@@ -77,6 +77,8 @@ private:
     int InsertPosition(const QString& text) const;
     void ApplyFilter(const QString& text);
     void FitPopupWidth();
+    // Shrinks (or grows back) the open drop-down to the entries the filter leaves.
+    void FitPopupHeight(int shownRows);
     // The drop-down and what belongs to it, built when it first opens.
     void EnsurePopup();
     void BuildFilterField();
@@ -88,6 +90,7 @@ private:
     bool m_popupBuilt = false;
     bool m_filterWanted = false;
     int m_droppedWidth = 0;
+    int m_openedPopupHeight = 0;
     QPointer<QLineEdit> m_filterField;
 };
 

@@ -75,6 +75,37 @@ TEST_F(UnitFilterTest, TypingNarrowsTheOpenListAndEnterPicksTheFirstMatch)
     SourceUnits()->hidePopup();
 }
 
+// The open list is as tall as the matches, with no empty room below them, and grows back when the
+// words are taken away.
+TEST_F(UnitFilterTest, TheOpenListShrinksToTheMatches)
+{
+    MakePage();
+    ChooseCategory("Weight");
+    page->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+    Open(SourceUnits());
+    QAbstractItemView* view = SourceUnits()->view();
+    QWidget* popup = view->parentWidget();
+    const int opened = popup->height();
+    const int row = view->sizeHintForRow(0);
+
+    TypeInto(SourceUnits(), "pound");
+    ASSERT_EQ(Shown(SourceUnits()).size(), 2);
+    EXPECT_LT(popup->height(), opened);
+    EXPECT_GE(view->viewport()->height(), 2 * row);
+    EXPECT_LT(view->viewport()->height(), 3 * row);
+    // Nothing matches: one row's room stays for the words typed.
+    TypeInto(SourceUnits(), "xyz");
+    EXPECT_GE(view->viewport()->height(), row);
+    EXPECT_LT(view->viewport()->height(), 2 * row);
+
+    for (int i = 0; i < 8; ++i)
+        Press(SourceUnits(), Qt::Key_Backspace);
+    EXPECT_EQ(SourceUnits()->FilterText(), "");
+    EXPECT_EQ(popup->height(), opened);
+    SourceUnits()->hidePopup();
+}
+
 TEST_F(UnitFilterTest, SeveralWordsAndArrowsChooseAmongTheMatches)
 {
     MakePage();
