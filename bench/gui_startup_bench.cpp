@@ -149,8 +149,7 @@ StartFigures StartOnce(xcb_connection_t* connection, const std::string& run, con
     figures.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     figures.residentKiB = ResidentKiB(pid);
-    ::kill(pid, SIGTERM);
-    ::waitpid(pid, nullptr, 0);
+    kelvara::bench::EndProcess(pid);
     return figures;
 }
 
@@ -292,10 +291,7 @@ public:
     }
     ~FakeTray()
     {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
+        kelvara::bench::EndProcess(m_pid);
         if (m_out >= 0)
             ::close(m_out);
     }
@@ -498,14 +494,7 @@ struct HiddenProgram {
         socket = WaitForSocket(folder, std::chrono::seconds(10));
         return !socket.empty() && (!kelvara || tray.WaitForDock(std::chrono::seconds(10)));
     }
-    void Stop()
-    {
-        if (pid > 0) {
-            ::kill(pid, SIGTERM);
-            ::waitpid(pid, nullptr, 0);
-        }
-        pid = -1;
-    }
+    void Stop() { kelvara::bench::EndProcess(pid); }
 };
 
 // Question -> map of the hidden window. `fresh`: a new process each time (the window's first show

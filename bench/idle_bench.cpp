@@ -55,13 +55,7 @@ public:
             m_pid = -1;
         posix_spawn_file_actions_destroy(&actions);
     }
-    ~Child()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
+    ~Child() { kelvara::bench::EndProcess(m_pid); }
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
 

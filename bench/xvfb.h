@@ -16,6 +16,16 @@ extern char** environ;
 
 namespace kelvara::bench {
 
+// Ends a process the benchmark started, and reaps it; `pid` is -1 afterwards (and may be already).
+inline void EndProcess(pid_t& pid)
+{
+    if (pid > 0) {
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+    }
+    pid = -1;
+}
+
 // Xvfb on a free display, for as long as the object lives; Display() is empty when it could not
 // start.
 class XServer {
@@ -48,13 +58,7 @@ public:
         if (!number.empty())
             m_display = ":" + number;
     }
-    ~XServer()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
+    ~XServer() { EndProcess(m_pid); }
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;
 
