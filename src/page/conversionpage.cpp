@@ -213,9 +213,10 @@ void CConversionPage::OnCategoryChange(StartSave save)
         return;
     }
     m_categoryIndex = m_ui->categoryList->currentIndex();
-    LoadSelections();
+    // Positions just turned to the new order are stored at once: the mark that says so is.
+    const bool converted = LoadSelections();
     RefreshCategory();
-    if (save == StartSave::Now) {
+    if (save == StartSave::Now || converted) {
         SaveSelections();
         return;
     }
@@ -227,7 +228,7 @@ void CConversionPage::OnCategoryChange(StartSave save)
     });
 }
 
-void CConversionPage::LoadSelections()
+bool CConversionPage::LoadSelections()
 {
     const std::string section = CategorySection(m_categoryIndex);
     auto& profile = kelvara::Profile();
@@ -242,7 +243,9 @@ void CConversionPage::LoadSelections()
         if (profile.GetProfileInt(section, kTargetUnit, INT_MIN) != INT_MIN)
             m_targetUnitIndex = category->FromNameOrder(m_targetUnitIndex);
         profile.WriteProfileInt(section, kUnitOrder, 1);
+        return true;
     }
+    return false;
 }
 
 void CConversionPage::SaveSelections()

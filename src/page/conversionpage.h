@@ -110,7 +110,8 @@ private:
     void OnCategoryDropDownOpened();
     void OnCategoryDropDownClosed();
 
-    void LoadSelections();
+    // True when it turned stored positions into the lists' present order (and marked them so).
+    bool LoadSelections();
     void SaveSelections();
     void RefreshCategory();
     void LayoutForCategory(CCategory& category);

@@ -159,6 +159,18 @@ TEST_F(ClockTest, ZonesPickedWhenTheListsSortedByNameStayPicked)
     MakePage();
     EXPECT_EQ(SourceUnits()->currentText(), "(UTC+14:00) Pacific/Kiritimati");
     EXPECT_EQ(TargetUnits()->currentText(), "(UTC-12:00) Etc/GMT+12");
+
+    // The program's window stores its start's selections late, but turned positions at once: the
+    // mark that they are in the new order is already stored.
+    page.reset();
+    store.WriteProfileInt(section, "UnitOrder", 0);
+    store.WriteProfileInt(section, "SourceUnit", 3);
+    store.WriteProfileInt(section, "TargetUnit", 4);
+    page = std::make_unique<CConversionPage>(
+        nullptr, [] { return true; }, CConversionPage::StartSave::Deferred);
+    EXPECT_EQ(Stored(section, "UnitOrder"), 1);
+    EXPECT_EQ(Stored(section, "SourceUnit"), 4);
+    EXPECT_EQ(Stored(section, "TargetUnit"), 0);
 }
 
 TEST_F(ClockTest, TheTimesMoveOnEverySecondAndAtOnceWhenTheWindowComesBack)
