@@ -1,9 +1,8 @@
 #include "cli/storedsettings.h"
 
+#include "platform/module.h"
 #include "platform/programpath.h"
 #include "platform/settingsmodule.h"
-
-#include <dlfcn.h>
 
 namespace kelvara::cli {
 
@@ -13,8 +12,7 @@ StoredSettings::StoredSettings(std::FILE* err) : m_err(err)
 
 StoredSettings::~StoredSettings()
 {
-    // The store's code lives in the module: it goes first. The module itself stays mapped until
-    // the process ends, since Qt registers exit handlers of its own.
+    // The store's code lives in the module: it goes first. The module itself stays mapped.
     m_store.reset();
 }
 
@@ -23,24 +21,18 @@ const ProfileStore* StoredSettings::Store() const
     if (m_tried)
         return m_store.get();
     m_tried = true;
-    // By its full path, never a search: a module of that name elsewhere must not stand in.
     const std::string path = ProgramDirectory() + "/" + KELVARA_SETTINGS_MODULE;
-    m_module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    const char* problem = nullptr;
-    if (!m_module) {
-        problem = ::dlerror();
-    } else if (auto create =
-                   reinterpret_cast<KelvaraSettingsStoreFactory>(::dlsym(m_module, kSettingsModuleEntry))) {
+    std::string problem;
+    if (auto create =
+            reinterpret_cast<KelvaraSettingsStoreFactory>(ModuleEntry(path, kSettingsModuleEntry, problem))) {
         m_store.reset(create(1));
         if (!m_store)
             problem = "out of memory";
-    } else {
-        problem = ::dlerror();
     }
-    if (problem && m_err)
+    if (!m_store && m_err)
         std::fprintf(m_err,
                      "kelvara-cli: the stored settings cannot be read (%s); using the built-in values\n",
-                     problem);
+                     problem.c_str());
     return m_store.get();
 }
 

@@ -37,7 +37,6 @@ private:
 
     std::FILE* m_err;
     mutable bool m_tried = false;
-    mutable void* m_module = nullptr;
     mutable std::unique_ptr<ProfileStore> m_store;
 };
 

@@ -1,8 +1,7 @@
 #include "online/webaccess.h"
 
+#include "platform/module.h"
 #include "platform/programpath.h"
-
-#include <dlfcn.h>
 
 namespace kelvara {
 
@@ -44,18 +43,11 @@ const WebAccess* GetWebAccess(std::string* why)
     Loaded& state = State();
     if (!state.access && !state.tried) {
         state.tried = true;
-        // By its full path, never a search: a module of that name elsewhere must not stand in.
         const std::string path =
             state.modulePath.empty() ? ProgramDirectory() + "/" KELVARA_WEB_MODULE : state.modulePath;
-        // Never unloaded: the network layer registers exit handlers of its own.
-        if (void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-            if (auto entry = reinterpret_cast<KelvaraWebAccessEntry>(::dlsym(module, kWebModuleEntry)))
-                state.access = entry();
-            else
-                state.failure = ::dlerror();
-        } else {
-            state.failure = ::dlerror();
-        }
+        if (auto entry =
+                reinterpret_cast<KelvaraWebAccessEntry>(ModuleEntry(path, kWebModuleEntry, state.failure)))
+            state.access = entry();
         if (!state.access && state.failure.empty())
             state.failure = "the network module gave no entry points";
     }
