@@ -66,6 +66,16 @@ private:
     int m_fd;
 };
 
+// The address of the socket file at `path`; false when the path is too long for one.
+bool ToAddress(const std::string& path, sockaddr_un& address)
+{
+    if (path.size() >= sizeof(address.sun_path))
+        return false;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
 enum class Outcome { Tag, NoTag, Refused, Unreachable };
 
 using Clock = std::chrono::steady_clock;
@@ -91,11 +101,8 @@ bool WaitFor(int fd, short events, Clock::time_point deadline)
 Outcome AskOne(const std::string& path, int timeoutMs)
 {
     sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof(address.sun_path))
+    if (!ToAddress(path, address))
         return Outcome::Unreachable;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-
     Fd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (fd.get() < 0)
         return Outcome::Unreachable;
@@ -231,10 +238,8 @@ bool InstanceServer::Listen(const std::string& folder)
                       QRandomGenerator::system()->generate());
         const std::string path = folder + name;
         sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        if (path.size() >= sizeof(address.sun_path))
+        if (!ToAddress(path, address))
             return false;
-        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
         Fd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
         if (fd.get() < 0)
             return false;
