@@ -12,6 +12,8 @@ QIcon LoadIconResource(unsigned id, int maxSize)
 {
     // Asked for by the application, the window and the tray; read once.
     static QHash<QPair<unsigned, int>, QIcon> loaded;
+    // Each size is read once: the window's set and the tray's share their pictures.
+    static QHash<QString, QPixmap> pictures;
     const auto known = loaded.constFind({id, maxSize});
     if (known != loaded.constEnd())
         return *known;
@@ -28,8 +30,6 @@ QIcon LoadIconResource(unsigned id, int maxSize)
         const int size = QStringView(file).chopped(4).toInt();
         if (size <= 0 || (maxSize > 0 && size > maxSize))
             continue;
-        // Each size is read once: the window's set and the tray's share their pictures.
-        static QHash<QString, QPixmap> pictures;
         auto picture = pictures.constFind(folder + file);
         if (picture == pictures.constEnd()) {
             QImageReader reader(folder + file, "png");
