@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#if KELVARA_TEST_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
+
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
@@ -29,6 +33,33 @@ constexpr int kPastDoubleClickMs = 900;
 bool Installed(const char* program)
 {
     return !QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty();
+}
+
+// Whether an XEmbed tray owns the first screen's tray selection on `display`. A tray program owns
+// it a while after it has started; a hidden start before that finds no tray and shows its window.
+bool TrayOwned(const QString& display)
+{
+#if KELVARA_TEST_HAVE_XCB
+    xcb_connection_t* connection = xcb_connect(display.toLocal8Bit().constData(), nullptr);
+    bool owned = false;
+    if (!xcb_connection_has_error(connection)) {
+        static const char name[] = "_NET_SYSTEM_TRAY_S0";
+        if (auto* atom = xcb_intern_atom_reply(
+                connection, xcb_intern_atom(connection, 0, sizeof name - 1, name), nullptr)) {
+            if (auto* owner = xcb_get_selection_owner_reply(
+                    connection, xcb_get_selection_owner(connection, atom->atom), nullptr)) {
+                owned = owner->owner != XCB_NONE;
+                std::free(owner);
+            }
+            std::free(atom);
+        }
+    }
+    xcb_disconnect(connection);
+    return owned;
+#else
+    Q_UNUSED(display);
+    return true; // cannot tell: go on at once, as before
+#endif
 }
 
 // A StatusNotifier watcher and tray on a private session bus, from Debian's packages.
@@ -375,6 +406,9 @@ protected:
                    QStringLiteral("left"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
                    QStringLiteral("--width"), QStringLiteral("100"), QStringLiteral("--height"),
                    QStringLiteral("24")});
+        ASSERT_TRUE(kelvara::test::WaitUntil(
+            [&] { return TrayOwned(m_environment.value(QStringLiteral("DISPLAY"))); }, kStartMs))
+            << "trayer took no tray selection";
         ASSERT_NO_FATAL_FAILURE(StartProgram());
         QRect icon;
         ASSERT_TRUE(kelvara::test::WaitUntil(
