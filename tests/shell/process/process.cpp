@@ -132,7 +132,7 @@ QByteArray Program::Output()
 }
 
 QString RunTool(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
-                int* exitCode, int timeoutMs)
+                int* exitCode, int timeoutMs, QByteArray* standardError)
 {
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -142,6 +142,8 @@ QString RunTool(const QString& program, const QStringList& arguments, const QPro
         process.kill();
     if (exitCode)
         *exitCode = finished ? process.exitCode() : -1;
+    if (standardError)
+        *standardError = process.readAllStandardError();
     return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
 }
 
@@ -232,20 +234,32 @@ bool XServer::WaitForDockedIcon(int timeoutMs)
         timeoutMs);
 }
 
+QString XServer::RunXTool(const QString& program, const QStringList& arguments) const
+{
+    // Xlib ends a tool at the first error, and a window that goes away while the tool walks the
+    // tree (a client that has just ended, a menu closing) is one: such a walk is taken again.
+    QString output;
+    QByteArray errors;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        output = RunTool(program, arguments, Environment(), nullptr, 10000, &errors);
+        if (!errors.contains("X Error"))
+            break;
+    }
+    return output;
+}
+
 QStringList XServer::VisibleWindows(const QString& pattern) const
 {
-    const QString found = RunTool(
+    const QString found = RunXTool(
         QStringLiteral("xdotool"),
-        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern},
-        Environment());
+        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern});
     return found.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QList<QRect> XServer::VisibleWindowGeometries(const QString& pattern) const
 {
     // xwininfo, not xdotool: xdotool does not find windows that bypass the window manager (menus).
-    const QString tree = RunTool(QStringLiteral("xwininfo"),
-                                 {QStringLiteral("-root"), QStringLiteral("-tree")}, Environment());
+    const QString tree = RunXTool(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
     static const QRegularExpression topLevel(
         QStringLiteral(
             "^ {5}(0x[0-9a-f]+) \"(.*)\": .*\\s(\\d+)x(\\d+)\\+-?\\d+\\+-?\\d+\\s+\\+(-?\\d+)\\+(-?\\d+)$"),

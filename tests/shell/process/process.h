@@ -54,9 +54,10 @@ private:
     QByteArray m_output;
 };
 
-// Runs a helper tool to its end; its standard output, trimmed. `exitCode` gets -1 when it hung.
+// Runs a helper tool to its end; its standard output, trimmed. `exitCode` gets -1 when it hung;
+// `standardError`, when given, gets what the tool wrote there.
 QString RunTool(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
-                int* exitCode = nullptr, int timeoutMs = 10000);
+                int* exitCode = nullptr, int timeoutMs = 10000, QByteArray* standardError = nullptr);
 
 // An X server of the test's own (Xvfb picking a free display), for what only a real display shows.
 class XServer {
@@ -86,6 +87,8 @@ public:
     QString WindowTitle(const QString& window) const;
 
 private:
+    QString RunXTool(const QString& program, const QStringList& arguments) const;
+
     QProcess m_server;
     QProcess m_tray;
     QString m_display;
