@@ -15,13 +15,6 @@
 
 namespace {
 
-std::unique_ptr<Ui::CAboutPage> MakeUi(QWidget* page)
-{
-    auto ui = std::make_unique<Ui::CAboutPage>();
-    ui->setupUi(page);
-    return ui;
-}
-
 QString FromUtf8(const std::string& text)
 {
     return QString::fromStdString(text);
@@ -50,15 +43,39 @@ void ShowLink(CHyperLink& link, const QString& address, const QString& tooltip =
 
 } // namespace
 
-CAboutPage::CAboutPage(QWidget* parent) : CAboutPage(parent, nullptr)
+CAboutPage::CAboutPage(QWidget* parent, Content content) : QWidget(parent)
 {
-    CModuleVersion version;
-    if (version.LoadFromModule())
-        ShowVersion(version);
+    // The tab's caption before the controls exist (the same as the form's).
+    setWindowTitle(QStringLiteral("About..."));
+    if (content == Content::Now)
+        EnsureContent();
 }
 
-CAboutPage::CAboutPage(QWidget* parent, const CModuleVersion* version) : QWidget(parent), m_ui(MakeUi(this))
+CAboutPage::CAboutPage(QWidget* parent, const CModuleVersion* version) : QWidget(parent)
 {
+    Build(version);
+}
+
+void CAboutPage::EnsureContent()
+{
+    if (m_ui)
+        return;
+    CModuleVersion version;
+    Build(version.LoadFromModule() ? &version : nullptr);
+}
+
+void CAboutPage::setVisible(bool visible)
+{
+    // Before the page shows, so that the controls show with it in the same paint.
+    if (visible)
+        EnsureContent();
+    QWidget::setVisible(visible);
+}
+
+void CAboutPage::Build(const CModuleVersion* version)
+{
+    m_ui = std::make_unique<Ui::CAboutPage>();
+    m_ui->setupUi(this);
     // The name in a font 170 % of the page's. A group box hands its font to everything inside it,
     // so the controls inside set the page's size again (and only the size: the rest still follows
     // the page).
@@ -95,11 +112,13 @@ CAboutPage::~CAboutPage() = default;
 
 CHyperLink& CAboutPage::HomeLink()
 {
+    EnsureContent();
     return *m_ui->linkHome;
 }
 
 CHyperLink& CAboutPage::ServiceLink()
 {
+    EnsureContent();
     return *m_ui->linkService;
 }
 

@@ -30,6 +30,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -109,6 +110,7 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     m_tabs->addTab(m_optionsPage, m_optionsPage->windowTitle());
     m_tabs->addTab(about, about->windowTitle());
     m_tabs->setCurrentIndex(ConversionPage);
+    ArrangeTabOrder();
 
     // A page's own default button (the conversion page's Copy) is the window's default while the
     // page shows, OK on the others; a button that had the focus gives the default back to it.
@@ -127,6 +129,8 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
         button->setDefault(true);
     };
     connect(m_tabs, &QTabWidget::currentChanged, this, updateDefault);
+    // A page that builds its controls when it first shows has just added them.
+    connect(m_tabs, &QTabWidget::currentChanged, this, &CConvertSheet::ArrangeTabOrder);
     updateDefault();
 
     auto* layout = new QVBoxLayout(this);
@@ -217,6 +221,31 @@ void CConvertSheet::StartAfterShow()
     m_timeZoneWatcher = new kelvara::TimeZoneWatcher(this);
     connect(m_timeZoneWatcher, &kelvara::TimeZoneWatcher::Changed, this,
             &CConvertSheet::SystemTimeZoneChanged);
+}
+
+void CConvertSheet::ArrangeTabOrder()
+{
+    // Tab walks the tab bar, the shown page's controls, then the buttons, as in any tabbed dialog:
+    // the pages joined the window after the buttons, and a page built late adds its controls at
+    // the end of the window's chain.
+    std::vector<QList<QWidget*>> controls(static_cast<size_t>(m_tabs->count()) + 1);
+    for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (m_buttons->isAncestorOf(w)) {
+            controls.back().append(w);
+            continue;
+        }
+        for (int i = 0; i < m_tabs->count(); ++i)
+            if (m_tabs->widget(i)->isAncestorOf(w))
+                controls[static_cast<size_t>(i)].append(w);
+    }
+    QWidget* previous = m_tabs->tabBar();
+    for (const QList<QWidget*>& group : controls)
+        for (QWidget* control : group) {
+            QWidget::setTabOrder(previous, control);
+            previous = control;
+        }
 }
 
 COptionsPage& CConvertSheet::GetOptionsPage() const

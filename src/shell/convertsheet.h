@@ -136,6 +136,7 @@ private:
     void BuildTrayMenu();
     void ShowTrayMenu();
     void AddTrayIcon();
+    void ArrangeTabOrder();
     // What the first shown window does not need, once it is on the screen.
     void StartAfterShow();
     void RetryTray();

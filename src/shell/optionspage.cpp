@@ -50,17 +50,6 @@ void COptionsPage::EnsureControls()
 {
     if (m_ui)
         return;
-    // Widgets made inside a page that already sits in a window join the window's tab order at its
-    // end; they are moved back to the page's place, after the last control before the page.
-    QWidget* before = nullptr;
-    if (!isWindow()) {
-        for (QWidget* w = previousInFocusChain(); w != this && w != window(); w = w->previousInFocusChain()) {
-            if (w->focusPolicy() != Qt::NoFocus) {
-                before = w;
-                break;
-            }
-        }
-    }
     m_ui = std::make_unique<Ui::COptionsPage>();
     m_ui->setupUi(this);
     m_ui->closeToTray->setChecked(m_closeToTray);
@@ -78,17 +67,6 @@ void COptionsPage::EnsureControls()
     connect(m_ui->useRegionalSettings, &QCheckBox::clicked, this, &COptionsPage::OnUseRegionalSettings);
     connect(m_ui->keepRatesCurrent, &QCheckBox::clicked, this, &COptionsPage::OnKeepRatesCurrent);
     connect(m_ui->checkForUpdates, &QPushButton::clicked, this, &COptionsPage::CheckForUpdatesRequested);
-
-    if (before) {
-        QList<QWidget*> controls;
-        for (QWidget* w = window()->nextInFocusChain(); w != window(); w = w->nextInFocusChain())
-            if (w->focusPolicy() != Qt::NoFocus && isAncestorOf(w))
-                controls.append(w);
-        for (QWidget* control : controls) {
-            QWidget::setTabOrder(before, control);
-            before = control;
-        }
-    }
 }
 
 void COptionsPage::SetShowBalloon(bool on)

@@ -22,7 +22,7 @@ public:
     explicit COptionsPage(QWidget* parent = nullptr, Controls controls = Controls::Now);
     ~COptionsPage() override;
 
-    // Builds the controls unless they exist, in the place of the window's tab order the page holds.
+    // Builds the controls unless they exist.
     void EnsureControls();
     void setVisible(bool visible) override;
 

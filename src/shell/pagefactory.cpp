@@ -37,7 +37,7 @@ QWidget* CreateConversionPage(CConvertSheet& sheet)
 
 QWidget* CreateAboutPage(CConvertSheet& /*sheet*/)
 {
-    return new CAboutPage;
+    return new CAboutPage(nullptr, CAboutPage::Content::OnFirstShow);
 }
 
 void RunUpdateCheck(QWidget* parent)

@@ -445,16 +445,37 @@ TEST_F(SheetTest, AlwaysOnTopAtStartAndAtOnce)
               kNotEnded);
 }
 
-// The Options tab builds its controls when it first shows: the window must not change size then,
-// and Tab must walk its boxes in the place the tab holds, between the tab bar and the buttons.
-TEST_F(SheetTest, TheOptionsTabBuiltOnFirstShowKeepsTheWindowAndTheTabOrder)
+// The Options and About tabs build their controls when they first show: the window must not
+// change size then, and Tab must walk their controls in the place the tab holds, between the tab
+// bar and the buttons.
+TEST_F(SheetTest, TheTabsBuiltOnFirstShowKeepTheWindowAndTheTabOrder)
 {
     SetOption("ShowBalloon", 0);
     MakeSheet();
     EXPECT_EQ(m_sheet->findChild<QCheckBox*>("showBalloon"), nullptr) << "built before it was needed";
+    EXPECT_EQ(m_sheet->findChild<QWidget*>("linkHome"), nullptr) << "built before it was needed";
     m_sheet->show();
     QCoreApplication::processEvents();
     const QSize size = m_sheet->size();
+
+    // What Tab walks through on the shown tab, in order, from the tab bar on.
+    const auto tabOrder = [this] {
+        QList<QWidget*> order;
+        for (QWidget* w = m_sheet->nextInFocusChain(); w != m_sheet.get(); w = w->nextInFocusChain())
+            if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
+                order << w;
+        const auto bar =
+            std::find_if(order.begin(), order.end(), [](QWidget* w) { return qobject_cast<QTabBar*>(w); });
+        QStringList names;
+        for (auto w = bar == order.end() ? bar : bar + 1; w != order.end(); ++w)
+            names << (*w == &m_sheet->GetOkButton() ? QStringLiteral("OK") : (*w)->objectName());
+        return names;
+    };
+
+    const QStringList conversion = tabOrder();
+    ASSERT_FALSE(conversion.isEmpty());
+    EXPECT_EQ(conversion.front(), "categoryList");
+    EXPECT_EQ(conversion.mid(conversion.indexOf("swapButton") + 1, 1), QStringList{"OK"});
 
     m_sheet->SetActivePage(CConvertSheet::OptionsPage);
     QCoreApplication::processEvents();
@@ -462,21 +483,15 @@ TEST_F(SheetTest, TheOptionsTabBuiltOnFirstShowKeepsTheWindowAndTheTabOrder)
     ASSERT_NE(balloon, nullptr);
     EXPECT_FALSE(balloon->isChecked()) << "the boxes show the options as stored";
     EXPECT_EQ(m_sheet->size(), size);
-
-    // What Tab walks through on this tab, in order, from the tab bar on.
-    QList<QWidget*> order;
-    for (QWidget* w = m_sheet->nextInFocusChain(); w != m_sheet.get(); w = w->nextInFocusChain())
-        if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
-            order << w;
-    const auto bar =
-        std::find_if(order.begin(), order.end(), [](QWidget* w) { return qobject_cast<QTabBar*>(w); });
-    ASSERT_NE(bar, order.end());
-    QStringList names;
-    for (auto w = bar + 1; w != order.end(); ++w)
-        names << (*w == &m_sheet->GetOkButton() ? QStringLiteral("OK") : (*w)->objectName());
-    EXPECT_EQ(names.mid(0, 8).join(' ').toStdString(),
+    EXPECT_EQ(tabOrder().mid(0, 8).join(' ').toStdString(),
               "runAtStartup alwaysOnTop showBalloon closeToTray useRegionalSettings keepRatesCurrent "
               "checkForUpdates OK");
+
+    m_sheet->SetActivePage(CConvertSheet::AboutPage);
+    QCoreApplication::processEvents();
+    ASSERT_NE(m_sheet->findChild<QWidget*>("linkHome"), nullptr);
+    EXPECT_EQ(m_sheet->size(), size);
+    EXPECT_EQ(tabOrder().mid(0, 3).join(' ').toStdString(), "linkHome linkService OK");
     m_sheet->hide();
 }
 
