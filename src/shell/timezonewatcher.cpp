@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -12,6 +11,7 @@
 #include <ctime>
 #include <utility>
 
+#include <sys/inotify.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
 
@@ -29,15 +29,16 @@ QByteArray FileBytes(const QString& path)
 } // namespace
 
 TimeZoneWatcher::TimeZoneWatcher(QObject* parent, const QString& etcFolder, ClockWatch clock)
-    : QObject(parent), m_folder(etcFolder), m_watcher(new QFileSystemWatcher(this)),
-      m_settle(new QTimer(this))
+    : QObject(parent), m_folder(etcFolder), m_settle(new QTimer(this))
 {
     m_settle->setSingleShot(true);
     m_settle->setInterval(kSettleMs);
     connect(m_settle, &QTimer::timeout, this, &TimeZoneWatcher::Check);
-    // A replaced file leaves the watch; the folder's watch sees the new one arrive.
-    connect(m_watcher, &QFileSystemWatcher::fileChanged, m_settle, qOverload<>(&QTimer::start));
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_settle, qOverload<>(&QTimer::start));
+    m_fileFd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_fileFd >= 0) {
+        m_fileNotifier = new QSocketNotifier(m_fileFd, QSocketNotifier::Read, this);
+        connect(m_fileNotifier, &QSocketNotifier::activated, this, &TimeZoneWatcher::OnFileEvents);
+    }
     m_last = Fingerprint();
     Watch();
 
@@ -54,8 +55,10 @@ TimeZoneWatcher::TimeZoneWatcher(QObject* parent, const QString& etcFolder, Cloc
 TimeZoneWatcher::~TimeZoneWatcher()
 {
     delete m_clockNotifier;
-    if (m_clockFd >= 0)
-        ::close(m_clockFd);
+    delete m_fileNotifier;
+    for (const int fd : {m_clockFd, m_fileFd})
+        if (fd >= 0)
+            ::close(fd);
 }
 
 void TimeZoneWatcher::ArmClockWatch()
@@ -94,16 +97,32 @@ QByteArray TimeZoneWatcher::Fingerprint() const
 
 void TimeZoneWatcher::Watch()
 {
-    QStringList paths{m_folder};
-    for (const char* name : {"/localtime", "/timezone"}) {
-        const QString path = m_folder + QLatin1String(name);
-        if (QFileInfo::exists(path))
-            paths << path;
+    if (m_fileFd < 0)
+        return;
+    const QByteArray folder = QFile::encodeName(m_folder);
+    // Entries that come and go: a zone link renamed over the old one arrives here.
+    ::inotify_add_watch(m_fileFd, folder.constData(),
+                        IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR);
+    // The files themselves, rewritten in place; through a link, the zone file it names. A file
+    // replaced since the last look is watched afresh and the one it replaced no longer.
+    const char* const names[] = {"/localtime", "/timezone"};
+    for (int i = 0; i < 2; ++i) {
+        const int watch =
+            ::inotify_add_watch(m_fileFd, (folder + names[i]).constData(),
+                                IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF);
+        if (m_fileWatches[i] >= 0 && m_fileWatches[i] != watch)
+            ::inotify_rm_watch(m_fileFd, m_fileWatches[i]);
+        m_fileWatches[i] = watch;
     }
-    const QStringList watched = m_watcher->files() + m_watcher->directories();
-    for (const QString& path : paths)
-        if (!watched.contains(path))
-            m_watcher->addPath(path);
+}
+
+void TimeZoneWatcher::OnFileEvents()
+{
+    // What changed is read from the files once things have settled; the events only say when.
+    alignas(inotify_event) char events[4096];
+    while (::read(m_fileFd, events, sizeof(events)) > 0) {
+    }
+    m_settle->start();
 }
 
 void TimeZoneWatcher::Check()

@@ -4,7 +4,6 @@
 #include <QObject>
 #include <QString>
 
-class QFileSystemWatcher;
 class QSocketNotifier;
 class QTimer;
 
@@ -39,12 +38,15 @@ signals:
 
 private:
     void Watch();
+    void OnFileEvents();
     void ArmClockWatch();
     void OnClockSet();
 
     QString m_folder;
-    QFileSystemWatcher* m_watcher;
     QTimer* m_settle;
+    int m_fileFd = -1; // inotify
+    int m_fileWatches[2] = {-1, -1}; // localtime, timezone
+    QSocketNotifier* m_fileNotifier = nullptr;
     QByteArray m_last;
     bool m_clockSet = false; // since the last Changed
     int m_clockFd = -1;
