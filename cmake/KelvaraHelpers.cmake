@@ -18,11 +18,13 @@ function(kelvara_add_test_suite)
         PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
 endfunction()
 
-# kelvara_layer(<target> <folder> [Qt])
+# kelvara_layer(<target> <folder> [Qt] [Small])
 # Makes <target> a layer over src/<folder>. A layer's include root shows its own folder only
 # (<build>/include/<folder>/<folder> is a link to src/<folder>), so a file sees "<folder>/x.h" of
 # its own layer and of the layers its target links, and an include that runs upward does not
-# compile. Qt layers get moc and uic, with the dialog templates of resources/ui.
+# compile. Qt layers get moc and uic, with the dialog templates of resources/ui. Small layers are
+# optimised for size in optimised builds: code that runs once per start or per click, whose pages
+# are what it costs, not its speed (the conversion core stays optimised for speed).
 function(kelvara_layer target folder)
     set(root ${CMAKE_BINARY_DIR}/include/${folder})
     if(NOT IS_SYMLINK ${root}/${folder})
@@ -34,5 +36,8 @@ function(kelvara_layer target folder)
     if("Qt" IN_LIST ARGN)
         set_target_properties(${target} PROPERTIES AUTOMOC ON AUTOUIC ON AUTORCC ON
             AUTOUIC_SEARCH_PATHS ${CMAKE_SOURCE_DIR}/resources/ui)
+    endif()
+    if("Small" IN_LIST ARGN)
+        target_compile_options(${target} PRIVATE $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-Os>)
     endif()
 endfunction()
