@@ -3,16 +3,10 @@
 #include "catalogue/civiltime.h"
 #include "catalogue/currency.h"
 #include "catalogue/currencycategory.h"
-#include "online/xmlfile.h"
 #include "platform/profilestore.h"
-#include "text/leadingnumber.h"
 
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <map>
-#include <new>
-#include <pugixml.hpp>
 #include <set>
 
 namespace kelvara {
@@ -33,156 +27,6 @@ struct Redenomination {
 };
 constexpr Redenomination kRedenominations[] = {{"ROL", "RON", 10'000.0}, {"TRL", "TRY", 1'000'000.0}};
 
-std::string_view LocalName(std::string_view name)
-{
-    const auto colon = name.find(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
-
-// The namespace URI of an element's name: its prefix's declaration on it or the nearest ancestor.
-std::string_view NamespaceOf(pugi::xml_node node)
-{
-    const std::string_view name = node.name();
-    const auto colon = name.find(':');
-    const std::string attribute = colon == std::string_view::npos
-                                      ? std::string("xmlns")
-                                      : "xmlns:" + std::string(name.substr(0, colon));
-    for (pugi::xml_node n = node; n && n.type() == pugi::node_element; n = n.parent())
-        if (const pugi::xml_attribute declaration = n.attribute(attribute.c_str()))
-            return declaration.value();
-    return {};
-}
-
-bool Is(pugi::xml_node node, std::string_view ns, std::string_view local)
-{
-    return node.type() == pugi::node_element && LocalName(node.name()) == local && NamespaceOf(node) == ns;
-}
-
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() &&
-           (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' || text.front() == '\r'))
-        text.remove_prefix(1);
-    while (!text.empty() &&
-           (text.back() == ' ' || text.back() == '\t' || text.back() == '\n' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool IsCode(std::string_view code)
-{
-    if (code.size() != 3)
-        return false;
-    for (const char c : code)
-        if (c < 'A' || c > 'Z')
-            return false;
-    return true;
-}
-
-// Quoted for a message, cut short: a hostile document may put anything in there.
-std::string Quoted(std::string_view text)
-{
-    constexpr std::size_t kMax = 40;
-    std::string out = "'";
-    for (const char c : text.substr(0, kMax))
-        out += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
-    return out + (text.size() > kMax ? "...'" : "'");
-}
-
-bool ParseDocument(std::string_view document, const std::string& today, ReferenceRates& rates,
-                   std::string& why)
-{
-    if (document.size() > CXmlFile::kMaxSize) {
-        why = "the document is larger than " + std::to_string(CXmlFile::kMaxSize / (1024 * 1024)) + " MB";
-        return false;
-    }
-    pugi::xml_document xml;
-    // parse_default: no DOCTYPE node, only the predefined entities and character references.
-    const pugi::xml_parse_result result =
-        xml.load_buffer(document.data(), document.size(), pugi::parse_default, pugi::encoding_auto);
-    if (!result) {
-        why = std::string("not an XML document (") + result.description() + " at byte " +
-              std::to_string(result.offset) + ")";
-        return false;
-    }
-    int roots = 0;
-    for (const pugi::xml_node child : xml.children())
-        roots += child.type() == pugi::node_element ? 1 : 0;
-    if (roots != 1) {
-        why = roots == 0 ? "not an XML document (no element)" : "the document has more than one root element";
-        return false;
-    }
-    const pugi::xml_node root = xml.document_element();
-    if (!Is(root, kGesmesNamespace, "Envelope")) {
-        why = "not a reference-rate document (the root is " + Quoted(root.name()) + ")";
-        return false;
-    }
-
-    // The dated Cube: the latest day when a document carries several.
-    pugi::xml_node dated;
-    std::int64_t datedDay = 0;
-    for (const pugi::xml_node outer : root.children()) {
-        if (!Is(outer, kEurofxrefNamespace, "Cube"))
-            continue;
-        for (const pugi::xml_node day : outer.children()) {
-            if (!Is(day, kEurofxrefNamespace, "Cube") || !day.attribute("time"))
-                continue;
-            const std::string_view time = Trimmed(day.attribute("time").value());
-            std::int64_t days = 0;
-            if (!ParseIsoDate(time, days)) {
-                why = "the date " + Quoted(time) + " is not a date";
-                return false;
-            }
-            if (!dated || days > datedDay) {
-                dated = day;
-                datedDay = days;
-            }
-        }
-    }
-    if (!dated) {
-        why = "the document has no dated Cube element";
-        return false;
-    }
-    std::int64_t todayDays = 0;
-    if (ParseIsoDate(today, todayDays) && datedDay > todayDays + 1) {
-        why = "the date " + IsoDateFromDays(datedDay) + " lies in the future";
-        return false;
-    }
-
-    ReferenceRates read;
-    read.date = IsoDateFromDays(datedDay);
-    std::set<std::string, std::less<>> seen;
-    for (const pugi::xml_node cube : dated.children()) {
-        if (!Is(cube, kEurofxrefNamespace, "Cube"))
-            continue;
-        const std::string_view code = Trimmed(cube.attribute("currency").value());
-        if (!IsCode(code)) {
-            why = "the currency code " + Quoted(code) + " is not three capital letters";
-            return false;
-        }
-        if (!seen.insert(std::string(code)).second) {
-            why = "the rate of " + std::string(code) + " is given twice";
-            return false;
-        }
-        const std::string_view text = Trimmed(cube.attribute("rate").value());
-        double rate = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rate);
-        if (text.empty() || error != std::errc() || end != text.data() + text.size() || !(rate > 0) ||
-            !std::isfinite(rate)) {
-            why = "the rate of " + std::string(code) + ", " + Quoted(text) + ", is not a positive number";
-            return false;
-        }
-        read.rates.emplace_back(std::string(code), rate);
-        read.texts.push_back(IsPlainDecimal(text) ? std::string(text) : std::string());
-    }
-    if (read.rates.empty()) {
-        why = "the document has no rates for " + read.date;
-        return false;
-    }
-    rates = std::move(read);
-    return true;
-}
-
 std::string RateText(double rate)
 {
     char text[64];
@@ -191,17 +35,6 @@ std::string RateText(double rate)
 }
 
 } // namespace
-
-bool ParseReferenceRates(std::string_view document, const std::string& today, ReferenceRates& rates,
-                         std::string& why)
-{
-    try {
-        return ParseDocument(document, today, rates, why);
-    } catch (const std::bad_alloc&) {
-        why = "not enough memory to read the document";
-        return false;
-    }
-}
 
 bool IsReferenceRateCode(std::string_view code)
 {

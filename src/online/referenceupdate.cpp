@@ -4,6 +4,7 @@
 #include "online/downloaddlg.h"
 #include "online/quietfetch.h"
 #include "online/referencerates.h"
+#include "online/webaccess.h"
 #include "platform/messages.h"
 #include "platform/serviceaddress.h"
 #include "text/strings.h"
@@ -19,7 +20,7 @@ bool UpdateReferenceRates(QWidget* parent, CCurrencyCategory& currencies)
         return false;
     ReferenceRates rates;
     std::string why;
-    if (!ParseReferenceRates(dialog.ReadFileText(), TodayIsoDate(), rates, why)) {
+    if (!ParseFetchedReferenceRates(dialog.ReadFileText(), TodayIsoDate(), rates, why)) {
         ShowMessage(IDS_RATES_UNREADABLE, MB_OK | MB_ICONEXCLAMATION, why);
         return false;
     }
@@ -57,8 +58,8 @@ void ReferenceRatesFetch::OnFinished(bool ok)
     const QByteArray& body = m_fetch->Body();
     ReferenceRates rates;
     CCurrencyCategory* currencies = m_currencies ? m_currencies() : nullptr;
-    if (!ParseReferenceRates(std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
-                             TodayIsoDate(), rates, m_error)) {
+    if (!ParseFetchedReferenceRates(std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
+                                    TodayIsoDate(), rates, m_error)) {
         emit Done(false);
         return;
     }

@@ -1,7 +1,7 @@
 #include "online/updatecheck.h"
 
 #include "online/downloaddlg.h"
-#include "online/xmlfile.h"
+#include "online/webaccess.h"
 #include "platform/messages.h"
 #include "platform/moduleversion.h"
 #include "platform/serviceaddress.h"
@@ -40,17 +40,15 @@ void CheckForUpdatesAgainst(QWidget* parent, const VersionSource& programVersion
         return;
 
     PackedVersion own;
-    CXmlFile document;
     std::string text;
-    if (programVersion && programVersion(own) && document.Load(dialog.GetFileName()) &&
-        document.GetNodeText(kVersionQuery, text)) {
+    if (programVersion && programVersion(own) && FetchedXmlNodeText(dialog.GetFileName(), kVersionQuery, text)) {
         PackedVersion latest;
         ParseVersionText(text, latest); // text that is no version reads as 0.0.0.0
         if (IsNewerVersion(latest, own)) {
             if (ShowMessage(IDS_NEWER_VERSION, MB_YESNO | MB_ICONQUESTION) != IDYES)
                 return;
             std::string fileName;
-            if (document.GetNodeText(kFileNameQuery, fileName) && !fileName.empty()) {
+            if (FetchedXmlNodeText(dialog.GetFileName(), kFileNameQuery, fileName) && !fileName.empty()) {
                 QDesktopServices::openUrl(QUrl(QString::fromStdString(BuildDownloadUrl(service, fileName))));
             } else {
                 // The user was promised a download that cannot be addressed; say so rather than

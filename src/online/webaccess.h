@@ -2,7 +2,8 @@
 
 // The network layer, kept in a module of its own (kelvara-web.so) that is loaded the first time
 // something is fetched: the program starts and runs without mapping the network library and its
-// dependencies until the user asks for something online. Qt Core types only, so that this side
+// dependencies until the user asks for something online. The readers of the XML documents fetched
+// live there too, with the XML library. Qt Core types only, so that this side
 // needs no network headers.
 
 #include <QString>
@@ -10,11 +11,14 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 class QIODevice;
 class QObject;
 
 namespace kelvara {
+
+struct ReferenceRates;
 
 // The network layer's error numbers (QNetworkReply::NetworkError) that our own checks report.
 namespace neterror {
@@ -52,6 +56,13 @@ struct WebAccess {
     int (*error)(const QIODevice* reply);
     // Stops the transfer; the reply is deleted from the event loop.
     void (*abort)(QIODevice* reply);
+
+    // ParseReferenceRates (referencerates.h).
+    bool (*parseReferenceRates)(std::string_view document, const std::string& today, ReferenceRates& rates,
+                                std::string& why);
+    // The text of the first node the XPath `query` matches in the XML file at `path` (CXmlFile);
+    // false when the file cannot be read as XML or nothing matches.
+    bool (*xmlFileNodeText)(const std::string& path, const std::string& query, std::string& text);
 };
 
 // The layer, loaded on the first call; null when the module cannot be loaded, with the reason in
@@ -62,6 +73,12 @@ const WebAccess* GetWebAccess(std::string* why = nullptr);
 // given before the module is loaded makes the next call try again).
 void SetWebAccess(const WebAccess* access);
 void SetWebModulePath(const std::string& path);
+
+// The readers of fetched documents, through the layer; false with the reason in `why` when the
+// layer cannot be loaded.
+bool ParseFetchedReferenceRates(std::string_view document, const std::string& today, ReferenceRates& rates,
+                                std::string& why);
+bool FetchedXmlNodeText(const std::string& path, const std::string& query, std::string& text);
 
 // Where a finished or arriving redirect (301, 302, 303, 307, 308) points, resolved against
 // `current`; empty for any other reply.

@@ -1,5 +1,8 @@
-// The network layer behind WebAccess: Qt's network access, nothing of the program's own.
+// The network layer behind WebAccess: Qt's network access and the readers of the documents fetched.
 #include "online/webaccess.h"
+
+#include "online/referencerates.h"
+#include "online/xmlfile.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
@@ -76,12 +79,19 @@ void Abort(QIODevice* device)
     reply->deleteLater();
 }
 
+bool XmlFileNodeText(const std::string& path, const std::string& query, std::string& text)
+{
+    CXmlFile document;
+    return document.Load(path) && document.GetNodeText(query, text);
+}
+
 } // namespace
 
 const WebAccess& NetworkWebAccess()
 {
-    static const WebAccess access{&CreateManager, &Get,   &HttpStatus, &RedirectLocation,
-                                  &ContentLength, &Error, &Abort};
+    static const WebAccess access{&CreateManager, &Get,   &HttpStatus,          &RedirectLocation,
+                                  &ContentLength, &Error, &Abort,               &ParseReferenceRates,
+                                  &XmlFileNodeText};
     return access;
 }
 
