@@ -732,12 +732,23 @@ QSize CConversionPage::WithRoomForExtraRow(QSize size) const
 
 int CConversionPage::RateRowWidth() const
 {
+    if (m_rateRowWidth >= 0)
+        return m_rateRowWidth;
     // Seventeen significant digits with a group separator, the longest source, a two-digit day.
     const QString sample = QStringLiteral("US$ 1 = 00,000.000000000000  (%1, %2)")
                                .arg(ToQt(kelvara::kRateSourceBuiltIn), ShortDate("2026-09-30"));
     const int spacing = std::max(0, m_ui->extraRow->spacing());
-    return m_ui->rateLine->fontMetrics().horizontalAdvance(sample) + 2 * spacing +
-           m_ui->referenceButton->sizeHint().width() + m_ui->rateButton->sizeHint().width();
+    m_rateRowWidth = m_ui->rateLine->fontMetrics().horizontalAdvance(sample) + 2 * spacing +
+                     m_ui->referenceButton->sizeHint().width() + m_ui->rateButton->sizeHint().width();
+    return m_rateRowWidth;
+}
+
+void CConversionPage::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange ||
+        event->type() == QEvent::LocaleChange)
+        m_rateRowWidth = -1;
+    QWidget::changeEvent(event);
 }
 
 QSize CConversionPage::sizeHint() const

@@ -90,6 +90,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -143,6 +144,7 @@ private:
     QString m_caption;
     bool m_useRegional = true;
     bool m_working = false;
+    mutable int m_rateRowWidth = -1; // measured once per font, style and locale
 
     // The selections as stored and restored: positions in the (sorted) lists.
     int m_categoryIndex = -1;

@@ -68,14 +68,27 @@ UnitComboBox::~UnitComboBox()
 QSize UnitComboBox::sizeHint() const
 {
     // What QComboBox asks for under AdjustToMinimumContentsLengthWithIcon; setting that policy
-    // builds the whole drop-down, which the window's first showing does not need.
-    const QFontMetrics& metrics = fontMetrics();
+    // builds the whole drop-down, which the window's first showing does not need. Kept, as QComboBox
+    // keeps its own: measuring the letter shapes text, which costs more than the rest together.
     const QSize icon = iconSize();
+    if (m_sizeHint.isValid() && m_hintLength == minimumContentsLength() && m_hintIcon == icon)
+        return m_sizeHint;
+    const QFontMetrics& metrics = fontMetrics();
     QSize hint(minimumContentsLength() * metrics.horizontalAdvance(QLatin1Char('X')) + icon.width() + 4,
                std::max(std::max(qCeil(QFontMetricsF(metrics).height()), 14) + 2, icon.height() + 2));
     QStyleOptionComboBox option;
     initStyleOption(&option);
-    return style()->sizeFromContents(QStyle::CT_ComboBox, &option, hint, this);
+    m_sizeHint = style()->sizeFromContents(QStyle::CT_ComboBox, &option, hint, this);
+    m_hintLength = minimumContentsLength();
+    m_hintIcon = icon;
+    return m_sizeHint;
+}
+
+void UnitComboBox::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        m_sizeHint = QSize();
+    QComboBox::changeEvent(event);
 }
 
 QSize UnitComboBox::minimumSizeHint() const

@@ -72,6 +72,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     int InsertPosition(const QString& text) const;
@@ -92,6 +93,10 @@ private:
     int m_droppedWidth = 0;
     int m_openedPopupHeight = 0;
     QPointer<QLineEdit> m_filterField;
+    // sizeHint for the font, style, length and icon size it was measured with.
+    mutable QSize m_sizeHint;
+    mutable int m_hintLength = -1;
+    mutable QSize m_hintIcon;
 };
 
 } // namespace kelvara
