@@ -169,8 +169,12 @@ namespace {
 // must not change with that.
 TEST(UnitListSize, AsQComboBoxGivesItWithoutBuildingTheDropDown)
 {
+    const QStringList entries{QStringLiteral("m"), QStringLiteral("Bosnia and Herzegovina convertible mark (BAM)")};
+    UnitComboBox list;
+    for (const QString& entry : entries)
+        list.AddText(entry, {});
+    // The same list again in a larger font: a size measured before must not outlive the change.
     for (const int points : {0, 14}) {
-        UnitComboBox list;
         QComboBox reference;
         reference.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         reference.setMinimumContentsLength(UnitComboBox::kMinimumContentsLength);
@@ -180,11 +184,7 @@ TEST(UnitListSize, AsQComboBoxGivesItWithoutBuildingTheDropDown)
             list.setFont(font);
             reference.setFont(font);
         }
-        for (const QString& entry :
-             {QStringLiteral("m"), QStringLiteral("Bosnia and Herzegovina convertible mark (BAM)")}) {
-            list.AddText(entry, {});
-            reference.addItem(entry);
-        }
+        reference.addItems(entries);
         EXPECT_EQ(list.sizeHint(), reference.sizeHint()) << points;
         EXPECT_EQ(list.minimumSizeHint(), reference.minimumSizeHint()) << points;
         EXPECT_FALSE(list.IsDroppedDown());
