@@ -1,5 +1,7 @@
 #include "shell/appicon.h"
 
+#include "shell/iconpixels.h"
+
 #include <QDir>
 #include <QHash>
 #include <QImageReader>
@@ -7,6 +9,27 @@
 #include <QPixmap>
 
 namespace kelvara {
+
+namespace {
+
+// One size of icon `id`: from the pixels the build made of the program's icon, or read from the
+// PNG as PNG by name (letting Qt guess the format would load every image-format plugin).
+QPixmap ReadPicture(unsigned id, int size, const QString& path)
+{
+    if (id == IDR_MAINFRAME) {
+        for (std::size_t i = 0; i < kIconPixelsCount; ++i) {
+            if (kIconPixels[i].size == size)
+                return QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(kIconPixels[i].pixels), size,
+                                                 size, QImage::Format_ARGB32_Premultiplied));
+        }
+    }
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
+    return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
+}
+
+} // namespace
 
 QIcon LoadIconResource(unsigned id, int maxSize)
 {
@@ -18,9 +41,8 @@ QIcon LoadIconResource(unsigned id, int maxSize)
     if (known != loaded.constEnd())
         return *known;
 
-    // The build puts each size of icon <id> at :/icons/<id>/<size>.png. Read as PNG by name: letting
-    // Qt guess the format, or filtering the listing by pattern, would load every image-format plugin
-    // and the regular-expression library at start-up.
+    // The build puts each size of icon <id> at :/icons/<id>/<size>.png. The listing is not filtered
+    // by pattern: that would load the regular-expression library at start-up.
     const QString folder = QStringLiteral(":/icons/%1/").arg(id);
     QIcon icon;
     const QStringList files = QDir(folder).entryList(QDir::Files);
@@ -31,12 +53,8 @@ QIcon LoadIconResource(unsigned id, int maxSize)
         if (size <= 0 || (maxSize > 0 && size > maxSize))
             continue;
         auto picture = pictures.constFind(folder + file);
-        if (picture == pictures.constEnd()) {
-            QImageReader reader(folder + file, "png");
-            reader.setAutoDetectImageFormat(false);
-            const QImage image = reader.read();
-            picture = pictures.insert(folder + file, image.isNull() ? QPixmap() : QPixmap::fromImage(image));
-        }
+        if (picture == pictures.constEnd())
+            picture = pictures.insert(folder + file, ReadPicture(id, size, folder + file));
         if (!picture->isNull())
             icon.addPixmap(*picture);
     }

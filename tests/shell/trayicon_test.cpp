@@ -1,9 +1,11 @@
 #include "shell/trayicon.h"
 
 #include "shell/appicon.h"
+#include "shell/iconpixels.h"
 
 #include "faketrayhost.h"
 
+#include <QImageReader>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -155,6 +157,20 @@ TEST(AppIcon, ResourceHoldsEverySizeFromSixteenUp)
     for (int size : {16, 24, 32, 48, 64, 128, 256})
         EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
     EXPECT_TRUE(kelvara::LoadIconResource(129).isNull());
+}
+
+// The sizes the build turns into pixels show the same pictures as their PNGs.
+TEST(AppIcon, TheSizesMadePixelsAreThePictures)
+{
+    const QIcon icon = kelvara::LoadIconResource(kelvara::IDR_MAINFRAME);
+    ASSERT_GT(kelvara::kIconPixelsCount, 0u);
+    for (std::size_t i = 0; i < kelvara::kIconPixelsCount; ++i) {
+        const int size = kelvara::kIconPixels[i].size;
+        QImageReader reader(QStringLiteral(":/icons/128/%1.png").arg(size), "png");
+        const QImage picture = reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        ASSERT_FALSE(picture.isNull()) << size;
+        EXPECT_EQ(icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), picture) << size;
+    }
 }
 
 } // namespace
