@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include <fcntl.h>
@@ -209,7 +210,10 @@ int CConvertApp::Run(int argc, char** argv)
         server.Listen(m_instanceFolder); // without it this copy simply runs on its own
         startLock.Unlock();
 
+        // Building the window reads the settings a dozen times; one look at the store serves them.
+        auto startReads = std::make_optional<kelvara::ProfileReads>(kelvara::Profile());
         CConvertSheet window;
+        startReads.reset();
         sheet = &window;
         window.SetStartVisible(!commandLine.m_hidden || showRequested);
         // Only the running program keeps the rates current, not every sheet a test builds.
