@@ -12,8 +12,7 @@ namespace kelvara {
 
 namespace {
 
-// One size of icon `id`: from the pixels the build made of the program's icon, or read from the
-// PNG as PNG by name (letting Qt guess the format would load every image-format plugin).
+// One size of icon `id`: from the pixels the build made of the program's icon, or from its PNG.
 QPixmap ReadPicture(unsigned id, int size, const QString& path)
 {
     if (id == IDR_MAINFRAME) {
@@ -23,13 +22,18 @@ QPixmap ReadPicture(unsigned id, int size, const QString& path)
                                                  size, QImage::Format_ARGB32_Premultiplied));
         }
     }
-    QImageReader reader(path, "png");
-    reader.setAutoDetectImageFormat(false);
-    const QImage image = reader.read();
+    const QImage image = ReadPng(path);
     return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
 }
 
 } // namespace
+
+QImage ReadPng(const QString& path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
 
 QIcon LoadIconResource(unsigned id, int maxSize)
 {

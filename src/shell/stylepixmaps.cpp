@@ -1,9 +1,10 @@
 #include "shell/stylepixmaps.h"
 
+#include "shell/appicon.h"
+
 #include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QPixmap>
 #include <QPixmapCache>
 #include <QStyle>
@@ -35,9 +36,7 @@ void PreloadStylePixmaps()
     const QFileInfo info(QStringLiteral(":/qt-project.org/styles/commonstyle/images/fusion_groupbox.png"));
     if (!info.exists())
         return;
-    QImageReader reader(info.filePath(), "png");
-    reader.setAutoDetectImageFormat(false);
-    const QImage image = reader.read();
+    const QImage image = ReadPng(info.filePath());
     if (image.isNull())
         return;
     // The key of a pixmap read from a file: its path, time, size and kind (0, an ordinary pixmap).
