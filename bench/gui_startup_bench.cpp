@@ -52,14 +52,19 @@ XServer& Server()
 }
 
 // The middle of the times taken: the means of a shared machine's runs swing with its other load.
-double MedianMs(std::vector<double> seconds)
+template <typename T> double Median(std::vector<T> values)
 {
-    if (seconds.empty())
+    if (values.empty())
         return 0;
-    std::sort(seconds.begin(), seconds.end());
-    const std::size_t half = seconds.size() / 2;
-    const double middle = seconds.size() % 2 ? seconds[half] : (seconds[half - 1] + seconds[half]) / 2;
-    return middle * 1000;
+    std::sort(values.begin(), values.end());
+    const std::size_t half = values.size() / 2;
+    return values.size() % 2 ? static_cast<double>(values[half])
+                             : (static_cast<double>(values[half - 1]) + static_cast<double>(values[half])) / 2;
+}
+
+double MedianMs(const std::vector<double>& seconds)
+{
+    return Median(seconds) * 1000;
 }
 
 long ResidentKiB(pid_t pid)
@@ -241,16 +246,12 @@ void BM_KelvaraBesideLabelledWindowAlternating(benchmark::State& state)
         kelvaraKiB.push_back(program.residentKiB);
         labelledKiB.push_back(label.residentKiB);
     }
-    const auto median = [](std::vector<long> values) {
-        std::sort(values.begin(), values.end());
-        return values.empty() ? 0.0 : static_cast<double>(values[values.size() / 2]);
-    };
     const double k = MedianMs(kelvara);
     const double l = MedianMs(labelled);
     state.counters["kelvara_ms"] = k;
     state.counters["label_ms"] = l;
     state.counters["ratio"] = l > 0 ? k / l : 0;
-    state.counters["rss_extra_KiB"] = median(kelvaraKiB) - median(labelledKiB);
+    state.counters["rss_extra_KiB"] = Median(kelvaraKiB) - Median(labelledKiB);
 }
 
 void BM_KelvaraStartToFirstWindow(benchmark::State& state)
