@@ -158,11 +158,6 @@ TEST_F(PopupTest, ThePageMayGoWhileAListIsOpen)
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
-} // namespace
-} // namespace kelvara::test
-
-namespace kelvara::test {
-namespace {
 
 // The lists ask for the room QComboBox gives a twelve-character list with an icon, whatever their
 // entries and font, though their drop-down is built only when it first opens: the window's width
