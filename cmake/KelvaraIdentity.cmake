@@ -27,6 +27,11 @@ set(KELVARA_SCREENSHOT_URL "https://git.brask.org/kelvara/raw/branch/main/docs/k
     "Address of docs/kelvara.png in the project's repository (AppStream screenshot)")
 set(KELVARA_REFERENCE_RATES_URL "https://www.ecb.europa.eu/stats/eurofxref/eurofxref-daily.xml" CACHE STRING
     "The European Central Bank's daily reference-rate document; overridden by Options/ReferenceRatesUrl")
+set(KELVARA_WORLD_RATES_URL
+    "https://cdn.jsdelivr.net/npm/@fawazahmed0/currency-api@latest/v1/currencies/eur.json" CACHE STRING
+    "The daily world-rate document (exchange-api); Options/WorldRatesUrl replaces it and the fallback")
+set(KELVARA_WORLD_RATES_FALLBACK_URL "https://latest.currency-api.pages.dev/v1/currencies/eur.json" CACHE STRING
+    "Where the world-rate document is fetched when the first address fails or serves an old one")
 
 # Four components, each stored in 16 bits of the version record.
 foreach(part MAJOR MINOR PATCH TWEAK)
@@ -61,6 +66,8 @@ kelvara_c_string(KELVARA_HOME_URL_C "${KELVARA_HOME_URL}")
 kelvara_c_string(KELVARA_SERVICE_URL_C "${KELVARA_SERVICE_URL}")
 kelvara_c_string(KELVARA_UPDATE_URL_C "${KELVARA_UPDATE_URL}")
 kelvara_c_string(KELVARA_REFERENCE_RATES_URL_C "${KELVARA_REFERENCE_RATES_URL}")
+kelvara_c_string(KELVARA_WORLD_RATES_URL_C "${KELVARA_WORLD_RATES_URL}")
+kelvara_c_string(KELVARA_WORLD_RATES_FALLBACK_URL_C "${KELVARA_WORLD_RATES_FALLBACK_URL}")
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${KELVARA_GENERATED_DIR}/kelvara/version.h @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/addresses.h.in ${KELVARA_GENERATED_DIR}/kelvara/addresses.h @ONLY)

@@ -111,6 +111,8 @@ bool CCategory::LoadDataFile(const std::string& path)
         CTextFileReader reader(path);
         ReadUnits(*this, reader, *m_units);
         reader.Close();
+        m_builtInData = false;
+        OnUnitsLoaded();
         return true;
     } catch (const CFileException& e) {
         // Keep the system's reason for the "Initialization failed." that follows.
@@ -131,6 +133,8 @@ bool CCategory::LoadDataBytes(std::span<const std::uint8_t> bytes)
     try {
         CTextFileReader reader(bytes);
         ReadUnits(*this, reader, *m_units);
+        m_builtInData = true;
+        OnUnitsLoaded();
         return true;
     } catch (const std::bad_alloc&) {
         errno = ENOMEM;
@@ -164,6 +168,21 @@ int CCategory::FromNameOrder(int position) const
         return kelvara::CompareListText((*m_units)[a]->GetName(), (*m_units)[b]->GetName()) < 0;
     });
     return static_cast<int>(order[static_cast<std::size_t>(position)]);
+}
+
+int CCategory::ToNameOrder(int index) const
+{
+    if (!m_units || index < 0 || static_cast<std::size_t>(index) >= m_units->size())
+        return index;
+    const std::string& name = (*m_units)[static_cast<std::size_t>(index)]->GetName();
+    // Its place in a stable sort: the names before it, and the equal ones earlier in the file.
+    int position = 0;
+    for (std::size_t i = 0; i < m_units->size(); ++i) {
+        const int order = kelvara::CompareListText((*m_units)[i]->GetName(), name);
+        if (order < 0 || (order == 0 && i < static_cast<std::size_t>(index)))
+            ++position;
+    }
+    return position;
 }
 
 void CCategory::FillList(kelvara::UnitList& list, int selection, int dropWidth)

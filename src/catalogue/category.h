@@ -47,6 +47,14 @@ public:
     // The position in this category's own order of the unit at `position` of the units sorted by
     // name, as every list once showed them; a position outside the units comes back unchanged.
     int FromNameOrder(int position) const;
+    // The position in the name-sorted list of the unit at `index` of the category's own order (the
+    // other way round); an index outside the units comes back unchanged.
+    int ToNameOrder(int index) const;
+    // Whether the selections stored for this category are positions in its own (file) order rather
+    // than in the lists; and, for a category that turned to that, the row meant by a position
+    // stored by an earlier version.
+    virtual bool StoresFileOrder() const { return false; }
+    virtual int FromEarlierListPosition(int position) const { return FromNameOrder(position); }
     virtual unsigned GetSourceValueLabelId() const { return kelvara::IDS_SOURCE_VALUE_LABEL; }
     virtual unsigned GetSourceUnitLabelId() const { return kelvara::IDS_SOURCE_UNIT_LABEL; }
     virtual unsigned GetTargetValueLabelId() const { return kelvara::IDS_TARGET_VALUE_LABEL; }
@@ -60,6 +68,8 @@ public:
     CategoryKind GetKind() const { return m_kind; }
     std::string GetDataFileName() const { return m_fileName; }
     bool IsLoaded() const { return m_units != nullptr; }
+    // Whether the units came from the data carried in the program (not from a file beside it).
+    bool IsBuiltInData() const { return m_builtInData; }
     // The units in file order; empty while not loaded.
     const UnitArray& GetUnits() const;
 
@@ -75,6 +85,8 @@ public:
     void FillListByColumn(kelvara::UnitList& list, int selection, int column);
 
 protected:
+    // After a data file's rows became units: a category that relates its rows to each other does so.
+    virtual void OnUnitsLoaded() {}
     // Adds a unit made by a category's own Load.
     void AddUnit(std::unique_ptr<CBaseUnit> unit);
     // Fills `list` with fixed entries (text, column number) as the scale and service lists are.
@@ -86,6 +98,7 @@ private:
     std::string m_name;
     std::string m_fileName;
     std::unique_ptr<UnitArray> m_units;
+    bool m_builtInData = false;
 };
 
 // The fourteen categories in their fixed order.

@@ -14,7 +14,8 @@ namespace kelvara {
 bool ReadStoredRate(const std::string& code, StoredRate& stored)
 {
     std::string text;
-    if (code.empty() || !Profile().GetProfileString(kRatesSection, code, text) || text.empty())
+    if (code.empty() || !Profile().GetProfileString(kRatesSection, code, text) || text.empty() ||
+        text.size() > kMaxRateTextLength)
         return false;
     // Only a usable rate replaces the file's: a stored 0, a negative number or text that is not a
     // number would make every conversion from this currency meaningless.
@@ -32,11 +33,10 @@ bool ReadStoredRate(const std::string& code, StoredRate& stored)
 bool WriteStoredRate(const std::string& code, const std::string& text, const std::string& date,
                      const std::string& source)
 {
-    // The rate first: a reader of old files sees it whatever happens to the two beside it.
-    bool ok = Profile().WriteProfileString(kRatesSection, code, text);
-    ok = Profile().WriteProfileString(kRatesSection, code + ".Date", date) && ok;
-    ok = Profile().WriteProfileString(kRatesSection, code + ".Source", source) && ok;
-    return ok;
+    // One write: a rate, its day and its source never disagree, whenever the program is stopped.
+    return Profile().WriteProfileStrings({{kRatesSection, code, text},
+                                          {kRatesSection, code + ".Date", date},
+                                          {kRatesSection, code + ".Source", source}});
 }
 
 bool ParseIsoDate(std::string_view text, std::int64_t& days)
@@ -129,7 +129,7 @@ void CCurrency::SetRateOrigin(std::string date, std::string source)
 bool CCurrency::ReloadStoredRate()
 {
     kelvara::StoredRate stored;
-    if (m_fixed || !kelvara::ReadStoredRate(m_code, stored))
+    if (!TakesRates() || !kelvara::ReadStoredRate(m_code, stored))
         return false;
     m_rate = stored.rate;
     SetRateOrigin(stored.date, stored.source);

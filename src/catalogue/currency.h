@@ -2,6 +2,7 @@
 
 #include "catalogue/conversionunit.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -17,6 +18,11 @@ public:
 
     const std::string& GetCode() const { return m_code; }
     bool IsFixed() const { return m_fixed; }
+    // A row that follows its successor's rate (kelvara::FindCurrencyLink); set by the category.
+    bool IsLinked() const { return m_linked; }
+    void SetLinked(bool linked) { m_linked = linked; }
+    // Whether the user may give this row a rate of its own (typed or fetched).
+    bool TakesRates() const { return !m_fixed && !m_linked; }
     void SetRate(double rate) { m_rate = rate; }
     // The day the rate is of (YYYY-MM-DD; empty when a stored rate does not say) and its source
     // (kelvara::kRateSource...).
@@ -31,6 +37,7 @@ private:
     std::string m_name;
     std::string m_code;
     bool m_fixed = false;
+    bool m_linked = false;
     double m_rate = 0;
     std::string m_date;
     std::string m_source;
@@ -43,8 +50,14 @@ namespace kelvara {
 inline constexpr const char* kRatesSection = "Settings\\Rates";
 // The day of the last reference-rate document stored (YYYY-MM-DD), in the same section.
 inline constexpr const char* kReferenceRatesDateEntry = "ReferenceRatesDate";
+// The day of the last world-rate document stored, likewise.
+inline constexpr const char* kWorldRatesDateEntry = "WorldRatesDate";
+// A stored or typed rate text longer than this is not a rate (and would be read on every start).
+inline constexpr std::size_t kMaxRateTextLength = 32;
 
 inline constexpr const char* kRateSourceEcb = "ECB";
+// The exchange-api project's daily euro document, which covers every currency.
+inline constexpr const char* kRateSourceWorld = "exchange-api";
 inline constexpr const char* kRateSourceTyped = "typed";
 inline constexpr const char* kRateSourceService = "service";
 inline constexpr const char* kRateSourceBuiltIn = "built-in";
@@ -52,7 +65,7 @@ inline constexpr const char* kRateSourceFixed = "fixed";
 // A stored rate from before dates were kept.
 inline constexpr const char* kRateSourceStored = "stored";
 // The day the rates of the built-in data set are of.
-inline constexpr const char* kBuiltInRatesDate = "2007-01-12";
+inline constexpr const char* kBuiltInRatesDate = "2026-09-29";
 
 struct StoredRate {
     double rate = 0;

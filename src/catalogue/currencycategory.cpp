@@ -1,16 +1,51 @@
 #include "catalogue/currencycategory.h"
 
+#include "catalogue/currencyrates.h"
+
 #include "platform/profilestore.h"
 #include "platform/regional.h"
 #include "text/formatting.h"
 
+#include <iterator>
+
 namespace {
 constexpr const char* kOptions = "Options";
 constexpr const char* kEuroReference = "EuroReference";
+
+// Earlier versions stored a selection as its position in the lists, which showed the 279 rows of
+// that day's built-in data file sorted by name: the file row of each such position. Rows are only ever
+// added at the file's end, so these rows keep their place in the file.
+constexpr int kEarlierListRows[] = {
+    254, 253, 255, 256, 259, 257, 261, 260, 258, 32, 36, 37, 38, 39, 40, 41, 42, 43, 44, 3, 265, 45,
+    46, 47, 48, 49, 50, 51, 52, 266, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 31, 65, 66, 67,
+    68, 1, 69, 70, 71, 73, 72, 74, 75, 6, 76, 77, 78, 80, 79, 81, 82, 83, 84, 85, 86, 87, 88, 34, 89,
+    90, 91, 27, 24, 11, 92, 93, 94, 95, 96, 97, 98, 99, 100, 22, 101, 264, 102, 104, 103, 105, 269,
+    270, 106, 107, 108, 109, 110, 111, 112, 267, 113, 114, 268, 115, 116, 117, 118, 119, 120, 121, 122,
+    123, 124, 7, 13, 14, 125, 126, 127, 128, 271, 129, 130, 272, 131, 132, 29, 133, 134, 135, 136, 137,
+    138, 139, 140, 141, 142, 23, 143, 144, 145, 146, 21, 273, 147, 35, 262, 148, 149, 10, 150, 151, 28,
+    152, 153, 154, 155, 156, 157, 158, 159, 160, 161, 162, 163, 164, 165, 166, 167, 274, 169, 168, 170,
+    4, 171, 172, 173, 174, 175, 176, 177, 15, 178, 179, 180, 181, 182, 183, 184, 185, 186, 187, 188,
+    189, 16, 275, 190, 191, 192, 17, 18, 30, 193, 194, 195, 196, 197, 198, 199, 200, 201, 202, 203,
+    204, 205, 33, 206, 207, 9, 208, 209, 19, 276, 210, 211, 5, 212, 213, 214, 277, 215, 216, 263, 217,
+    218, 219, 220, 20, 12, 221, 8, 223, 222, 224, 225, 226, 227, 228, 229, 230, 25, 26, 231, 232, 233,
+    234, 235, 236, 237, 2, 0, 238, 239, 240, 278, 241, 242, 243, 244, 245, 246, 247, 248, 249, 250,
+    251, 252
+};
 } // namespace
 
 CCurrencyCategory::CCurrencyCategory() : CCategory(Currency, kelvara::IDS_CURRENCY, "currency")
 {
+}
+
+int CCurrencyCategory::FromEarlierListPosition(int position) const
+{
+    // A data file of the user's own is what the lists showed then too.
+    constexpr int rows = static_cast<int>(std::size(kEarlierListRows));
+    if (!IsBuiltInData() || GetUnits().size() < std::size(kEarlierListRows))
+        return FromNameOrder(position);
+    if (position < 0 || position >= rows)
+        return position;
+    return kEarlierListRows[position];
 }
 
 bool CCurrencyCategory::IsEuroReference() const
@@ -80,5 +115,31 @@ bool CCurrencyCategory::ReloadStoredRates()
             (currency->GetValue() != before || currency->GetRateDate() != date))
             changed = true;
     }
+    ApplyLinks();
     return changed;
+}
+
+void CCurrencyCategory::ApplyLinks()
+{
+    const auto& units = GetUnits();
+    for (const auto& unit : units) {
+        auto* currency = dynamic_cast<CCurrency*>(unit.get());
+        const kelvara::CurrencyLink* link = currency ? kelvara::FindCurrencyLink(currency->GetCode()) : nullptr;
+        // Even a row the file marks fixed: its rate was only ever the successor's of that day.
+        if (!link)
+            continue;
+        // The successor's floating row when there is one (they share the code's rate).
+        const CCurrency* successor = nullptr;
+        for (const auto& other : units) {
+            const auto* candidate = dynamic_cast<const CCurrency*>(other.get());
+            if (candidate && candidate->GetCode() == link->successor && !candidate->IsLinked() &&
+                (!successor || (successor->IsFixed() && !candidate->IsFixed())))
+                successor = candidate;
+        }
+        if (!successor)
+            continue;
+        currency->SetLinked(true);
+        currency->SetRate(successor->GetValue() * link->factor);
+        currency->SetRateOrigin(successor->GetRateDate(), successor->GetRateSource());
+    }
 }

@@ -15,6 +15,10 @@ public:
     unsigned GetSourceUnitLabelId() const override { return kelvara::IDS_SOURCE_CURRENCY_LABEL; }
     unsigned GetTargetUnitLabelId() const override { return kelvara::IDS_TARGET_CURRENCY_LABEL; }
     std::unique_ptr<CBaseUnit> CreateUnit() override { return std::make_unique<CCurrency>(); }
+    // Selections are kept as rows of the data file, which only grows at its end: new currencies
+    // never move what the user chose, however the lists sort the names.
+    bool StoresFileOrder() const override { return true; }
+    int FromEarlierListPosition(int position) const override;
 
     // "1 € = 1.29301" or "US$ 1 = 0.773389..." for `source`; the number in regional notation
     // when `regional` is set.
@@ -29,9 +33,15 @@ public:
     // Every floating currency takes the rate stored for its code again (after an update stored
     // new ones); true when any changed.
     bool ReloadStoredRates();
+    // Every row of a superseded code (kelvara::FindCurrencyLink) takes its successor's rate times
+    // the ratio, with the successor's day and source.
+    void ApplyLinks();
     // Flips between the euro and the dollar reference and stores the choice at once.
     void ToggleEuroReference();
     bool IsEuroReference() const;
+
+protected:
+    void OnUnitsLoaded() override { ApplyLinks(); }
 
 private:
     // Read from the settings when first needed: making the catalogue reads no settings.

@@ -37,7 +37,9 @@ Commands:
   rates [--update]                  print each currency code, its rate per euro, the day the
                                     rate is of (YYYY-MM-DD) and its source, tab-separated;
                                     --update first fetches the European Central Bank's
-                                    reference rates and stores them as the program does
+                                    reference rates and exchange-api's rates of every
+                                    currency and stores them as the program does: one
+                                    line per source, exit status 1 unless both were stored
   convert CATEGORY FROM TO          convert every value read from standard input, one a line,
                                     printing one result a line; the output is flushed whenever
                                     the input pauses, so the tool can serve as a coprocess.  A

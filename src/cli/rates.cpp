@@ -4,7 +4,6 @@
 #include "catalogue/currencycategory.h"
 #include "platform/programpath.h"
 #include "platform/ratesmodule.h"
-#include "platform/serviceaddress.h"
 #include "text/strings.h"
 
 #include <charconv>
@@ -53,11 +52,14 @@ int Update(std::FILE* out, std::FILE* err)
     }
     char* report = nullptr;
     char* error = nullptr;
-    const bool ok = update(ReferenceRatesAddress().c_str(), kIdleTimeoutMs, &report, &error) == 1;
-    if (ok)
-        std::fprintf(out, "%s\n", report ? report : "");
-    else
-        std::fprintf(err, "kelvara-cli: %s\n", error ? error : "the update failed");
+    const bool ok = update(kIdleTimeoutMs, &report, &error) == 1;
+    // One line per source; a source that stored nothing says why, and the exit status says so too.
+    if (report)
+        std::fputs(report, out);
+    if (error)
+        std::fprintf(err, "kelvara-cli: %s\n", error);
+    else if (!ok)
+        std::fprintf(err, "kelvara-cli: not every source of rates could be stored\n");
     release(report);
     release(error);
     return ok ? kExitOk : kExitLoadFailed;

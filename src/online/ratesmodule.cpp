@@ -5,11 +5,11 @@
 #include "catalogue/currencycategory.h"
 #include "catalogue/dataarchive.h"
 #include "online/quietfetch.h"
+#include "online/ratesupdate.h"
 #include "online/referencerates.h"
 #include "online/webaccess.h"
 #include "online/xmlfile.h"
 #include "platform/settingsprofilestore.h"
-#include "text/formattext.h"
 #include "text/strings.h"
 
 #include <QCoreApplication>
@@ -30,7 +30,8 @@ char* Copy(const std::string& text)
     return copy;
 }
 
-bool Fetch(const char* url, int idleTimeoutMs, std::string& body, std::string& error)
+// Fetches every address the plan asks for, one after the other.
+void FetchAll(kelvara::RatesUpdatePlan& plan, int idleTimeoutMs)
 {
     // The network layer needs an application object and an event loop; the tool has neither.
     std::unique_ptr<QCoreApplication> application;
@@ -40,41 +41,31 @@ bool Fetch(const char* url, int idleTimeoutMs, std::string& body, std::string& e
     if (!QCoreApplication::instance())
         application = std::make_unique<QCoreApplication>(argc, argv);
     kelvara::SetWebAccess(&kelvara::NetworkWebAccess()); // linked into this module
-    kelvara::QuietFetch fetch;
-    fetch.SetSizeLimit(static_cast<long long>(CXmlFile::kMaxSize));
-    fetch.SetIdleTimeout(idleTimeoutMs);
-    QEventLoop loop;
-    bool finished = false;
-    QObject::connect(&fetch, &kelvara::QuietFetch::Finished, &loop, [&] {
-        finished = true;
-        loop.quit();
-    });
-    fetch.Start(QUrl(QString::fromUtf8(url)));
-    if (!finished)
-        loop.exec();
-    if (!fetch.IsOk()) {
-        error = fetch.Error().toStdString();
-        return false;
+    std::string url;
+    while (plan.Next(url)) {
+        kelvara::QuietFetch fetch;
+        fetch.SetSizeLimit(static_cast<long long>(CXmlFile::kMaxSize));
+        fetch.SetIdleTimeout(idleTimeoutMs);
+        QEventLoop loop;
+        bool finished = false;
+        QObject::connect(&fetch, &kelvara::QuietFetch::Finished, &loop, [&] {
+            finished = true;
+            loop.quit();
+        });
+        fetch.Start(QUrl(QString::fromUtf8(url.c_str())));
+        if (!finished)
+            loop.exec();
+        const QByteArray& body = fetch.Body();
+        plan.Fetched(fetch.IsOk(), std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
+                     fetch.Error().toStdString());
     }
-    body.assign(fetch.Body().constData(), static_cast<std::size_t>(fetch.Body().size()));
-    return true;
 }
 
-int Update(const char* url, int idleTimeoutMs, std::string& report, std::string& error)
+int Update(int idleTimeoutMs, std::string& report, std::string& error)
 {
     using namespace kelvara;
-    std::string body;
-    std::string reason;
-    if (!Fetch(url, idleTimeoutMs, body, reason)) {
-        error = LoadString(IDS_RETRIEVE_FAILED) + "\n" + reason;
-        return 0;
-    }
-    ReferenceRates rates;
-    if (!ParseReferenceRates(body, TodayIsoDate(), rates, reason)) {
-        error = FormatText(LoadString(IDS_RATES_UNREADABLE), {reason});
-        return 0;
-    }
-    // The rates go where the program keeps them, for the catalogue's currencies, as it stores them.
+    // The rates go where the program keeps them, for the catalogue's currencies, as it stores them;
+    // the addresses come from the same settings.
     SettingsProfileStore store(SettingsProfileStore::Access::ReadWrite);
     SetProfile(&store);
     CDataArchive archive;
@@ -83,10 +74,12 @@ int Update(const char* url, int idleTimeoutMs, std::string& report, std::string&
     if (!archive.Prepare() || !currencies.EnsureLoaded()) {
         error = LoadString(IDS_INIT_FAILED);
     } else {
-        const ReferenceRatesStored stored = StoreReferenceRates(rates, currencies);
-        report = "ECB reference rates of " + rates.date + ": " + std::to_string(stored.stored) + " stored, " +
-                 std::to_string(stored.kept) + " kept (typed or newer)";
-        result = 1;
+        RatesUpdatePlan plan({true, true, RateRequest::User}, TodayIsoDate());
+        FetchAll(plan, idleTimeoutMs);
+        const RateUpdateResult stored = plan.Store(currencies, store);
+        for (const std::string& line : plan.Report(stored))
+            report += line + "\n";
+        result = plan.Failure(stored).empty() ? 1 : 0;
     }
     SetProfile(nullptr);
     return result;
@@ -94,14 +87,14 @@ int Update(const char* url, int idleTimeoutMs, std::string& report, std::string&
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) int kelvara_update_rates(const char* url, int idleTimeoutMs,
-                                                                           char** report, char** error)
+extern "C" __attribute__((visibility("default"))) int kelvara_update_all_rates(int idleTimeoutMs, char** report,
+                                                                               char** error)
 {
     std::string reportText;
     std::string errorText;
-    const int ok = Update(url, idleTimeoutMs, reportText, errorText);
-    *report = ok ? Copy(reportText) : nullptr;
-    *error = ok ? nullptr : Copy(errorText);
+    const int ok = Update(idleTimeoutMs, reportText, errorText);
+    *report = reportText.empty() ? nullptr : Copy(reportText);
+    *error = errorText.empty() ? nullptr : Copy(errorText);
     return ok;
 }
 

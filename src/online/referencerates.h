@@ -7,8 +7,6 @@
 #include <utility>
 #include <vector>
 
-class CCurrencyCategory;
-
 namespace kelvara {
 
 // The European Central Bank's daily euro reference rates: one day and, per currency, units of it
@@ -31,22 +29,6 @@ inline constexpr std::string_view kEurofxrefNamespace = "http://www.ecb.int/voca
 // a code twice, a rate that is not a positive finite number).
 bool ParseReferenceRates(std::string_view document, const std::string& today, ReferenceRates& rates,
                          std::string& why);
-
-// The codes the ECB publishes today, and the older denominations the catalogue still carries that
-// follow them (ROL, TRL).
-bool IsReferenceRateCode(std::string_view code);
-
-// What storing a document did.
-struct ReferenceRatesStored {
-    int stored = 0; // codes whose rate was written
-    int kept = 0;   // codes that kept a typed or newer rate
-};
-
-// Stores the rates for every floating currency code of `currencies` (one value per code serves all
-// its rows), with the document's date and the source "ECB", and the ECB's rates for ROL and TRL in
-// the old units. A typed rate stands until a document of a later day comes; no rate of a later
-// day is replaced by an older one. Reloading the category's rates is the caller's.
-ReferenceRatesStored StoreReferenceRates(const ReferenceRates& rates, const CCurrencyCategory& currencies);
 
 } // namespace kelvara
 

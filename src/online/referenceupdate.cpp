@@ -1,32 +1,62 @@
 #include "online/referenceupdate.h"
 
 #include "catalogue/currencycategory.h"
-#include "online/downloaddlg.h"
 #include "online/quietfetch.h"
+#include "online/ratesupdate.h"
 #include "online/referencerates.h"
-#include "online/webaccess.h"
+#include "platform/clock.h"
 #include "platform/messages.h"
-#include "platform/serviceaddress.h"
+#include "platform/profilestore.h"
 #include "text/strings.h"
+
+#include <QEventLoop>
+#include <QProgressDialog>
 
 namespace kelvara {
 
-bool UpdateReferenceRates(QWidget* parent, CCurrencyCategory& currencies)
+bool UpdateReferenceRates(QWidget* parent, CCurrencyCategory& currencies, const std::string& code, bool* covered)
 {
-    CDownloadDlg dialog(parent);
-    dialog.SetOperation(LoadString(IDS_RETRIEVING_RATES));
-    dialog.SetUrl(ReferenceRatesAddress());
-    if (dialog.exec() != 1)
-        return false;
-    ReferenceRates rates;
-    std::string why;
-    if (!ParseFetchedReferenceRates(dialog.ReadFileText(), TodayIsoDate(), rates, why)) {
-        ShowMessage(IDS_RATES_UNREADABLE, MB_OK | MB_ICONEXCLAMATION, why);
-        return false;
+    RatesUpdatePlan plan({true, true, RateRequest::User}, TodayIsoDate());
+    QProgressDialog progress(QString::fromStdString(LoadString(IDS_RETRIEVING_RATES)), QString(), 0, 0, parent);
+    progress.setWindowTitle(QString::fromStdString(LoadString(IDS_APP_TITLE)));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    QuietFetch fetch;
+    QEventLoop loop;
+    bool cancelled = false;
+    bool finished = false;
+    QObject::connect(&fetch, &QuietFetch::Finished, &loop, [&] {
+        finished = true;
+        loop.quit();
+    });
+    QObject::connect(&progress, &QProgressDialog::canceled, &loop, [&] {
+        cancelled = true;
+        fetch.Abort();
+        loop.quit();
+    });
+    progress.show();
+    std::string url;
+    while (!cancelled && plan.Next(url)) {
+        finished = false;
+        fetch.Start(QUrl(QString::fromStdString(url)));
+        if (!finished)
+            loop.exec();
+        if (cancelled)
+            return false;
+        const QByteArray& body = fetch.Body();
+        plan.Fetched(fetch.IsOk(), std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
+                     fetch.Error().toStdString());
     }
-    StoreReferenceRates(rates, currencies);
-    currencies.ReloadStoredRates();
-    return true;
+    progress.hide();
+    const RateUpdateResult result = plan.Store(currencies, Profile());
+    if (covered)
+        *covered = plan.Carries(code);
+    const std::string failure = plan.Failure(result);
+    if (!failure.empty())
+        ShowMessage(IDS_RATES_NOT_UPDATED, MB_OK | MB_ICONEXCLAMATION, failure);
+    // Whatever arrived is stored (or the failure said); only a fetch that brought nothing at all
+    // leaves the caller with nothing to go on.
+    return result.written && (result.ecb.given || result.world.given);
 }
 
 ReferenceRatesFetch::ReferenceRatesFetch(std::function<CCurrencyCategory*()> currencies, QObject* parent)
@@ -37,40 +67,53 @@ ReferenceRatesFetch::ReferenceRatesFetch(std::function<CCurrencyCategory*()> cur
 
 ReferenceRatesFetch::~ReferenceRatesFetch() = default;
 
+bool ReferenceRatesFetch::IsDue(std::int64_t nowTicks)
+{
+    return AreReferenceRatesDue(nowTicks) || AreWorldRatesDue(TodayIsoDate(), Profile());
+}
+
 bool ReferenceRatesFetch::Start()
 {
     if (m_running)
         return false;
+    const bool ecb = AreReferenceRatesDue(CurrentUtcTicks());
+    const bool world = AreWorldRatesDue(TodayIsoDate(), Profile());
+    if (!ecb && !world)
+        return false;
     m_running = true;
     m_error.clear();
-    m_fetch->Start(QUrl(QString::fromStdString(ReferenceRatesAddress())));
+    m_plan = std::make_unique<RatesUpdatePlan>(RatesUpdatePlan::Options{ecb, world, RateRequest::Background},
+                                               TodayIsoDate());
+    FetchNext();
     return true;
 }
 
-void ReferenceRatesFetch::OnFinished(bool ok)
+void ReferenceRatesFetch::FetchNext()
 {
+    std::string url;
+    if (m_plan->Next(url)) {
+        m_fetch->Start(QUrl(QString::fromStdString(url)));
+        return;
+    }
     m_running = false;
-    if (!ok) {
-        m_error = m_fetch->Error().toStdString();
-        emit Done(false);
-        return;
-    }
-    const QByteArray& body = m_fetch->Body();
-    ReferenceRates rates;
     CCurrencyCategory* currencies = m_currencies ? m_currencies() : nullptr;
-    if (!ParseFetchedReferenceRates(std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
-                                    TodayIsoDate(), rates, m_error)) {
-        emit Done(false);
-        return;
-    }
     if (!currencies) {
         m_error = "the currency data is not available";
         emit Done(false);
         return;
     }
-    StoreReferenceRates(rates, *currencies);
-    currencies->ReloadStoredRates();
-    emit Done(true);
+    const RateUpdateResult result = m_plan->Store(*currencies, Profile());
+    m_error = m_plan->Failure(result);
+    emit Done(result.written && (result.ecb.stored > 0 || result.world.stored > 0));
+}
+
+void ReferenceRatesFetch::OnFinished(bool ok)
+{
+    const QByteArray& body = m_fetch->Body();
+    m_plan->Fetched(ok, std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
+                    m_fetch->Error().toStdString());
+    // The next request once the fetch has finished with this one.
+    QMetaObject::invokeMethod(this, &ReferenceRatesFetch::FetchNext, Qt::QueuedConnection);
 }
 
 } // namespace kelvara

@@ -63,6 +63,13 @@ bool ParseFetchedReferenceRates(std::string_view document, const std::string& to
     return web && web->parseReferenceRates(document, today, rates, why);
 }
 
+bool ParseFetchedWorldRates(std::string_view document, const std::string& today, WorldRates& rates,
+                            std::string& why)
+{
+    const WebAccess* web = GetWebAccess(&why);
+    return web && web->parseWorldRates(document, today, rates, why);
+}
+
 bool FetchedXmlNodeText(const std::string& path, const std::string& query, std::string& text)
 {
     const WebAccess* web = GetWebAccess();

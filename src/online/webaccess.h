@@ -19,6 +19,7 @@ class QObject;
 namespace kelvara {
 
 struct ReferenceRates;
+struct WorldRates;
 
 // The network layer's error numbers (QNetworkReply::NetworkError) that our own checks report.
 namespace neterror {
@@ -63,6 +64,9 @@ struct WebAccess {
     // The text of the first node the XPath `query` matches in the XML file at `path` (CXmlFile);
     // false when the file cannot be read as XML or nothing matches.
     bool (*xmlFileNodeText)(const std::string& path, const std::string& query, std::string& text);
+    // ParseWorldRates (worldrates.h).
+    bool (*parseWorldRates)(std::string_view document, const std::string& today, WorldRates& rates,
+                            std::string& why);
 };
 
 // The layer, loaded on the first call; null when the module cannot be loaded, with the reason in
@@ -79,6 +83,8 @@ void SetWebModulePath(const std::string& path);
 bool ParseFetchedReferenceRates(std::string_view document, const std::string& today, ReferenceRates& rates,
                                 std::string& why);
 bool FetchedXmlNodeText(const std::string& path, const std::string& query, std::string& text);
+bool ParseFetchedWorldRates(std::string_view document, const std::string& today, WorldRates& rates,
+                            std::string& why);
 
 // Where a finished or arriving redirect (301, 302, 303, 307, 308) points, resolved against
 // `current`; empty for any other reply.

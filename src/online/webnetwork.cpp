@@ -2,6 +2,7 @@
 #include "online/webaccess.h"
 
 #include "online/referencerates.h"
+#include "online/worldrates.h"
 #include "online/xmlfile.h"
 
 #include <QNetworkAccessManager>
@@ -91,7 +92,7 @@ const WebAccess& NetworkWebAccess()
 {
     static const WebAccess access{&CreateManager, &Get,   &HttpStatus,          &RedirectLocation,
                                   &ContentLength, &Error, &Abort,               &ParseReferenceRates,
-                                  &XmlFileNodeText};
+                                  &XmlFileNodeText, &ParseWorldRates};
     return access;
 }
 

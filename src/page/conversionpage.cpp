@@ -3,6 +3,7 @@
 #include "ui_conversionpage.h"
 
 #include "catalogue/currencycategory.h"
+#include "catalogue/currencyrates.h"
 #include "catalogue/dataarchive.h"
 #include "catalogue/lookupunit.h"
 #include "platform/messages.h"
@@ -236,6 +237,22 @@ bool CConversionPage::LoadSelections()
     m_sourceUnitIndex = profile.GetProfileInt(section, kSourceUnit, 0);
     m_targetUnitIndex = profile.GetProfileInt(section, kTargetUnit, 0);
     const CCategory* category = CurrentCategory();
+    if (category && category->StoresFileOrder()) {
+        // Stored as rows of the file; the lists show them by name.
+        bool converted = false;
+        if (profile.GetProfileInt(section, kUnitOrder, 0) != 1) {
+            // Stored by an earlier version as positions in its lists: the same currencies.
+            if (profile.GetProfileInt(section, kSourceUnit, INT_MIN) != INT_MIN)
+                m_sourceUnitIndex = category->FromEarlierListPosition(m_sourceUnitIndex);
+            if (profile.GetProfileInt(section, kTargetUnit, INT_MIN) != INT_MIN)
+                m_targetUnitIndex = category->FromEarlierListPosition(m_targetUnitIndex);
+            profile.WriteProfileInt(section, kUnitOrder, 1);
+            converted = true;
+        }
+        m_sourceUnitIndex = category->ToNameOrder(m_sourceUnitIndex);
+        m_targetUnitIndex = category->ToNameOrder(m_targetUnitIndex);
+        return converted;
+    }
     if (category && !category->SortsUnits() && profile.GetProfileInt(section, kUnitOrder, 0) != 1) {
         // Stored while the lists sorted every category by name: the same zones, not the same places.
         if (profile.GetProfileInt(section, kSourceUnit, INT_MIN) != INT_MIN)
@@ -260,8 +277,12 @@ void CConversionPage::SaveSelections()
     const std::string section = CategorySection(m_categoryIndex);
     if (!m_ui->valueList->isHidden())
         profile.WriteProfileInt(section, kSourceValue, m_valueIndex);
-    profile.WriteProfileInt(section, kSourceUnit, m_sourceUnitIndex);
-    profile.WriteProfileInt(section, kTargetUnit, m_targetUnitIndex);
+    const CCategory* category = CurrentCategory();
+    const bool fileOrder = category && category->StoresFileOrder();
+    profile.WriteProfileInt(section, kSourceUnit, fileOrder ? category->FromNameOrder(m_sourceUnitIndex)
+                                                            : m_sourceUnitIndex);
+    profile.WriteProfileInt(section, kTargetUnit, fileOrder ? category->FromNameOrder(m_targetUnitIndex)
+                                                            : m_targetUnitIndex);
 }
 
 void CConversionPage::RefreshCategory()
@@ -405,7 +426,7 @@ void CConversionPage::RebuildRateLine()
     }
     m_ui->rateLine->show();
     m_ui->referenceButton->show();
-    m_ui->rateButton->setVisible(source && !source->IsFixed());
+    m_ui->rateButton->setVisible(source && source->TakesRates());
 }
 
 // --- Conversion ---------------------------------------------------------------------------------
@@ -544,53 +565,43 @@ void CConversionPage::OnRate()
 {
     CCurrencyCategory* currencies = CurrentCurrencyCategory();
     CCurrency* currency = SelectedSourceCurrency();
-    if (!currencies || !currency || currency->IsFixed())
+    if (!currencies || !currency || !currency->TakesRates())
         return;
 
-    double rate = 0;
-    std::string stored;
+    std::string text = m_ui->sourceEdit->GetValueText();
     const char* source = kelvara::kRateSourceTyped;
-    const std::string typed = m_ui->sourceEdit->GetValueText();
-    if (!typed.empty()) {
-        rate = kelvara::ReadLeadingDouble(typed);
-        stored = typed;
-    } else if (m_referenceCovers && m_referenceUpdate && m_referenceCovers(*currency)) {
-        // One document brings every such rate; the update stores them and reloads the category.
-        if (m_referenceUpdate(*currencies)) {
+    if (text.empty()) {
+        // Every rate at once; the rate service only for a code no document carries.
+        bool covered = false;
+        if (m_ratesUpdate && !m_ratesUpdate(*currencies, currency->GetCode(), covered))
+            return;
+        if (covered) {
             RebuildRateLine();
             OnClear();
+            return;
         }
-        return;
-    } else {
-        source = kelvara::kRateSourceService;
         if (!m_rateFetcher)
             return;
         const std::optional<double> fetched = m_rateFetcher(*currency);
         if (!fetched)
             return;
-        rate = *fetched;
-        stored = kelvara::FormatFixed(rate, 6);
+        text = kelvara::FormatFixed(*fetched, 6);
+        source = kelvara::kRateSourceService;
     }
-    // An infinite rate (a typed 1e999) would turn every conversion into nonsense, like 0 does.
-    if (!(rate > 0) || !std::isfinite(rate)) {
+    switch (kelvara::StoreUserRate(*currencies, currency->GetCode(), text, source, kelvara::Profile())) {
+    case kelvara::UserRateResult::Invalid:
         ShowMessage(kelvara::IDS_INVALID_RATE, kelvara::MB_OK | kelvara::MB_ICONEXCLAMATION);
         return;
+    case kelvara::UserRateResult::WriteFailed: {
+        const std::string location = kelvara::Profile().GetLocation();
+        ShowMessage(kelvara::IDS_RATE_NOT_STORED, kelvara::MB_OK | kelvara::MB_ICONEXCLAMATION,
+                    "cannot write the settings" + (location.empty() ? std::string() : " (" + location + ")"));
+        return;
     }
-
-    // Rates are kept by code: every floating row of the same currency takes the new rate now,
-    // not only after the next start.
-    const std::string today = kelvara::TodayIsoDate();
-    for (const auto& unit : currencies->GetUnits()) {
-        auto* other = dynamic_cast<CCurrency*>(unit.get());
-        if (other && !other->IsFixed() && other->GetCode() == currency->GetCode()) {
-            other->SetRate(rate);
-            other->SetRateOrigin(today, source);
-        }
+    case kelvara::UserRateResult::Stored:
+        break;
     }
-    currency->SetRate(rate);
-    currency->SetRateOrigin(today, source);
     RebuildRateLine();
-    kelvara::WriteStoredRate(currency->GetCode(), stored, today, source);
     OnClear();
 }
 

@@ -55,15 +55,12 @@ public:
 
     // What the Rate button does when the source field is empty (unset: nothing).
     void SetRateFetcher(RateFetcher fetcher) { m_rateFetcher = std::move(fetcher); }
-    // Currencies whose rates come all at once with the reference rates: for those (`covers`) the
-    // Rate button with an empty source field runs `update` instead of the fetcher; `update` stores
-    // the rates, reloads the category's and says whether it did.
-    void SetReferenceRates(std::function<bool(const CCurrency&)> covers,
-                           std::function<bool(CCurrencyCategory&)> update)
-    {
-        m_referenceCovers = std::move(covers);
-        m_referenceUpdate = std::move(update);
-    }
+    // The update of every rate at once: the Rate button with an empty source field runs it first
+    // and asks the fetcher only for a code that no document carries. `update` stores the rates,
+    // reloads the category's, sets `covered` when a document gave the code's rate and says whether
+    // any document arrived (a failure has been reported).
+    using RatesUpdate = std::function<bool(CCurrencyCategory&, const std::string& code, bool& covered)>;
+    void SetRatesUpdate(RatesUpdate update) { m_ratesUpdate = std::move(update); }
     // The currency category, loaded (null when it cannot be), for updates from elsewhere.
     CCurrencyCategory* LoadedCurrencyCategory();
     // After rates were stored elsewhere: every currency takes its stored rate again, the rate line
@@ -138,8 +135,7 @@ private:
     CCategoryArray m_catalogue;
     QTimer m_clock;
     RateFetcher m_rateFetcher;
-    std::function<bool(const CCurrency&)> m_referenceCovers;
-    std::function<bool(CCurrencyCategory&)> m_referenceUpdate;
+    RatesUpdate m_ratesUpdate;
     bool m_rateWarning = false;
     QString m_caption;
     bool m_useRegional = true;

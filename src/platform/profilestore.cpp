@@ -26,14 +26,27 @@ bool MemoryProfileStore::GetProfileString(const std::string& section, const std:
 
 bool MemoryProfileStore::WriteProfileInt(const std::string& section, const std::string& entry, int value)
 {
-    m_values[{section, entry}] = Value{true, value, {}};
+    if (m_failWrites)
+        return false;
+    m_values[{section, entry}] = Stored{true, value, {}};
     return true;
 }
 
 bool MemoryProfileStore::WriteProfileString(const std::string& section, const std::string& entry,
                                             const std::string& value)
 {
-    m_values[{section, entry}] = Value{false, 0, value};
+    if (m_failWrites)
+        return false;
+    m_values[{section, entry}] = Stored{false, 0, value};
+    return true;
+}
+
+bool MemoryProfileStore::WriteProfileStrings(const std::vector<Value>& values)
+{
+    if (m_failWrites)
+        return false;
+    for (const Value& value : values)
+        m_values[{value.section, value.entry}] = Stored{false, 0, value.text};
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace kelvara {
 
@@ -20,6 +21,26 @@ public:
     virtual bool WriteProfileInt(const std::string& section, const std::string& entry, int value) = 0;
     virtual bool WriteProfileString(const std::string& section, const std::string& entry,
                                     const std::string& value) = 0;
+
+    // One string value of a batch.
+    struct Value {
+        std::string section;
+        std::string entry;
+        std::string text;
+    };
+    // Writes every value of `values` as one write: after it the store holds all of them, or (false)
+    // none, whatever happens meanwhile. An update of many values (a rate, its date and its source;
+    // every rate of a document) never leaves the store half-written.
+    // (Defined here: the settings module links nothing of this layer but its headers.)
+    virtual bool WriteProfileStrings(const std::vector<Value>& values)
+    {
+        bool ok = true;
+        for (const Value& value : values)
+            ok = WriteProfileString(value.section, value.entry, value.text) && ok;
+        return ok;
+    }
+    // Where the values live, for messages (a file path); empty when nowhere in particular.
+    virtual std::string GetLocation() const { return {}; }
 
     std::string GetProfileString(const std::string& section, const std::string& entry,
                                  const std::string& defaultValue = {}) const
@@ -57,18 +78,22 @@ public:
     bool WriteProfileInt(const std::string& section, const std::string& entry, int value) override;
     bool WriteProfileString(const std::string& section, const std::string& entry,
                             const std::string& value) override;
+    bool WriteProfileStrings(const std::vector<Value>& values) override;
     using ProfileStore::GetProfileString;
 
+    // Tests: every write from now on fails (and changes nothing) while set.
+    void SetFailWrites(bool fail) { m_failWrites = fail; }
     void Clear() { m_values.clear(); }
     bool Contains(const std::string& section, const std::string& entry) const;
 
 private:
-    struct Value {
+    struct Stored {
         bool isInt = false;
         int number = 0;
         std::string text;
     };
-    std::map<std::pair<std::string, std::string>, Value> m_values;
+    std::map<std::pair<std::string, std::string>, Stored> m_values;
+    bool m_failWrites = false;
 };
 
 // The store the program reads and writes. Never null: a memory store stands in until SetProfile.

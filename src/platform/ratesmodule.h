@@ -6,14 +6,15 @@
 // nothing else.
 
 #define KELVARA_RATES_MODULE "kelvara-fetch.so"
-#define KELVARA_RATES_UPDATE_SYMBOL "kelvara_update_rates"
+#define KELVARA_RATES_UPDATE_SYMBOL "kelvara_update_all_rates"
 #define KELVARA_RATES_FREE_SYMBOL "kelvara_rates_free"
 
 extern "C" {
-// Fetches the reference-rate document at `url` under the download rules (redirects, size limit,
-// `idleTimeoutMs`), reads it and stores every rate in the program's settings as the program does.
-// 1 with a one-line account in `*report`; 0 with the message to show in `*error`, nothing stored.
-// Both texts are freed with the free function.
-using KelvaraUpdateRatesFunction = int (*)(const char* url, int idleTimeoutMs, char** report, char** error);
+// Fetches the ECB's reference rates and the world rates from the addresses the settings give, under
+// the download rules (redirects, size limit, `idleTimeoutMs`), reads them and stores them in the
+// program's settings as the program does. `*report` gets one line per source: what was stored, or
+// why nothing was; `*error` a message when nothing could be attempted. 1 when both sources were
+// stored, else 0 (what was stored stays stored). Both texts are freed with the free function.
+using KelvaraUpdateRatesFunction = int (*)(int idleTimeoutMs, char** report, char** error);
 using KelvaraRatesFreeFunction = void (*)(char* memory);
 }

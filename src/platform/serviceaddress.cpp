@@ -16,8 +16,10 @@ bool IsHostChar(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
 }
 
-bool IsPathChar(char c)
+bool IsPathChar(char c, bool allowAt)
 {
+    if (c == '@')
+        return allowAt;
     const auto u = static_cast<unsigned char>(c);
     if (u <= 0x20 || u == 0x7F)
         return false;
@@ -33,7 +35,6 @@ bool IsPathChar(char c)
     case '^':
     case '?':
     case '#':
-    case '@':
         return false;
     default:
         return true;
@@ -47,17 +48,17 @@ std::string TrimTrailingSlashes(std::string address)
     return address;
 }
 
-std::string Configured(const char* entry, const char* builtIn)
+std::string Configured(const char* entry, const char* builtIn, bool allowAt = false)
 {
     std::string value;
-    if (Profile().GetProfileString(kSection, entry, value) && IsWebAddress(value))
+    if (Profile().GetProfileString(kSection, entry, value) && IsWebAddress(value, allowAt))
         return value;
     return builtIn;
 }
 
 } // namespace
 
-bool IsWebAddress(std::string_view address)
+bool IsWebAddress(std::string_view address, bool allowAtInPath)
 {
     std::string_view rest;
     if (StartsWithNoCase(address, "https://"))
@@ -82,7 +83,7 @@ bool IsWebAddress(std::string_view address)
     if (i < rest.size() && rest[i] != '/')
         return false;
     for (; i < rest.size(); ++i)
-        if (!IsPathChar(rest[i]))
+        if (!IsPathChar(rest[i], allowAtInPath))
             return false;
     return true;
 }
@@ -110,6 +111,14 @@ std::string HomePageAddress()
 std::string ReferenceRatesAddress()
 {
     return Configured("ReferenceRatesUrl", KELVARA_DEFAULT_REFERENCE_RATES_URL);
+}
+
+std::vector<std::string> WorldRatesAddresses()
+{
+    std::string value;
+    if (Profile().GetProfileString(kSection, "WorldRatesUrl", value) && IsWebAddress(value, true))
+        return {value};
+    return {KELVARA_DEFAULT_WORLD_RATES_URL, KELVARA_DEFAULT_WORLD_RATES_FALLBACK_URL};
 }
 
 } // namespace kelvara

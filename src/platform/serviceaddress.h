@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvara {
 
@@ -12,6 +13,7 @@ namespace kelvara {
 //   "UpdateServiceUrl"  the update service
 //   "HomePageUrl"       the project's home page
 //   "ReferenceRatesUrl" the European Central Bank's daily reference-rate document
+//   "WorldRatesUrl"     the daily world-rate document (replaces both built-in addresses)
 // An override that is not a plain http(s) address is ignored, so a damaged or tampered setting
 // cannot make the program open a local file or run a script handler.
 
@@ -26,10 +28,14 @@ std::string UpdateServiceAddress();
 std::string HomePageAddress();
 // The full address of the daily reference-rate document, exactly as configured.
 std::string ReferenceRatesAddress();
+// The addresses of the daily world-rate document, to be tried in turn (KELVARA_WORLD_RATES_URL and
+// KELVARA_WORLD_RATES_FALLBACK_URL), or the one the settings give.
+std::vector<std::string> WorldRatesAddresses();
 
 // True for "http://host[:port][/path]" or "https://..." (scheme in any case): a host of letters,
 // digits, "-" and ".", and a path free of spaces, control characters, quotes, angle brackets and
 // backslashes. No user name, query or fragment: the addresses are bases that paths are appended to.
-bool IsWebAddress(std::string_view address);
+// "@" is refused in the path too unless `allowAtInPath` (package addresses such as ".../pkg@latest/").
+bool IsWebAddress(std::string_view address, bool allowAtInPath = false);
 
 } // namespace kelvara

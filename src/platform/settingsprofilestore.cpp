@@ -155,6 +155,21 @@ bool SettingsProfileStore::WriteProfileString(const std::string& section, const 
     return Written(*settings);
 }
 
+bool SettingsProfileStore::WriteProfileStrings(const std::vector<Value>& values)
+{
+    if (m_readOnly)
+        return false;
+    m_kept.reset();
+    const auto settings = Open(m_path);
+    // Refuse before changing anything when the file cannot be read: the write would replace it.
+    if (settings->status() == QSettings::AccessError)
+        return false;
+    for (const Value& value : values)
+        settings->setValue(KeyOf(value.section, value.entry), ToQString(value.text));
+    settings->sync();
+    return Written(*settings);
+}
+
 std::string SettingsProfileStore::GetLocation() const
 {
     return Open(m_path)->fileName().toStdString();

@@ -35,12 +35,14 @@ public:
     bool WriteProfileInt(const std::string& section, const std::string& entry, int value) override;
     bool WriteProfileString(const std::string& section, const std::string& entry,
                             const std::string& value) override;
+    // One sync for all: the file is replaced whole, so it holds every value or none of them.
+    bool WriteProfileStrings(const std::vector<Value>& values) override;
     using ProfileStore::GetProfileString;
     void BeginReads() const override;
     void EndReads() const override;
 
     // Where the values live (a file path here).
-    std::string GetLocation() const;
+    std::string GetLocation() const override;
 
 private:
     struct Kept; // the settings a read-only store keeps open

@@ -26,9 +26,9 @@ QWidget* CreateConversionPage(CConvertSheet& sheet)
     QObject::connect(&sheet, &CConvertSheet::SystemTimeZoneChanged, page,
                      &CConversionPage::RefreshTimeZoneDisplay);
     page->SetRateFetcher([page](CCurrency& currency) { return FetchRate(page, currency); });
-    page->SetReferenceRates(
-        [](const CCurrency& currency) { return IsReferenceRateCode(currency.GetCode()); },
-        [page](CCurrencyCategory& currencies) { return UpdateReferenceRates(page, currencies); });
+    page->SetRatesUpdate([page](CCurrencyCategory& currencies, const std::string& code, bool& covered) {
+        return UpdateReferenceRates(page, currencies, code, &covered);
+    });
     // A page that could not start leaves Cancel as it is.
     if (page->IsWorking())
         sheet.CancelToClose();

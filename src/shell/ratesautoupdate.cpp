@@ -27,7 +27,7 @@ bool RatesAutoUpdate::Tick()
 {
     if (!m_fetch || m_fetch->IsRunning() || !m_enabled || !m_enabled())
         return false;
-    if (!AreReferenceRatesDue(CurrentUtcTicks()))
+    if (!ReferenceRatesFetch::IsDue(CurrentUtcTicks()))
         return false;
     return m_fetch->Start();
 }

@@ -6,12 +6,15 @@
 #include "online/quietfetch.h"
 #include "online/referenceupdate.h"
 
+#include "kelvara/testpaths.h"
+
 #include <QNetworkReply>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <fstream>
+#include <sstream>
 
 namespace kelvara::test {
 namespace {
@@ -24,18 +27,23 @@ const std::string kDocument =
     "<Cube currency='USD' rate='1.0523'/><Cube currency='JPY' rate='162.35'/></Cube></Cube>"
     "</gesmes:Envelope>\n";
 
+// The world document of the same days: it agrees with the ECB on the codes both publish.
+const std::string kWorld =
+    R"({"date": "2026-12-08", "eur": {"usd": 1.06, "jpy": 163.1, "ars": 1850.5, "btc": 0.00001}})";
+
 class Currencies : public CCurrencyCategory {
 public:
     Currencies()
     {
-        for (const char* row :
-             {"United States Dollars,USD,F,1.29301", "Japan Yen,JPY,F,157.538", "Euro,EUR,T,1"}) {
+        for (const char* row : {"United States Dollars,USD,F,1.29301", "Japan Yen,JPY,F,157.538",
+                                "Argentino Peso,ARS,F,401.48", "Euro,EUR,T,1"}) {
             auto unit = CreateUnit();
             if (unit->Parse(row))
                 AddUnit(std::move(unit));
         }
     }
     const CCurrency& Dollar() const { return static_cast<const CCurrency&>(*GetUnits().front()); }
+    const CCurrency& Peso() const { return static_cast<const CCurrency&>(*GetUnits().at(2)); }
 };
 
 class ReferenceRatesTest : public OnlineGuiTest {
@@ -44,6 +52,8 @@ protected:
     {
         OnlineGuiTest::SetUp();
         m_store.WriteProfileString("Options", "ReferenceRatesUrl", m_server.Address() + "/daily.xml");
+        m_store.WriteProfileString("Options", "WorldRatesUrl", m_server.Address() + "/npm/x@latest/eur.json");
+        m_server.Serve(kWorldPath, {.body = kWorld});
         // The document's day is not in the future.
         SetClockOverride([] { return DaysFromCivil(2026, 12, 8) * kSecondsPerDay * kTicksPerSecond; });
     }
@@ -53,39 +63,48 @@ protected:
         OnlineGuiTest::TearDown();
     }
     bool NothingStored() const { return !m_store.Contains(kRatesSection, "USD"); }
+    static constexpr const char* kWorldPath = "/npm/x@latest/eur.json";
 
     Currencies m_currencies;
 };
 
-TEST_F(ReferenceRatesTest, TheDialogFetchesAndEveryRateIsStoredAndTakenAtOnce)
+TEST_F(ReferenceRatesTest, BothDocumentsAreFetchedAndEveryRateIsStoredAndTakenAtOnce)
 {
-    m_server.Serve("/daily.xml", {.body = kDocument});
-    ASSERT_TRUE(UpdateReferenceRates(nullptr, m_currencies));
-    EXPECT_TRUE(m_presenter.messages.empty());
-    EXPECT_EQ(m_currencies.Dollar().GetValue(), 1.0523);
+    m_server.Serve("/daily.xml", {.body = kDocument, .delayMs = 300});
+    bool covered = false;
+    ASSERT_TRUE(UpdateReferenceRates(nullptr, m_currencies, "ARS", &covered));
+    EXPECT_TRUE(covered);
+    EXPECT_TRUE(m_presenter.messages.empty()) << m_presenter.messages[0].text;
+    EXPECT_EQ(m_currencies.Dollar().GetValue(), 1.0523) << "the ECB's rate of the day before wins";
     EXPECT_EQ(m_currencies.Dollar().GetRateSource(), "ECB");
+    EXPECT_EQ(m_currencies.Peso().GetValue(), 1850.5);
+    EXPECT_EQ(m_currencies.Peso().GetRateSource(), "exchange-api");
+    EXPECT_EQ(m_currencies.Peso().GetRateDate(), "2026-12-08");
     EXPECT_EQ(m_store.GetProfileString(kRatesSection, "JPY"), "162.35");
-    EXPECT_EQ(m_server.Requests(), std::vector<std::string>{"/daily.xml"});
+    EXPECT_EQ(m_server.Requests(), (std::vector<std::string>{"/daily.xml", kWorldPath}));
 }
 
-TEST_F(ReferenceRatesTest, ASlowServerIsWaitedFor)
+TEST_F(ReferenceRatesTest, AWorldDocumentThatDisagreesWithTheEcbIsRefusedAndNamed)
 {
-    m_server.Serve("/daily.xml", {.body = kDocument, .delayMs = 700});
-    bool sawDialog = false;
-    WhenDialog([](CDownloadDlg& d) { return StatusText(d) == "Connecting to server..."; },
-               [&](CDownloadDlg&) { sawDialog = true; });
+    m_server.Serve("/daily.xml", {.body = kDocument});
+    m_server.Serve(kWorldPath, {.body = R"({"date": "2026-12-08", "eur": {"usd": 2.1, "ars": 1850.5}})"});
     ASSERT_TRUE(UpdateReferenceRates(nullptr, m_currencies));
-    EXPECT_TRUE(sawDialog);
-    EXPECT_EQ(m_currencies.Dollar().GetValue(), 1.0523);
+    ASSERT_EQ(m_presenter.messages.size(), 1u);
+    EXPECT_EQ(m_presenter.messages[0].text, "The currency rates could not all be updated: the exchange-api "
+                                            "rates: the world rates disagree with the ECB on USD by 100 %");
+    EXPECT_EQ(m_currencies.Dollar().GetValue(), 1.0523) << "what the ECB gave is stored";
+    EXPECT_EQ(m_currencies.Peso().GetValue(), 401.48);
 }
 
 TEST_F(ReferenceRatesTest, ABadDocumentChangesNothingAndSaysWhy)
 {
     m_server.Serve("/daily.xml", {.body = "<html>Maintenance</html>"});
+    m_server.Serve(kWorldPath, {.body = "<html>Maintenance</html>"});
     EXPECT_FALSE(UpdateReferenceRates(nullptr, m_currencies));
     ASSERT_EQ(m_presenter.messages.size(), 1u);
     EXPECT_EQ(m_presenter.messages[0].text,
-              "The currency rates could not be read: not a reference-rate document (the root is 'html')");
+              "The currency rates could not all be updated: the ECB's reference rates: not a reference-rate "
+              "document (the root is 'html')");
     EXPECT_EQ(m_presenter.messages[0].type, MB_OK | MB_ICONEXCLAMATION);
     EXPECT_EQ(m_currencies.Dollar().GetValue(), 1.29301);
     EXPECT_TRUE(NothingStored());
@@ -94,9 +113,14 @@ TEST_F(ReferenceRatesTest, ABadDocumentChangesNothingAndSaysWhy)
 TEST_F(ReferenceRatesTest, AFailingServerIsReportedByTheDialogAndChangesNothing)
 {
     m_server.Serve("/daily.xml", {.status = 500, .reason = "Internal Server Error", .body = "oops"});
+    m_server.Serve(kWorldPath, {.status = 500, .reason = "Internal Server Error", .body = "oops"});
     EXPECT_FALSE(UpdateReferenceRates(nullptr, m_currencies));
     ASSERT_EQ(m_presenter.messages.size(), 1u);
-    EXPECT_EQ(m_presenter.messages[0].text.rfind("The data could not be retrieved.", 0), 0u);
+    EXPECT_EQ(m_presenter.messages[0].text.rfind("The currency rates could not all be updated: the ECB's "
+                                                 "reference rates: The data could not be retrieved.",
+                                                 0),
+              0u)
+        << m_presenter.messages[0].text;
     EXPECT_TRUE(NothingStored());
 }
 
@@ -105,6 +129,7 @@ TEST_F(ReferenceRatesTest, InTheBackgroundSuccessStoresAndFailureIsSilent)
     ReferenceRatesFetch fetch([this] { return &m_currencies; });
     QSignalSpy done(&fetch, &ReferenceRatesFetch::Done);
 
+    m_server.Serve(kWorldPath, {.status = 503, .reason = "Service Unavailable"});
     m_server.Serve("/daily.xml", {.status = 503, .reason = "Service Unavailable"});
     ASSERT_TRUE(fetch.Start());
     EXPECT_FALSE(fetch.Start()) << "one at a time";
@@ -117,15 +142,18 @@ TEST_F(ReferenceRatesTest, InTheBackgroundSuccessStoresAndFailureIsSilent)
     ASSERT_TRUE(fetch.Start());
     ASSERT_TRUE(done.wait(5000));
     EXPECT_FALSE(done.takeFirst().at(0).toBool());
-    EXPECT_EQ(fetch.Error().rfind("not an XML document", 0), 0u) << fetch.Error();
+    EXPECT_EQ(fetch.Error().rfind("the ECB's reference rates: not an XML document", 0), 0u) << fetch.Error();
     EXPECT_TRUE(NothingStored());
 
     m_server.Serve("/daily.xml", {.body = kDocument});
+    m_server.Serve(kWorldPath, {.body = kWorld});
     ASSERT_TRUE(fetch.Start());
     ASSERT_TRUE(done.wait(5000));
     EXPECT_TRUE(done.takeFirst().at(0).toBool());
     EXPECT_EQ(m_currencies.Dollar().GetValue(), 1.0523);
+    EXPECT_EQ(m_currencies.Peso().GetValue(), 1850.5);
     EXPECT_TRUE(m_presenter.messages.empty()) << "never a window in the background";
+    EXPECT_FALSE(fetch.Start()) << "nothing is due now";
 }
 
 TEST_F(ReferenceRatesTest, ASilentServerTimesOutAndAnEndlessOneIsCut)
@@ -170,7 +198,8 @@ protected:
     {
         QDir().mkpath(m_config.path() + "/Brask");
         std::ofstream(m_config.filePath("Brask/Kelvara.conf").toStdString())
-            << "[Options]\nReferenceRatesUrl=" << m_server.Address() << "/daily.xml\n";
+            << "[Options]\nReferenceRatesUrl=" << m_server.Address() << "/daily.xml\nWorldRatesUrl="
+            << m_server.Address() << kWorldPath << "\n";
     }
     std::string Conf() const
     {
@@ -180,37 +209,64 @@ protected:
     QTemporaryDir m_config;
 };
 
-TEST_F(CliRatesTest, UpdateStoresAsTheProgramDoesAndTheListShowsIt)
+TEST_F(CliRatesTest, OneUpdateMakesEveryCurrencyCurrentOrFixed)
 {
     WriteSettings();
-    m_server.Serve("/daily.xml", {.body = kDocument});
+    // The released world document of a day, and the ECB's of the same day agreeing with it.
+    std::ifstream world(KELVARA_TEST_DATA_DIR "/online/world-eur.json");
+    std::stringstream body;
+    body << world.rdbuf();
+    std::string ecb = kDocument;
+    ecb.replace(ecb.find("1.0523"), 6, "1.13607202");
+    ecb.replace(ecb.find("162.35"), 6, "178.91");
+    m_server.Serve("/daily.xml", {.body = ecb});
+    m_server.Serve(kWorldPath, {.body = body.str()});
     QString out;
     QString err;
-    ASSERT_EQ(RunCli({"rates", "--update"}, out, err), 0) << err.toStdString();
-    EXPECT_TRUE(out.startsWith("ECB reference rates of 2026-12-07: ")) << out.toStdString();
-    EXPECT_NE(Conf().find("Rates\\USD=1.0523\nRates\\USD.Date=2026-12-07\nRates\\USD.Source=ECB\n"),
+    ASSERT_EQ(RunCli({"rates", "--update"}, out, err), 0) << err.toStdString() << out.toStdString();
+    const QStringList report = out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(report.size(), 2) << out.toStdString();
+    EXPECT_TRUE(report[0].startsWith("ECB reference rates of 2026-12-07: 2 stored, 0 kept")) << out.toStdString();
+    EXPECT_TRUE(report[1].startsWith("exchange-api rates of 2026-12-07: ")) << out.toStdString();
+    EXPECT_NE(Conf().find("Rates\\USD=1.13607202\nRates\\USD.Date=2026-12-07\nRates\\USD.Source=ECB\n"),
               std::string::npos)
         << Conf();
+
     ASSERT_EQ(RunCli({"rates"}, out, err), 0) << err.toStdString();
-    EXPECT_TRUE(out.contains("\nUSD\t1.0523\t2026-12-07\tECB\n")) << out.toStdString();
+    int current = 0;
+    for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split('\t');
+        ASSERT_EQ(fields.size(), 4) << line.toStdString();
+        EXPECT_TRUE(fields[3] == "ECB" || fields[3] == "exchange-api" || fields[3] == "fixed")
+            << line.toStdString();
+        current += fields[3] != "fixed";
+    }
+    EXPECT_GT(current, 150);
+    EXPECT_TRUE(out.contains("\nUSD\t1.13607202\t2026-12-07\tECB\n")) << out.toStdString();
     EXPECT_TRUE(out.contains("\nSIT\t239.64\t-\tfixed\n")) << out.toStdString();
-    EXPECT_TRUE(out.contains("\nCHF\t1.6148\t2007-01-12\tbuilt-in\n")) << out.toStdString();
+    EXPECT_TRUE(out.contains("\nARS\t1732.540809\t2026-12-07\texchange-api\n")) << out.toStdString();
 }
 
-TEST_F(CliRatesTest, AFailedUpdateExitsOneAndStoresNothing)
+TEST_F(CliRatesTest, AFailedSourceExitsOneAndSaysWhyWhileTheOtherIsStored)
 {
     WriteSettings();
     const std::string before = Conf();
     m_server.Serve("/daily.xml", {.body = "<Envelope/>"});
+    m_server.Serve(kWorldPath, {.status = 404, .reason = "Not Found"});
     QString out;
     QString err;
     EXPECT_EQ(RunCli({"rates", "--update"}, out, err), 1);
-    EXPECT_EQ(err.toStdString(), "kelvara-cli: The currency rates could not be read: not a reference-rate "
-                                 "document (the root is 'Envelope')\n");
-    m_server.Serve("/daily.xml", {.status = 404, .reason = "Not Found"});
-    EXPECT_EQ(RunCli({"rates", "--update"}, out, err), 1);
-    EXPECT_TRUE(err.startsWith("kelvara-cli: The data could not be retrieved.")) << err.toStdString();
+    EXPECT_TRUE(out.startsWith("ECB reference rates: nothing stored (not a reference-rate document (the root is "
+                               "'Envelope'))\n"
+                               "exchange-api rates: nothing stored (The data could not be retrieved."))
+        << out.toStdString();
+    EXPECT_EQ(err.toStdString(), "kelvara-cli: not every source of rates could be stored\n");
     EXPECT_EQ(Conf(), before);
+
+    m_server.Serve(kWorldPath, {.body = kWorld});
+    EXPECT_EQ(RunCli({"rates", "--update"}, out, err), 1);
+    EXPECT_TRUE(out.contains("\nexchange-api rates of 2026-12-08: 3 stored, 0 kept")) << out.toStdString();
+    EXPECT_NE(Conf().find("Rates\\ARS=1850.5\n"), std::string::npos) << Conf();
 }
 
 } // namespace

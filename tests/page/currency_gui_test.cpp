@@ -178,9 +178,9 @@ TEST_F(RateAgeTest, EveryRateShowsWhereItComesFromAndHowOldItIs)
     EXPECT_EQ(Tip(), "Rates of " + Short(2026, 11, 30) +
                          " (ECB): more than 7 days old. Press Rate to fetch current ones.");
     Choose(SourceUnits(), "Japanese Yen (JPY)");
-    EXPECT_EQ(RateAge(), "built-in, " + Short(2007, 1, 12) + ")");
+    EXPECT_EQ(RateAge(), "built-in, " + Short(2026, 9, 29) + ")");
     EXPECT_TRUE(page->IsRateLineWarning());
-    EXPECT_TRUE(Tip().startsWith("Rates of " + Short(2007, 1, 12) + " (built-in)"));
+    EXPECT_TRUE(Tip().startsWith("Rates of " + Short(2026, 9, 29) + " (built-in)"));
     EXPECT_NE(Label("rateLine")->palette().color(QPalette::WindowText),
               Label("sourceUnitLabel")->palette().color(QPalette::WindowText));
     Choose(SourceUnits(), "Switzerland Francs (CHF)");
@@ -197,7 +197,7 @@ TEST_F(RateAgeTest, EveryRateShowsWhereItComesFromAndHowOldItIs)
     Button("referenceButton")->click();
     EXPECT_EQ(RateAge(), "ECB, " + Short(2026, 12, 7) + ")");
     Choose(SourceUnits(), "Japanese Yen (JPY)");
-    EXPECT_EQ(RateAge(), "built-in, " + Short(2007, 1, 12) + ")");
+    EXPECT_EQ(RateAge(), "built-in, " + Short(2026, 9, 29) + ")");
 }
 
 TEST_F(RateAgeTest, RatesTypedOrFetchedAreStoredWithTheirDayAndSource)
@@ -226,14 +226,14 @@ TEST_F(RateAgeTest, AReferenceCurrencyUpdatesEveryRateInOneGo)
         ++fetched;
         return 1.0;
     });
-    page->SetReferenceRates([](const CCurrency& currency) { return currency.GetCode() != "XAU"; },
-                            [&](CCurrencyCategory& currencies) {
-                                ++updated;
-                                WriteStoredRate("USD", "1.0523", "2026-12-08", kRateSourceEcb);
-                                WriteStoredRate("JPY", "162.35", "2026-12-08", kRateSourceEcb);
-                                currencies.ReloadStoredRates();
-                                return true;
-                            });
+    page->SetRatesUpdate([&](CCurrencyCategory& currencies, const std::string& code, bool& covered) {
+        ++updated;
+        WriteStoredRate("USD", "1.0523", "2026-12-08", kRateSourceEcb);
+        WriteStoredRate("JPY", "162.35", "2026-12-08", kRateSourceEcb);
+        currencies.ReloadStoredRates();
+        covered = code != "XAU";
+        return true;
+    });
     Choose(SourceUnits(), "Japanese Yen (JPY)");
     Type(Source(), "");
     Button("rateButton")->click();
@@ -244,6 +244,51 @@ TEST_F(RateAgeTest, AReferenceCurrencyUpdatesEveryRateInOneGo)
     // The other currencies took theirs too.
     Choose(SourceUnits(), "United States Dollars (USD)");
     EXPECT_EQ(RateLine(), "1 \u20AC = 1.0523");
+}
+
+TEST_F(RateAgeTest, EachSourceNamesItselfOnTheRateLine)
+{
+    WriteStoredRate("USD", "1.0523", "2026-12-07", kRateSourceEcb);
+    WriteStoredRate("JPY", "175.5", "2026-12-08", kRateSourceWorld);
+    OpenCurrency();
+    const struct {
+        const char* row;
+        QString age;
+        bool warning;
+    } rows[] = {
+        {"United States Dollars (USD)", "ECB, " + Short(2026, 12, 7) + ")", false},
+        {"Japanese Yen (JPY)", "exchange-api, " + Short(2026, 12, 8) + ")", false},
+        {"Euro (EUR)", "fixed)", false},
+        {"Switzerland Francs (CHF)", "built-in, " + Short(2026, 9, 29) + ")", true},
+    };
+    for (const auto& row : rows) {
+        Choose(SourceUnits(), row.row);
+        EXPECT_EQ(RateAge(), row.age) << row.row;
+        EXPECT_EQ(page->IsRateLineWarning(), row.warning) << row.row;
+    }
+}
+
+// Selections stored by an earlier version (positions in the sorted list) still name the same rows.
+TEST_F(CurrencyPageTest, SelectionsStoredByAnEarlierVersionKeepTheirCurrencies)
+{
+    OpenCurrency();
+    Choose(SourceUnits(), "Japanese Yen (JPY)");
+    Choose(TargetUnits(), "Euro (EUR)");
+    const std::string section =
+        "Settings\\Categories\\" + std::to_string(Child<QComboBox>("categoryList")->currentIndex());
+    const int source = store.GetProfileInt(section, "SourceUnit", -1);
+    const int target = store.GetProfileInt(section, "TargetUnit", -1);
+    EXPECT_EQ(store.GetProfileInt(section, "UnitOrder", 0), 1);
+
+    // As an earlier version stored them: the positions of the sorted lists, and no mark.
+    store.Clear();
+    store.WriteProfileInt(section, "SourceUnit", SourceUnits()->currentIndex());
+    store.WriteProfileInt(section, "TargetUnit", TargetUnits()->currentIndex());
+    OpenCurrency();
+    EXPECT_EQ(SourceUnits()->currentText(), "Japanese Yen (JPY)");
+    EXPECT_EQ(TargetUnits()->currentText(), "Euro (EUR)");
+    EXPECT_EQ(store.GetProfileInt(section, "SourceUnit", -1), source) << "stored as file rows from now on";
+    EXPECT_EQ(store.GetProfileInt(section, "TargetUnit", -1), target);
 }
 
 } // namespace

@@ -16,6 +16,7 @@ namespace {
 
 using kelvara::SettingsProfileStore;
 using Access = SettingsProfileStore::Access;
+using kelvara::ProfileStore;
 
 class SettingsStore : public testing::Test {
 protected:
@@ -148,6 +149,36 @@ TEST_F(SettingsStore, WriteFailureIsReportedAndTheNextWriteIsJudgedAfresh)
     ASSERT_TRUE(QFile::remove(blocked));
     EXPECT_TRUE(store->WriteProfileInt("Options", "AlwaysOnTop", 1));
     EXPECT_EQ(store->GetProfileInt("Options", "AlwaysOnTop", 0), 1);
+}
+
+TEST_F(SettingsStore, ABatchIsWrittenWholeOrNotAtAll)
+{
+    auto store = Store();
+    ASSERT_TRUE(store->WriteProfileString("Settings\\Rates", "USD", "1.1"));
+    const std::vector<ProfileStore::Value> batch = {{"Settings\\Rates", "USD", "1.2"},
+                                                    {"Settings\\Rates", "USD.Date", "2026-12-08"},
+                                                    {"Settings\\Rates", "USD.Source", "ECB"}};
+    // A folder where the file's temporary twin must go: the file cannot be replaced.
+    const QByteArray before = ReadFile();
+    QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const bool refused = !store->WriteProfileStrings(batch);
+    QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (refused) // (root writes anyway; the refusal itself is tested beside, with the folder blocked)
+        EXPECT_EQ(ReadFile(), before);
+
+    ASSERT_TRUE(store->WriteProfileStrings(batch));
+    EXPECT_EQ(store->GetProfileString("Settings\\Rates", "USD"), "1.2");
+    EXPECT_EQ(store->GetProfileString("Settings\\Rates", "USD.Source"), "ECB");
+    EXPECT_EQ(store->GetLocation(), m_path.toStdString());
+
+    const QString blocked = m_folder + QStringLiteral("/Brask");
+    {
+        QFile file(blocked);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    SettingsProfileStore nowhere((blocked + QStringLiteral("/Kelvara.conf")).toStdString(), Access::ReadWrite);
+    EXPECT_FALSE(nowhere.WriteProfileStrings(batch));
+    EXPECT_FALSE(Store(Access::ReadOnly)->WriteProfileStrings(batch));
 }
 
 TEST_F(SettingsStore, ChangesOfAnotherWriterAreSeen)

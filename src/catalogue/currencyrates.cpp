@@ -1,0 +1,274 @@
+#include "catalogue/currencyrates.h"
+
+#include "catalogue/currencycategory.h"
+#include "platform/profilestore.h"
+#include "text/leadingnumber.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <set>
+
+namespace kelvara {
+
+namespace {
+
+// Redenominations, by the issuing central bank's act, and the local issues at par.
+const std::vector<CurrencyLink> kLinks = {
+    {"AZM", "AZN", 5'000},         // Central Bank of Azerbaijan, 1 January 2006
+    {"BYR", "BYN", 10'000},        // National Bank of the Republic of Belarus, 1 July 2016
+    {"CSD", "RSD", 1},             // National Bank of Serbia: the dinar's code from 2006, at par
+    {"GHC", "GHS", 10'000},        // Bank of Ghana, 1 July 2007
+    {"MRO", "MRU", 10},            // Central Bank of Mauritania, 1 January 2018
+    {"MZM", "MZN", 1'000},         // Banco de Moçambique, 1 July 2006
+    {"SDD", "SDG", 100},           // Central Bank of Sudan, 2007 (1 SDG = 100 dinars)
+    {"STD", "STN", 1'000},         // Banco Central de São Tomé e Príncipe, 1 January 2018
+    {"TMM", "TMT", 5'000},         // Central Bank of Turkmenistan, 1 January 2009
+    {"ZMK", "ZMW", 1'000},         // Bank of Zambia, 1 January 2013
+    {"SLL", "SLE", 1'000},         // Bank of Sierra Leone, 1 July 2022
+    {"ANG", "XCG", 1},             // Centrale Bank van Curaçao en Sint Maarten, 31 March 2025
+    {"VEF", "VES", 100'000},       // Banco Central de Venezuela, 20 August 2018
+    {"VEB", "VES", 100'000'000},   // the same, after 1 VEF = 1000 VEB of 1 January 2008
+    {"ZWL", "ZWG", 2'498.7242},    // Reserve Bank of Zimbabwe, monetary policy statement, 5 April 2024
+    {"ROL", "RON", 10'000},        // National Bank of Romania, 1 July 2005
+    {"TRL", "TRY", 1'000'000},     // Central Bank of the Republic of Turkey, 1 January 2005
+    {"MGF", "MGA", 5},             // Banky Foiben'i Madagasikara: the ariary alone from 1 January 2005
+    {"SRG", "SRD", 1'000},         // Centrale Bank van Suriname, 1 January 2004
+    {"GGP", "GBP", 1},             // States of Guernsey: the local issue of sterling, at par
+    {"JEP", "GBP", 1},             // States of Jersey, likewise
+    {"IMP", "GBP", 1},             // Isle of Man Treasury, likewise
+    {"TVD", "AUD", 1},             // Tuvalu's coins, at par with the Australian dollar it uses
+};
+
+std::string RateText(double rate)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.10g", rate);
+    return text;
+}
+
+// A stored rate as the rules see it.
+struct Held {
+    bool present = false;
+    std::int64_t day = 0;
+    bool dated = false;
+    std::string source;
+};
+
+class Update {
+public:
+    Update(const CCurrencyCategory& currencies, RateRequest request, ProfileStore& store)
+        : m_request(request), m_store(store)
+    {
+        for (const auto& unit : currencies.GetUnits())
+            if (const auto* currency = dynamic_cast<const CCurrency*>(unit.get());
+                currency && currency->TakesRates())
+                m_floating.insert(currency->GetCode());
+    }
+
+    // The stored rate of `code` as the update has left it so far.
+    Held Get(const std::string& code) const
+    {
+        if (const auto it = m_held.find(code); it != m_held.end())
+            return it->second;
+        Held held;
+        std::string text;
+        if (!m_store.GetProfileString(kRatesSection, code, text) || text.empty() ||
+            text.size() > kMaxRateTextLength)
+            return held;
+        const double rate = ReadLeadingDouble(text);
+        if (!(rate > 0) || !std::isfinite(rate))
+            return held;
+        held.present = true;
+        held.source = m_store.GetProfileString(kRatesSection, code + ".Source");
+        if (held.source.empty())
+            held.source = kRateSourceStored;
+        held.dated = ParseIsoDate(m_store.GetProfileString(kRatesSection, code + ".Date"), held.day);
+        return held;
+    }
+
+    double StoredValue(const std::string& code) const
+    {
+        if (const auto it = m_values.find(code); it != m_values.end())
+            return it->second;
+        return ReadLeadingDouble(m_store.GetProfileString(kRatesSection, code));
+    }
+
+    // Whether a rate of `source` and `day` replaces what is held for `code`.
+    bool Replaces(const std::string& code, const std::string& source, std::int64_t day) const
+    {
+        const Held held = Get(code);
+        if (!held.present)
+            return true;
+        if (held.source == kRateSourceBuiltIn)
+            return true;
+        if (!held.dated)
+            return m_request == RateRequest::User;
+        if (held.source == kRateSourceTyped)
+            return day > held.day;
+        const bool fromEcb = source == kRateSourceEcb;
+        const bool heldEcb = held.source == kRateSourceEcb;
+        if (fromEcb && !heldEcb)
+            return day + kEcbPreferenceDays >= held.day;
+        if (!fromEcb && heldEcb)
+            return day > held.day + kEcbPreferenceDays;
+        return day >= held.day;
+    }
+
+    void Set(const std::string& code, const std::string& text, double rate, const std::string& date,
+             std::int64_t day, const std::string& source)
+    {
+        m_writes.push_back({kRatesSection, code, text});
+        m_writes.push_back({kRatesSection, code + ".Date", date});
+        m_writes.push_back({kRatesSection, code + ".Source", source});
+        m_held[code] = Held{true, day, true, source};
+        m_values[code] = rate;
+    }
+
+    void SetDocumentDay(const char* entry, const std::string& date, std::int64_t day)
+    {
+        std::int64_t last = 0;
+        if (!ParseIsoDate(m_store.GetProfileString(kRatesSection, entry), last) || last < day)
+            m_writes.push_back({kRatesSection, entry, date});
+    }
+
+    bool Floating(const std::string& code) const { return m_floating.count(code) != 0; }
+    bool Commit() { return m_writes.empty() || m_store.WriteProfileStrings(m_writes); }
+
+private:
+    RateRequest m_request;
+    ProfileStore& m_store;
+    std::set<std::string, std::less<>> m_floating;
+    std::map<std::string, Held, std::less<>> m_held;
+    std::map<std::string, double, std::less<>> m_values;
+    std::vector<ProfileStore::Value> m_writes;
+};
+
+void Apply(Update& update, const RateDocument& document, std::int64_t day, RateDocumentResult& result)
+{
+    for (std::size_t i = 0; i < document.rates.size(); ++i) {
+        const auto& [code, rate] = document.rates[i];
+        // A superseded code in the document is never taken: its row follows the successor.
+        if (!update.Floating(code) || FindCurrencyLink(code))
+            continue;
+        if (!update.Replaces(code, document.source, day)) {
+            ++result.kept;
+            continue;
+        }
+        const std::string& given = i < document.texts.size() ? document.texts[i] : std::string();
+        update.Set(code, given.empty() || given.size() > kMaxRateTextLength ? RateText(rate) : given, rate,
+                   document.date, day, document.source);
+        ++result.stored;
+    }
+}
+
+// Refuses the world document when it disagrees with a recent ECB rate on a code both publish.
+bool CrossCheck(const Update& update, const RateDocument& world, std::int64_t day, std::string& why)
+{
+    for (const auto& [code, rate] : world.rates) {
+        const Held held = update.Get(code);
+        if (!held.present || held.source != kRateSourceEcb || !held.dated || day - held.day > kCrossCheckDays)
+            continue;
+        const double ecb = update.StoredValue(code);
+        if (!(ecb > 0))
+            continue;
+        const double off = std::fabs(rate - ecb) / ecb;
+        if (off > kCrossCheckTolerance) {
+            char text[160];
+            std::snprintf(text, sizeof text, "the world rates disagree with the ECB on %s by %.0f %%", code.c_str(),
+                          off * 100);
+            why = text;
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+const std::vector<CurrencyLink>& CurrencyLinks()
+{
+    return kLinks;
+}
+
+const CurrencyLink* FindCurrencyLink(std::string_view code)
+{
+    for (const CurrencyLink& link : kLinks)
+        if (link.code == code)
+            return &link;
+    return nullptr;
+}
+
+RateUpdateResult StoreRateDocuments(const RateDocument* ecb, const RateDocument* world,
+                                    const CCurrencyCategory& currencies, RateRequest request,
+                                    ProfileStore& store)
+{
+    RateUpdateResult result;
+    Update update(currencies, request, store);
+    std::int64_t day = 0;
+    if (ecb) {
+        result.ecb.given = true;
+        if (!ParseIsoDate(ecb->date, day)) {
+            result.ecb.refused = true;
+            result.ecb.why = "the document has no valid date";
+        } else {
+            Apply(update, *ecb, day, result.ecb);
+            update.SetDocumentDay(kReferenceRatesDateEntry, ecb->date, day);
+        }
+    }
+    if (world) {
+        result.world.given = true;
+        if (!ParseIsoDate(world->date, day)) {
+            result.world.refused = true;
+            result.world.why = "the document has no valid date";
+        } else if (!CrossCheck(update, *world, day, result.world.why)) {
+            result.world.refused = true;
+        } else {
+            Apply(update, *world, day, result.world);
+            update.SetDocumentDay(kWorldRatesDateEntry, world->date, day);
+        }
+    }
+    result.written = update.Commit();
+    if (!result.written) {
+        // Nothing of either document is stored.
+        result.ecb.stored = result.world.stored = 0;
+    }
+    return result;
+}
+
+UserRateResult StoreUserRate(CCurrencyCategory& currencies, const std::string& code, const std::string& text,
+                             const std::string& source, ProfileStore& store)
+{
+    const double rate = ReadLeadingDouble(text);
+    // An infinite rate (a typed 1e999) would turn every conversion into nonsense, like 0 does.
+    if (text.empty() || text.size() > kMaxRateTextLength || !(rate > 0) || !std::isfinite(rate))
+        return UserRateResult::Invalid;
+    const std::string today = TodayIsoDate();
+    if (!store.WriteProfileStrings({{kRatesSection, code, text},
+                                    {kRatesSection, code + ".Date", today},
+                                    {kRatesSection, code + ".Source", source}}))
+        return UserRateResult::WriteFailed;
+    // Rates are kept by code: every floating row of it takes the new rate now, not after a restart.
+    for (const auto& unit : currencies.GetUnits()) {
+        auto* other = dynamic_cast<CCurrency*>(unit.get());
+        if (other && other->TakesRates() && other->GetCode() == code) {
+            other->SetRate(rate);
+            other->SetRateOrigin(today, source);
+        }
+    }
+    currencies.ApplyLinks();
+    return UserRateResult::Stored;
+}
+
+bool AreWorldRatesDue(const std::string& today, const ProfileStore& store)
+{
+    std::int64_t stored = 0;
+    std::int64_t now = 0;
+    if (!ParseIsoDate(store.GetProfileString(kRatesSection, kWorldRatesDateEntry), stored) ||
+        !ParseIsoDate(today, now))
+        return true;
+    return stored < now;
+}
+
+} // namespace kelvara

@@ -1,0 +1,155 @@
+#include "online/ratesupdate.h"
+
+#include "catalogue/currencycategory.h"
+#include "online/referencerates.h"
+#include "online/webaccess.h"
+#include "online/worldrates.h"
+#include "platform/profilestore.h"
+#include "platform/serviceaddress.h"
+#include "text/strings.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace kelvara {
+
+RatesUpdatePlan::RatesUpdatePlan(Options options, std::string today)
+    : m_today(std::move(today)), m_request(options.request), m_wantEcb(options.ecb), m_wantWorld(options.world)
+{
+    if (m_wantEcb)
+        m_steps.push_back({Source::Ecb, ReferenceRatesAddress()});
+    if (m_wantWorld)
+        for (std::string& url : WorldRatesAddresses())
+            m_steps.push_back({Source::World, std::move(url)});
+}
+
+bool RatesUpdatePlan::Next(std::string& url)
+{
+    while (m_next < m_steps.size()) {
+        const Step& step = m_steps[m_next];
+        if (step.source == Source::World && m_haveWorld) {
+            // A world document of the last days is as new as another address would give.
+            std::int64_t day = 0;
+            std::int64_t today = 0;
+            if (!ParseIsoDate(m_world.date, day) || !ParseIsoDate(m_today, today) ||
+                today - day <= kWorldStaleDays) {
+                ++m_next;
+                continue;
+            }
+        }
+        url = step.url;
+        ++m_next;
+        return true;
+    }
+    return false;
+}
+
+void RatesUpdatePlan::Fetched(bool ok, std::string_view body, const std::string& error)
+{
+    if (m_next == 0 || m_next > m_steps.size())
+        return;
+    const Source source = m_steps[m_next - 1].source;
+    std::string& why = source == Source::Ecb ? m_ecbError : m_worldError;
+    if (!ok) {
+        why = LoadString(IDS_RETRIEVE_FAILED) + " (" + error + ")";
+        return;
+    }
+    std::string reason;
+    if (source == Source::Ecb) {
+        ReferenceRates rates;
+        if (!ParseFetchedReferenceRates(body, m_today, rates, reason)) {
+            why = reason;
+            return;
+        }
+        m_ecb = RateDocument{kRateSourceEcb, rates.date, std::move(rates.rates), std::move(rates.texts)};
+        m_haveEcb = true;
+        m_ecbError.clear();
+        return;
+    }
+    WorldRates rates;
+    if (!ParseFetchedWorldRates(body, m_today, rates, reason)) {
+        // A later address may still serve a good one; an earlier good one stays.
+        if (!m_haveWorld)
+            why = reason;
+        return;
+    }
+    // Of two documents, the newer.
+    if (m_haveWorld && rates.date <= m_world.date)
+        return;
+    m_world = RateDocument{kRateSourceWorld, rates.date, std::move(rates.rates), {}};
+    m_haveWorld = true;
+    m_worldError.clear();
+}
+
+RateUpdateResult RatesUpdatePlan::Store(CCurrencyCategory& currencies, ProfileStore& store)
+{
+    m_location = store.GetLocation();
+    RateUpdateResult result = StoreRateDocuments(m_haveEcb ? &m_ecb : nullptr, m_haveWorld ? &m_world : nullptr,
+                                                 currencies, m_request, store);
+    if (result.written) {
+        const ProfileReads reads(store);
+        currencies.ReloadStoredRates();
+    }
+    return result;
+}
+
+namespace {
+std::string WriteFailure(const std::string& location)
+{
+    return "cannot write the settings" + (location.empty() ? std::string() : " (" + location + ")");
+}
+} // namespace
+
+std::vector<std::string> RatesUpdatePlan::Report(const RateUpdateResult& result) const
+{
+    std::vector<std::string> lines;
+    const auto line = [&](const char* name, bool wanted, bool have, const RateDocument& document,
+                          const RateDocumentResult& stored, const std::string& error) {
+        if (!wanted)
+            return;
+        std::string text = std::string(name) + " rates";
+        if (have)
+            text += " of " + document.date;
+        if (have && !result.written)
+            text += ": nothing stored (" + WriteFailure(m_location) + ")";
+        else if (have && stored.refused)
+            text += ": nothing stored (" + stored.why + ")";
+        else if (have)
+            text += ": " + std::to_string(stored.stored) + " stored, " + std::to_string(stored.kept) +
+                    " kept (typed, newer or preferred)";
+        else
+            text += ": nothing stored (" + error + ")";
+        lines.push_back(std::move(text));
+    };
+    line("ECB reference", m_wantEcb, m_haveEcb, m_ecb, result.ecb, m_ecbError);
+    line("exchange-api", m_wantWorld, m_haveWorld, m_world, result.world, m_worldError);
+    return lines;
+}
+
+std::string RatesUpdatePlan::Failure(const RateUpdateResult& result) const
+{
+    if ((m_haveEcb || m_haveWorld) && !result.written)
+        return WriteFailure(m_location);
+    const std::string ecb = "the ECB's reference rates: ";
+    const std::string world = "the exchange-api rates: ";
+    if (m_wantEcb && !m_haveEcb)
+        return ecb + m_ecbError;
+    if (m_haveEcb && result.ecb.refused)
+        return ecb + result.ecb.why;
+    if (m_wantWorld && !m_haveWorld)
+        return world + m_worldError;
+    if (m_haveWorld && result.world.refused)
+        return world + result.world.why;
+    return {};
+}
+
+bool RatesUpdatePlan::Carries(const std::string& code) const
+{
+    const auto in = [&](bool have, const RateDocument& document) {
+        return have && std::any_of(document.rates.begin(), document.rates.end(),
+                                   [&](const auto& rate) { return rate.first == code; });
+    };
+    return in(m_haveEcb, m_ecb) || in(m_haveWorld, m_world);
+}
+
+} // namespace kelvara

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "catalogue/currencyrates.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CCurrencyCategory;
+
+namespace kelvara {
+
+class ProfileStore;
+
+// One update of the currency rates, whoever runs it (the Rate button, the tray's entry, the updates
+// in the background, kelvara-cli): which documents to fetch in which order, reading them, and
+// storing them through StoreRateDocuments. The caller only fetches: it asks Next for an address,
+// fetches it and hands over the answer, until Next says the fetching is done.
+class RatesUpdatePlan {
+public:
+    struct Options {
+        bool ecb = true;   // fetch the ECB's reference rates
+        bool world = true; // fetch the world rates
+        RateRequest request = RateRequest::User;
+    };
+    // A world document older than this (in days before today) makes the next address worth a try.
+    static constexpr int kWorldStaleDays = 2;
+
+    RatesUpdatePlan(Options options, std::string today);
+
+    // The next address to fetch; false when there is nothing more to fetch.
+    bool Next(std::string& url);
+    // The answer to the address Next gave last: the body, or the transfer's failure in words.
+    void Fetched(bool ok, std::string_view body, const std::string& error);
+
+    // Stores what arrived, as one write of `store`, and makes the category take the new rates.
+    RateUpdateResult Store(CCurrencyCategory& currencies, ProfileStore& store);
+    // One line for each source fetched: its day and what was stored, or why nothing was.
+    std::vector<std::string> Report(const RateUpdateResult& result) const;
+    // The first reason nothing of a source was stored; empty when every source fetched was.
+    std::string Failure(const RateUpdateResult& result) const;
+    // Whether either document that arrived gives a rate for `code`.
+    bool Carries(const std::string& code) const;
+
+private:
+    enum class Source { Ecb, World };
+    struct Step {
+        Source source;
+        std::string url;
+    };
+
+    std::vector<Step> m_steps;
+    std::size_t m_next = 0;
+    std::string m_today;
+    RateRequest m_request;
+    bool m_wantEcb;
+    bool m_wantWorld;
+    bool m_haveEcb = false;
+    bool m_haveWorld = false;
+    RateDocument m_ecb;
+    RateDocument m_world;
+    std::string m_ecbError;
+    std::string m_worldError;
+    std::string m_location; // the store's, for a failed write
+};
+
+} // namespace kelvara

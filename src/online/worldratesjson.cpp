@@ -1,0 +1,220 @@
+// Reading the world-rate document: beside the XML readers, in the parts that fetch documents.
+#include "online/worldrates.h"
+
+#include "catalogue/currency.h"
+
+#include <cmath>
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <set>
+
+namespace kelvara {
+
+namespace {
+
+bool IsLetters(std::string_view key)
+{
+    for (const char c : key)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+            return false;
+    return true;
+}
+
+std::string Upper(std::string_view key)
+{
+    std::string code(key);
+    for (char& c : code)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return code;
+}
+
+// Walks the document once, keeping only what it needs: no tree is built.
+class Reader : public nlohmann::json_sax<nlohmann::json> {
+public:
+    explicit Reader(WorldRates& rates) : m_rates(rates) {}
+
+    bool null() override { return Value("null"); }
+    bool boolean(bool) override { return Value("a truth value"); }
+    bool number_integer(number_integer_t value) override { return Number(static_cast<double>(value)); }
+    bool number_unsigned(number_unsigned_t value) override { return Number(static_cast<double>(value)); }
+    bool number_float(number_float_t value, const string_t&) override { return Number(value); }
+    bool string(string_t& value) override
+    {
+        if (m_depth == 1 && m_key == "date") {
+            m_rates.date = value;
+            m_hasDate = true;
+            return true;
+        }
+        return Value("text");
+    }
+    bool binary(binary_t&) override { return Value("binary data"); }
+
+    bool start_object(std::size_t) override
+    {
+        if (!Enter())
+            return false;
+        if (m_depth == 2 && m_path == Path::TopKey && m_key == "eur") {
+            m_inEuro = true;
+            m_hasEuro = true;
+        } else if (m_depth == 1) {
+            m_topIsObject = true;
+        } else if (m_inEuro) {
+            return Fail("the rate of " + Upper(m_key) + " is not a number");
+        }
+        m_path = Path::None;
+        return true;
+    }
+    bool end_object() override
+    {
+        if (m_depth == 2 && m_inEuro)
+            m_inEuro = false;
+        --m_depth;
+        return true;
+    }
+    bool start_array(std::size_t) override
+    {
+        if (!Enter())
+            return false;
+        if (m_depth == 1)
+            return Fail("the document is not an object");
+        if (m_inEuro && m_depth == 3)
+            return Fail("the rate of " + Upper(m_key) + " is not a number");
+        m_path = Path::None;
+        return true;
+    }
+    bool end_array() override
+    {
+        --m_depth;
+        return true;
+    }
+    bool key(string_t& key) override
+    {
+        m_key = key;
+        m_path = m_depth == 1 ? Path::TopKey : Path::None;
+        if (m_depth == 1 && !m_topKeys.insert(key).second)
+            return Fail("the key \"" + key + "\" appears twice");
+        if (m_depth == 2 && m_inEuro && !m_euroKeys.insert(key).second)
+            return Fail("the rate of " + Upper(key) + " appears twice");
+        return true;
+    }
+    bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&) override
+    {
+        if (m_why.empty())
+            m_why = "the document is not JSON (at byte " + std::to_string(position) + ")";
+        return false;
+    }
+
+    const std::string& Why() const { return m_why; }
+    bool TopIsObject() const { return m_topIsObject; }
+    bool HasDate() const { return m_hasDate; }
+    bool HasEuro() const { return m_hasEuro; }
+
+private:
+    enum class Path { None, TopKey };
+
+    bool Enter()
+    {
+        if (++m_depth > kMaxWorldDepth)
+            return Fail("the document is nested too deeply");
+        return true;
+    }
+    bool Fail(std::string why)
+    {
+        m_why = std::move(why);
+        return false;
+    }
+    bool Value(const char* what)
+    {
+        if (m_depth == 0)
+            return Fail("the document is not an object");
+        if (m_depth == 1 && m_key == "date")
+            return Fail("the date is not a text");
+        if (m_inEuro && m_depth == 2)
+            return Fail("the rate of " + Upper(m_key) + " is not a number but " + what);
+        return true;
+    }
+    bool Number(double value)
+    {
+        if (m_depth == 0)
+            return Fail("the document is not an object");
+        if (m_depth == 1 && m_key == "date")
+            return Fail("the date is not a text");
+        if (!m_inEuro || m_depth != 2)
+            return true;
+        // Only currencies (three letters) are read; the tokens beside them are none of ours.
+        if (m_key.size() != 3 || !IsLetters(m_key))
+            return true;
+        if (!(value > 0) || !std::isfinite(value))
+            return Fail("the rate of " + Upper(m_key) + " is not a positive number");
+        if (m_rates.rates.size() >= kMaxWorldRates)
+            return Fail("the document holds too many rates");
+        m_rates.rates.emplace_back(Upper(m_key), value);
+        return true;
+    }
+
+    WorldRates& m_rates;
+    std::string m_why;
+    std::string m_key;
+    std::set<std::string, std::less<>> m_topKeys;
+    std::set<std::string, std::less<>> m_euroKeys;
+    std::size_t m_depth = 0;
+    Path m_path = Path::None;
+    bool m_inEuro = false;
+    bool m_topIsObject = false;
+    bool m_hasDate = false;
+    bool m_hasEuro = false;
+};
+
+} // namespace
+
+bool ParseWorldRates(std::string_view document, const std::string& today, WorldRates& rates, std::string& why)
+{
+    rates = {};
+    if (document.size() > kMaxWorldRatesSize) {
+        why = "the document is larger than 4 MB";
+        return false;
+    }
+    WorldRates read;
+    Reader reader(read);
+    bool ok = false;
+    try {
+        ok = nlohmann::json::sax_parse(document.begin(), document.end(), &reader);
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    if (!ok) {
+        why = reader.Why().empty() ? "the document is not JSON" : reader.Why();
+        return false;
+    }
+    if (!reader.TopIsObject()) {
+        why = "the document is not an object";
+        return false;
+    }
+    if (!reader.HasDate()) {
+        why = "the document has no date";
+        return false;
+    }
+    if (!reader.HasEuro()) {
+        why = "the document gives no euro rates";
+        return false;
+    }
+    std::int64_t day = 0;
+    std::int64_t now = 0;
+    if (!ParseIsoDate(read.date, day)) {
+        why = "the date \"" + read.date.substr(0, 40) + "\" is not a date";
+        return false;
+    }
+    if (ParseIsoDate(today, now) && day > now + 1) {
+        why = "the document's date " + read.date + " lies in the future";
+        return false;
+    }
+    if (read.rates.empty()) {
+        why = "the document gives no euro rates";
+        return false;
+    }
+    rates = std::move(read);
+    return true;
+}
+
+} // namespace kelvara

@@ -1,0 +1,190 @@
+#include "catalogue/currencyrates.h"
+
+#include "catalogue/currencycategory.h"
+#include "platform/profilestore.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kelvara {
+namespace {
+
+// A few rows as the data file writes them, loaded as the program loads the file.
+class Currencies : public CCurrencyCategory {
+public:
+    Currencies()
+    {
+        static const std::string rows = "United States Dollars,USD,F,1.1\n"
+                                        "United Kingdom Pounds,GBP,F,0.85\n"
+                                        "Guernsey Pound,GGP,F,0.9\n"
+                                        "Azerbaijan Manat,AZN,F,1.9\n"
+                                        "Azerbaijan *Manat,AZM,F,9000\n"
+                                        "Venezuela Bolivar,VES,F,900\n"
+                                        "Venezuela *Bolivar,VEB,F,5\n"
+                                        "Benin CFA Franc BCEAO,XOF,T,655.957\n"
+                                        "Japan Yen,JPY,F,160\n";
+        LoadDataBytes({reinterpret_cast<const std::uint8_t*>(rows.data()), rows.size()});
+    }
+    const CCurrency& Row(const std::string& code) const
+    {
+        for (const auto& unit : GetUnits())
+            if (const auto* currency = static_cast<const CCurrency*>(unit.get()); currency->GetCode() == code)
+                return *currency;
+        throw std::runtime_error("no row " + code);
+    }
+};
+
+class CurrencyRates : public testing::Test {
+protected:
+    void SetUp() override { SetProfile(&m_store); }
+    void TearDown() override { SetProfile(nullptr); }
+
+    void Hold(const std::string& code, const std::string& rate, const std::string& date, const std::string& source)
+    {
+        m_store.WriteProfileStrings({{kRatesSection, code, rate}});
+        if (!date.empty())
+            m_store.WriteProfileStrings({{kRatesSection, code + ".Date", date}});
+        if (!source.empty())
+            m_store.WriteProfileStrings({{kRatesSection, code + ".Source", source}});
+    }
+    std::string Stored(const std::string& entry) const { return m_store.GetProfileString(kRatesSection, entry); }
+
+    MemoryProfileStore m_store;
+};
+
+TEST_F(CurrencyRates, SuccessorsPegsAndLocalIssuesFollowTheirCurrency)
+{
+    Currencies currencies;
+    EXPECT_DOUBLE_EQ(currencies.Row("AZM").GetValue(), 1.9 * 5000) << "the file's own figure is not used";
+    EXPECT_TRUE(currencies.Row("AZM").IsLinked());
+    EXPECT_FALSE(currencies.Row("AZM").TakesRates());
+    EXPECT_DOUBLE_EQ(currencies.Row("VEB").GetValue(), 900 * 1e8);
+    EXPECT_DOUBLE_EQ(currencies.Row("GGP").GetValue(), 0.85);
+    EXPECT_FALSE(currencies.Row("XOF").TakesRates());
+
+    // A typed successor rate carries over at once, with its day and source; a stored rate of
+    // the old code itself is never taken.
+    Hold("AZM", "1", "2026-12-08", kRateSourceTyped);
+    ASSERT_EQ(StoreUserRate(currencies, "AZN", "2", kRateSourceTyped, m_store), UserRateResult::Stored);
+    EXPECT_DOUBLE_EQ(currencies.Row("AZM").GetValue(), 10000);
+    EXPECT_EQ(currencies.Row("AZM").GetRateSource(), kRateSourceTyped);
+    Currencies next;
+    EXPECT_DOUBLE_EQ(next.Row("AZM").GetValue(), 10000);
+}
+
+// Which rate a code keeps when a document arrives: one row per case.
+TEST_F(CurrencyRates, PrecedenceOfSources)
+{
+    struct Case {
+        const char* held;       // source of the stored rate ("" = none; "stored" = undated)
+        const char* heldDate;
+        const char* document;   // kRateSourceEcb or kRateSourceWorld
+        const char* date;
+        RateRequest request;
+        bool replaced;
+    };
+    const Case cases[] = {
+        {"", "", kRateSourceWorld, "2026-12-08", RateRequest::Background, true},
+        {kRateSourceBuiltIn, "2026-09-29", kRateSourceWorld, "2026-12-08", RateRequest::Background, true},
+        {kRateSourceEcb, "2026-12-04", kRateSourceWorld, "2026-12-08", RateRequest::Background, false},
+        {kRateSourceEcb, "2026-12-03", kRateSourceWorld, "2026-12-08", RateRequest::Background, true},
+        {kRateSourceWorld, "2026-12-08", kRateSourceEcb, "2026-12-04", RateRequest::Background, true},
+        {kRateSourceWorld, "2026-12-08", kRateSourceEcb, "2026-12-03", RateRequest::Background, false},
+        {kRateSourceWorld, "2026-12-08", kRateSourceWorld, "2026-12-07", RateRequest::Background, false},
+        {kRateSourceEcb, "2026-12-07", kRateSourceEcb, "2026-12-07", RateRequest::Background, true},
+        {kRateSourceTyped, "2026-12-07", kRateSourceEcb, "2026-12-07", RateRequest::User, false},
+        {kRateSourceTyped, "2026-12-07", kRateSourceWorld, "2026-12-08", RateRequest::Background, true},
+        {kRateSourceStored, "", kRateSourceEcb, "2026-12-07", RateRequest::Background, false},
+        {kRateSourceStored, "", kRateSourceEcb, "2026-12-07", RateRequest::User, true},
+    };
+    for (const Case& c : cases) {
+        m_store.Clear();
+        if (*c.held)
+            Hold("JPY", "150", c.heldDate, c.held == std::string(kRateSourceStored) ? "" : c.held);
+        Currencies currencies;
+        const RateDocument document{c.document, c.date, {{"JPY", 170}}, {}};
+        const bool ecb = c.document == std::string(kRateSourceEcb);
+        const RateUpdateResult result = StoreRateDocuments(ecb ? &document : nullptr, ecb ? nullptr : &document,
+                                                           currencies, c.request, m_store);
+        const std::string what = std::string(c.held) + " of " + c.heldDate + " against " + c.document + " of " + c.date;
+        EXPECT_TRUE(result.written);
+        EXPECT_EQ(Stored("JPY"), c.replaced ? "170" : "150") << what;
+        EXPECT_EQ((ecb ? result.ecb : result.world).stored, c.replaced ? 1 : 0) << what;
+    }
+}
+
+TEST_F(CurrencyRates, OneUpdateTakesTheEcbFirstAndChecksTheWorldAgainstIt)
+{
+    Currencies currencies;
+    const RateDocument ecb{kRateSourceEcb, "2026-12-07", {{"USD", 1.16}, {"JPY", 180}}, {"1.1600", "180.00"}};
+    const RateDocument world{kRateSourceWorld,
+                             "2026-12-08",
+                             {{"USD", 1.17}, {"AZN", 1.98}, {"AZM", 1}, {"XOF", 600}, {"BTC", 1e-5}, {"GGP", 2}},
+                             {}};
+    const RateUpdateResult result = StoreRateDocuments(&ecb, &world, currencies, RateRequest::Background, m_store);
+    EXPECT_EQ(result.ecb.stored, 2);
+    EXPECT_EQ(result.world.stored, 1) << "AZN only: USD is the ECB's, AZM and GGP follow, XOF is fixed";
+    EXPECT_EQ(result.world.kept, 1);
+    EXPECT_EQ(Stored("USD"), "1.1600");
+    EXPECT_EQ(Stored("AZN"), "1.98");
+    EXPECT_EQ(Stored("AZN.Source"), kRateSourceWorld);
+    EXPECT_EQ(Stored(kReferenceRatesDateEntry), "2026-12-07");
+    EXPECT_EQ(Stored(kWorldRatesDateEntry), "2026-12-08");
+    for (const char* untouched : {"AZM", "XOF", "BTC", "GGP"})
+        EXPECT_FALSE(m_store.Contains(kRatesSection, untouched)) << untouched;
+    currencies.ReloadStoredRates();
+    EXPECT_DOUBLE_EQ(currencies.Row("AZM").GetValue(), 1.98 * 5000);
+    EXPECT_EQ(currencies.Row("AZM").GetRateSource(), kRateSourceWorld);
+
+    // A world document far off the ECB's recent rate is refused whole, and says why.
+    const RateDocument wrong{kRateSourceWorld, "2026-12-09", {{"AZN", 2.5}, {"USD", 2.32}}, {}};
+    const RateUpdateResult refused = StoreRateDocuments(nullptr, &wrong, currencies, RateRequest::User, m_store);
+    EXPECT_TRUE(refused.world.refused);
+    EXPECT_EQ(refused.world.why, "the world rates disagree with the ECB on USD by 100 %");
+    EXPECT_EQ(Stored("AZN"), "1.98");
+    EXPECT_EQ(Stored(kWorldRatesDateEntry), "2026-12-08");
+    // Once the ECB's rate is more than a week older than the document, it no longer judges it.
+    const RateDocument later{kRateSourceWorld, "2026-12-15", {{"USD", 2.32}}, {}};
+    EXPECT_FALSE(StoreRateDocuments(nullptr, &later, currencies, RateRequest::User, m_store).world.refused);
+}
+
+TEST_F(CurrencyRates, AFailedWriteStoresNothingAndSaysSo)
+{
+    Currencies currencies;
+    Hold("USD", "1.2", "2026-12-01", kRateSourceEcb);
+    m_store.SetFailWrites(true);
+    const RateDocument ecb{kRateSourceEcb, "2026-12-07", {{"USD", 1.16}}, {}};
+    const RateUpdateResult result = StoreRateDocuments(&ecb, nullptr, currencies, RateRequest::User, m_store);
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(result.ecb.stored, 0);
+    EXPECT_EQ(StoreUserRate(currencies, "USD", "1.3", kRateSourceTyped, m_store), UserRateResult::WriteFailed);
+    m_store.SetFailWrites(false);
+    EXPECT_EQ(Stored("USD"), "1.2");
+    EXPECT_EQ(Stored("USD.Date"), "2026-12-01");
+    EXPECT_FALSE(m_store.Contains(kRatesSection, kReferenceRatesDateEntry));
+    EXPECT_DOUBLE_EQ(currencies.Row("USD").GetValue(), 1.1) << "the row keeps its rate too";
+}
+
+TEST_F(CurrencyRates, TypedRatesThatAreNoRatesAreRefused)
+{
+    Currencies currencies;
+    for (const char* text : {"0", "-3", "abc", "1e999", "", "1.000000000000000000000000000000001"})
+        EXPECT_EQ(StoreUserRate(currencies, "USD", text, kRateSourceTyped, m_store), UserRateResult::Invalid)
+            << text;
+    // Nor does a long text stored by other means count as a rate.
+    Hold("JPY", std::string(40, '1'), "2026-12-08", kRateSourceTyped);
+    Currencies next;
+    EXPECT_DOUBLE_EQ(next.Row("JPY").GetValue(), 160);
+}
+
+TEST_F(CurrencyRates, WorldRatesAreDueOncePerDay)
+{
+    EXPECT_TRUE(AreWorldRatesDue("2026-12-08", m_store));
+    m_store.WriteProfileString(kRatesSection, kWorldRatesDateEntry, "2026-12-08");
+    EXPECT_FALSE(AreWorldRatesDue("2026-12-08", m_store));
+    EXPECT_TRUE(AreWorldRatesDue("2026-12-09", m_store));
+}
+
+} // namespace
+} // namespace kelvara

@@ -1,0 +1,68 @@
+#include "online/worldrates.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kelvara {
+namespace {
+
+constexpr const char* kToday = "2026-12-08";
+
+TEST(WorldRatesDocument, ReadsTheDayAndTheCurrenciesSkippingTokens)
+{
+    WorldRates rates;
+    std::string why;
+    ASSERT_TRUE(ParseWorldRates(R"({"date": "2026-12-08", "eur": {"1inch": 11.3, "usd": 1.136, "ars": 1732,
+                                    "doge": 0, "xau": 2.75e-4, "spam": "text"}, "other": [1, {"a": null}]})",
+                                kToday, rates, why))
+        << why;
+    EXPECT_EQ(rates.date, "2026-12-08");
+    ASSERT_EQ(rates.rates.size(), 3u);
+    EXPECT_EQ(rates.rates[0].first, "USD");
+    EXPECT_EQ(rates.rates[0].second, 1.136);
+    EXPECT_EQ(rates.rates[1].first, "ARS");
+    EXPECT_EQ(rates.rates[2].first, "XAU");
+}
+
+TEST(WorldRatesDocument, BadDocumentsChangeNothingAndSayWhy)
+{
+    const struct {
+        std::string document;
+        const char* why;
+    } cases[] = {
+        {"<html>", "the document is not JSON (at byte 1)"},
+        {"[1, 2]", "the document is not an object"},
+        {"\"eur\"", "the document is not an object"},
+        {R"({"eur": {"usd": 1.1}})", "the document has no date"},
+        {R"({"date": "2026-12-08"})", "the document gives no euro rates"},
+        {R"({"date": "2026-12-08", "usd": {"eur": 0.9}})", "the document gives no euro rates"},
+        {R"({"date": "2026-12-08", "eur": {}})", "the document gives no euro rates"},
+        {R"({"date": 20261208, "eur": {"usd": 1.1}})", "the date is not a text"},
+        {R"({"date": "2026-02-30", "eur": {"usd": 1.1}})", "the date \"2026-02-30\" is not a date"},
+        {R"({"date": "2026-12-10", "eur": {"usd": 1.1}})", "the document's date 2026-12-10 lies in the future"},
+        {R"({"date": "2026-12-08", "eur": {"usd": "1.1"}})", "the rate of USD is not a number but text"},
+        {R"({"date": "2026-12-08", "eur": {"usd": null}})", "the rate of USD is not a number but null"},
+        {R"({"date": "2026-12-08", "eur": {"usd": 0}})", "the rate of USD is not a positive number"},
+        {R"({"date": "2026-12-08", "eur": {"usd": -1.1}})", "the rate of USD is not a positive number"},
+        {R"({"date": "2026-12-08", "eur": {"usd": 1e400}})", "the rate of USD is not a positive number"},
+        {R"({"date": "2026-12-08", "eur": {"usd": {"x": 1}}})", "the rate of USD is not a number"},
+        {R"({"date": "2026-12-08", "eur": {"usd": 1.1, "usd": 1.2}})", "the rate of USD appears twice"},
+        {R"({"date": "2026-12-08", "date": "2026-12-07", "eur": {"usd": 1.1}})",
+         "the key \"date\" appears twice"},
+        {R"({"date": "2026-12-08", "eur": {"usd": 1.1}} x)", "the document is not JSON (at byte 45)"},
+        {std::string(20, '[') + std::string(20, ']'), "the document is nested too deeply"},
+        {std::string(kMaxWorldRatesSize + 1, ' '), "the document is larger than 4 MB"},
+    };
+    for (const auto& c : cases) {
+        WorldRates rates;
+        rates.date = "left over";
+        std::string why;
+        EXPECT_FALSE(ParseWorldRates(c.document, kToday, rates, why)) << c.document.substr(0, 80);
+        EXPECT_EQ(why, c.why) << c.document.substr(0, 80);
+        EXPECT_TRUE(rates.rates.empty() && rates.date.empty());
+    }
+}
+
+} // namespace
+} // namespace kelvara
