@@ -194,7 +194,8 @@ TEST_F(CliRatesTest, UpdateStoresAsTheProgramDoesAndTheListShowsIt)
     ASSERT_EQ(RunCli({"rates"}, out, err), 0) << err.toStdString();
     EXPECT_TRUE(out.contains("\nUSD\t1.0523\t2026-12-07\tECB\n")) << out.toStdString();
     EXPECT_TRUE(out.contains("\nSIT\t239.64\t-\tfixed\n")) << out.toStdString();
-    EXPECT_TRUE(out.contains("\nCHF\t1.6148\t2007-01-12\tbuilt-in\n")) << out.toStdString();
+    EXPECT_TRUE(out.contains("\nCHF\t0.946769\t" + QString(kelvara::kBuiltInRatesDate) + "\tbuilt-in\n"))
+        << out.toStdString();
 }
 
 TEST_F(CliRatesTest, AFailedUpdateExitsOneAndStoresNothing)
