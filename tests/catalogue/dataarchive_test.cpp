@@ -312,7 +312,7 @@ TEST_F(BuiltArchive, EveryCategoryLoadsWithItsRows)
     const std::map<std::string, std::size_t> rows = {
         {"weight.dat", 51},     {"length.dat", 72},   {"area.dat", 27},      {"capacity.dat", 64},
         {"speed.dat", 8},       {"pressure.dat", 10}, {"power.dat", 7},      {"energy.dat", 7},
-        {"temperature.dat", 5}, {"number.dat", 6},    {"currency.dat", 279}, {"sensitivity.dat", 23},
+        {"temperature.dat", 5}, {"number.dat", 6},    {"currency.dat", 299}, {"sensitivity.dat", 23},
         {"country.dat", 278}};
     CDataArchive archive;
     ASSERT_TRUE(archive.Prepare());

@@ -439,7 +439,7 @@ TEST(DataFileRows, EachCategoryLoadsItsRowCount)
     const std::map<std::string, std::size_t> counts = {
         {"weight", 51},    {"length", 72},      {"area", 27},    {"capacity", 64},   {"speed", 8},
         {"pressure", 10},  {"power", 7},        {"energy", 7},   {"temperature", 5}, {"number", 6},
-        {"currency", 279}, {"sensitivity", 23}, {"country", 278}};
+        {"currency", 299}, {"sensitivity", 23}, {"country", 278}};
     for (const auto& [name, count] : counts)
         EXPECT_EQ(Loaded(name).GetUnits().size(), count) << name;
 }
@@ -542,7 +542,7 @@ TEST(CurrencyData, UsDollarLeadsAndOnlyIrrevocableRatesAreFixed)
     ASSERT_FALSE(units.empty());
     const auto& first = static_cast<const CCurrency&>(*units.front());
     EXPECT_EQ(first.GetCode(), "USD");
-    EXPECT_EQ(first.GetValue(), 1.29301);
+    EXPECT_EQ(first.GetValue(), 1.13607);
 
     // Euro conversion rates fixed for good; the Vatican lira was at par with the Italian.
     const std::map<std::string, double> irrevocable = {{"EUR", 1},
@@ -592,27 +592,46 @@ TEST(CurrencyData, UsDollarLeadsAndOnlyIrrevocableRatesAreFixed)
         const auto [it, added] = rateByCode.emplace(code, currency.GetValue());
         EXPECT_EQ(it->second, currency.GetValue()) << "rows of " << code << " disagree";
     }
-    EXPECT_EQ(fixedRows, 25);
-    // The new denominations follow their old ones at the changeover ratio, so that the reference
-    // rates of RON and TRY give the same value through either row.
-    EXPECT_NEAR(rateByCode.at("ROL") / (10'000 * rateByCode.at("RON")), 1.0, 1e-12);
-    EXPECT_NEAR(rateByCode.at("TRL") / (1'000'000 * rateByCode.at("TRY")), 1.0, 1e-12);
+    EXPECT_EQ(fixedRows, 54);
     for (const auto& [code, rate] : irrevocable)
         EXPECT_TRUE(fixedCodes.count(code)) << code << " is not fixed";
-    EXPECT_TRUE(fixedCodes.count("MGF") && fixedCodes.count("SRG"));
-    // Obsolete currencies convert to their successors at the changeover ratio: 5 MGF = 1 MGA,
-    // 1000 SRG = 1 SRD. A rate written the wrong way round is off by a factor of about 10^8.
-    EXPECT_NEAR(fixedRates.at("MGF") / (5 * rateByCode.at("MGA")), 1.0, 1e-12);
-    EXPECT_NEAR(fixedRates.at("SRG") / (1000 * rateByCode.at("SRD")), 1.0, 1e-12);
     EXPECT_EQ(rateByCode.at("EUR"), 1) << "the euro's floating rows";
-    EXPECT_EQ(rateByCode.at("JPY"), 157.538);
+    EXPECT_EQ(rateByCode.at("JPY"), 178.906);
     EXPECT_EQ(rateByCode.count("XAG"), 1u) << "silver keeps its own code";
 
-    // Currencies pegged to the euro carry the peg, to the six digits the file keeps.
+    // Currencies pegged to the euro by treaty or law are fixed at the exact peg.
     const std::map<std::string, double> pegs = {{"XOF", 655.957},   {"XAF", 655.957}, {"XPF", 1000 / 8.38},
-                                                {"KMF", 491.96775}, {"BAM", 1.95583}, {"CVE", 110.265}};
-    for (const auto& [code, peg] : pegs)
-        EXPECT_NEAR(rateByCode.at(code) / peg, 1.0, 5e-6) << code;
+                                                {"KMF", 491.96775}, {"BAM", 1.95583}, {"CVE", 110.265},
+                                                {"STN", 24.5}};
+    for (const auto& [code, peg] : pegs) {
+        EXPECT_EQ(rateByCode.count(code), 0u) << code << " has a floating row";
+        ASSERT_TRUE(fixedRates.count(code)) << code << " is not fixed";
+        EXPECT_DOUBLE_EQ(fixedRates.at(code), peg) << code;
+    }
+
+    // A superseded code starts from its successor's rate times the changeover ratio (1 new = ratio
+    // old), so that a rate fetched for either gives the same value through both rows. A rate
+    // written the wrong way round is off by the ratio squared.
+    struct Successor {
+        const char* old;
+        double ratio;
+        const char* code;
+    };
+    const Successor successors[] = {
+        {"ROL", 10'000, "RON"},  {"TRL", 1'000'000, "TRY"}, {"MGF", 5, "MGA"},         {"SRG", 1000, "SRD"},
+        {"AZM", 5000, "AZN"},    {"BYR", 10'000, "BYN"},    {"CSD", 1, "RSD"},         {"GHC", 10'000, "GHS"},
+        {"MRO", 10, "MRU"},      {"MZM", 1000, "MZN"},      {"SDD", 100, "SDG"},       {"STD", 1000, "STN"},
+        {"TMM", 5000, "TMT"},    {"ZMK", 1000, "ZMW"},      {"SLL", 1000, "SLE"},      {"ANG", 1, "XCG"},
+        {"VEF", 100'000, "VES"}, {"VEB", 1e8, "VES"},       {"ZWL", 2498.7242, "ZWG"}, {"GGP", 1, "GBP"},
+        {"JEP", 1, "GBP"},       {"IMP", 1, "GBP"},         {"TVD", 1, "AUD"}};
+    const auto rateOf = [&](const std::string& code) {
+        return rateByCode.count(code) ? rateByCode.at(code) : fixedRates.at(code);
+    };
+    for (const auto& s : successors) {
+        ASSERT_TRUE(rateByCode.count(s.old)) << s.old << " has no floating row";
+        EXPECT_NEAR(rateByCode.at(s.old) / (s.ratio * rateOf(s.code)), 1.0, 1e-12)
+            << s.old << " / " << s.code;
+    }
 }
 
 TEST(CountryData, KeepsNumbersAsTextAndQuotedNamesWhole)
