@@ -12,8 +12,11 @@ namespace kelvara {
 
 namespace {
 
-bool IsLetters(std::string_view key)
+// A currency's key: three letters. The document's other keys (crypto tokens) are skipped unread.
+bool IsCurrency(std::string_view key)
 {
+    if (key.size() != 3)
+        return false;
     for (const char c : key)
         if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
             return false;
@@ -59,7 +62,7 @@ public:
             m_hasEuro = true;
         } else if (m_depth == 1) {
             m_topIsObject = true;
-        } else if (m_inEuro) {
+        } else if (m_inEuro && m_depth == 3 && IsCurrency(m_key)) {
             return Fail("the rate of " + Upper(m_key) + " is not a number");
         }
         m_path = Path::None;
@@ -78,7 +81,7 @@ public:
             return false;
         if (m_depth == 1)
             return Fail("the document is not an object");
-        if (m_inEuro && m_depth == 3)
+        if (m_inEuro && m_depth == 3 && IsCurrency(m_key))
             return Fail("the rate of " + Upper(m_key) + " is not a number");
         m_path = Path::None;
         return true;
@@ -130,7 +133,7 @@ private:
             return Fail("the document is not an object");
         if (m_depth == 1 && m_key == "date")
             return Fail("the date is not a text");
-        if (m_inEuro && m_depth == 2)
+        if (m_inEuro && m_depth == 2 && IsCurrency(m_key))
             return Fail("the rate of " + Upper(m_key) + " is not a number but " + what);
         return true;
     }
@@ -143,7 +146,7 @@ private:
         if (!m_inEuro || m_depth != 2)
             return true;
         // Only currencies (three letters) are read; the tokens beside them are none of ours.
-        if (m_key.size() != 3 || !IsLetters(m_key))
+        if (!IsCurrency(m_key))
             return true;
         if (!(value > 0) || !std::isfinite(value))
             return Fail("the rate of " + Upper(m_key) + " is not a positive number");

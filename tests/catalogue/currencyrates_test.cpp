@@ -103,13 +103,13 @@ TEST_F(CurrencyRates, PrecedenceOfSources)
         if (*c.held)
             Hold("JPY", "150", c.heldDate, c.held == std::string(kRateSourceStored) ? "" : c.held);
         Currencies currencies;
-        const RateDocument document{c.document, c.date, {{"JPY", 170}}, {}};
+        const RateDocument document{c.document, c.date, {{"JPY", 153}}, {}};
         const bool ecb = c.document == std::string(kRateSourceEcb);
         const RateUpdateResult result = StoreRateDocuments(ecb ? &document : nullptr, ecb ? nullptr : &document,
                                                            currencies, c.request, m_store);
         const std::string what = std::string(c.held) + " of " + c.heldDate + " against " + c.document + " of " + c.date;
         EXPECT_TRUE(result.written);
-        EXPECT_EQ(Stored("JPY"), c.replaced ? "170" : "150") << what;
+        EXPECT_EQ(Stored("JPY"), c.replaced ? "153" : "150") << what;
         EXPECT_EQ((ecb ? result.ecb : result.world).stored, c.replaced ? 1 : 0) << what;
     }
 }

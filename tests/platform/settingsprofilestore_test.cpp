@@ -163,8 +163,9 @@ TEST_F(SettingsStore, ABatchIsWrittenWholeOrNotAtAll)
     QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const bool refused = !store->WriteProfileStrings(batch);
     QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    if (refused) // (root writes anyway; the refusal itself is tested beside, with the folder blocked)
+    if (refused) { // (root writes anyway; the refusal itself is tested beside, with the folder blocked)
         EXPECT_EQ(ReadFile(), before);
+    }
 
     ASSERT_TRUE(store->WriteProfileStrings(batch));
     EXPECT_EQ(store->GetProfileString("Settings\\Rates", "USD"), "1.2");
