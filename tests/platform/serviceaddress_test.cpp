@@ -53,12 +53,25 @@ TEST_F(ServiceAddressTest, UnsafeOrMalformedOverridesFallBackToTheDefault)
         m_store.WriteProfileString("Options", "ServiceUrl", bad);
         m_store.WriteProfileString("Options", "HomePageUrl", bad);
         m_store.WriteProfileString("Options", "ReferenceRatesUrl", bad);
+        m_store.WriteProfileString("Options", "WorldRatesUrl", bad);
         EXPECT_FALSE(IsWebAddress(bad)) << bad;
+        EXPECT_EQ(WorldRatesAddresses(), (std::vector<std::string>{KELVARA_DEFAULT_WORLD_RATES_URL,
+                                                                   KELVARA_DEFAULT_WORLD_RATES_FALLBACK_URL}))
+            << bad;
         EXPECT_EQ(HomePageAddress(), KELVARA_DEFAULT_HOME_URL) << bad;
         EXPECT_EQ(ReferenceRatesAddress(), KELVARA_DEFAULT_REFERENCE_RATES_URL) << bad;
         EXPECT_EQ(RateServicePageAddress(), ServiceAddress() + "/ucc/") << bad;
         EXPECT_TRUE(IsWebAddress(ServiceAddress())) << bad;
     }
+}
+
+TEST_F(ServiceAddressTest, TheWorldDocumentsPackageAddressMayHoldAnAtInItsPath)
+{
+    EXPECT_TRUE(IsWebAddress(KELVARA_DEFAULT_WORLD_RATES_URL, true));
+    EXPECT_FALSE(IsWebAddress(KELVARA_DEFAULT_WORLD_RATES_URL)) << "nowhere else";
+    EXPECT_FALSE(IsWebAddress("https://user@host/x", true)) << "never a user name";
+    m_store.WriteProfileString("Options", "WorldRatesUrl", "http://127.0.0.1:8080/npm/pkg@latest/eur.json");
+    EXPECT_EQ(WorldRatesAddresses(), std::vector<std::string>{"http://127.0.0.1:8080/npm/pkg@latest/eur.json"});
 }
 
 TEST_F(ServiceAddressTest, PlainAddressesAreAccepted)

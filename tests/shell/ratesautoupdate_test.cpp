@@ -21,6 +21,7 @@ protected:
     {
         SetProfile(&m_store);
         m_store.WriteProfileString("Options", "ReferenceRatesUrl", "http://127.0.0.1:9/daily.xml");
+        m_store.WriteProfileString("Options", "WorldRatesUrl", "http://127.0.0.1:9/eur.json");
         // Tuesday 2026-12-08, 16:00 UTC: Tuesday's rates are out.
         SetClockOverride(
             [] { return (DaysFromCivil(2026, 12, 8) * kSecondsPerDay + 16 * 3600) * kTicksPerSecond; });
@@ -40,7 +41,12 @@ TEST_F(RatesAutoUpdateTest, FetchesOnlyWhenOnAndTheStoredRatesAreOlderThanThePub
 {
     RatesAutoUpdate update([this] { return m_enabled; }, &m_fetch);
     m_store.WriteProfileString(kRatesSection, kReferenceRatesDateEntry, "2026-12-08");
+    m_store.WriteProfileString(kRatesSection, kWorldRatesDateEntry, "2026-12-08");
     EXPECT_FALSE(update.Tick()) << "up to date";
+    m_store.WriteProfileString(kRatesSection, kWorldRatesDateEntry, "2026-12-07");
+    EXPECT_TRUE(update.Tick()) << "the world document comes every day";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_fetch.IsRunning(); }, 5000));
+    m_store.WriteProfileString(kRatesSection, kWorldRatesDateEntry, "2026-12-08");
     m_store.WriteProfileString(kRatesSection, kReferenceRatesDateEntry, "2026-12-07");
     m_enabled = false;
     EXPECT_FALSE(update.Tick()) << "option off";
