@@ -3,14 +3,17 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class CCurrencyCategory;
+class QThread;
 class QWidget;
 
 namespace kelvara {
 
 class QuietFetch;
+struct ReferenceRatesParse;
 
 // Fetches the ECB's reference rates behind the download dialog (progress, Cancel, the transfer's
 // failure messages) and stores them for the category's currencies. A document that cannot be used
@@ -18,7 +21,8 @@ class QuietFetch;
 bool UpdateReferenceRates(QWidget* parent, CCurrencyCategory& currencies);
 
 // The same without a window, for the updates in the background: failures are silent (Error says
-// what went wrong) and the next attempt is the caller's. Done comes once per Start.
+// what went wrong) and the next attempt is the caller's. Done comes once per Start. The document is
+// read on a thread of its own, never on the window's.
 class ReferenceRatesFetch : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ReferenceRatesFetch)
@@ -38,9 +42,12 @@ signals:
 
 private:
     void OnFinished(bool ok);
+    void OnParsed();
 
     std::function<CCurrencyCategory*()> m_currencies;
     QuietFetch* m_fetch;
+    std::shared_ptr<ReferenceRatesParse> m_parse;
+    QThread* m_parseThread = nullptr;
     std::string m_error;
     bool m_running = false;
 };
