@@ -4,7 +4,10 @@
 // XML library's own parse of the same bytes, which every reader pays; each iteration runs the
 // yardstick and the reader one after the other, so both see the same load of a shared machine, and
 // the counters carry the medians.
-// Target: each document read in at most 3x its bare parse (the reader is linear in the document).
+// Targets: the hostile document in at most 2x its bare parse (the limits refuse it before the walk;
+// it took minutes when every element looked at every attribute of its ancestors); the largest
+// accepted document within a frame (16 ms). Even the bare parse of the hostile document takes more
+// than a frame, which is why the program reads fetched documents off the window's thread.
 #include "online/referencerates.h"
 
 #include <benchmark/benchmark.h>
@@ -72,14 +75,14 @@ void AgainstBareParse(benchmark::State& state, const std::string& document)
     std::vector<double> bare;
     std::vector<double> reader;
     for (auto _ : state) {
-        bare.push_back(Seconds([&] {
-            pugi::xml_document xml;
-            benchmark::DoNotOptimize(xml.load_buffer(document.data(), document.size()));
-        }));
         reader.push_back(Seconds([&] {
             kelvara::ReferenceRates rates;
             std::string why;
             benchmark::DoNotOptimize(kelvara::ParseReferenceRates(document, "2026-12-08", rates, why));
+        }));
+        bare.push_back(Seconds([&] {
+            pugi::xml_document xml;
+            benchmark::DoNotOptimize(xml.load_buffer(document.data(), document.size()));
         }));
         state.SetIterationTime(reader.back());
     }
