@@ -18,8 +18,10 @@ _kelvara_cli()
     done
     ((${#words[@]} > 0)) || words=("")
     local program=${COMP_WORDS[0]/#\~/$HOME}
-    local IFS=$'\n'
-    COMPREPLY=($("$program" -- __complete bash "${words[@]}" 2>/dev/null))
+    # One candidate a line, taken as they are: an array assignment from $(...) would split them
+    # and expand them as file patterns (a unit named "[US] ..." against the files here, or nothing
+    # at all under nullglob or failglob).
+    mapfile -t COMPREPLY < <("$program" -- __complete bash "${words[@]}" 2>/dev/null)
 }
 
 complete -F _kelvara_cli kelvara-cli

@@ -104,6 +104,10 @@ bool ConvertLines(int inputFd, std::FILE* out, std::FILE* err, const LineConvers
         }
         if (!InputReady(inputFd))
             std::fflush(out);
+        // Output that cannot be written (a full disk) makes converting the rest pointless; the
+        // caller reports the error.
+        if (std::ferror(out))
+            break;
         const ssize_t n = ::read(inputFd, buffer.data() + end, buffer.size() - end);
         if (n < 0 && errno == EINTR)
             continue;

@@ -16,9 +16,10 @@ namespace kelvara::cli {
 
 enum ExitCode : int {
     kExitOk = 0,
-    kExitLoadFailed = 1, // the program's own messages have been printed
-    kExitUsage = 2,      // a bad command line, or a name that fits no choice or several
-    kExitNotFound = 1,   // find: nothing matched
+    kExitLoadFailed = 1,  // the program's own messages have been printed
+    kExitUsage = 2,       // a bad command line, or a name that fits no choice or several
+    kExitNotFound = 1,    // find: nothing matched
+    kExitWriteFailed = 1, // standard output could not be written
 };
 
 // The commands of kelvara-cli over the catalogue, printing as the page would show things.

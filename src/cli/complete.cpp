@@ -77,11 +77,13 @@ std::string BashQuote(std::string_view text, char openQuote)
     return out;
 }
 
-// The length of the part of an unquoted word that bash keeps when it replaces the word: it cuts
-// words at ':' and '=' (COMP_WORDBREAKS), as in "(UTC+09:00)", and replaces only the last piece.
+// The length of the part of the word that bash keeps when it replaces the word. With a quote left
+// open, everything up to and with that quote, wherever it stands ("Time' D"). Else bash cuts words
+// at ':' and '=' (COMP_WORDBREAKS), as in "(UTC+09:00)", and replaces only the last piece.
 std::size_t KeptByBash(std::string_view raw)
 {
     std::size_t kept = 0;
+    std::size_t quoteStart = 0;
     char quote = 0;
     for (std::size_t i = 0; i < raw.size(); ++i) {
         const char c = raw[i];
@@ -92,13 +94,14 @@ std::size_t KeptByBash(std::string_view raw)
                 ++i;
         } else if (c == '\'' || c == '"') {
             quote = c;
+            quoteStart = i;
         } else if (c == '\\') {
             ++i;
         } else if (c == ':' || c == '=') {
             kept = i + 1;
         }
     }
-    return quote ? 0 : kept;
+    return quote ? quoteStart + 1 : kept;
 }
 
 } // namespace
@@ -135,8 +138,10 @@ int Commands::Complete(const std::vector<std::string>& args)
         // A universal time: nothing to offer.
     } else if (options && !current.empty() && current[0] == '-') {
         candidates = {"--", "--at", "--help", "--regional", "--version"};
+        if (!positional.empty() && positional[0] == "rates")
+            candidates.push_back("--update");
     } else if (positional.empty()) {
-        candidates = {"categories", "convert", "find", "units"};
+        candidates = {"categories", "convert", "find", "rates", "units"};
     } else if ((positional[0] == "units" || positional[0] == "convert") && positional.size() == 1) {
         for (const auto& category : m_catalogue)
             candidates.push_back(category->GetName());
@@ -173,14 +178,21 @@ int Commands::Complete(const std::vector<std::string>& args)
     const ShellWord typed = Dequote(raw);
     const std::size_t kept = KeptByBash(raw);
     for (const auto& candidate : fitting) {
-        std::string quoted = BashQuote(candidate, typed.openQuote);
-        if (kept > 0) {
-            // Only the piece after the last ':' or '=' is replaced, so only that is given.
-            if (quoted.compare(0, kept, raw, 0, kept) != 0)
+        // Only the piece bash replaces is given; a candidate that does not begin with what bash
+        // keeps (matched without regard to case) cannot be put in.
+        std::string piece;
+        if (typed.openQuote) {
+            const std::string before = Dequote(std::string_view(raw).substr(0, kept - 1)).text;
+            if (candidate.compare(0, before.size(), before) != 0)
                 continue;
-            quoted.erase(0, kept);
+            piece = BashQuote(std::string_view(candidate).substr(before.size()), typed.openQuote);
+        } else {
+            piece = BashQuote(candidate, 0);
+            if (piece.compare(0, kept, raw, 0, kept) != 0)
+                continue;
+            piece.erase(0, kept);
         }
-        Print(quoted);
+        Print(piece);
     }
     return kExitOk;
 }

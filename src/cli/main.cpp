@@ -13,11 +13,15 @@
 #include "cli/storedsettings.h"
 #endif
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -79,8 +83,8 @@ Currency rates typed or fetched in the program are read from its settings
 (~/.config/Brask/Kelvara.conf); only `rates --update` writes them.
 
 Exit status: 0 done; 1 the data could not be loaded (the program's message is printed), find
-matched nothing, or a line of standard input could not be read; 2 a bad command line or an
-unknown or ambiguous name.
+matched nothing, a line of standard input could not be read, or the output could not be
+written; 2 a bad command line or an unknown or ambiguous name.
 )help";
 
 // Messages the catalogue would show in a box go to standard error, one after another.
@@ -112,9 +116,69 @@ bool CheckCount(const std::vector<std::string>& args, std::size_t count, const c
     return false;
 }
 
-} // namespace
+// Why writing standard output failed first; by the end of a command errno says nothing any more,
+// since the C library's buffer may have failed on any of its prints.
+int g_writeError = 0;
 
-int main(int argc, char** argv)
+ssize_t WriteOut(void*, const char* data, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(STDOUT_FILENO, data + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (g_writeError == 0)
+                g_writeError = n < 0 ? errno : EIO;
+            return -1;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(size);
+}
+
+int CloseOut(void*)
+{
+    return ::close(STDOUT_FILENO) == 0 || errno == EINTR ? 0 : -1;
+}
+
+// Standard output as a stream that notes the reason of a failed write, buffered as the C library
+// buffers its own (by lines on a terminal).
+void WatchOutput()
+{
+    std::FILE* out =
+        ::fopencookie(nullptr, "w", cookie_io_functions_t{nullptr, &WriteOut, nullptr, &CloseOut});
+    if (!out)
+        return;
+    if (::isatty(STDOUT_FILENO))
+        std::setvbuf(out, nullptr, _IOLBF, BUFSIZ);
+    std::fflush(stdout);
+    stdout = out;
+}
+
+// A full disk or a failed device must not pass for success: what the command printed is pushed
+// out and checked once, at the end, whatever the command was.
+int FinishOutput(int exitCode)
+{
+    errno = 0;
+    bool failed = std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+    int error = errno;
+    if (std::fclose(stdout) != 0 && !failed) {
+        failed = true;
+        error = errno;
+    }
+    if (!failed)
+        return exitCode;
+    if (g_writeError != 0)
+        error = g_writeError;
+    if (error != 0)
+        std::fprintf(stderr, "kelvara-cli: cannot write the output (%s)\n", std::strerror(error));
+    else
+        std::fprintf(stderr, "kelvara-cli: cannot write the output\n");
+    return exitCode == kelvara::cli::kExitOk ? kelvara::cli::kExitWriteFailed : exitCode;
+}
+
+int Run(int argc, char** argv)
 {
     bool regional = false;
     std::optional<kelvara::UtcTicks> instant;
@@ -201,6 +265,13 @@ int main(int argc, char** argv)
     catalogue.clear();
     kelvara::SetProfile(nullptr);
     kelvara::SetMessagePresenter(nullptr);
-    std::fflush(stdout);
     return exitCode;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    WatchOutput();
+    return FinishOutput(Run(argc, argv));
 }

@@ -61,6 +61,8 @@ CDownloadDlg::CDownloadDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_un
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CDownloadDlg::reject);
     m_idleTimer.setSingleShot(true);
     connect(&m_idleTimer, &QTimer::timeout, this, &CDownloadDlg::OnIdle);
+    m_deadlineTimer.setSingleShot(true);
+    connect(&m_deadlineTimer, &QTimer::timeout, this, &CDownloadDlg::OnDeadline);
     kelvara::SetErrorTextProvider(&NetworkErrorText);
 }
 
@@ -123,6 +125,7 @@ void CDownloadDlg::Start()
     }
     if (!m_network)
         m_network = m_web->createManager(this);
+    m_deadlineTimer.start(m_deadline);
     Request(m_currentUrl);
 }
 
@@ -304,6 +307,15 @@ void CDownloadDlg::OnIdle()
                                          " seconds.");
 }
 
+void CDownloadDlg::OnDeadline()
+{
+    if (!m_reply)
+        return;
+    Fail(kelvara::kTransferTimedOut, "The transfer did not finish within " +
+                                         FormatDouble(static_cast<double>(m_deadline.count()) / 1000.0) +
+                                         " seconds.");
+}
+
 void CDownloadDlg::reject()
 {
     Cancel();
@@ -314,6 +326,7 @@ void CDownloadDlg::Cancel()
     m_cancelled = true;
     m_ui->cancelButton->setEnabled(false);
     m_idleTimer.stop();
+    m_deadlineTimer.stop();
     StopTransfer();
     CloseFile();
     done(2);

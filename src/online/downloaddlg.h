@@ -34,13 +34,15 @@ inline constexpr auto kReplyIncomplete = static_cast<std::int32_t>(0x800C7002u);
 // The file lives in the program's private temporary folder until the dialog object is destroyed.
 //
 // Redirects are followed only within the same scheme or from http to https; the system's proxy
-// settings apply; a transfer that receives nothing for the idle timeout (30 s) fails, and so does
-// a reply larger than the size limit (4 MB): the services answer small documents.
+// settings apply; a transfer that receives nothing for the idle timeout (30 s) fails, so does one
+// not finished by the deadline (two minutes, redirects included: a server may trickle a byte at a
+// time) and a reply larger than the size limit (4 MB): the services answer small documents.
 class CDownloadDlg : public QDialog {
     Q_OBJECT
 public:
     static constexpr qint64 kDefaultSizeLimit = 4 * 1024 * 1024;
     static constexpr std::chrono::milliseconds kDefaultIdleTimeout{30000};
+    static constexpr std::chrono::milliseconds kDefaultDeadline{120000};
     static constexpr int kMaxRedirects = 10;
 
     explicit CDownloadDlg(QWidget* parent = nullptr);
@@ -52,6 +54,7 @@ public:
     void SetUrl(const std::string& url);
     void SetSizeLimit(qint64 bytes) { m_sizeLimit = bytes; }
     void SetIdleTimeout(std::chrono::milliseconds timeout) { m_idleTimeout = timeout; }
+    void SetDeadline(std::chrono::milliseconds deadline) { m_deadline = deadline; }
 
     // The temporary file's path; empty before the transfer started.
     const std::string& GetFileName() const { return m_fileName; }
@@ -80,6 +83,7 @@ private:
     void FollowRedirect(const QUrl& target);
     void OnFinished();
     void OnIdle();
+    void OnDeadline();
     bool WriteAvailable();
     // Fail with a system error: its code and the system's text.
     void FailSystem(int error);
@@ -95,6 +99,7 @@ private:
     QObject* m_network = nullptr;
     QIODevice* m_reply = nullptr;
     QTimer m_idleTimer;
+    QTimer m_deadlineTimer;
     QUrl m_currentUrl;
     std::string m_url;
     std::string m_fileName;
@@ -104,6 +109,7 @@ private:
     int m_redirects = 0;
     qint64 m_sizeLimit = kDefaultSizeLimit;
     std::chrono::milliseconds m_idleTimeout = kDefaultIdleTimeout;
+    std::chrono::milliseconds m_deadline = kDefaultDeadline;
     bool m_started = false;
     bool m_cancelled = false;
 };

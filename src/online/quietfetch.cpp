@@ -31,6 +31,11 @@ QuietFetch::QuietFetch(QObject* parent) : QObject(parent)
         Finish(false,
                QStringLiteral("The server sent nothing for %1 seconds.").arg(m_idleTimeoutMs / 1000.0));
     });
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        Finish(false,
+               QStringLiteral("The transfer did not finish within %1 seconds.").arg(m_deadlineMs / 1000.0));
+    });
 }
 
 QuietFetch::~QuietFetch()
@@ -60,6 +65,7 @@ void QuietFetch::Start(const QUrl& url)
     }
     if (!m_network)
         m_network = m_web->createManager(this);
+    m_deadline.start(m_deadlineMs);
     Request(url);
 }
 
@@ -150,6 +156,7 @@ void QuietFetch::Finish(bool ok, const QString& error)
         return;
     m_done = true;
     m_idle.stop();
+    m_deadline.stop();
     StopReply();
     m_ok = ok;
     m_error = error;

@@ -11,6 +11,7 @@
 #include <new>
 #include <pugixml.hpp>
 #include <set>
+#include <unordered_map>
 
 namespace kelvara {
 
@@ -22,23 +23,89 @@ std::string_view LocalName(std::string_view name)
     return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
-// The namespace URI of an element's name: its prefix's declaration on it or the nearest ancestor.
-std::string_view NamespaceOf(pugi::xml_node node)
+// Quoted for a message, cut short: a hostile document may put anything in there.
+std::string Quoted(std::string_view text)
 {
-    const std::string_view name = node.name();
-    const auto colon = name.find(':');
-    const std::string attribute = colon == std::string_view::npos
-                                      ? std::string("xmlns")
-                                      : "xmlns:" + std::string(name.substr(0, colon));
-    for (pugi::xml_node n = node; n && n.type() == pugi::node_element; n = n.parent())
-        if (const pugi::xml_attribute declaration = n.attribute(attribute.c_str()))
-            return declaration.value();
-    return {};
+    constexpr std::size_t kMax = 40;
+    std::string out = "'";
+    for (const char c : text.substr(0, kMax))
+        out += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    return out + (text.size() > kMax ? "...'" : "'");
 }
 
-bool Is(pugi::xml_node node, std::string_view ns, std::string_view local)
+// The namespace declarations in force at an element, each element's attributes read once as the
+// walk enters it: looking a prefix up never reads an ancestor's attributes again, so a root with a
+// great many attributes costs its attributes once, not once per element below it.
+class NamespaceScope {
+public:
+    NamespaceScope(pugi::xml_node node, const NamespaceScope* parent) : m_node(node), m_parent(parent)
+    {
+        for (const pugi::xml_attribute attribute : node.attributes()) {
+            const std::string_view name = attribute.name();
+            // The first of a repeated declaration counts, as a lookup by name would find it.
+            if (name == "xmlns")
+                m_bindings.emplace(std::string_view(), attribute.value());
+            else if (name.size() > 6 && name.substr(0, 6) == "xmlns:")
+                m_bindings.emplace(name.substr(6), attribute.value());
+        }
+    }
+
+    pugi::xml_node Node() const { return m_node; }
+
+    // The namespace URI of the element's name: its prefix's declaration on it or the nearest ancestor.
+    std::string_view Namespace() const
+    {
+        const std::string_view name = m_node.name();
+        const auto colon = name.find(':');
+        const std::string_view prefix =
+            colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
+        for (const NamespaceScope* scope = this; scope; scope = scope->m_parent)
+            if (const auto found = scope->m_bindings.find(prefix); found != scope->m_bindings.end())
+                return found->second;
+        return {};
+    }
+
+    bool Is(std::string_view ns, std::string_view local) const
+    {
+        return m_node.type() == pugi::node_element && LocalName(m_node.name()) == local && Namespace() == ns;
+    }
+
+private:
+    pugi::xml_node m_node;
+    const NamespaceScope* m_parent;
+    std::unordered_map<std::string_view, std::string_view> m_bindings;
+};
+
+// Refuses a document too large to walk at once; the whole tree is counted, linearly, before
+// anything is looked up in it.
+bool WithinLimits(const pugi::xml_document& xml, std::string& why)
 {
-    return node.type() == pugi::node_element && LocalName(node.name()) == local && NamespaceOf(node) == ns;
+    std::size_t elements = 0;
+    for (pugi::xml_node node = xml.first_child(); node;) {
+        if (node.type() == pugi::node_element) {
+            if (++elements > kMaxReferenceElements) {
+                why = "the document has more than " + std::to_string(kMaxReferenceElements) + " elements";
+                return false;
+            }
+            std::size_t attributes = 0;
+            for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
+                if (++attributes > kMaxReferenceAttributes) {
+                    why = "the element " + Quoted(node.name()) + " has more than " +
+                          std::to_string(kMaxReferenceAttributes) + " attributes";
+                    return false;
+                }
+        }
+        // Depth first without recursion: a deeply nested document must not exhaust the stack.
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && !node.next_sibling())
+            node = node.parent();
+        if (node)
+            node = node.next_sibling();
+    }
+    return true;
 }
 
 std::string_view Trimmed(std::string_view text)
@@ -60,16 +127,6 @@ bool IsCode(std::string_view code)
         if (c < 'A' || c > 'Z')
             return false;
     return true;
-}
-
-// Quoted for a message, cut short: a hostile document may put anything in there.
-std::string Quoted(std::string_view text)
-{
-    constexpr std::size_t kMax = 40;
-    std::string out = "'";
-    for (const char c : text.substr(0, kMax))
-        out += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
-    return out + (text.size() > kMax ? "...'" : "'");
 }
 
 bool ParseDocument(std::string_view document, const std::string& today, ReferenceRates& rates,
@@ -95,20 +152,26 @@ bool ParseDocument(std::string_view document, const std::string& today, Referenc
         why = roots == 0 ? "not an XML document (no element)" : "the document has more than one root element";
         return false;
     }
-    const pugi::xml_node root = xml.document_element();
-    if (!Is(root, kGesmesNamespace, "Envelope")) {
-        why = "not a reference-rate document (the root is " + Quoted(root.name()) + ")";
+    if (!WithinLimits(xml, why))
+        return false;
+    const NamespaceScope root(xml.document_element(), nullptr);
+    if (!root.Is(kGesmesNamespace, "Envelope")) {
+        why = "not a reference-rate document (the root is " + Quoted(root.Node().name()) + ")";
         return false;
     }
 
     // The dated Cube: the latest day when a document carries several.
     pugi::xml_node dated;
     std::int64_t datedDay = 0;
-    for (const pugi::xml_node outer : root.children()) {
-        if (!Is(outer, kEurofxrefNamespace, "Cube"))
+    // The dated Cube's parent, whose declarations count for the rates read below.
+    pugi::xml_node datedOuter;
+    for (const pugi::xml_node outerNode : root.Node().children()) {
+        const NamespaceScope outer(outerNode, &root);
+        if (!outer.Is(kEurofxrefNamespace, "Cube"))
             continue;
-        for (const pugi::xml_node day : outer.children()) {
-            if (!Is(day, kEurofxrefNamespace, "Cube") || !day.attribute("time"))
+        for (const pugi::xml_node day : outerNode.children()) {
+            // The cheap test first: most elements of a long document carry no time.
+            if (!day.attribute("time") || !NamespaceScope(day, &outer).Is(kEurofxrefNamespace, "Cube"))
                 continue;
             const std::string_view time = Trimmed(day.attribute("time").value());
             std::int64_t days = 0;
@@ -118,6 +181,7 @@ bool ParseDocument(std::string_view document, const std::string& today, Referenc
             }
             if (!dated || days > datedDay) {
                 dated = day;
+                datedOuter = outerNode;
                 datedDay = days;
             }
         }
@@ -135,8 +199,10 @@ bool ParseDocument(std::string_view document, const std::string& today, Referenc
     ReferenceRates read;
     read.date = IsoDateFromDays(datedDay);
     std::set<std::string, std::less<>> seen;
+    const NamespaceScope outer(datedOuter, &root);
+    const NamespaceScope day(dated, &outer);
     for (const pugi::xml_node cube : dated.children()) {
-        if (!Is(cube, kEurofxrefNamespace, "Cube"))
+        if (!NamespaceScope(cube, &day).Is(kEurofxrefNamespace, "Cube"))
             continue;
         const std::string_view code = Trimmed(cube.attribute("currency").value());
         if (!IsCode(code)) {

@@ -4,6 +4,7 @@
 #include "online/quietfetch.h"
 #include "online/ratesupdate.h"
 #include "online/referencerates.h"
+#include "online/webaccess.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/profilestore.h"
@@ -11,8 +12,41 @@
 
 #include <QEventLoop>
 #include <QProgressDialog>
+#include <QThread>
+
+#include <memory>
 
 namespace kelvara {
+
+namespace {
+
+// Reads what arrived on a thread of its own: even within the readers' limits a document of the
+// size allowed takes longer than a frame, and the window (and the instance socket, which a new copy
+// asks) must keep answering meanwhile. The thread touches only the plan and `body`.
+QThread* ReadThread(RatesUpdatePlan& plan, std::shared_ptr<const std::string> body, bool ok, std::string error)
+{
+    return QThread::create([&plan, body = std::move(body), ok, error = std::move(error)] {
+        plan.Fetched(ok, *body, error);
+    });
+}
+
+// The same, waited for in a local event loop so that the window keeps painting.
+void ReadWithoutBlocking(RatesUpdatePlan& plan, const QuietFetch& fetch)
+{
+    // The readers' module is loaded here, not on the other thread.
+    GetWebAccess();
+    auto body = std::make_shared<const std::string>(fetch.Body().constData(),
+                                                    static_cast<std::size_t>(fetch.Body().size()));
+    const std::unique_ptr<QThread> thread(ReadThread(plan, std::move(body), fetch.IsOk(),
+                                                     fetch.Error().toStdString()));
+    QEventLoop loop;
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    thread->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    thread->wait();
+}
+
+} // namespace
 
 bool UpdateReferenceRates(QWidget* parent, CCurrencyCategory& currencies, const std::string& code, bool* covered)
 {
@@ -43,9 +77,7 @@ bool UpdateReferenceRates(QWidget* parent, CCurrencyCategory& currencies, const 
             loop.exec();
         if (cancelled)
             return false;
-        const QByteArray& body = fetch.Body();
-        plan.Fetched(fetch.IsOk(), std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
-                     fetch.Error().toStdString());
+        ReadWithoutBlocking(plan, fetch);
     }
     progress.hide();
     const RateUpdateResult result = plan.Store(currencies, Profile());
@@ -65,7 +97,15 @@ ReferenceRatesFetch::ReferenceRatesFetch(std::function<CCurrencyCategory*()> cur
     connect(m_fetch, &QuietFetch::Finished, this, &ReferenceRatesFetch::OnFinished);
 }
 
-ReferenceRatesFetch::~ReferenceRatesFetch() = default;
+ReferenceRatesFetch::~ReferenceRatesFetch()
+{
+    // The readers are bounded (the size and element limits); their end is waited for.
+    if (m_readThread) {
+        m_readThread->disconnect(this);
+        m_readThread->wait();
+        delete m_readThread;
+    }
+}
 
 bool ReferenceRatesFetch::IsDue(std::int64_t nowTicks)
 {
@@ -109,11 +149,17 @@ void ReferenceRatesFetch::FetchNext()
 
 void ReferenceRatesFetch::OnFinished(bool ok)
 {
-    const QByteArray& body = m_fetch->Body();
-    m_plan->Fetched(ok, std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
-                    m_fetch->Error().toStdString());
-    // The next request once the fetch has finished with this one.
-    QMetaObject::invokeMethod(this, &ReferenceRatesFetch::FetchNext, Qt::QueuedConnection);
+    GetWebAccess();
+    auto body = std::make_shared<const std::string>(m_fetch->Body().constData(),
+                                                    static_cast<std::size_t>(m_fetch->Body().size()));
+    m_readThread = ReadThread(*m_plan, std::move(body), ok, m_fetch->Error().toStdString());
+    connect(m_readThread, &QThread::finished, this, [this] {
+        m_readThread->wait();
+        delete m_readThread;
+        m_readThread = nullptr;
+        FetchNext();
+    });
+    m_readThread->start();
 }
 
 } // namespace kelvara

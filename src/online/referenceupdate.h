@@ -8,6 +8,7 @@
 #include <string>
 
 class CCurrencyCategory;
+class QThread;
 class QWidget;
 
 namespace kelvara {
@@ -24,7 +25,7 @@ bool UpdateReferenceRates(QWidget* parent, CCurrencyCategory& currencies, const 
 
 // The same without a window, for the updates in the background: only the documents that are due,
 // failures are silent (Error says what went wrong) and the next attempt is the caller's. Done
-// comes once per Start.
+// comes once per Start. Documents are read on a thread of their own, never on the window's.
 class ReferenceRatesFetch : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ReferenceRatesFetch)
@@ -51,6 +52,7 @@ private:
     std::function<CCurrencyCategory*()> m_currencies;
     QuietFetch* m_fetch;
     std::unique_ptr<RatesUpdatePlan> m_plan;
+    QThread* m_readThread = nullptr;
     std::string m_error;
     bool m_running = false;
 };

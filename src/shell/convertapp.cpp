@@ -156,7 +156,13 @@ int CConvertApp::Run(int argc, char** argv)
 
     // Asking and then listening happens under one lock, so that two copies started together
     // behave as if one had started first.
-    m_instanceFolder = kelvara::InstanceFolder();
+    std::string folderProblem;
+    m_instanceFolder = kelvara::InstanceFolder(&folderProblem);
+    if (m_instanceFolder.empty())
+        std::fprintf(stderr,
+                     "%s: %s; starting without looking for a running copy (remove the folder, or set "
+                     "XDG_RUNTIME_DIR)\n",
+                     ProgramName(argv[0]).c_str(), folderProblem.c_str());
     StartLock startLock;
     if (!m_instanceFolder.empty())
         startLock.Lock(m_instanceFolder + "/start.lock", kStartLockTimeoutMs);

@@ -25,17 +25,36 @@ namespace kelvara {
 
 namespace {
 
-// A folder we own and nobody else can enter; created when missing.
-bool EnsurePrivateFolder(const std::string& path)
+std::string OctalMode(mode_t mode)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
+    return text;
+}
+
+// A folder we own and nobody else can enter, created when missing; else why `path` cannot be one.
+// `privateBase`: the folder above is the user's alone, so nobody else can have put anything in ours
+// and a loose mode is merely tightened. In a shared base a folder that is not ours, not a folder, or
+// open to others may hold what someone else planted (a lock they keep, a link where our lock goes):
+// it is never used.
+std::string PreparePrivateFolder(const std::string& path, bool privateBase)
 {
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
-        return false;
+        return "cannot create " + path + " (" + std::strerror(errno) + ")";
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
-        return false;
-    if ((st.st_mode & 077) != 0 && ::chmod(path.c_str(), 0700) != 0)
-        return false;
-    return true;
+    if (::lstat(path.c_str(), &st) != 0)
+        return "cannot examine " + path + " (" + std::strerror(errno) + ")";
+    if (!S_ISDIR(st.st_mode))
+        return path + " is not a folder";
+    if (st.st_uid != ::geteuid())
+        return path + " belongs to another user (uid " + std::to_string(st.st_uid) + ")";
+    if ((st.st_mode & 077) != 0) {
+        if (!privateBase)
+            return path + " is open to other users (mode " + OctalMode(st.st_mode) + ")";
+        if (::chmod(path.c_str(), 0700) != 0)
+            return "cannot limit " + path + " to its owner (" + std::strerror(errno) + ")";
+    }
+    return {};
 }
 
 bool IsUsableBase(const char* base)
@@ -151,17 +170,25 @@ Outcome AskOne(const std::string& path, int timeoutMs)
 
 } // namespace
 
-std::string InstanceFolder()
+std::string InstanceFolder(std::string* problem)
 {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (IsUsableBase(runtime)) {
-        const std::string folder = std::string(runtime) + "/kelvara";
-        return EnsurePrivateFolder(folder) ? folder : std::string();
+    std::string folder;
+    std::string why;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); IsUsableBase(runtime)) {
+        folder = std::string(runtime) + "/kelvara";
+        struct stat st {};
+        const bool privateBase =
+            ::stat(runtime, &st) == 0 && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+        why = PreparePrivateFolder(folder, privateBase);
+    } else {
+        const char* tmp = std::getenv("TMPDIR");
+        const std::string base = IsUsableBase(tmp) ? tmp : "/tmp";
+        folder = base + "/kelvara-" + std::to_string(::geteuid());
+        why = PreparePrivateFolder(folder, false);
     }
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string base = IsUsableBase(tmp) ? tmp : "/tmp";
-    const std::string folder = base + "/kelvara-" + std::to_string(::geteuid());
-    return EnsurePrivateFolder(folder) ? folder : std::string();
+    if (problem)
+        *problem = why;
+    return why.empty() ? folder : std::string();
 }
 
 AskResult AskRunningInstances(const std::string& folder, int timeoutMs)
@@ -282,10 +309,11 @@ void InstanceServer::OnNewConnection()
             }
             return;
         }
-        if (m_clients.size() >= static_cast<std::size_t>(kMaxClients)) {
-            ::close(fd);
-            continue;
-        }
+        // Full: the client waiting longest goes, not the newcomer. A copy asks at once and waits
+        // only a moment, so turning newcomers away would let a few idle connections hide this copy
+        // from every new start.
+        if (m_clients.size() >= static_cast<std::size_t>(kMaxClients))
+            Drop(m_clients.front().get());
         auto client = std::make_unique<Client>();
         Client* raw = client.get();
         raw->fd = fd;

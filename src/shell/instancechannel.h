@@ -22,10 +22,11 @@ inline constexpr std::uint32_t kInstanceTag =
     'X' | ('R' << 8) | ('V' << 16) | (static_cast<std::uint32_t>('T') << 24);
 inline constexpr char kInstanceQuestion[] = "TavrixIdentification\n";
 
-// The folder of sockets, created when missing: $XDG_RUNTIME_DIR/kelvara, else a folder of the user's
-// own under $TMPDIR or /tmp. Empty when no folder is safe to use (not ours, not a folder, or its
-// access cannot be limited to us); the program then runs without the protocol.
-std::string InstanceFolder();
+// The folder of sockets, created when missing: $XDG_RUNTIME_DIR/kelvara, else $TMPDIR/kelvara-<uid>
+// (or under /tmp). Empty when the folder is not safe to use: not a folder (a link), not ours, or,
+// in the shared temporary folder, open to others; `problem` then says which, naming the folder, and
+// the program runs without the protocol.
+std::string InstanceFolder(std::string* problem = nullptr);
 
 struct AskResult {
     bool found = false; // a copy answered with the tag
@@ -40,7 +41,8 @@ AskResult AskRunningInstances(const std::string& folder, int timeoutMs);
 
 // Answers the question for this copy. `answer` decides the reply (the tag or 0) and is called on
 // the user-interface thread once per well-formed question. Clients that send more than the
-// question, or take longer than a few seconds, are dropped.
+// question, or take longer than a few seconds, are dropped; beyond kMaxClients the one connected
+// longest makes room for the newcomer.
 class InstanceServer : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(InstanceServer)
@@ -51,6 +53,8 @@ public:
     // Listens on a new socket in `folder`; false when it cannot.
     bool Listen(const std::string& folder);
     QString SocketPath() const;
+    // Connections accepted and waiting for their question.
+    int ClientCount() const { return static_cast<int>(m_clients.size()); }
 
     static constexpr int kMaxClients = 8;
     static constexpr int kClientTimeoutMs = 3000;

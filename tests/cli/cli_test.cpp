@@ -251,6 +251,38 @@ TEST_F(Cli, AReaderThatStopsEarlyLeavesNothingBehind)
         Run({"units", "Energy"}, closed);
 }
 
+TEST_F(Cli, OutputThatCannotBeWrittenExitsOneAndSaysSo)
+{
+    struct Case {
+        std::vector<std::string> args;
+        std::optional<std::string> input;
+    };
+    std::string manyValues;
+    for (int i = 0; i < 100000; ++i)
+        manyValues += std::to_string(i) + "\n";
+    const Case cases[] = {
+        {{"categories"}, std::nullopt},
+        {{"units", "Length"}, std::nullopt},
+        {{"convert", "Length", "1", "km", "m"}, std::nullopt},
+        {{"find", "meter"}, std::nullopt},
+        {{"rates"}, std::nullopt},
+        {{"--help"}, std::nullopt},
+        {{"--version"}, std::nullopt},
+        {{"convert", "Length", "km", "m"}, "1\n2\n"},   // the batch form, all in one buffer
+        {{"convert", "Length", "km", "m"}, manyValues}, // and one that fills it many times
+    };
+    for (const Case& c : cases) {
+        ProcessOptions full;
+        full.outputPath = "/dev/full";
+        full.input = c.input;
+        const ProcessResult r = Run(c.args, full);
+        EXPECT_EQ(r.exitCode, 1) << c.args[0] << " " << r.err;
+        // The last line; find also reports the fixture's unreadable weight.dat before it.
+        const std::string message = "kelvara-cli: cannot write the output (No space left on device)\n";
+        EXPECT_EQ(r.err.substr(r.err.size() - std::min(r.err.size(), message.size())), message) << r.err;
+    }
+}
+
 TEST_F(Cli, TimeDifferenceShowsBothZonesAtTheGivenInstant)
 {
     const auto run = [this](std::vector<std::string> args) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -26,14 +27,18 @@ protected:
     }
 
     // The candidates for the last of `words` (bash's words after the program's name).
-    static std::vector<std::string> Complete(const std::vector<std::string>& words)
+    // `shellOptions` are set with shopt before completing, in the folder `directory`.
+    static std::vector<std::string> Complete(const std::vector<std::string>& words,
+                                             const std::string& shellOptions = "",
+                                             const std::string& directory = "")
     {
-        std::string script = "source '" KELVARA_SOURCE_DIR "/resources/completion/kelvara-cli.bash'\n"
+        std::string script = "source '" KELVARA_SOURCE_DIR "/resources/completion/kelvara-cli.bash'\n" +
+                             (shellOptions.empty() ? "" : "shopt -s " + shellOptions + "\n") +
                              "COMP_WORDS=(\"$0\" \"$@\"); COMP_CWORD=$#; _kelvara_cli\n"
                              "printf '%s\\n' \"${COMPREPLY[@]}\"\n";
         std::vector<std::string> argv = {"bash", "-c", script, s_dir + "/kelvara-cli"};
         argv.insert(argv.end(), words.begin(), words.end());
-        const auto r = kelvara::test::RunProcess(argv, {{}, {{"LC_ALL", "C.UTF-8"}}});
+        const auto r = kelvara::test::RunProcess(argv, {directory, {{"LC_ALL", "C.UTF-8"}}});
         EXPECT_EQ(r.exitCode, 0) << r.err;
         std::vector<std::string> candidates;
         std::size_t start = 0;
@@ -51,7 +56,10 @@ using Words = std::vector<std::string>;
 
 TEST_F(BashCompletion, CommandsAndOptions)
 {
-    EXPECT_EQ(Complete({""}), Words({"categories", "convert", "find", "units"}));
+    EXPECT_EQ(Complete({""}), Words({"categories", "convert", "find", "rates", "units"}));
+    EXPECT_EQ(Complete({"r"}), Words({"rates"}));
+    EXPECT_EQ(Complete({"rates", "--u"}), Words({"--update"}));
+    EXPECT_EQ(Complete({"units", "--u"}), Words());
     EXPECT_EQ(Complete({"c"}), Words({"categories", "convert"}));
     EXPECT_EQ(Complete({"--re"}), Words({"--regional"}));
     // An option that looks like the tool's own (--help) is only a word being completed.
@@ -70,6 +78,33 @@ TEST_F(BashCompletion, CategoryNamesQuotedForWhereTheWordStands)
     EXPECT_EQ(Complete({"units", "'Country a"}), Words({"Country and Phone Codes"}));
     // What is typed in another case still finds its name.
     EXPECT_EQ(Complete({"units", "temp"}), Words({"Temperature"}));
+    // A quote opened inside the word: bash replaces only what follows it.
+    EXPECT_EQ(Complete({"units", "Time' D"}), Words({" Difference"}));
+    EXPECT_EQ(Complete({"units", "Country\\ and\" Phone C"}), Words({" Phone Codes"}));
+    EXPECT_EQ(Complete({"units", "time' D"}), Words());
+    EXPECT_EQ(Complete({"convert", "Length", "1", "meter' (m"}), Words({" (m)"}));
+}
+
+TEST_F(BashCompletion, CandidatesAreNeverFilePatterns)
+{
+    // Files that the candidates would match as patterns, in the folder where completion runs.
+    const std::string folder = kelvara::test::TestRoot() + "/completion-cwd";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    for (const char* name : {"U nautical mile (n.m.)", "Time Difference", "x"})
+        std::ofstream(folder + "/" + name).put('x');
+    const struct {
+        Words words;
+        Words expected;
+    } cases[] = {
+        {{"convert", "Length", "1", "meter\\ \\(m\\)", "\"[US"}, {"[US] nautical mile (n.m.)"}},
+        {{"convert", "Length", "1", "meter\\ \\(m\\)", "\\[US"}, {"\\[US\\]\\ nautical\\ mile\\ \\(n.m.\\)"}},
+        {{"units", "'Time"}, {"Time Difference"}},
+        {{"units", "Tim"}, {"Time\\ Difference"}},
+    };
+    for (const char* options : {"", "nullglob", "failglob", "nullglob failglob nocaseglob"})
+        for (const auto& c : cases)
+            EXPECT_EQ(Complete(c.words, options, folder), c.expected) << options << ": " << c.words.back();
 }
 
 TEST_F(BashCompletion, UnitsOfTheCategoryTyped)

@@ -200,6 +200,16 @@ TEST_F(DownloadDialogTest, StalledServerTimesOut)
     ExpectRetrievalFailure("The server sent nothing for 0.3 seconds.", kTransferTimedOut);
 }
 
+TEST_F(DownloadDialogTest, TricklingServerIsCutAtTheDeadline)
+{
+    m_server.Serve("/trickle", {.announcedLength = 100'000, .trickleMs = 50});
+    CDownloadDlg dialog;
+    dialog.SetIdleTimeout(std::chrono::milliseconds(300));
+    dialog.SetDeadline(std::chrono::milliseconds(800));
+    ASSERT_EQ(Run(dialog, "/trickle"), 2);
+    ExpectRetrievalFailure("The transfer did not finish within 0.8 seconds.", kTransferTimedOut);
+}
+
 TEST_F(DownloadDialogTest, HugeRepliesAreRefused)
 {
     // Announced: refused before anything is stored.

@@ -4,7 +4,10 @@
 #include "catalogue/currency.h"
 #include "catalogue/currencycategory.h"
 #include "online/quietfetch.h"
+#include "online/referencerates.h"
 #include "online/referenceupdate.h"
+#include "online/webaccess.h"
+#include "online/worldrates.h"
 
 #include "kelvara/testpaths.h"
 
@@ -12,9 +15,12 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <fstream>
+#include <memory>
 #include <sstream>
+#include <vector>
 
 namespace kelvara::test {
 namespace {
@@ -156,6 +162,42 @@ TEST_F(ReferenceRatesTest, InTheBackgroundSuccessStoresAndFailureIsSilent)
     EXPECT_FALSE(fetch.Start()) << "nothing is due now";
 }
 
+TEST_F(ReferenceRatesTest, DocumentsAreReadOffTheWindowsThread)
+{
+    // The network layer as loaded, with a reader that notes the thread it runs on.
+    static const WebAccess* s_real = nullptr;
+    static std::vector<bool> s_offThread;
+    s_real = GetWebAccess();
+    ASSERT_NE(s_real, nullptr);
+    s_offThread.clear();
+    WebAccess recording = *s_real;
+    recording.parseReferenceRates = [](std::string_view document, const std::string& today,
+                                       ReferenceRates& rates, std::string& why) {
+        s_offThread.push_back(QThread::currentThread() != QCoreApplication::instance()->thread());
+        return s_real->parseReferenceRates(document, today, rates, why);
+    };
+    recording.parseWorldRates = [](std::string_view document, const std::string& today, WorldRates& rates,
+                                   std::string& why) {
+        s_offThread.push_back(QThread::currentThread() != QCoreApplication::instance()->thread());
+        return s_real->parseWorldRates(document, today, rates, why);
+    };
+    SetWebAccess(&recording);
+    const std::unique_ptr<const WebAccess, void (*)(const WebAccess*)> restore(s_real, &SetWebAccess);
+
+    m_server.Serve("/daily.xml", {.body = kDocument});
+    EXPECT_TRUE(UpdateReferenceRates(nullptr, m_currencies));
+    // Both documents due again for the background.
+    m_store.WriteProfileString(kRatesSection, kReferenceRatesDateEntry, "2026-12-01");
+    m_store.WriteProfileString(kRatesSection, kWorldRatesDateEntry, "2026-12-01");
+    ReferenceRatesFetch fetch([this] { return &m_currencies; });
+    QSignalSpy done(&fetch, &ReferenceRatesFetch::Done);
+    ASSERT_TRUE(fetch.Start());
+    ASSERT_TRUE(done.wait(5000));
+    EXPECT_TRUE(done.takeFirst().at(0).toBool()) << fetch.Error();
+    EXPECT_EQ(s_offThread, std::vector<bool>({true, true, true, true}))
+        << "both documents of the window's update, then of the background's";
+}
+
 TEST_F(ReferenceRatesTest, ASilentServerTimesOutAndAnEndlessOneIsCut)
 {
     QuietFetch fetch;
@@ -173,6 +215,20 @@ TEST_F(ReferenceRatesTest, ASilentServerTimesOutAndAnEndlessOneIsCut)
     EXPECT_FALSE(fetch.IsOk());
     EXPECT_EQ(fetch.Error(), QStringLiteral("The server's reply is larger than the limit."));
     EXPECT_TRUE(fetch.Body().isEmpty());
+}
+
+TEST_F(ReferenceRatesTest, AServerThatTricklesIsCutAtTheDeadline)
+{
+    // A byte every 50 ms never lets the idle time pass; the whole transfer has its own limit.
+    QuietFetch fetch;
+    QSignalSpy done(&fetch, &QuietFetch::Finished);
+    fetch.SetIdleTimeout(300);
+    fetch.SetDeadline(800);
+    m_server.Serve("/trickle", {.announcedLength = 100'000, .trickleMs = 50});
+    fetch.Start(QUrl(QString::fromStdString(m_server.Address() + "/trickle")));
+    ASSERT_TRUE(done.wait(5000));
+    EXPECT_FALSE(fetch.IsOk());
+    EXPECT_EQ(fetch.Error(), QStringLiteral("The transfer did not finish within 0.8 seconds."));
 }
 
 // kelvara-cli rates --update, against the same server, in a settings folder of its own.

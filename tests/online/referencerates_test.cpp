@@ -105,6 +105,71 @@ TEST(ReferenceRatesDocument, BadDocumentsSayWhy)
     EXPECT_EQ(Why(std::string(4 * 1024 * 1024 + 1, ' ')), "the document is larger than 4 MB");
 }
 
+// The reader's work is bounded by the document's size: a document beyond the limits is refused
+// before it is walked, one within them is read (the limits are what makes the walk short, so no
+// clock is needed to tell).
+TEST(ReferenceRatesDocument, DocumentsBeyondTheLimitsAreRefusedBeforeTheyAreWalked)
+{
+    const auto attributes = [](std::size_t n) {
+        std::string text;
+        for (std::size_t i = 0; i < n; ++i)
+            text += " a" + std::to_string(i) + "=''";
+        return text;
+    };
+    const auto elements = [](std::size_t n) {
+        std::string text;
+        for (std::size_t i = 0; i < n; ++i)
+            text += "<x/>";
+        return text;
+    };
+    // The envelope's own attributes and elements besides the ones added.
+    const std::string base = Document(kRates);
+    const std::size_t baseElements = 10;
+    const std::size_t rootAttributes = 2;
+    const auto withRootAttributes = [&](std::size_t n) {
+        std::string document = base;
+        document.insert(document.find("\n                 xmlns="), attributes(n));
+        return document;
+    };
+    const auto withElements = [&](std::size_t n) {
+        std::string document = base;
+        document.insert(document.find("  <Cube>"), elements(n));
+        return document;
+    };
+    const auto withRateAttributes = [&](std::size_t n) {
+        std::string document = base;
+        document.insert(document.find(" rate='1.0523'"), attributes(n));
+        return document;
+    };
+    const struct {
+        const char* what;
+        std::string document;
+        std::string why; // empty: read
+    } cases[] = {
+        {"root at the limit", withRootAttributes(kMaxReferenceAttributes - rootAttributes), ""},
+        {"root above it", withRootAttributes(kMaxReferenceAttributes - rootAttributes + 1),
+         "the element 'gesmes:Envelope' has more than 100 attributes"},
+        // The hostile document's kind: a root with every attribute the size limit allows.
+        {"root with 300,000", withRootAttributes(300000),
+         "the element 'gesmes:Envelope' has more than 100 attributes"},
+        {"a rate above it", withRateAttributes(kMaxReferenceAttributes - 1),
+         "the element 'Cube' has more than 100 attributes"},
+        {"elements at the limit", withElements(kMaxReferenceElements - baseElements), ""},
+        {"elements above it", withElements(kMaxReferenceElements - baseElements + 1),
+         "the document has more than 100000 elements"},
+    };
+    for (const auto& c : cases) {
+        ReferenceRates rates;
+        std::string why;
+        EXPECT_EQ(ParseReferenceRates(c.document, kToday, rates, why), c.why.empty())
+            << c.what << ": " << why;
+        EXPECT_EQ(why, c.why) << c.what;
+        if (c.why.empty()) {
+            EXPECT_EQ(rates.rates.size(), 4u) << c.what;
+        }
+    }
+}
+
 TEST(ReferenceRatesDocument, EntitiesAreNeverExpanded)
 {
     // A declared entity stays unresolved: the rate is not a number, nothing is read.

@@ -75,7 +75,8 @@ void TestHttpServer::Answer(QTcpSocket* socket, Connection& connection, const QB
     // Without a length the end of the body is the end of the connection; a reply that holds or
     // streams is the last one on its connection too.
     Send(socket, connection, reply,
-         !reply.sendLength || reply.hold || reply.filler > 0 || reply.announcedLength >= 0);
+         !reply.sendLength || reply.hold || reply.filler > 0 || reply.trickleMs > 0 ||
+             reply.announcedLength >= 0);
 }
 
 void TestHttpServer::Send(QTcpSocket* socket, Connection& connection, const HttpReply& reply, bool last)
@@ -99,6 +100,12 @@ void TestHttpServer::Send(QTcpSocket* socket, Connection& connection, const Http
     connection.answered = true;
     if (reply.hold)
         return;
+    if (reply.trickleMs > 0) {
+        auto* trickle = new QTimer(socket);
+        QObject::connect(trickle, &QTimer::timeout, socket, [socket] { socket->write("x", 1); });
+        trickle->start(reply.trickleMs);
+        return;
+    }
     if (reply.filler > 0) {
         connection.fillerLeft = reply.filler;
         SendFiller(socket, connection);

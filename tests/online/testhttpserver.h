@@ -29,6 +29,9 @@ struct HttpReply {
     bool silent = false;
     // Answer only after this many milliseconds (a slow server); the connection closes after it.
     int delayMs = 0;
+    // After the body, send one more byte every this many milliseconds, for ever (a server that
+    // never lets an idle time-out pass).
+    int trickleMs = 0;
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 that plays the web services. It runs in the test's thread

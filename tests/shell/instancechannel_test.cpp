@@ -13,6 +13,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <future>
 
 #include <sys/socket.h>
@@ -95,6 +97,58 @@ TEST_F(InstanceChannel, WithoutARuntimeDirectoryAFolderOfOurOwnInTheTemporaryOne
     ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
     EXPECT_EQ(folder, std::string(std::getenv("TMPDIR")) + "/kelvara-" + std::to_string(::geteuid()));
     EXPECT_EQ(Mode(folder), 0700u);
+}
+
+TEST_F(InstanceChannel, AFallbackFolderThatIsNotPrivatelyOursIsNeverUsed)
+{
+    const std::string saved = RuntimeDir();
+    const std::string tmp = std::getenv("TMPDIR");
+    const std::string folder = tmp + "/kelvara-" + std::to_string(::geteuid());
+    const std::string elsewhere = tmp + "/elsewhere";
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        std::string problem;
+    };
+    const std::vector<Case> cases = {
+        {"open to others",
+         [&] {
+             fs::create_directory(folder);
+             ::chmod(folder.c_str(), 0755);
+         },
+         folder + " is open to other users (mode 0755)"},
+        {"a link to a private folder",
+         [&] {
+             fs::create_directory(elsewhere);
+             ::chmod(elsewhere.c_str(), 0700);
+             fs::create_directory_symlink(elsewhere, folder);
+         },
+         folder + " is not a folder"},
+        {"a file", [&] { std::ofstream(folder).put('x'); }, folder + " is not a folder"},
+        // Only root can give a folder away; elsewhere this row checks the other rows' clean-up.
+        {"another user's",
+         [&] {
+             fs::create_directory(folder);
+             ::chmod(folder.c_str(), 0700);
+             if (::geteuid() == 0) {
+                 ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+             }
+         },
+         ::geteuid() == 0 ? folder + " belongs to another user (uid 65534)" : std::string()},
+    };
+    ::unsetenv("XDG_RUNTIME_DIR");
+    for (const Case& c : cases) {
+        fs::remove_all(folder);
+        fs::remove_all(elsewhere);
+        c.make();
+        std::string problem = "unset";
+        const std::string found = kelvara::InstanceFolder(&problem);
+        EXPECT_EQ(problem, c.problem) << c.what;
+        EXPECT_EQ(found, c.problem.empty() ? folder : std::string()) << c.what;
+    }
+    ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    fs::remove_all(folder);
+    fs::remove_all(elsewhere);
 }
 
 TEST_F(InstanceChannel, ACopyThatTakesOverIsFound)
@@ -188,25 +242,27 @@ TEST_F(InstanceChannel, ClientsThatSendSomethingElseAreDropped)
     }
 }
 
-TEST_F(InstanceChannel, SilentClientsTimeOutAndTheirNumberIsCapped)
+TEST_F(InstanceChannel, IdleClientsNeitherHideTheCopyNorStay)
 {
     kelvara::InstanceServer server([] { return kelvara::kInstanceTag; });
     ASSERT_TRUE(server.Listen(m_folder));
-    std::vector<std::unique_ptr<QLocalSocket>> clients;
-    for (int i = 0; i <= kelvara::InstanceServer::kMaxClients; ++i) {
-        clients.push_back(std::make_unique<QLocalSocket>());
-        clients.back()->connectToServer(server.SocketPath());
-        ASSERT_TRUE(clients.back()->waitForConnected(2000));
-        QTest::qWait(20);
+    std::vector<std::unique_ptr<QLocalSocket>> idle;
+    for (int i = 0; i < kelvara::InstanceServer::kMaxClients; ++i) {
+        idle.push_back(std::make_unique<QLocalSocket>());
+        idle.back()->connectToServer(server.SocketPath());
+        ASSERT_TRUE(idle.back()->waitForConnected(2000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return server.ClientCount() == i + 1; }, 2000));
     }
-    // The one above the cap is dropped at once, the others once they have been silent too long.
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return clients.back()->state() == QLocalSocket::UnconnectedState; }, 1000));
-    EXPECT_EQ(clients.front()->state(), QLocalSocket::ConnectedState);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return clients.front()->state() == QLocalSocket::UnconnectedState; },
-                                kelvara::InstanceServer::kClientTimeoutMs + 2000));
-    // And the server still answers.
+    // Every place is taken by a client that says nothing: a new copy still gets its answer, and the
+    // client waiting longest made room for it.
     EXPECT_TRUE(AskWhileServing(m_folder).found);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return idle.front()->state() == QLocalSocket::UnconnectedState; }, 2000));
+    EXPECT_EQ(idle.back()->state(), QLocalSocket::ConnectedState);
+    // The others go once they have been silent too long.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return idle.back()->state() == QLocalSocket::UnconnectedState; },
+                                kelvara::InstanceServer::kClientTimeoutMs + 2000));
+    EXPECT_EQ(server.ClientCount(), 0);
 }
 
 TEST_F(InstanceChannel, SocketGoesWithTheServer)

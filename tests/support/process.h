@@ -33,7 +33,8 @@ struct ProcessResult {
 struct ProcessOptions {
     std::string directory;                                 // working directory; empty: ours
     std::map<std::string, std::optional<std::string>> env; // changes to our environment; nullopt removes
-    bool closedStdout = false; // standard output is a pipe nobody reads: the first write fails (SIGPIPE)
+    bool closedStdout = false;   // standard output is a pipe nobody reads: the first write fails (SIGPIPE)
+    std::string outputPath = {}; // standard output goes to this file (/dev/full); `out` is then empty
     std::optional<std::string> input = std::nullopt; // standard input holds this text; else it is /dev/null
 };
 
@@ -88,6 +89,8 @@ inline ProcessResult RunProcess(const std::vector<std::string>& argv, const Proc
         posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
         posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
         posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+    } else if (!options.outputPath.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, options.outputPath.c_str(), O_WRONLY, 0);
     } else {
         posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     }
