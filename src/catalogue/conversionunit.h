@@ -9,6 +9,24 @@ public:
     virtual std::string Convert(const std::string& source, const CConversionUnit& target) const = 0;
     // The number that defines the unit (factor, degree code, base, rate).
     virtual double GetValue() const = 0;
-    // How a result in this unit is written; FormatDouble by default.
+    // How a result in this unit is written: FormatDouble, or rounded to the significant digits
+    // asked for (SetResultDigits).
     virtual std::string FormatValue(double value) const;
 };
+
+namespace kelvara {
+
+// How many significant digits measured results are written with: 1 to kMaxResultDigits, or
+// kAllResultDigits for every digit FormatDouble writes. One choice for the whole program (the
+// option, or kelvara-cli's --digits); numbers of other bases, Roman numerals, times, telephone data
+// and film speeds are not measured values and ignore it. Anything out of range means all.
+inline constexpr int kAllResultDigits = 0;
+inline constexpr int kMaxResultDigits = 17;
+void SetResultDigits(int digits);
+int GetResultDigits();
+
+// The option as stored: "Options" / "SignificantDigits" (absent or 0: all; out of range: all).
+inline constexpr const char* kSignificantDigitsOption = "SignificantDigits";
+int ReadResultDigitsOption();
+
+} // namespace kelvara

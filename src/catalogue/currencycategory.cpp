@@ -61,7 +61,7 @@ std::string CCurrencyCategory::GetRateLine(const CCurrency& source, bool regiona
     std::string number;
     if (IsEuroReference()) {
         prefix = "1 \u20AC";
-        number = FormatDouble(source.GetValue());
+        number = source.FormatValue(source.GetValue());
     } else {
         prefix = "US$ 1";
         const auto& units = GetUnits();

@@ -71,9 +71,11 @@ std::string CDefaultUnit::Convert(const std::string& source, const CConversionUn
 std::string CDefaultUnit::FormatValue(double value) const
 {
     if (!m_compound)
-        return FormatDouble(value);
+        return CConversionUnit::FormatValue(value);
     int i = TruncateToInt(value);
-    double rest = (value - i) * m_ratio;
+    // The whole first units are counted, not measured: only the second part is rounded to the
+    // significant digits asked for.
+    double rest = kelvara::RoundSignificant((value - i) * m_ratio, kelvara::GetResultDigits());
     // Both parts are truncated, so a result a hair short of a whole second unit would lose it: the
     // conversion's rounding (12 in arrive as 0.9999999999999998 ft) and the six decimals a typed
     // compound value is carried with (5 ft 1 in as 5.083333 ft) leave such results. They show as

@@ -121,13 +121,16 @@ int Commands::Complete(const std::vector<std::string>& args)
     std::vector<std::string> positional;
     bool options = true;
     bool wantsTime = false;
+    bool wantsDigits = false;
     for (const auto& word : words) {
-        if (wantsTime) {
-            wantsTime = false;
+        if (wantsTime || wantsDigits) {
+            wantsTime = wantsDigits = false;
         } else if (options && word == "--") {
             options = false;
         } else if (options && word == "--at") {
             wantsTime = true;
+        } else if (options && word == "--digits") {
+            wantsDigits = true;
         } else if (!(options && word.size() > 2 && word.rfind("--", 0) == 0)) {
             positional.push_back(word);
         }
@@ -136,8 +139,11 @@ int Commands::Complete(const std::vector<std::string>& args)
     std::vector<std::string> candidates;
     if (wantsTime) {
         // A universal time: nothing to offer.
+    } else if (wantsDigits) {
+        for (int digits = 1; digits <= kelvara::kMaxResultDigits; ++digits)
+            candidates.push_back(std::to_string(digits));
     } else if (options && !current.empty() && current[0] == '-') {
-        candidates = {"--", "--at", "--help", "--regional", "--version"};
+        candidates = {"--", "--at", "--digits", "--help", "--regional", "--version"};
         if (!positional.empty() && positional[0] == "rates")
             candidates.push_back("--update");
     } else if (positional.empty()) {

@@ -2,6 +2,7 @@
 
 #include "catalogue/category.h"
 #include "catalogue/civiltime.h"
+#include "catalogue/conversionunit.h"
 #include "catalogue/dataarchive.h"
 #include "cli/commands.h"
 #include "cli/rates.h"
@@ -14,6 +15,7 @@
 #endif
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -70,6 +72,11 @@ with exit status 2 and a list of the candidates.
 Options:
   --at TIME    for Time Difference: show the zones' times at this universal time
                (2026-07-15T12:00:00Z) instead of now
+  --digits N   for convert: round results to N significant digits (1 to 17) and write them
+               without trailing zeros (100 °F in °C at 6: 37.7778); without it every digit
+               is printed.  Numbers of other bases, Roman numerals, times, telephone data and
+               film speeds are not rounded; of "5 ft 8 in" only the last part is.  rates
+               always prints the exact rates
   --regional   read VALUE and print the result in your regional notation (LC_NUMERIC,
                LC_MONETARY for Currency), as the program does with regional settings on;
                without it, numbers use "." and no grouping
@@ -105,6 +112,14 @@ int UsageError(const std::string& message)
 {
     std::fprintf(stderr, "kelvara-cli: %s\nTry 'kelvara-cli --help'.\n", message.c_str());
     return kelvara::cli::kExitUsage;
+}
+
+// N of --digits: a whole number of significant digits within the range results can carry.
+bool ParseDigits(const std::string& text, int& digits)
+{
+    const char* end = text.data() + text.size();
+    const auto [last, ec] = std::from_chars(text.data(), end, digits);
+    return ec == std::errc() && last == end && digits >= 1 && digits <= kelvara::kMaxResultDigits;
 }
 
 bool CheckCount(const std::vector<std::string>& args, std::size_t count, const char* usage, int& exitCode)
@@ -209,6 +224,20 @@ int Run(int argc, char** argv)
             if (!kelvara::ParseUtcTimestamp(text, ticks))
                 return UsageError("'" + text + "' is not a universal time such as 2026-07-15T12:00:00Z");
             instant = ticks;
+        } else if (options && (arg == "--digits" || arg.rfind("--digits=", 0) == 0)) {
+            const char* range = "--digits needs a number of significant digits from 1 to 17";
+            std::string text;
+            if (arg == "--digits") {
+                if (i + 1 >= argc)
+                    return UsageError(range);
+                text = argv[++i];
+            } else {
+                text = arg.substr(9);
+            }
+            int digits = 0;
+            if (!ParseDigits(text, digits))
+                return UsageError("'" + text + "': " + range);
+            kelvara::SetResultDigits(digits);
         } else if (options && arg == "--update" && !args.empty() && args.front() == "rates") {
             args.push_back(arg); // the rates command's own option
         } else if (options && arg.size() > 2 && arg.rfind("--", 0) == 0) {

@@ -2,6 +2,7 @@
 
 #include "ui_conversionpage.h"
 
+#include "catalogue/conversionunit.h"
 #include "catalogue/currencycategory.h"
 #include "catalogue/currencyrates.h"
 #include "catalogue/dataarchive.h"
@@ -63,6 +64,8 @@ CConversionPage::CConversionPage(QWidget* parent, DataPreparer prepare, StartSav
 {
     m_ui->setupUi(this);
     m_useRegional = kelvara::Profile().GetProfileInt(kOptions, kUseRegionalSettings, 1) != 0;
+    kelvara::SetResultDigits(kelvara::ReadResultDigitsOption());
+    m_significantDigits = kelvara::GetResultDigits();
 
     m_ui->categoryList->SetSorted(true);
     m_ui->sourceUnitList->SetSorted(true);
@@ -709,6 +712,18 @@ void CConversionPage::SetUseRegionalSettings(bool on)
     m_ui->targetEdit->clear();
     RebuildSourceFilter();
     RebuildRateLine();
+}
+
+void CConversionPage::SetSignificantDigits(int digits)
+{
+    kelvara::SetResultDigits(digits);
+    m_significantDigits = kelvara::GetResultDigits();
+    RebuildRateLine();
+    // Only a measured result changes; a looked-up one would only be copied again.
+    const CCategory* category = CurrentCategory();
+    if (category && (category->GetKind() == Numeric || category->GetKind() == Currency) &&
+        !m_ui->sourceEdit->text().isEmpty())
+        RunConversion(false);
 }
 
 void CConversionPage::RefreshTimeZoneDisplay()

@@ -50,6 +50,11 @@ public:
     // Shows values in the user's regional notation (on) or in neutral notation; empties both fields.
     void SetUseRegionalSettings(bool on);
     bool UsesRegionalSettings() const { return m_useRegional; }
+    // Rounds results to `digits` significant digits (0: all, as the catalogue writes them); the
+    // result shown, the clipboard and the rate line follow at once. Starts from the "Options" /
+    // "SignificantDigits" setting.
+    void SetSignificantDigits(int digits);
+    int GetSignificantDigits() const { return m_significantDigits; }
     // Rebuilds the system-zone line (after the system's time or zone changed).
     void RefreshTimeZoneDisplay();
 
@@ -139,6 +144,7 @@ private:
     bool m_rateWarning = false;
     QString m_caption;
     bool m_useRegional = true;
+    int m_significantDigits = 0;
     bool m_working = false;
     mutable int m_rateRowWidth = -1; // measured once per font, style and locale
 

@@ -141,6 +141,8 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     connect(m_optionsPage, &COptionsPage::AlwaysOnTopChanged, this, &CConvertSheet::SetTopMost);
     connect(m_optionsPage, &COptionsPage::UseRegionalSettingsChanged, this,
             &CConvertSheet::SetUseRegionalSettings);
+    connect(m_optionsPage, &COptionsPage::SignificantDigitsChanged, this,
+            &CConvertSheet::SignificantDigitsChanged);
     connect(m_optionsPage, &COptionsPage::CheckForUpdatesRequested, this,
             [this] { OnCommand(ID_HELP_CHECKUPDATES); });
 

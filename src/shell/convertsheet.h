@@ -125,6 +125,8 @@ public:
 
 signals:
     void UseRegionalSettingsChanged(bool on);
+    // The options page's choice of significant digits, for the conversion page.
+    void SignificantDigitsChanged(int digits);
     void SystemTimeZoneChanged();
     void VisibleChanged(bool visible);
 

@@ -2,6 +2,7 @@
 
 #include "ui_optionspage.h"
 
+#include "catalogue/conversionunit.h"
 #include "platform/autostart.h"
 #include "platform/profilestore.h"
 
@@ -28,7 +29,8 @@ COptionsPage::COptionsPage(QWidget* parent, Controls controls)
       m_alwaysOnTop(ReadOption(kelvara::kAlwaysOnTop, 0)),
       m_showBalloon(ReadOption(kelvara::kShowBalloon, 1)),
       m_useRegionalSettings(ReadOption(kelvara::kUseRegionalSettings, 1)),
-      m_keepRatesCurrent(ReadOption(kelvara::kUpdateRates, 1))
+      m_keepRatesCurrent(ReadOption(kelvara::kUpdateRates, 1)),
+      m_significantDigits(kelvara::ReadResultDigitsOption())
 {
     // The tab's caption before the controls exist (the same as the form's).
     setWindowTitle(QStringLiteral("Options"));
@@ -58,6 +60,19 @@ void COptionsPage::EnsureControls()
     m_ui->useRegionalSettings->setChecked(m_useRegionalSettings);
     m_ui->showBalloon->setChecked(m_showBalloon);
     m_ui->keepRatesCurrent->setChecked(m_keepRatesCurrent);
+    // The choices are the form's texts; "All" reads as 0. A number the form does not offer (the
+    // settings file edited by hand) is shown in its place among them.
+    QComboBox& digits = *m_ui->significantDigits;
+    for (int i = 0; i < digits.count(); ++i)
+        digits.setItemData(i, digits.itemText(i).toInt());
+    int shown = digits.findData(m_significantDigits);
+    if (shown < 0) {
+        shown = 1;
+        while (shown < digits.count() && digits.itemData(shown).toInt() > m_significantDigits)
+            ++shown;
+        digits.insertItem(shown, QString::number(m_significantDigits), m_significantDigits);
+    }
+    digits.setCurrentIndex(shown);
 
     // clicked, not toggled: only the user's clicks act, not the page putting a box in step.
     connect(m_ui->runAtStartup, &QCheckBox::clicked, this, &COptionsPage::OnRunAtStartup);
@@ -66,6 +81,8 @@ void COptionsPage::EnsureControls()
     connect(m_ui->closeToTray, &QCheckBox::clicked, this, &COptionsPage::OnCloseToTray);
     connect(m_ui->useRegionalSettings, &QCheckBox::clicked, this, &COptionsPage::OnUseRegionalSettings);
     connect(m_ui->keepRatesCurrent, &QCheckBox::clicked, this, &COptionsPage::OnKeepRatesCurrent);
+    // activated, not currentIndexChanged: only the user's choice acts.
+    connect(m_ui->significantDigits, &QComboBox::activated, this, &COptionsPage::OnSignificantDigits);
     connect(m_ui->checkForUpdates, &QPushButton::clicked, this, &COptionsPage::CheckForUpdatesRequested);
 }
 
@@ -133,4 +150,14 @@ void COptionsPage::OnKeepRatesCurrent(bool checked)
 {
     m_keepRatesCurrent = checked;
     WriteOption(kelvara::kUpdateRates, checked);
+}
+
+void COptionsPage::OnSignificantDigits(int index)
+{
+    const int digits = m_ui->significantDigits->itemData(index).toInt();
+    if (digits == m_significantDigits)
+        return;
+    m_significantDigits = digits;
+    kelvara::Profile().WriteProfileInt(kelvara::kOptionsSection, kelvara::kSignificantDigitsOption, digits);
+    emit SignificantDigitsChanged(digits);
 }

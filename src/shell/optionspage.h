@@ -8,9 +8,10 @@ namespace Ui {
 class COptionsPage;
 }
 
-// The Options tab: six check boxes and the update-check button. It also holds the live option
-// values, read from the settings store at construction; the main window and the conversion page
-// read them from here. Every click is applied and stored at once; there is no Apply step.
+// The Options tab: six check boxes, the significant digits and the update-check button. It also
+// holds the live option values, read from the settings store at construction; the main window and
+// the conversion page read them from here. Every change is applied and stored at once; there is no
+// Apply step.
 class COptionsPage : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(COptionsPage)
@@ -32,6 +33,8 @@ public:
     bool IsShowBalloon() const { return m_showBalloon; }
     bool IsUseRegionalSettings() const { return m_useRegionalSettings; }
     bool IsKeepRatesCurrent() const { return m_keepRatesCurrent; }
+    // Significant digits of results; kelvara::kAllResultDigits (0) for all.
+    int GetSignificantDigits() const { return m_significantDigits; }
 
     // Stores the show-balloon option at once and puts the check box in step (clicking the balloon
     // turns balloons off).
@@ -45,6 +48,7 @@ public:
 signals:
     void AlwaysOnTopChanged(bool on);
     void UseRegionalSettingsChanged(bool on);
+    void SignificantDigitsChanged(int digits);
     void CheckForUpdatesRequested();
 
 private:
@@ -54,6 +58,7 @@ private:
     void OnCloseToTray(bool checked);
     void OnUseRegionalSettings(bool checked);
     void OnKeepRatesCurrent(bool checked);
+    void OnSignificantDigits(int index);
 
     std::unique_ptr<Ui::COptionsPage> m_ui;
     bool m_runAtStartup;
@@ -62,6 +67,7 @@ private:
     bool m_showBalloon;
     bool m_useRegionalSettings;
     bool m_keepRatesCurrent;
+    int m_significantDigits;
 };
 
 namespace kelvara {

@@ -23,6 +23,10 @@ QWidget* CreateConversionPage(CConvertSheet& sheet)
         page->SetUseRegionalSettings(sheet.IsUseRegionalSettings());
     QObject::connect(&sheet, &CConvertSheet::UseRegionalSettingsChanged, page,
                      &CConversionPage::SetUseRegionalSettings);
+    if (page->GetSignificantDigits() != sheet.GetOptions().GetSignificantDigits())
+        page->SetSignificantDigits(sheet.GetOptions().GetSignificantDigits());
+    QObject::connect(&sheet, &CConvertSheet::SignificantDigitsChanged, page,
+                     &CConversionPage::SetSignificantDigits);
     QObject::connect(&sheet, &CConvertSheet::SystemTimeZoneChanged, page,
                      &CConversionPage::RefreshTimeZoneDisplay);
     page->SetRateFetcher([page](CCurrency& currency) { return FetchRate(page, currency); });

@@ -8,7 +8,8 @@ class QWidget;
 namespace kelvara {
 
 // The first tab. Called while the sheet is being built, after its options page exists; the page is
-// connected here to the sheet's UseRegionalSettingsChanged and SystemTimeZoneChanged.
+// connected here to the sheet's UseRegionalSettingsChanged, SignificantDigitsChanged and
+// SystemTimeZoneChanged.
 QWidget* CreateConversionPage(CConvertSheet& sheet);
 
 // The third tab.

@@ -29,6 +29,8 @@ constexpr int kDecimals = 15;
 // The C runtime our results have always been written by carries 17 significant digits and writes
 // zeros after them: 123.45 is "123.450000000000000", not "123.450000000000003".
 constexpr int kSignificantDigits = 17;
+// What a value too small for fifteen decimals is shown with.
+constexpr int kSmallValueDigits = 15;
 
 // Rounds the significant digits `digits` (the value is 0.d1d2... times 10^point) to their first
 // `keep`, half away from zero, as that runtime does. No digits left means zero.
@@ -105,5 +107,70 @@ std::string FormatDouble(double value)
     }
     while (!text.empty() && text.back() == '.')
         text.pop_back();
+    // Fifteen decimals hide anything below 0.5e-15 (one electron volt in joules read 0): such a
+    // value is written with as many decimals as its leading fifteen digits need, and a zero is
+    // never signed.
+    if (text == "0" || text == "-0")
+        return value == 0 ? "0" : kelvara::FormatSignificant(value, kSmallValueDigits);
     return text;
 }
+
+namespace kelvara {
+
+std::string FormatSignificant(double value, int digits)
+{
+    if (digits <= 0 || !std::isfinite(value))
+        return FormatDouble(value);
+    if (value == 0)
+        return "0";
+    digits = std::min(digits, kSignificantDigits);
+    // to_chars rounds the exact value, as printf's "%.*e" does.
+    char buffer[64];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                         std::chars_format::scientific, digits - 1);
+    if (ec != std::errc())
+        return FormatDouble(value);
+    const std::string_view rounded(buffer, static_cast<std::size_t>(end - buffer));
+    const auto e = rounded.find('e');
+    std::string mantissa(1, rounded[0]);
+    if (e > 2)
+        mantissa.append(rounded.substr(2, e - 2));
+    while (mantissa.size() > 1 && mantissa.back() == '0')
+        mantissa.pop_back();
+    int exponent = 0;
+    std::from_chars(rounded.data() + e + (rounded[e + 1] == '+' ? 2 : 1), rounded.data() + rounded.size(),
+                    exponent);
+
+    // Fixed notation: the digits, with zeros to fill either side of the point.
+    const int point = exponent + 1; // digits before the point
+    const int count = static_cast<int>(mantissa.size());
+    std::string text = value < 0 ? "-" : "";
+    if (point <= 0) {
+        text += "0.";
+        text.append(static_cast<std::size_t>(-point), '0');
+        text += mantissa;
+    } else if (point >= count) {
+        text += mantissa;
+        text.append(static_cast<std::size_t>(point - count), '0');
+    } else {
+        text.append(mantissa, 0, static_cast<std::size_t>(point));
+        text += '.';
+        text.append(mantissa, static_cast<std::size_t>(point));
+    }
+    return text;
+}
+
+double RoundSignificant(double value, int digits)
+{
+    if (digits <= 0 || !std::isfinite(value) || value == 0)
+        return value;
+    char buffer[64];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific,
+                                         std::min(digits, kSignificantDigits) - 1);
+    double rounded = value;
+    if (ec == std::errc())
+        std::from_chars(buffer, end, rounded, std::chars_format::scientific);
+    return rounded;
+}
+
+} // namespace kelvara

@@ -78,7 +78,8 @@ TEST_F(LinearUnits, UnreadableSourceConvertsAsZero)
     EXPECT_EQ(meter->Convert("abc", *km), "0");
     auto ev = Make<CDefaultUnit>("electron volt (eV),0.0000000000000000001602");
     auto joule = Make<CDefaultUnit>("joule (J),1");
-    EXPECT_EQ(ev->Convert("1", *joule), "0");
+    // A result too small for fifteen decimals is not zero and does not read so.
+    EXPECT_EQ(ev->Convert("1", *joule), "0.0000000000000000001602");
 }
 
 TEST(LinearUnitRows, AcceptanceRules)

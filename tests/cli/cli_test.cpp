@@ -218,7 +218,7 @@ TEST_F(Cli, BadCommandLinesExitTwo)
     const auto help = Run({"categories", "--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* text :
-         {"Usage: kelvara-cli", "convert CATEGORY VALUE FROM TO", "--regional", "Exit status"})
+         {"Usage: kelvara-cli", "convert CATEGORY VALUE FROM TO", "--regional", "--digits N", "Exit status"})
         EXPECT_NE(help.out.find(text), std::string::npos) << text;
 }
 
@@ -377,6 +377,35 @@ TEST_F(Cli, RegionalNotationAgreesWithTheRegionalServices)
     EXPECT_EQ(r.out, money + "\n");
     if (implemented) { // once the regional services read the locale
         EXPECT_EQ(number, "1.234,5");
+    }
+}
+
+TEST_F(Cli, DigitsRoundConvertsResultsAndOnlyThose)
+{
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+        std::string out;
+    } cases[] = {
+        {{"convert", "Energy", "1", "eV", "J"}, "", "0.0000000000000000001602176634\n"},
+        {{"--digits", "6", "convert", "Temperature", "100", "°F", "°C"}, "", "37.7778\n"},
+        {{"convert", "Temperature", "°F", "°C", "--digits=6"}, "100\n-40\n", "37.7778\n-40\n"},
+        // Other bases are counted, not measured; of a pair only the inches round (11.9996 in here).
+        {{"--digits", "1", "convert", "Numbers", "255", "dec", "hex"}, "", "FF\n"},
+        {{"--digits", "4", "convert", "Length", "0.30479", "m", "foot and"}, "", "1 ft 0 in\n"},
+        {{"--digits", "6", "convert", "Length", "0.30479", "m", "foot and"}, "", "0 ft 11 in\n"},
+    };
+    for (const auto& c : cases) {
+        ProcessOptions options;
+        options.input = c.input;
+        const auto r = Run(c.args, options);
+        EXPECT_EQ(r.out, c.out) << testing::PrintToString(c.args) << r.err;
+    }
+    EXPECT_EQ(Run({"--digits", "2", "rates"}).out, Run({"rates"}).out) << "scripts read exact rates";
+    for (const char* digits : {"0", "18", "6.5"}) {
+        const auto r = Run({"--digits", digits, "convert", "Temperature", "100", "°F", "°C"});
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_NE(r.err.find("significant digits from 1 to 17"), std::string::npos) << r.err;
     }
 }
 

@@ -68,6 +68,9 @@ TEST_F(BashCompletion, CommandsAndOptions)
     // After --at comes a time, and find takes free text: nothing to offer.
     EXPECT_EQ(Complete({"--at", ""}), Words());
     EXPECT_EQ(Complete({"find", ""}), Words());
+    // After --digits comes its number, and the command only after that.
+    EXPECT_EQ(Complete({"--digits", "1"}), Words({"1", "10", "11", "12", "13", "14", "15", "16", "17"}));
+    EXPECT_EQ(Complete({"--digits", "6", "con"}), Words({"convert"}));
 }
 
 TEST_F(BashCompletion, CategoryNamesQuotedForWhereTheWordStands)

@@ -483,9 +483,9 @@ TEST_F(SheetTest, TheTabsBuiltOnFirstShowKeepTheWindowAndTheTabOrder)
     ASSERT_NE(balloon, nullptr);
     EXPECT_FALSE(balloon->isChecked()) << "the boxes show the options as stored";
     EXPECT_EQ(m_sheet->size(), size);
-    EXPECT_EQ(tabOrder().mid(0, 8).join(' ').toStdString(),
-              "runAtStartup alwaysOnTop showBalloon closeToTray useRegionalSettings keepRatesCurrent "
-              "checkForUpdates OK");
+    EXPECT_EQ(tabOrder().mid(0, 9).join(' ').toStdString(),
+              "runAtStartup alwaysOnTop showBalloon closeToTray useRegionalSettings significantDigits "
+              "keepRatesCurrent checkForUpdates OK");
 
     m_sheet->SetActivePage(CConvertSheet::AboutPage);
     QCoreApplication::processEvents();

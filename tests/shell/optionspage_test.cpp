@@ -4,6 +4,7 @@
 #include "platform/profilestore.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -67,6 +68,7 @@ TEST_F(OptionsPageTest, FirstStartShowsTheDefaultsAndWritesNothing)
     EXPECT_TRUE(page.IsKeepRatesCurrent());
     EXPECT_TRUE(Box(page, "keepRatesCurrent")->isChecked());
     EXPECT_FALSE(m_store.Contains("Options", "UpdateRates"));
+    EXPECT_EQ(page.GetSignificantDigits(), 0) << "all digits";
 }
 
 TEST_F(OptionsPageTest, StoredValuesAreReadOnceAtConstruction)
@@ -119,6 +121,22 @@ TEST_F(OptionsPageTest, EveryClickIsStoredAtOnce)
     // The log-on entry is not an option of the store.
     Box(page, "runAtStartup")->click();
     EXPECT_FALSE(m_store.Contains("Options", "RunAtStartup"));
+}
+
+// A number the list does not offer (a settings file edited by hand) joins it in its place; one out
+// of range is All.
+TEST_F(OptionsPageTest, SignificantDigitsShowTheStoredChoice)
+{
+    for (const auto& [stored, list] :
+         {std::pair{7, "All 15 12 10 8 [7] 6 4"}, std::pair{99, "[All] 15 12 10 8 6 4"}}) {
+        m_store.WriteProfileInt("Options", "SignificantDigits", stored);
+        COptionsPage page;
+        const auto* digits = page.findChild<QComboBox*>("significantDigits");
+        QStringList items;
+        for (int i = 0; i < digits->count(); ++i)
+            items << (i == digits->currentIndex() ? "[" + digits->itemText(i) + "]" : digits->itemText(i));
+        EXPECT_EQ(items.join(' '), list);
+    }
 }
 
 TEST_F(OptionsPageTest, ClickingTheBalloonStoresEvenBeforeTheTabWasOpened)

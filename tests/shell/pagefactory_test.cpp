@@ -1,6 +1,7 @@
 #include "shell/pagefactory.h"
 
 #include "page/conversionpage.h"
+#include "page/unitcombobox.h"
 #include "platform/profilestore.h"
 #include "shell/convertsheet.h"
 #include "shell/optionspage.h"
@@ -9,6 +10,10 @@
 #include "support/recordingpresenter.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -45,6 +50,46 @@ TEST(ConversionPageInTheSheet, CaptionRegionalOptionAndCloseButton)
         option->click();
         EXPECT_FALSE(page->UsesRegionalSettings());
         EXPECT_EQ(source->text(), "");
+    }
+    kelvara::SetProfile(nullptr);
+}
+
+// Six significant digits chosen on the Options tab round the result on the Conversion tab, the
+// clipboard and the currency rate line at once; All brings every digit back.
+TEST(ConversionPageInTheSheet, SignificantDigitsApplyAtOnce)
+{
+    kelvara::MemoryProfileStore store;
+    store.WriteProfileInt("Options", "UseRegionalSettings", 0); // the same notation in every locale
+    kelvara::SetProfile(&store);
+    kelvara::test::RecordingPresenter presenter;
+    {
+        CConvertSheet sheet(std::make_unique<kelvara::test::FakeTrayHost>());
+        auto* page = sheet.GetPage(CConvertSheet::ConversionPage);
+        const auto choose = [page](const char* list, const QString& text) {
+            auto* combo = page->findChild<kelvara::UnitComboBox*>(list);
+            combo->setCurrentIndex(combo->findText(text));
+            emit combo->activated(combo->currentIndex());
+        };
+        choose("categoryList", "Temperature");
+        choose("sourceUnitList", "° Fahrenheit (°F)");
+        choose("targetUnitList", "° Celsius (°C)");
+        QTest::keyClicks(page->findChild<QLineEdit*>("sourceEdit"), "100");
+        const auto* target = page->findChild<QLineEdit*>("targetEdit");
+        EXPECT_EQ(target->text(), "37.777777777777779");
+
+        auto* digits = sheet.GetOptionsPage().findChild<QComboBox*>("significantDigits");
+        QTest::keyClicks(digits, "6");
+        EXPECT_EQ(target->text(), "37.7778");
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), "37.7778");
+        EXPECT_EQ(store.GetProfileInt("Options", "SignificantDigits", -1), 6);
+
+        choose("categoryList", "Currency");
+        choose("sourceUnitList", "Benin CFA Franc BCEAO (XOF)");
+        const auto* rateLine = page->findChild<QLabel*>("rateLine");
+        EXPECT_TRUE(rateLine->text().startsWith("1 \u20AC = 655.957  (")) << rateLine->text().toStdString();
+        QTest::keyClick(digits, Qt::Key_Home);
+        EXPECT_TRUE(rateLine->text().startsWith("1 \u20AC = 655.95699999999999  ("))
+            << rateLine->text().toStdString();
     }
     kelvara::SetProfile(nullptr);
 }

@@ -7,6 +7,7 @@
 #include <clocale>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -22,8 +23,6 @@ TEST(FormatDouble, FifteenDecimalsThenTrailingZerosAndPointGo)
     EXPECT_EQ(FormatDouble(0.1 + 0.2), "0.3");
     EXPECT_EQ(FormatDouble(1.0 / 3), "0.333333333333333");
     EXPECT_EQ(FormatDouble(1e20), "100000000000000000000");
-    EXPECT_EQ(FormatDouble(1.5e-16), "0");
-    EXPECT_EQ(FormatDouble(-1e-16), "-0");
     EXPECT_EQ(FormatDouble(0), "0");
 }
 
@@ -43,9 +42,7 @@ TEST(FormatDouble, ResultsOfTheConvertersAsTheyHaveAlwaysBeenWritten)
     EXPECT_EQ(FormatDouble(3.6 / 1.09728), "3.280839895013124");
     // A last kept digit of 5 or more rounds up, also when that carries into the integer part.
     EXPECT_EQ(FormatDouble(6e-16), "0.000000000000001");
-    EXPECT_EQ(FormatDouble(4.9e-16), "0");
     EXPECT_EQ(FormatDouble(-0.9999999999999999), "-1");
-    EXPECT_EQ(FormatDouble(-0.0), "-0");
 }
 
 TEST(FormatDouble, EveryNumberOfIntegerDigitsFromOneToTwentyTwo)
@@ -92,11 +89,59 @@ TEST(FormatDouble, ExtremesDoNotOverflowTheBuffer)
     EXPECT_EQ(max.size(), 309u);
     EXPECT_EQ(max.substr(0, 18), "179769313486231570");
     EXPECT_EQ(max.find_first_not_of('0', 17), std::string::npos);
-    EXPECT_EQ(FormatDouble(std::numeric_limits<double>::denorm_min()), "0");
     EXPECT_EQ(FormatDouble(-std::numeric_limits<double>::max()).size(), 310u);
     EXPECT_EQ(FormatDouble(std::numeric_limits<double>::infinity()), "inf");
     EXPECT_EQ(FormatDouble(-std::numeric_limits<double>::infinity()), "-inf");
     EXPECT_EQ(FormatDouble(std::nan("")), "nan");
+}
+
+std::string Zeros(int count)
+{
+    return std::string(static_cast<std::size_t>(count), '0');
+}
+
+// Below 0.5e-15 fifteen decimals read 0; such a value shows its leading fifteen significant digits
+// instead, and only a zero reads 0. Whatever read non-zero before reads as it did.
+TEST(FormatDouble, ANonZeroValueNeverReadsZero)
+{
+    const struct {
+        double value;
+        std::string text;
+    } cases[] = {
+        {-0.0, "0"},
+        {1.602176634e-19, "0.0000000000000000001602176634"}, // 1 eV in joules
+        {-1e-16, "-0.0000000000000001"},
+        {4.999999999999999e-16, "0.0000000000000005"}, // fifteen digits round up to one
+        {5e-16, "0.000000000000001"},                  // reads non-zero already: as before
+        {1e-300, "0." + Zeros(299) + "1"},
+        {-std::numeric_limits<double>::denorm_min(), "-0." + Zeros(323) + "494065645841247"},
+        {1e300, "10000000000000001" + Zeros(284)}, // 1.00000000000000005e300 to seventeen digits
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatDouble(c.value), c.text) << c.value;
+}
+
+// Rounded as printf's "%.*e" rounds the exact double, then written in fixed notation without
+// trailing zeros; a rounding that carries adds a digit in front.
+TEST(FormatSignificant, RoundsTheValueToTheDigitsAskedFor)
+{
+    const struct {
+        double value;
+        int digits;
+        std::string text;
+    } cases[] = {
+        {(100 - 32) * 0.5555555555555556, 6, "37.7778"},
+        {(100 - 32) * 0.5555555555555556, 17, "37.777777777777779"},
+        {655.957, 6, "655.957"}, // the double is 655.95699999999999...
+        {9.9999996, 6, "10"},
+        {999.95, 4, "1000"}, // 999.950000000000045... is above the half
+        {9.5, 1, "10"},      // an exact half goes to the even digit, as printf does
+        {1e-300, 6, "0." + Zeros(299) + "1"},
+        {std::numeric_limits<double>::denorm_min(), 4, "0." + Zeros(323) + "4941"},
+        {-1e300, 6, "-1" + Zeros(300)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(kelvara::FormatSignificant(c.value, c.digits), c.text) << c.value << " at " << c.digits;
 }
 
 TEST(FormatDouble, IgnoresTheProcessLocale)
