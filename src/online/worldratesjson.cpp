@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <nlohmann/json.hpp>
-#include <set>
+#include <unordered_set>
 
 namespace kelvara {
 
@@ -93,7 +93,7 @@ public:
     }
     bool key(string_t& key) override
     {
-        m_key = key;
+        m_key.assign(key);
         m_path = m_depth == 1 ? Path::TopKey : Path::None;
         if (m_depth == 1 && !m_topKeys.insert(key).second)
             return Fail("the key \"" + key + "\" appears twice");
@@ -159,8 +159,8 @@ private:
     WorldRates& m_rates;
     std::string m_why;
     std::string m_key;
-    std::set<std::string, std::less<>> m_topKeys;
-    std::set<std::string, std::less<>> m_euroKeys;
+    std::unordered_set<std::string> m_topKeys;
+    std::unordered_set<std::string> m_euroKeys;
     std::size_t m_depth = 0;
     Path m_path = Path::None;
     bool m_inEuro = false;
