@@ -10,17 +10,18 @@
 // than a frame, which is why the program reads fetched documents off the window's thread.
 #include "online/referencerates.h"
 
+#include "timing.h"
+
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>
 
-#include <algorithm>
-#include <chrono>
 #include <string>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using kelvara::bench::Median;
+using kelvara::bench::Seconds;
 
 std::string Envelope(const std::string& rootAttributes, const std::string& besideTheDay)
 {
@@ -55,19 +56,6 @@ const std::string& LargestAcceptedDocument()
     static const std::string document =
         Envelope(attributes, Repeated("<Cube/>", kelvara::kMaxReferenceElements - 10));
     return document;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-template <typename F> double Seconds(F&& f)
-{
-    const auto start = Clock::now();
-    f();
-    return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 void AgainstBareParse(benchmark::State& state, const std::string& document)

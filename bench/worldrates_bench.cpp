@@ -9,17 +9,18 @@
 // fetched documents off the window's thread.
 #include "online/worldrates.h"
 
+#include "timing.h"
+
 #include <benchmark/benchmark.h>
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
-#include <chrono>
 #include <string>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using kelvara::bench::Median;
+using kelvara::bench::Seconds;
 
 // Three-letter codes are currencies; `tokens` longer keys stand beside them.
 std::string Document(std::size_t currencies, std::size_t tokens)
@@ -34,19 +35,6 @@ std::string Document(std::size_t currencies, std::size_t tokens)
         text += "\"token" + std::to_string(i) + "\": 0.0001234, ";
     text += R"("usd": 1.136}})";
     return text;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-template <typename F> double Seconds(F&& f)
-{
-    const auto start = Clock::now();
-    f();
-    return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 void AgainstBareCheck(benchmark::State& state, const std::string& document)

@@ -13,8 +13,13 @@ namespace kelvara {
 
 bool ReadStoredRate(const std::string& code, StoredRate& stored)
 {
+    return ReadStoredRate(Profile(), code, stored);
+}
+
+bool ReadStoredRate(const ProfileStore& store, const std::string& code, StoredRate& stored)
+{
     std::string text;
-    if (code.empty() || !Profile().GetProfileString(kRatesSection, code, text) || text.empty() ||
+    if (code.empty() || !store.GetProfileString(kRatesSection, code, text) || text.empty() ||
         text.size() > kMaxRateTextLength)
         return false;
     // Only a usable rate replaces the file's: a stored 0, a negative number or text that is not a
@@ -23,8 +28,8 @@ bool ReadStoredRate(const std::string& code, StoredRate& stored)
     if (!(rate > 0) || !std::isfinite(rate))
         return false;
     stored.rate = rate;
-    stored.date = Profile().GetProfileString(kRatesSection, code + ".Date");
-    stored.source = Profile().GetProfileString(kRatesSection, code + ".Source");
+    stored.date = store.GetProfileString(kRatesSection, code + ".Date");
+    stored.source = store.GetProfileString(kRatesSection, code + ".Source");
     if (stored.source.empty())
         stored.source = kRateSourceStored;
     return true;

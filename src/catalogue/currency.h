@@ -44,6 +44,8 @@ private:
 };
 
 namespace kelvara {
+class ProfileStore;
+
 // The settings section that holds the rates the user typed or fetched. Under the code itself the
 // rate (neutral notation, as it has always been kept); beside it "<code>.Date" (YYYY-MM-DD) and
 // "<code>.Source". Rates stored before dates were kept have neither and read as of unknown age.
@@ -74,6 +76,7 @@ struct StoredRate {
 };
 // The usable rate stored for `code` (positive and finite), with its date and source.
 bool ReadStoredRate(const std::string& code, StoredRate& stored);
+bool ReadStoredRate(const ProfileStore& store, const std::string& code, StoredRate& stored);
 // Stores `text` (the rate in neutral notation) with its date and source; false when the store
 // refused any of it.
 bool WriteStoredRate(const std::string& code, const std::string& text, const std::string& date,

@@ -51,6 +51,7 @@ std::string RateText(double rate)
 // A stored rate as the rules see it.
 struct Held {
     bool present = false;
+    double rate = 0;
     std::int64_t day = 0;
     bool dated = false;
     std::string source;
@@ -73,27 +74,16 @@ public:
         if (const auto it = m_held.find(code); it != m_held.end())
             return it->second;
         Held held;
-        std::string text;
-        if (!m_store.GetProfileString(kRatesSection, code, text) || text.empty() ||
-            text.size() > kMaxRateTextLength)
-            return held;
-        const double rate = ReadLeadingDouble(text);
-        if (!(rate > 0) || !std::isfinite(rate))
+        StoredRate stored;
+        if (!ReadStoredRate(m_store, code, stored))
             return held;
         held.present = true;
-        held.source = m_store.GetProfileString(kRatesSection, code + ".Source");
-        if (held.source.empty())
-            held.source = kRateSourceStored;
-        held.dated = ParseIsoDate(m_store.GetProfileString(kRatesSection, code + ".Date"), held.day);
+        held.rate = stored.rate;
+        held.source = stored.source;
+        held.dated = ParseIsoDate(stored.date, held.day);
         return held;
     }
 
-    double StoredValue(const std::string& code) const
-    {
-        if (const auto it = m_values.find(code); it != m_values.end())
-            return it->second;
-        return ReadLeadingDouble(m_store.GetProfileString(kRatesSection, code));
-    }
 
     // Whether a rate of `source` and `day` replaces what is held for `code`.
     bool Replaces(const std::string& code, const std::string& source, std::int64_t day) const
@@ -122,8 +112,7 @@ public:
         m_writes.push_back({kRatesSection, code, text});
         m_writes.push_back({kRatesSection, code + ".Date", date});
         m_writes.push_back({kRatesSection, code + ".Source", source});
-        m_held[code] = Held{true, day, true, source};
-        m_values[code] = rate;
+        m_held[code] = Held{true, rate, day, true, source};
     }
 
     void SetDocumentDay(const char* entry, const std::string& date, std::int64_t day)
@@ -141,7 +130,6 @@ private:
     ProfileStore& m_store;
     std::set<std::string, std::less<>> m_floating;
     std::map<std::string, Held, std::less<>> m_held;
-    std::map<std::string, double, std::less<>> m_values;
     std::vector<ProfileStore::Value> m_writes;
 };
 
@@ -170,9 +158,7 @@ bool CrossCheck(const Update& update, const RateDocument& world, std::int64_t da
         const Held held = update.Get(code);
         if (!held.present || held.source != kRateSourceEcb || !held.dated || day - held.day > kCrossCheckDays)
             continue;
-        const double ecb = update.StoredValue(code);
-        if (!(ecb > 0))
-            continue;
+        const double ecb = held.rate;
         const double off = std::fabs(rate - ecb) / ecb;
         if (off > kCrossCheckTolerance) {
             char text[160];

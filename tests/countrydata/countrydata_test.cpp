@@ -9,6 +9,7 @@
 
 #include "catalogue/splitrow.h"
 #include "catalogue/textfilereader.h"
+#include "exceptionlist.h"
 #include "kelvara/testpaths.h"
 
 #include <phonenumbers/phonenumber.pb.h>
@@ -45,26 +46,13 @@ struct Row {
     std::string Label() const { return name + " (" + code + ")"; }
 };
 
-struct Exception {
-    std::string code;
-    std::string number;
-    std::string source;
-    int line = 0;
-};
+using Exception = kelvara::test::ListedException;
 
 std::string Upper(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return text;
-}
-
-std::string Trim(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 // The rows as the build ships them, read with the program's own reader and splitter.
@@ -92,8 +80,8 @@ std::vector<std::string> Numbers(const std::string& field)
     std::vector<std::string> numbers;
     std::istringstream in(text);
     for (std::string piece; std::getline(in, piece, '/');)
-        if (!Trim(piece).empty())
-            numbers.push_back(Trim(piece));
+        if (!kelvara::test::TrimBlanks(piece).empty())
+            numbers.push_back(kelvara::test::TrimBlanks(piece));
     return numbers;
 }
 
@@ -149,31 +137,7 @@ std::string ExceptionsPath()
 // Reads the exception list; a line that is not "code number source" is reported in `errors`.
 std::vector<Exception> ReadExceptions(std::vector<std::string>& errors)
 {
-    std::vector<Exception> entries;
-    std::ifstream in(ExceptionsPath());
-    if (!in) {
-        errors.push_back("cannot read " + ExceptionsPath());
-        return entries;
-    }
-    int lineNumber = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++lineNumber;
-        if (Trim(line).empty() || Trim(line).front() == '#')
-            continue;
-        std::istringstream fields(line);
-        Exception entry;
-        entry.line = lineNumber;
-        fields >> entry.code >> entry.number;
-        std::getline(fields, entry.source);
-        entry.source = Trim(entry.source);
-        if (entry.source.rfind("https://", 0) != 0 && entry.source.rfind("http://", 0) != 0) {
-            errors.push_back("line " + std::to_string(lineNumber) +
-                             ": an entry needs a code, a number and a web address as its source");
-            continue;
-        }
-        entries.push_back(entry);
-    }
-    return entries;
+    return kelvara::test::ReadExceptionList(ExceptionsPath(), "a number", errors);
 }
 
 class CountryDataCheck : public testing::Test {
@@ -187,7 +151,7 @@ protected:
     bool IsListed(const Row& row, const std::string& number) const
     {
         return std::any_of(s_exceptions.begin(), s_exceptions.end(),
-                           [&](const Exception& e) { return e.code == row.code && e.number == number; });
+                           [&](const Exception& e) { return e.code == row.code && e.value == number; });
     }
 
     static std::vector<Row> s_rows;
@@ -248,14 +212,14 @@ TEST_F(CountryDataCheck, EveryExceptionHasASourceAndIsStillNeeded)
     std::set<std::pair<std::string, std::string>> seen;
     for (const Exception& entry : s_exceptions) {
         const std::string where = "country-exceptions.txt line " + std::to_string(entry.line) + " (" +
-                                  entry.code + " " + entry.number + "): ";
-        EXPECT_TRUE(seen.insert({entry.code, entry.number}).second) << where << "listed twice";
+                                  entry.code + " " + entry.value + "): ";
+        EXPECT_TRUE(seen.insert({entry.code, entry.value}).second) << where << "listed twice";
         const auto row = std::find_if(s_rows.begin(), s_rows.end(), [&](const Row& r) {
             if (r.code != entry.code)
                 return false;
             return std::any_of(r.services.begin(), r.services.end(), [&](const std::string& field) {
                 const auto numbers = Numbers(field);
-                return std::find(numbers.begin(), numbers.end(), entry.number) != numbers.end();
+                return std::find(numbers.begin(), numbers.end(), entry.value) != numbers.end();
             });
         });
         if (row == s_rows.end()) {
@@ -264,7 +228,7 @@ TEST_F(CountryDataCheck, EveryExceptionHasASourceAndIsStillNeeded)
         }
         const std::string region = RegionOf(*row);
         EXPECT_FALSE(region.empty()) << where << "the test skips " << row->Label();
-        EXPECT_FALSE(!region.empty() && info.IsEmergencyNumber(entry.number, region))
+        EXPECT_FALSE(!region.empty() && info.IsEmergencyNumber(entry.value, region))
             << where << "libphonenumber knows this number for " << region << "; the entry is not needed";
     }
 }

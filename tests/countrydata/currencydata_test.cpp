@@ -6,6 +6,7 @@
 
 #include "catalogue/splitrow.h"
 #include "catalogue/textfilereader.h"
+#include "exceptionlist.h"
 #include "kelvara/testpaths.h"
 
 #include <nlohmann/json.hpp>
@@ -38,20 +39,8 @@ struct Row {
     std::string Label() const { return name + " (" + code + ")"; }
 };
 
-struct Exception {
-    std::string code;
-    std::string kind;
-    std::string source;
-    int line = 0;
-};
-
-std::string Trim(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
+using Exception = kelvara::test::ListedException;
+using kelvara::test::TrimBlanks;
 
 // The rows as the build ships them, read with the program's own reader and splitter.
 std::vector<Row> ShippedRows()
@@ -63,7 +52,7 @@ std::vector<Row> ShippedRows()
     while (reader.ReadLine(line)) {
         if (!SplitRow(line, 4, fields))
             continue;
-        std::string flag = Trim(fields[2]);
+        std::string flag = TrimBlanks(fields[2]);
         rows.push_back({fields[0], fields[1], flag == "T" || flag == "t"});
     }
     return rows;
@@ -97,29 +86,12 @@ std::string ExceptionsPath()
 std::vector<Exception> ReadExceptions(std::vector<std::string>& errors)
 {
     std::vector<Exception> entries;
-    std::ifstream in(ExceptionsPath());
-    if (!in) {
-        errors.push_back("cannot read " + ExceptionsPath());
-        return entries;
-    }
-    int lineNumber = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++lineNumber;
-        if (Trim(line).empty() || Trim(line).front() == '#')
-            continue;
-        std::istringstream fields(line);
-        Exception entry;
-        entry.line = lineNumber;
-        fields >> entry.code >> entry.kind;
-        std::getline(fields, entry.source);
-        entry.source = Trim(entry.source);
-        const std::string where = "line " + std::to_string(lineNumber) + ": ";
-        if (entry.kind != "ended" && entry.kind != "new" && entry.kind != "local")
-            errors.push_back(where + "the kind must be ended, new or local, not \"" + entry.kind + "\"");
-        else if (entry.source.rfind("https://", 0) != 0 && entry.source.rfind("http://", 0) != 0)
-            errors.push_back(where + "an entry needs a code, a kind and a web address as its source");
+    for (Exception& entry : kelvara::test::ReadExceptionList(ExceptionsPath(), "a kind", errors)) {
+        if (entry.value == "ended" || entry.value == "new" || entry.value == "local")
+            entries.push_back(std::move(entry));
         else
-            entries.push_back(entry);
+            errors.push_back("line " + std::to_string(entry.line) + ": the kind must be ended, new or local, not \"" +
+                             entry.value + "\"");
     }
     return entries;
 }
@@ -145,7 +117,7 @@ protected:
     {
         std::set<std::string> codes;
         for (const Exception& entry : s_exceptions)
-            if (entry.kind == kind)
+            if (entry.value == kind)
                 codes.insert(entry.code);
         return codes;
     }
@@ -223,9 +195,9 @@ TEST_F(CurrencyDataCheck, EveryExceptionHasASourceAndIsStillNeeded)
     std::set<std::string> seen;
     for (const Exception& entry : s_exceptions) {
         const std::string where = "currency-exceptions.txt line " + std::to_string(entry.line) + " (" +
-                                  entry.code + " " + entry.kind + "): ";
+                                  entry.code + " " + entry.value + "): ";
         EXPECT_TRUE(seen.insert(entry.code).second) << where << "listed twice";
-        if (entry.kind == "ended") {
+        if (entry.value == "ended") {
             EXPECT_TRUE(s_iso.count(entry.code))
                 << where << "iso-codes no longer lists the code; the entry is not needed";
         } else {
