@@ -73,7 +73,7 @@ public:
     {
         if (const auto it = m_held.find(code); it != m_held.end())
             return it->second;
-        Held held;
+        Held& held = m_held[code];
         StoredRate stored;
         if (!ReadStoredRate(m_store, code, stored))
             return held;
@@ -83,7 +83,6 @@ public:
         held.dated = ParseIsoDate(stored.date, held.day);
         return held;
     }
-
 
     // Whether a rate of `source` and `day` replaces what is held for `code`.
     bool Replaces(const std::string& code, const std::string& source, std::int64_t day) const
@@ -129,7 +128,7 @@ private:
     RateRequest m_request;
     ProfileStore& m_store;
     std::set<std::string, std::less<>> m_floating;
-    std::map<std::string, Held, std::less<>> m_held;
+    mutable std::map<std::string, Held, std::less<>> m_held; // read once, then as the update left it
     std::vector<ProfileStore::Value> m_writes;
 };
 
@@ -191,6 +190,8 @@ RateUpdateResult StoreRateDocuments(const RateDocument* ecb, const RateDocument*
                                     ProfileStore& store)
 {
     RateUpdateResult result;
+    // Hundreds of reads: one look at the store for all of them.
+    const ProfileReads reads(store);
     Update update(currencies, request, store);
     std::int64_t day = 0;
     if (ecb) {
