@@ -48,7 +48,6 @@ public:
     // Results of the modal run.
     enum Result : int { ResultExit = 0, ResultOk = 1, ResultCancel = 2 };
     static constexpr unsigned kTrayIconId = 128;
-    static constexpr unsigned kBalloonTextId = kelvara::IDS_BALLOON_TEXT;
     static constexpr int kBalloonTimeout = 30;
     // The window's icon: the small and large sizes, up to dense screens' large size. The desktop takes
     // bigger pictures from the installed theme icon; every size given here is sent to the display.
@@ -92,6 +91,8 @@ public:
     QPushButton& GetCancelButton() const { return *m_cancelButton; }
     QPushButton& GetApplyButton() const { return *m_applyButton; }
 
+    // The hide balloon's words, for the kind of tray the icon is on.
+    unsigned BalloonTextId() const;
     // Whether hiding leaves the user a way back: only while the tray shows our icon.
     bool CanHide() const;
     // Close box and OK hide the window instead of ending the program.
@@ -137,6 +138,8 @@ private:
     void ShowTrayMenu();
     void AddTrayIcon();
     void ArrangeTabOrder();
+    // Gives the keyboard to the first control of the shown page, in tab order.
+    void FocusFirstControl();
     // What the first shown window does not need, once it is on the screen.
     void StartAfterShow();
     void RetryTray();
@@ -156,6 +159,9 @@ private:
     QElapsedTimer m_trayMenuOpened;
     std::vector<QObject*> m_trayMenuWidgets;
     QElapsedTimer m_lastActivation;
+    // The time stamp of the Escape an open list or menu took, until that key is released.
+    quint64 m_popupEscape = 0;
+    bool m_popupEscapePending = false;
     kelvara::TimeZoneWatcher* m_timeZoneWatcher;
     std::function<void(QWidget* parent)> m_updateCheck;
     std::function<void(CConvertSheet& sheet)> m_ratesUpdate;

@@ -4,8 +4,10 @@
 
 #include "platform/autostart.h"
 #include "platform/profilestore.h"
+#include "text/strings.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 namespace {
 
@@ -28,7 +30,8 @@ COptionsPage::COptionsPage(QWidget* parent, Controls controls)
       m_alwaysOnTop(ReadOption(kelvara::kAlwaysOnTop, 0)),
       m_showBalloon(ReadOption(kelvara::kShowBalloon, 1)),
       m_useRegionalSettings(ReadOption(kelvara::kUseRegionalSettings, 1)),
-      m_keepRatesCurrent(ReadOption(kelvara::kUpdateRates, 1))
+      m_keepRatesCurrent(ReadOption(kelvara::kUpdateRates, 1)),
+      m_topMostSupported(!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
 {
     // The tab's caption before the controls exist (the same as the form's).
     setWindowTitle(QStringLiteral("Options"));
@@ -67,6 +70,19 @@ void COptionsPage::EnsureControls()
     connect(m_ui->useRegionalSettings, &QCheckBox::clicked, this, &COptionsPage::OnUseRegionalSettings);
     connect(m_ui->keepRatesCurrent, &QCheckBox::clicked, this, &COptionsPage::OnKeepRatesCurrent);
     connect(m_ui->checkForUpdates, &QPushButton::clicked, this, &COptionsPage::CheckForUpdatesRequested);
+    SetTopMostSupported(m_topMostSupported);
+}
+
+void COptionsPage::SetTopMostSupported(bool supported)
+{
+    m_topMostSupported = supported;
+    if (!m_ui)
+        return;
+    // Wayland leaves stacking to the compositor: a box that does nothing says so instead. The
+    // stored choice stays, for the next X11 session.
+    m_ui->alwaysOnTop->setEnabled(supported);
+    m_ui->alwaysOnTop->setToolTip(
+        supported ? QString() : QString::fromStdString(kelvara::LoadString(kelvara::IDS_ALWAYS_ON_TOP_DESKTOP)));
 }
 
 void COptionsPage::SetShowBalloon(bool on)

@@ -33,6 +33,11 @@ public:
     bool IsUseRegionalSettings() const { return m_useRegionalSettings; }
     bool IsKeepRatesCurrent() const { return m_keepRatesCurrent; }
 
+    // Whether the window system lets a program keep its window on top (not on Wayland); without it
+    // the box is greyed with a tooltip that says why.
+    void SetTopMostSupported(bool supported);
+    bool IsTopMostSupported() const { return m_topMostSupported; }
+
     // Stores the show-balloon option at once and puts the check box in step (clicking the balloon
     // turns balloons off).
     void SetShowBalloon(bool on);
@@ -62,6 +67,7 @@ private:
     bool m_showBalloon;
     bool m_useRegionalSettings;
     bool m_keepRatesCurrent;
+    bool m_topMostSupported;
 };
 
 namespace kelvara {

@@ -40,6 +40,46 @@ bool WatcherRegistered()
     return bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(kWatcherService);
 }
 
+#if KELVARA_HAVE_XCB
+// The X connection Qt opened, else null (another platform, such as Wayland).
+xcb_connection_t* XConnection()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+// The tray selection of the screen Qt opened (DISPLAY's, as Qt reads it); XCB_NONE when unknown.
+xcb_atom_t TraySelection(xcb_connection_t* connection)
+{
+    char* host = nullptr;
+    int display = 0;
+    int screen = 0;
+    if (!xcb_parse_display(nullptr, &host, &display, &screen))
+        screen = 0;
+    free(host);
+    const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(screen);
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.c_str()),
+        nullptr);
+    if (!atom)
+        return XCB_NONE;
+    const xcb_atom_t selection = atom->atom;
+    free(atom);
+    return selection;
+}
+
+xcb_window_t SelectionOwner(xcb_connection_t* connection, xcb_atom_t selection)
+{
+    xcb_window_t window = XCB_NONE;
+    if (auto* reply =
+            xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr)) {
+        window = reply->owner;
+        free(reply);
+    }
+    return window;
+}
+#endif
+
 } // namespace
 
 SystemTrayHost::SystemTrayHost(QObject* parent) : TrayHost(parent), m_presence(new QTimer(this))
@@ -102,8 +142,38 @@ SystemTrayHost::~SystemTrayHost()
         qApp->removeNativeEventFilter(this);
 }
 
+bool SystemTrayHost::AnyTrayYet()
+{
+    if (WatcherRegistered())
+        return true;
+#if KELVARA_HAVE_XCB
+    if (xcb_connection_t* connection = XConnection()) {
+        const xcb_atom_t selection = TraySelection(connection);
+        if (selection != XCB_NONE && SelectionOwner(connection, selection) != XCB_NONE)
+            return true;
+    }
+#endif
+    return false;
+}
+
+void SystemTrayHost::AwaitTray()
+{
+    if (m_watcherAwait || !QDBusConnection::sessionBus().isConnected())
+        return; // an X tray's coming is still asked for by the owner's retries
+    m_watcherAwait = new QDBusServiceWatcher(kWatcherService, QDBusConnection::sessionBus(),
+                                             QDBusServiceWatcher::WatchForRegistration, this);
+    connect(m_watcherAwait, &QDBusServiceWatcher::serviceRegistered, this, [this] {
+        if (!m_icon)
+            emit Appeared();
+    });
+}
+
 bool SystemTrayHost::TrayPresent()
 {
+    if (!m_icon && !AnyTrayYet()) {
+        AwaitTray();
+        return false;
+    }
     EnsureIcon();
     // Qt's own test makes a new bus connection each time on a StatusNotifier desktop.
     return m_statusNotifier ? WatcherRegistered() : QSystemTrayIcon::isSystemTrayAvailable();
@@ -160,34 +230,13 @@ bool SystemTrayHost::WatchTray()
         return QDBusConnection::sessionBus().isConnected();
     }
 #if KELVARA_HAVE_XCB
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* connection = XConnection();
     if (!connection)
         return false;
-    // The tray of the screen Qt opened: DISPLAY's, as Qt reads it.
-    char* host = nullptr;
-    int display = 0;
-    int screen = 0;
-    if (!xcb_parse_display(nullptr, &host, &display, &screen))
-        screen = 0;
-    free(host);
-    const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(screen);
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.c_str()),
-        nullptr);
-    if (!atom)
+    const xcb_atom_t selection = TraySelection(connection);
+    if (selection == XCB_NONE)
         return false;
-    const xcb_atom_t selection = atom->atom;
-    free(atom);
-    const auto owner = [connection, selection] {
-        xcb_window_t window = XCB_NONE;
-        if (auto* reply = xcb_get_selection_owner_reply(
-                connection, xcb_get_selection_owner(connection, selection), nullptr)) {
-            window = reply->owner;
-            free(reply);
-        }
-        return window;
-    };
+    const auto owner = [connection, selection] { return SelectionOwner(connection, selection); };
     const xcb_window_t tray = owner();
     if (tray == XCB_NONE)
         return false;
