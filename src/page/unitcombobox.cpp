@@ -251,8 +251,8 @@ void UnitComboBox::PlacePopup()
             geometry.moveBottom(top.y() - 1);
         geometry.setTop(std::max(geometry.top(), area.top()));
         geometry.setBottom(std::min(geometry.bottom(), area.bottom()));
-        geometry.moveLeft(
-            std::clamp(geometry.left(), area.left(), std::max(area.left(), area.right() + 1 - geometry.width())));
+        geometry.moveLeft(std::clamp(geometry.left(), area.left(),
+                                     std::max(area.left(), area.right() + 1 - geometry.width())));
     }
     popup->setGeometry(geometry);
 }

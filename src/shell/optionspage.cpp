@@ -82,7 +82,8 @@ void COptionsPage::SetTopMostSupported(bool supported)
     // stored choice stays, for the next X11 session.
     m_ui->alwaysOnTop->setEnabled(supported);
     m_ui->alwaysOnTop->setToolTip(
-        supported ? QString() : QString::fromStdString(kelvara::LoadString(kelvara::IDS_ALWAYS_ON_TOP_DESKTOP)));
+        supported ? QString()
+                  : QString::fromStdString(kelvara::LoadString(kelvara::IDS_ALWAYS_ON_TOP_DESKTOP)));
 }
 
 void COptionsPage::SetShowBalloon(bool on)

@@ -7,6 +7,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPointer>
@@ -27,6 +28,8 @@ namespace kelvara {
 namespace {
 
 const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
+constexpr int kHostQueryMs = 2000;
 const QString kNotifyService = QStringLiteral("org.freedesktop.Notifications");
 const QString kNotifyPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kDefaultAction = QStringLiteral("default");
@@ -38,6 +41,24 @@ bool WatcherRegistered()
 {
     const QDBusConnection bus = QDBusConnection::sessionBus();
     return bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(kWatcherService);
+}
+
+// Whether a tray (a StatusNotifier host) has told the watcher it is there: Qt speaks the D-Bus
+// protocol only then. A panel starts its watcher a moment before its tray.
+bool HostRegistered()
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(kWatcherService, kWatcherPath,
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, kHostQueryMs);
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+           reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
+}
+
+bool StatusNotifierTray()
+{
+    return WatcherRegistered() && HostRegistered();
 }
 
 #if KELVARA_HAVE_XCB
@@ -71,8 +92,8 @@ xcb_atom_t TraySelection(xcb_connection_t* connection)
 xcb_window_t SelectionOwner(xcb_connection_t* connection, xcb_atom_t selection)
 {
     xcb_window_t window = XCB_NONE;
-    if (auto* reply =
-            xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr)) {
+    if (auto* reply = xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, selection), nullptr)) {
         window = reply->owner;
         free(reply);
     }
@@ -94,7 +115,7 @@ void SystemTrayHost::EnsureIcon()
         return;
     m_icon = new QSystemTrayIcon(this);
     // Qt picked its protocol when the icon was made, by the same test.
-    m_statusNotifier = WatcherRegistered();
+    m_statusNotifier = StatusNotifierTray();
     if (m_statusNotifier)
         QDBusConnection::sessionBus().connect(kNotifyService, kNotifyPath, kNotifyService,
                                               QStringLiteral("ActionInvoked"), this,
@@ -144,7 +165,7 @@ SystemTrayHost::~SystemTrayHost()
 
 bool SystemTrayHost::AnyTrayYet()
 {
-    if (WatcherRegistered())
+    if (StatusNotifierTray())
         return true;
 #if KELVARA_HAVE_XCB
     if (xcb_connection_t* connection = XConnection()) {
@@ -166,6 +187,16 @@ void SystemTrayHost::AwaitTray()
         if (!m_icon)
             emit Appeared();
     });
+    // The tray itself registers with the watcher a moment later.
+    QDBusConnection::sessionBus().connect(kWatcherService, kWatcherPath, kWatcherService,
+                                          QStringLiteral("StatusNotifierHostRegistered"), this,
+                                          SLOT(OnHostRegistered()));
+}
+
+void SystemTrayHost::OnHostRegistered()
+{
+    if (!m_icon)
+        emit Appeared();
 }
 
 bool SystemTrayHost::TrayPresent()

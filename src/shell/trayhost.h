@@ -86,6 +86,8 @@ public:
 private slots:
     // org.freedesktop.Notifications reports a click on a notification, any program's.
     void OnNotificationAction(uint id, const QString& action);
+    // A tray told the StatusNotifier watcher it is there.
+    void OnHostRegistered();
 
 private:
     // Makes Qt's icon on first use: Qt asks the session bus for a StatusNotifier watcher then, a

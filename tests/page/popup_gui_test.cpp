@@ -159,13 +159,13 @@ TEST_F(PopupTest, ThePageMayGoWhileAListIsOpen)
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
-
 // The lists ask for the room QComboBox gives a twelve-character list with an icon, whatever their
 // entries and font, though their drop-down is built only when it first opens: the window's width
 // must not change with that.
 TEST(UnitListSize, AsQComboBoxGivesItWithoutBuildingTheDropDown)
 {
-    const QStringList entries{QStringLiteral("m"), QStringLiteral("Bosnia and Herzegovina convertible mark (BAM)")};
+    const QStringList entries{QStringLiteral("m"),
+                              QStringLiteral("Bosnia and Herzegovina convertible mark (BAM)")};
     UnitComboBox list;
     for (const QString& entry : entries)
         list.AddText(entry, {});

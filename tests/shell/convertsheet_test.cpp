@@ -8,14 +8,14 @@
 #include "faketrayhost.h"
 #include "support/testenv.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QComboBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
