@@ -44,7 +44,7 @@ private:
 
     QString m_folder;
     QTimer* m_settle;
-    int m_fileFd = -1;               // inotify
+    int m_fileFd = -1; // inotify
     int m_fileWatches[2] = {-1, -1}; // localtime, timezone
     QSocketNotifier* m_fileNotifier = nullptr;
     QByteArray m_last;

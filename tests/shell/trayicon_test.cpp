@@ -169,8 +169,7 @@ TEST(AppIcon, TheSizesMadePixelsAreThePictures)
         QImageReader reader(QStringLiteral(":/icons/128/%1.png").arg(size), "png");
         const QImage picture = reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
         ASSERT_FALSE(picture.isNull()) << size;
-        EXPECT_EQ(icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), picture)
-            << size;
+        EXPECT_EQ(icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), picture) << size;
     }
 }
 
