@@ -330,10 +330,14 @@ bool CConvertSheet::IsUseRegionalSettings() const
     return m_optionsPage->IsUseRegionalSettings();
 }
 
-std::uint32_t CConvertSheet::OnIdentification()
+std::uint32_t CConvertSheet::OnIdentification(const std::string& activationToken)
 {
     if (!m_optionsPage->IsCloseToTray())
         return 0;
+    // Qt's Wayland support activates a window with the token it finds in the environment (and
+    // removes it there); without one the compositor may leave the window behind others.
+    if (!activationToken.empty() && QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        qputenv("XDG_ACTIVATION_TOKEN", QByteArray::fromStdString(activationToken));
     SetVisible(true);
     return kelvara::kInstanceTag;
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CTrayIcon;
@@ -73,8 +74,9 @@ public:
     void SetUseRegionalSettings(bool on);
     bool IsUseRegionalSettings() const;
     // A new copy asks whether this one takes over: with close-to-tray on it shows itself and
-    // answers the instance tag; otherwise 0.
-    std::uint32_t OnIdentification();
+    // answers the instance tag; otherwise 0. `activationToken` is the new copy's, from its desktop:
+    // on Wayland it lets the window come forward and take the focus.
+    std::uint32_t OnIdentification(const std::string& activationToken = {});
 
     // The conversion page's request once it is set up: OK becomes Close, Cancel is disabled.
     void CancelToClose();
