@@ -587,6 +587,17 @@ QString WaylandSession::RegisteredItems() const
                                              QStringLiteral("string:RegisteredStatusNotifierItems")});
 }
 
+QString WaylandSession::ActivationToken() const
+{
+#ifdef KELVARA_ACTIVATION_TOKEN
+    int status = -1;
+    const QString token = Run(QStringLiteral(KELVARA_ACTIVATION_TOKEN), {}, &status);
+    return status == 0 ? token : QString();
+#else
+    return {};
+#endif
+}
+
 QString WaylandSession::SettingsFile() const
 {
     return m_folder + QStringLiteral("/home/.config/Brask/Kelvara.conf");

@@ -127,6 +127,8 @@ public:
     QString RegisteredItems() const;
     // The program's settings file in the session.
     QString SettingsFile() const;
+    // A new activation token from the compositor, as a launcher gets one; empty when none is had.
+    QString ActivationToken() const;
 
 private:
     QStringList AsUser(const QString& program, const QStringList& arguments) const;

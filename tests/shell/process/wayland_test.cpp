@@ -39,7 +39,6 @@ protected:
     void WriteSettings(const QByteArray& ini) const
     {
         // Written through the session's user, so that the program may replace the file.
-        QFile file(m_session.SettingsFile());
         m_session.Run(QStringLiteral("mkdir"),
                       {QStringLiteral("-p"), m_session.SettingsFile().section(QLatin1Char('/'), 0, -2)});
         m_session.Run(QStringLiteral("sh"),
@@ -152,6 +151,30 @@ TEST_F(Wayland, TheTrayIconAppearsWhenThePanelStartsAtTheSameMoment)
     EXPECT_TRUE(WaitUntil([&] { return m_session.RegisteredItems().contains(QStringLiteral("string \"")); },
                           kStartMs))
         << m_session.RegisteredItems().toStdString() << m_program->Output().constData();
+    EXPECT_TRUE(m_program->IsRunning());
+}
+
+// A second start while the window is open on another workspace: the new copy's activation token
+// (its launcher's) reaches the running copy, and sway, told to focus on activation, brings the
+// window forward.
+TEST_F(Wayland, ASecondStartBringsTheWindowForward)
+{
+    WriteSettings("[Options]\nCloseToSystray=1\n");
+    ASSERT_NO_FATAL_FAILURE(StartShown());
+    const QString title = m_session.FocusedTitle();
+    m_session.Run(QStringLiteral("swaymsg"), {QStringLiteral("workspace"), QStringLiteral("2")});
+    ASSERT_TRUE(WaitUntil([&] { return m_session.FocusedTitle().isEmpty(); }, 5000));
+    const QString token = m_session.ActivationToken();
+    if (token.isEmpty())
+        GTEST_SKIP() << "no activation token from the compositor";
+
+    QProcessEnvironment environment = m_session.Environment();
+    environment.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), token);
+    const std::unique_ptr<Program> second = m_session.StartProgram({}, environment);
+    ASSERT_TRUE(second->WaitForExit(kStartMs));
+    EXPECT_EQ(second->ExitCode(), 0) << second->Output().constData();
+    EXPECT_TRUE(WaitUntil([&] { return m_session.FocusedTitle() == title; }, 5000))
+        << "focused: " << m_session.FocusedTitle().toStdString();
     EXPECT_TRUE(m_program->IsRunning());
 }
 
