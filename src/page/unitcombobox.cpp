@@ -104,6 +104,7 @@ void UnitComboBox::EnsurePopup()
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     // The drop-down's frame (it stays when the view is replaced).
     view()->parentWidget()->installEventFilter(new HideWatcher(this, [this] { OnPopupHidden(); }));
+    view()->parentWidget()->installEventFilter(this);
     if (m_droppedWidth > 0)
         view()->setMinimumWidth(m_droppedWidth);
     if (m_filterWanted)
@@ -145,6 +146,10 @@ QString UnitComboBox::FilterText() const
 
 bool UnitComboBox::eventFilter(QObject* watched, QEvent* event)
 {
+    // Placed once Qt has sized it and before the window system maps it: a popup that moves once
+    // shown is not moved on Wayland.
+    if (watched == view()->parentWidget() && event->type() == QEvent::Show)
+        PlacePopup();
     if (!m_filterField)
         return QComboBox::eventFilter(watched, event);
     if (watched == view() && event->type() == QEvent::KeyPress) {
@@ -220,6 +225,35 @@ void UnitComboBox::FitPopupHeight(int shownRows)
         geometry.setTop(geometry.bottom() + 1 - height);
     else
         geometry.setHeight(height);
+    popup->setGeometry(geometry);
+}
+
+void UnitComboBox::PlacePopup()
+{
+    QAbstractItemView* list = view();
+    QWidget* popup = list->parentWidget();
+    if (count() == 0)
+        return;
+    // Styles that open the list over the box (Fusion) make it as tall as every entry, up to the
+    // screen; and on Wayland, where a window does not know where it is, such a list ends up at the
+    // screen's top, over the panel. A list below its box (above it when there is no room below), as
+    // tall as about twenty rows, is where the eye is.
+    const int chrome = popup->height() - list->viewport()->height();
+    const int rows = std::min(count(), kMaxVisibleRows);
+    QRect geometry(mapToGlobal(QPoint(0, height())),
+                   QSize(popup->width(), chrome + rows * list->sizeHintForRow(0)));
+    const QScreen* where = screen();
+    if (where && !QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        // Never over a panel: the screen's available part only.
+        const QRect area = where->availableGeometry();
+        const QPoint top = mapToGlobal(QPoint(0, 0));
+        if (geometry.bottom() > area.bottom() && top.y() - area.top() > area.bottom() - geometry.top())
+            geometry.moveBottom(top.y() - 1);
+        geometry.setTop(std::max(geometry.top(), area.top()));
+        geometry.setBottom(std::min(geometry.bottom(), area.bottom()));
+        geometry.moveLeft(std::clamp(geometry.left(), area.left(),
+                                     std::max(area.left(), area.right() + 1 - geometry.width())));
+    }
     popup->setGeometry(geometry);
 }
 
@@ -312,8 +346,12 @@ void UnitComboBox::showPopup()
     FitPopupWidth();
     emit DropDownOpened();
     QComboBox::showPopup();
-    if (!IsDroppedDown())
+    if (!IsDroppedDown()) {
         OnPopupHidden(); // nothing to show: closed at once
+        return;
+    }
+    // The selected entry in sight in the list as placed.
+    view()->scrollTo(view()->currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
 bool UnitComboBox::IsDroppedDown() const

@@ -31,6 +31,8 @@ class UnitComboBox : public QComboBox, public UnitList {
 
 public:
     static constexpr int kMinimumContentsLength = 12;
+    // The open list's height, in rows, at most.
+    static constexpr int kMaxVisibleRows = 20;
 
     explicit UnitComboBox(QWidget* parent = nullptr);
     ~UnitComboBox() override;
@@ -78,6 +80,8 @@ private:
     int InsertPosition(const QString& text) const;
     void ApplyFilter(const QString& text);
     void FitPopupWidth();
+    // Puts the drop-down next to the box, at most kMaxVisibleRows tall, within the available screen.
+    void PlacePopup();
     // Shrinks (or grows back) the open drop-down to the entries the filter leaves.
     void FitPopupHeight(int shownRows);
     // The drop-down and what belongs to it, built when it first opens.

@@ -21,6 +21,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -131,7 +132,12 @@ bool CConvertApp::FindRunningInstance()
 {
     if (m_instanceFolder.empty())
         return true;
-    return !kelvara::AskRunningInstances(m_instanceFolder, kAskTimeoutMs).found;
+    // The running copy needs this start's activation token to bring its window forward on Wayland.
+    const char* token = std::getenv("XDG_ACTIVATION_TOKEN");
+    kelvara::PassActivationToken(m_instanceFolder, token ? token : "");
+    const bool found = kelvara::AskRunningInstances(m_instanceFolder, kAskTimeoutMs).found;
+    kelvara::PassActivationToken(m_instanceFolder, {}); // whatever nobody took
+    return !found;
 }
 
 int CConvertApp::Run(int argc, char** argv)
@@ -206,7 +212,7 @@ int CConvertApp::Run(int argc, char** argv)
         });
         kelvara::InstanceServer server([&]() -> std::uint32_t {
             if (sheet)
-                return sheet->OnIdentification();
+                return sheet->OnIdentification(kelvara::TakeActivationToken(m_instanceFolder));
             // The option decides as the sheet will; the window then shows as soon as it is built.
             if (kelvara::Profile().GetProfileInt(kelvara::kOptionsSection, kelvara::kCloseToSystray, 0) == 0)
                 return 0;

@@ -148,6 +148,10 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
 
     connect(m_trayIcon.get(), &CTrayIcon::Notify, this, &CConvertSheet::OnTrayNotify);
     connect(m_trayIcon.get(), &CTrayIcon::Lost, this, &CConvertSheet::OnTrayLost);
+    connect(m_trayIcon.get(), &CTrayIcon::Appeared, this, [this] {
+        if (m_trayRetry->isActive())
+            RetryTray();
+    });
     BuildTrayMenu();
     m_trayIcon->SetMenu(m_trayMenu);
 
@@ -250,6 +254,20 @@ void CConvertSheet::ArrangeTabOrder()
         }
 }
 
+void CConvertSheet::FocusFirstControl()
+{
+    // As in any tabbed dialog, the shown page's first control takes the keys, so that typing right
+    // after the window opens goes somewhere.
+    QWidget* page = m_tabs->currentWidget();
+    QWidget* tabBar = m_tabs->tabBar();
+    for (QWidget* w = tabBar->nextInFocusChain(); w != tabBar; w = w->nextInFocusChain()) {
+        if (page->isAncestorOf(w) && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
 COptionsPage& CConvertSheet::GetOptionsPage() const
 {
     m_optionsPage->EnsureControls();
@@ -266,15 +284,18 @@ void CConvertSheet::AddTrayIcon()
 
 void CConvertSheet::SetVisible(bool visible)
 {
+    const bool comesBack = visible && !isVisible();
     m_visible = visible;
     if (visible) {
         showNormal();
+        if (comesBack)
+            FocusFirstControl();
         raise();
         activateWindow();
     } else {
         hide();
         if (m_optionsPage->IsShowBalloon())
-            m_trayIcon->ShowBalloon(kelvara::IDS_APP_TITLE, kBalloonTextId, kBalloonTimeout,
+            m_trayIcon->ShowBalloon(kelvara::IDS_APP_TITLE, BalloonTextId(), kBalloonTimeout,
                                     kelvara::BalloonInfo);
     }
     emit VisibleChanged(visible);
@@ -311,10 +332,14 @@ bool CConvertSheet::IsUseRegionalSettings() const
     return m_optionsPage->IsUseRegionalSettings();
 }
 
-std::uint32_t CConvertSheet::OnIdentification()
+std::uint32_t CConvertSheet::OnIdentification(const std::string& activationToken)
 {
     if (!m_optionsPage->IsCloseToTray())
         return 0;
+    // Qt's Wayland support activates a window with the token it finds in the environment (and
+    // removes it there); without one the compositor may leave the window behind others.
+    if (!activationToken.empty() && QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        qputenv("XDG_ACTIVATION_TOKEN", QByteArray::fromStdString(activationToken));
     SetVisible(true);
     return kelvara::kInstanceTag;
 }
@@ -338,6 +363,12 @@ int CConvertSheet::GetActivePage() const
 QWidget* CConvertSheet::GetPage(int page) const
 {
     return m_tabs->widget(page);
+}
+
+unsigned CConvertSheet::BalloonTextId() const
+{
+    // Each kind of tray is told what its own clicks do.
+    return m_trayIcon->IsStatusNotifier() ? kelvara::IDS_BALLOON_TEXT_SNI : kelvara::IDS_BALLOON_TEXT;
 }
 
 bool CConvertSheet::CanHide() const
@@ -383,12 +414,33 @@ bool CConvertSheet::eventFilter(QObject* watched, QEvent* event)
         m_trayMenuOpened.elapsed() < DoubleClickInterval() &&
         std::find(m_trayMenuWidgets.begin(), m_trayMenuWidgets.end(), watched) != m_trayMenuWidgets.end())
         return true;
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    if ((event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress ||
+         event->type() == QEvent::KeyRelease) &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // A drop-down list or menu that is open takes its own Escape. Under Wayland the list closes
+        // on the shortcut check that comes before the press, and the press itself then reaches the
+        // window the keyboard is on: that press is still the list's.
+        if (QApplication::activePopupWidget()) {
+            if (event->type() != QEvent::KeyRelease) {
+                m_popupEscape = key->timestamp();
+                m_popupEscapePending = true;
+            }
+            return QDialog::eventFilter(watched, event);
+        }
+        if (event->type() == QEvent::KeyRelease) {
+            m_popupEscapePending = false;
+            return QDialog::eventFilter(watched, event);
+        }
         auto* widget = qobject_cast<QWidget*>(watched);
-        // A drop-down list or menu that is open takes its own Escape.
-        if (widget && widget->window() == this && !QApplication::activePopupWidget()) {
-            OnOK();
-            return true;
+        if (widget && widget->window() == this) {
+            if (m_popupEscapePending && key->timestamp() == m_popupEscape && !key->isAutoRepeat())
+                return true;
+            if (event->type() == QEvent::KeyPress) {
+                m_popupEscapePending = false;
+                OnOK();
+                return true;
+            }
         }
     }
     if (event->type() == QEvent::KeyPress) {

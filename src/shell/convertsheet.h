@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CTrayIcon;
@@ -48,7 +49,6 @@ public:
     // Results of the modal run.
     enum Result : int { ResultExit = 0, ResultOk = 1, ResultCancel = 2 };
     static constexpr unsigned kTrayIconId = 128;
-    static constexpr unsigned kBalloonTextId = kelvara::IDS_BALLOON_TEXT;
     static constexpr int kBalloonTimeout = 30;
     // The window's icon: the small and large sizes, up to dense screens' large size. The desktop takes
     // bigger pictures from the installed theme icon; every size given here is sent to the display.
@@ -74,8 +74,9 @@ public:
     void SetUseRegionalSettings(bool on);
     bool IsUseRegionalSettings() const;
     // A new copy asks whether this one takes over: with close-to-tray on it shows itself and
-    // answers the instance tag; otherwise 0.
-    std::uint32_t OnIdentification();
+    // answers the instance tag; otherwise 0. `activationToken` is the new copy's, from its desktop:
+    // on Wayland it lets the window come forward and take the focus.
+    std::uint32_t OnIdentification(const std::string& activationToken = {});
 
     // The conversion page's request once it is set up: OK becomes Close, Cancel is disabled.
     void CancelToClose();
@@ -92,6 +93,8 @@ public:
     QPushButton& GetCancelButton() const { return *m_cancelButton; }
     QPushButton& GetApplyButton() const { return *m_applyButton; }
 
+    // The hide balloon's words, for the kind of tray the icon is on.
+    unsigned BalloonTextId() const;
     // Whether hiding leaves the user a way back: only while the tray shows our icon.
     bool CanHide() const;
     // Close box and OK hide the window instead of ending the program.
@@ -139,6 +142,8 @@ private:
     void ShowTrayMenu();
     void AddTrayIcon();
     void ArrangeTabOrder();
+    // Gives the keyboard to the first control of the shown page, in tab order.
+    void FocusFirstControl();
     // What the first shown window does not need, once it is on the screen.
     void StartAfterShow();
     void RetryTray();
@@ -158,6 +163,9 @@ private:
     QElapsedTimer m_trayMenuOpened;
     std::vector<QObject*> m_trayMenuWidgets;
     QElapsedTimer m_lastActivation;
+    // The time stamp of the Escape an open list or menu took, until that key is released.
+    quint64 m_popupEscape = 0;
+    bool m_popupEscapePending = false;
     kelvara::TimeZoneWatcher* m_timeZoneWatcher;
     std::function<void(QWidget* parent)> m_updateCheck;
     std::function<void(CConvertSheet& sheet)> m_ratesUpdate;

@@ -375,4 +375,46 @@ void InstanceServer::Drop(Client* client)
     m_clients.erase(found);
 }
 
+namespace {
+
+constexpr const char* kTokenFile = "/activation-token";
+constexpr std::size_t kMaxTokenSize = 512;
+
+} // namespace
+
+void PassActivationToken(const std::string& folder, const std::string& token)
+{
+    const std::string path = folder + kTokenFile;
+    if (token.empty() || token.size() > kMaxTokenSize) {
+        ::unlink(path.c_str());
+        return;
+    }
+    const std::string temporary = path + "." + std::to_string(::getpid());
+    Fd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (fd.get() < 0)
+        return;
+    const bool written = ::write(fd.get(), token.data(), token.size()) == static_cast<ssize_t>(token.size());
+    // Whole or not at all: the running copy may read it at any moment.
+    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0)
+        ::unlink(temporary.c_str());
+}
+
+std::string TakeActivationToken(const std::string& folder)
+{
+    const std::string path = folder + kTokenFile;
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (fd.get() < 0)
+        return {};
+    ::unlink(path.c_str());
+    char buffer[kMaxTokenSize + 1];
+    const ssize_t n = ::read(fd.get(), buffer, sizeof(buffer));
+    if (n <= 0 || static_cast<std::size_t>(n) > kMaxTokenSize)
+        return {};
+    std::string token(buffer, static_cast<std::size_t>(n));
+    // Printable ASCII only: it goes into the environment and onto the compositor's wire.
+    if (!std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 0x7F; }))
+        return {};
+    return token;
+}
+
 } // namespace kelvara

@@ -39,6 +39,14 @@ struct AskResult {
 // removed; a live one never is. Plain sockets, no event loop: runs before the application exists.
 AskResult AskRunningInstances(const std::string& folder, int timeoutMs);
 
+// The desktop's activation token (Wayland's XDG_ACTIVATION_TOKEN) of a starting copy, handed to the
+// copy that takes over beside the question: a file in the private folder, so the question and its
+// answer stay as every version speaks them. Without the token a compositor that prevents focus
+// stealing leaves the running copy's window where it is. An empty token removes the file.
+void PassActivationToken(const std::string& folder, const std::string& token);
+// The token passed, once; empty when none was (or it is not a token).
+std::string TakeActivationToken(const std::string& folder);
+
 // Answers the question for this copy. `answer` decides the reply (the tag or 0) and is called on
 // the user-interface thread once per well-formed question. Clients that send more than the
 // question, or take longer than a few seconds, are dropped; beyond kMaxClients the one connected

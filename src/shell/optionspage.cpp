@@ -5,8 +5,10 @@
 #include "catalogue/conversionunit.h"
 #include "platform/autostart.h"
 #include "platform/profilestore.h"
+#include "text/strings.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 namespace {
 
@@ -30,7 +32,8 @@ COptionsPage::COptionsPage(QWidget* parent, Controls controls)
       m_showBalloon(ReadOption(kelvara::kShowBalloon, 1)),
       m_useRegionalSettings(ReadOption(kelvara::kUseRegionalSettings, 1)),
       m_keepRatesCurrent(ReadOption(kelvara::kUpdateRates, 1)),
-      m_significantDigits(kelvara::ReadResultDigitsOption())
+      m_significantDigits(kelvara::ReadResultDigitsOption()),
+      m_topMostSupported(!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
 {
     // The tab's caption before the controls exist (the same as the form's).
     setWindowTitle(QStringLiteral("Options"));
@@ -84,6 +87,20 @@ void COptionsPage::EnsureControls()
     // activated, not currentIndexChanged: only the user's choice acts.
     connect(m_ui->significantDigits, &QComboBox::activated, this, &COptionsPage::OnSignificantDigits);
     connect(m_ui->checkForUpdates, &QPushButton::clicked, this, &COptionsPage::CheckForUpdatesRequested);
+    SetTopMostSupported(m_topMostSupported);
+}
+
+void COptionsPage::SetTopMostSupported(bool supported)
+{
+    m_topMostSupported = supported;
+    if (!m_ui)
+        return;
+    // Wayland leaves stacking to the compositor: a box that does nothing says so instead. The
+    // stored choice stays, for the next X11 session.
+    m_ui->alwaysOnTop->setEnabled(supported);
+    m_ui->alwaysOnTop->setToolTip(
+        supported ? QString()
+                  : QString::fromStdString(kelvara::LoadString(kelvara::IDS_ALWAYS_ON_TOP_DESKTOP)));
 }
 
 void COptionsPage::SetShowBalloon(bool on)

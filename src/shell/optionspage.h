@@ -36,6 +36,11 @@ public:
     // Significant digits of results; kelvara::kAllResultDigits (0) for all.
     int GetSignificantDigits() const { return m_significantDigits; }
 
+    // Whether the window system lets a program keep its window on top (not on Wayland); without it
+    // the box is greyed with a tooltip that says why.
+    void SetTopMostSupported(bool supported);
+    bool IsTopMostSupported() const { return m_topMostSupported; }
+
     // Stores the show-balloon option at once and puts the check box in step (clicking the balloon
     // turns balloons off).
     void SetShowBalloon(bool on);
@@ -68,6 +73,7 @@ private:
     bool m_useRegionalSettings;
     bool m_keepRatesCurrent;
     int m_significantDigits;
+    bool m_topMostSupported;
 };
 
 namespace kelvara {

@@ -7,6 +7,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPointer>
@@ -27,6 +28,8 @@ namespace kelvara {
 namespace {
 
 const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
+constexpr int kHostQueryMs = 2000;
 const QString kNotifyService = QStringLiteral("org.freedesktop.Notifications");
 const QString kNotifyPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kDefaultAction = QStringLiteral("default");
@@ -39,6 +42,64 @@ bool WatcherRegistered()
     const QDBusConnection bus = QDBusConnection::sessionBus();
     return bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(kWatcherService);
 }
+
+// Whether a tray (a StatusNotifier host) has told the watcher it is there: Qt speaks the D-Bus
+// protocol only then. A panel starts its watcher a moment before its tray.
+bool HostRegistered()
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(kWatcherService, kWatcherPath,
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, kHostQueryMs);
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+           reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
+}
+
+bool StatusNotifierTray()
+{
+    return WatcherRegistered() && HostRegistered();
+}
+
+#if KELVARA_HAVE_XCB
+// The X connection Qt opened, else null (another platform, such as Wayland).
+xcb_connection_t* XConnection()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+// The tray selection of the screen Qt opened (DISPLAY's, as Qt reads it); XCB_NONE when unknown.
+xcb_atom_t TraySelection(xcb_connection_t* connection)
+{
+    char* host = nullptr;
+    int display = 0;
+    int screen = 0;
+    if (!xcb_parse_display(nullptr, &host, &display, &screen))
+        screen = 0;
+    free(host);
+    const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(screen);
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.c_str()),
+        nullptr);
+    if (!atom)
+        return XCB_NONE;
+    const xcb_atom_t selection = atom->atom;
+    free(atom);
+    return selection;
+}
+
+xcb_window_t SelectionOwner(xcb_connection_t* connection, xcb_atom_t selection)
+{
+    xcb_window_t window = XCB_NONE;
+    if (auto* reply = xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, selection), nullptr)) {
+        window = reply->owner;
+        free(reply);
+    }
+    return window;
+}
+#endif
 
 } // namespace
 
@@ -54,7 +115,7 @@ void SystemTrayHost::EnsureIcon()
         return;
     m_icon = new QSystemTrayIcon(this);
     // Qt picked its protocol when the icon was made, by the same test.
-    m_statusNotifier = WatcherRegistered();
+    m_statusNotifier = StatusNotifierTray();
     if (m_statusNotifier)
         QDBusConnection::sessionBus().connect(kNotifyService, kNotifyPath, kNotifyService,
                                               QStringLiteral("ActionInvoked"), this,
@@ -102,8 +163,48 @@ SystemTrayHost::~SystemTrayHost()
         qApp->removeNativeEventFilter(this);
 }
 
+bool SystemTrayHost::AnyTrayYet()
+{
+    if (StatusNotifierTray())
+        return true;
+#if KELVARA_HAVE_XCB
+    if (xcb_connection_t* connection = XConnection()) {
+        const xcb_atom_t selection = TraySelection(connection);
+        if (selection != XCB_NONE && SelectionOwner(connection, selection) != XCB_NONE)
+            return true;
+    }
+#endif
+    return false;
+}
+
+void SystemTrayHost::AwaitTray()
+{
+    if (m_watcherAwait || !QDBusConnection::sessionBus().isConnected())
+        return; // an X tray's coming is still asked for by the owner's retries
+    m_watcherAwait = new QDBusServiceWatcher(kWatcherService, QDBusConnection::sessionBus(),
+                                             QDBusServiceWatcher::WatchForRegistration, this);
+    connect(m_watcherAwait, &QDBusServiceWatcher::serviceRegistered, this, [this] {
+        if (!m_icon)
+            emit Appeared();
+    });
+    // The tray itself registers with the watcher a moment later.
+    QDBusConnection::sessionBus().connect(kWatcherService, kWatcherPath, kWatcherService,
+                                          QStringLiteral("StatusNotifierHostRegistered"), this,
+                                          SLOT(OnHostRegistered()));
+}
+
+void SystemTrayHost::OnHostRegistered()
+{
+    if (!m_icon)
+        emit Appeared();
+}
+
 bool SystemTrayHost::TrayPresent()
 {
+    if (!m_icon && !AnyTrayYet()) {
+        AwaitTray();
+        return false;
+    }
     EnsureIcon();
     // Qt's own test makes a new bus connection each time on a StatusNotifier desktop.
     return m_statusNotifier ? WatcherRegistered() : QSystemTrayIcon::isSystemTrayAvailable();
@@ -160,34 +261,13 @@ bool SystemTrayHost::WatchTray()
         return QDBusConnection::sessionBus().isConnected();
     }
 #if KELVARA_HAVE_XCB
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* connection = XConnection();
     if (!connection)
         return false;
-    // The tray of the screen Qt opened: DISPLAY's, as Qt reads it.
-    char* host = nullptr;
-    int display = 0;
-    int screen = 0;
-    if (!xcb_parse_display(nullptr, &host, &display, &screen))
-        screen = 0;
-    free(host);
-    const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(screen);
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.c_str()),
-        nullptr);
-    if (!atom)
+    const xcb_atom_t selection = TraySelection(connection);
+    if (selection == XCB_NONE)
         return false;
-    const xcb_atom_t selection = atom->atom;
-    free(atom);
-    const auto owner = [connection, selection] {
-        xcb_window_t window = XCB_NONE;
-        if (auto* reply = xcb_get_selection_owner_reply(
-                connection, xcb_get_selection_owner(connection, selection), nullptr)) {
-            window = reply->owner;
-            free(reply);
-        }
-        return window;
-    };
+    const auto owner = [connection, selection] { return SelectionOwner(connection, selection); };
     const xcb_window_t tray = owner();
     if (tray == XCB_NONE)
         return false;

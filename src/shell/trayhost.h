@@ -45,9 +45,14 @@ public:
     virtual void SetMenu(QMenu* menu) = 0;
     // Where the icon is on the screen; empty when the tray does not say.
     virtual QRect Geometry() const { return {}; }
+    // Whether the icon is a StatusNotifier item, whose click opens the window (the balloon says so),
+    // rather than an XEmbed icon.
+    virtual bool IsStatusNotifier() { return false; }
 
 signals:
     void Event(kelvara::TrayEvent event);
+    // A notification area may be there now where none was: worth adding the icon again.
+    void Appeared();
     // The notification area that showed the icon went away; it may come back.
     void Lost();
 };
@@ -75,23 +80,25 @@ public:
     // name are watched instead, so that a program hidden in the tray is never woken for this.
     static constexpr int kPresenceCheckMs = 2000;
 
-    // Whether the icon is a StatusNotifier item (Qt chose the D-Bus protocol: a watcher was on the
-    // session bus when the icon was made) rather than an XEmbed icon docked in the tray.
-    bool IsStatusNotifier()
-    {
-        EnsureIcon();
-        return m_statusNotifier;
-    }
+    // Qt chose the D-Bus protocol: a watcher was on the session bus when the icon was made.
+    bool IsStatusNotifier() override { return m_icon && m_statusNotifier; }
 
 private slots:
     // org.freedesktop.Notifications reports a click on a notification, any program's.
     void OnNotificationAction(uint id, const QString& action);
+    // A tray told the StatusNotifier watcher it is there.
+    void OnHostRegistered();
 
 private:
     // Makes Qt's icon on first use: Qt asks the session bus for a StatusNotifier watcher then, a
     // round trip the window's start need not wait for.
     void EnsureIcon();
     bool TrayPresent();
+    // Qt settles once per process which protocol its icons speak, when the first one is made: no
+    // icon is made until a StatusNotifier watcher or an X tray is there, and the watcher's name is
+    // watched for (Appeared) meanwhile.
+    bool AnyTrayYet();
+    void AwaitTray();
     void CheckPresence();
     // Starts watching for the tray's going; false when it cannot be watched and must be polled.
     bool WatchTray();
@@ -105,6 +112,7 @@ private:
     QTimer* m_presence;
     QMenu* m_menu = nullptr;
     QDBusServiceWatcher* m_watcherWatch = nullptr;
+    QDBusServiceWatcher* m_watcherAwait = nullptr;
     // The X tray's manager window while it is watched, else 0.
     quint32 m_trayWindow = 0;
     bool m_watching = false;

@@ -13,6 +13,7 @@ CTrayIcon::CTrayIcon(unsigned id, std::unique_ptr<kelvara::TrayHost> host)
         m_visible = false;
         emit Lost();
     });
+    connect(m_host.get(), &kelvara::TrayHost::Appeared, this, &CTrayIcon::Appeared);
 }
 
 CTrayIcon::~CTrayIcon()

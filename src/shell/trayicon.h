@@ -50,6 +50,9 @@ public:
     // Where the icon is on the screen; empty when the tray does not say.
     QRect GetGeometry() const { return m_host->Geometry(); }
 
+    // Whether a click on the icon opens the window (a StatusNotifier tray) rather than its menu.
+    bool IsStatusNotifier() const { return m_host->IsStatusNotifier(); }
+
     bool IsAdded() const { return m_added; }
     bool IsVisible() const { return m_visible; }
     const QString& GetTooltip() const { return m_tooltip; }
@@ -60,6 +63,8 @@ signals:
     void Notify(unsigned id, kelvara::TrayEvent event);
     // The tray went away: the icon is no longer visible (no balloons) until an Update succeeds.
     void Lost();
+    // A notification area may have come where none was: Update is worth trying now.
+    void Appeared();
 
 private:
     unsigned m_id;

@@ -3,6 +3,7 @@
 #include "pagefixture.h"
 
 #include <QAbstractItemView>
+#include <QScreen>
 #include <QSignalSpy>
 
 namespace kelvara::test {
@@ -158,13 +159,13 @@ TEST_F(PopupTest, ThePageMayGoWhileAListIsOpen)
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
-
 // The lists ask for the room QComboBox gives a twelve-character list with an icon, whatever their
 // entries and font, though their drop-down is built only when it first opens: the window's width
 // must not change with that.
 TEST(UnitListSize, AsQComboBoxGivesItWithoutBuildingTheDropDown)
 {
-    const QStringList entries{QStringLiteral("m"), QStringLiteral("Bosnia and Herzegovina convertible mark (BAM)")};
+    const QStringList entries{QStringLiteral("m"),
+                              QStringLiteral("Bosnia and Herzegovina convertible mark (BAM)")};
     UnitComboBox list;
     for (const QString& entry : entries)
         list.AddText(entry, {});
@@ -183,6 +184,55 @@ TEST(UnitListSize, AsQComboBoxGivesItWithoutBuildingTheDropDown)
         EXPECT_EQ(list.sizeHint(), reference.sizeHint()) << points;
         EXPECT_EQ(list.minimumSizeHint(), reference.minimumSizeHint()) << points;
         EXPECT_FALSE(list.IsDroppedDown());
+    }
+}
+
+// A long list opens next to its box, below it or above it where the screen ends, about twenty rows
+// tall, within the screen, with the filter field at its top, whatever the style would do by itself.
+TEST(UnitListPlace, NextToItsBoxAtMostTwentyRowsWithinTheScreen)
+{
+    struct Case {
+        const char* name;
+        bool nearBottom;
+        int selected;
+    };
+    for (const Case& c : {Case{"top, first entry", false, 0}, Case{"top, last entry", false, 149},
+                          Case{"bottom, middle entry", true, 75}}) {
+        SCOPED_TRACE(c.name);
+        QWidget window;
+        auto* list = new UnitComboBox(&window);
+        list->EnableFilter();
+        for (int i = 0; i < 150; ++i)
+            list->AddText(QStringLiteral("unit %1").arg(i, 3, 10, QLatin1Char('0')), {});
+        list->setCurrentIndex(c.selected);
+        list->move(10, 10);
+        window.resize(200, 60);
+        const QRect screen = window.screen()->availableGeometry();
+        window.move(screen.left() + 50, c.nearBottom ? screen.bottom() - 80 : screen.top() + 40);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        list->showPopup();
+        QWidget* popup = list->view()->parentWidget();
+        ASSERT_TRUE(QTest::qWaitFor([popup] { return popup->isVisible(); }, 2000));
+
+        const QRect box(list->mapToGlobal(QPoint(0, 0)), list->size());
+        const QRect placed = popup->geometry();
+        if (c.nearBottom)
+            EXPECT_EQ(placed.bottom() + 1, box.top());
+        else
+            EXPECT_EQ(placed.top(), box.bottom() + 1);
+        EXPECT_EQ(placed.left(), box.left());
+        EXPECT_TRUE(screen.contains(placed));
+        const int rowHeight = list->view()->sizeHintForRow(0);
+        EXPECT_LE(list->view()->viewport()->height(), UnitComboBox::kMaxVisibleRows * rowHeight);
+        EXPECT_GE(list->view()->viewport()->height(), (UnitComboBox::kMaxVisibleRows - 1) * rowHeight);
+        // The selected entry is in sight; the filter field above the rows.
+        EXPECT_TRUE(list->view()->viewport()->rect().intersects(
+            list->view()->visualRect(list->model()->index(c.selected, 0))));
+        auto* field = popup->findChild<QWidget*>(QStringLiteral("filterField"));
+        ASSERT_NE(field, nullptr);
+        EXPECT_LT(field->mapTo(popup, QPoint(0, 0)).y(), list->view()->mapTo(popup, QPoint(0, 0)).y());
+        list->hidePopup();
     }
 }
 

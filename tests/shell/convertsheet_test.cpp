@@ -8,12 +8,17 @@
 #include "faketrayhost.h"
 #include "support/testenv.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -156,6 +161,90 @@ TEST_F(SheetTest, WithCloseToTrayOnCloseOkAndEscapeHideAndShowTheBalloonEachTime
     EXPECT_EQ(m_tray->balloons[2].title, QStringLiteral("Kelvara"));
     EXPECT_TRUE(m_tray->balloons[2].text.startsWith(QStringLiteral("The program is still running.")));
     EXPECT_EQ(m_tray->balloons[2].timeout, 30);
+}
+
+TEST_F(SheetTest, TheBalloonTellsWhatTheClicksOfItsKindOfTrayDo)
+{
+    struct Case {
+        bool statusNotifier;
+        const char* says;
+        const char* neverSays;
+    };
+    for (const Case& c : {Case{false, "Double-click the icon", "Click its icon to reopen"},
+                          Case{true, "Click its icon to reopen", "Double-click"}}) {
+        SCOPED_TRACE(c.statusNotifier ? "StatusNotifier" : "XEmbed");
+        SetOption("CloseToSystray", 1);
+        MakeSheet();
+        m_tray->statusNotifier = c.statusNotifier;
+        EXPECT_EQ(Run([this] { m_sheet->close(); }), kNotEnded);
+        ASSERT_EQ(m_tray->balloons.size(), 1u);
+        EXPECT_TRUE(m_tray->balloons[0].text.contains(QLatin1String(c.says)))
+            << m_tray->balloons[0].text.toStdString();
+        EXPECT_FALSE(m_tray->balloons[0].text.contains(QLatin1String(c.neverSays)));
+    }
+}
+
+// Under Wayland an open list closes on the shortcut check of Escape, before the press, and the press
+// then reaches the window's focused control: still the list's Escape, never the window's.
+TEST_F(SheetTest, EscapeThatAnOpenListTookNeverReachesTheWindow)
+{
+    struct Case {
+        const char* name;
+        bool pressAfterClose; // Wayland's order
+    };
+    for (const Case& c : {Case{"X11", false}, Case{"Wayland", true}}) {
+        SCOPED_TRACE(c.name);
+        MakeSheet();
+        const int result = Run([this, &c] {
+            auto* list = m_sheet->findChild<QComboBox*>(QStringLiteral("categoryList"));
+            ASSERT_NE(list, nullptr);
+            list->showPopup();
+            ASSERT_TRUE(QTest::qWaitFor([list] { return list->view()->isVisible(); }, 2000));
+            const auto send = [](QObject* to, QEvent::Type type, quint64 stamp) {
+                QKeyEvent key(type, Qt::Key_Escape, Qt::NoModifier);
+                key.setTimestamp(stamp);
+                QApplication::sendEvent(to, &key);
+            };
+            send(list->view(), QEvent::ShortcutOverride, 1000);
+            list->hidePopup();
+            send(c.pressAfterClose ? static_cast<QObject*>(list) : list->view(), QEvent::KeyPress, 1000);
+            EXPECT_TRUE(m_sheet->isVisible());
+            send(list, QEvent::KeyRelease, 1000);
+            // The next Escape is the window's again.
+            send(list, QEvent::ShortcutOverride, 2000);
+            send(list, QEvent::KeyPress, 2000);
+        });
+        EXPECT_EQ(result, CConvertSheet::ResultOk);
+    }
+}
+
+TEST_F(SheetTest, TheShownPagesFirstControlHasTheKeyboardEachTimeTheWindowShows)
+{
+    SetOption("CloseToSystray", 1);
+    MakeSheet();
+    EXPECT_EQ(Run([this] {
+                  const auto focused = [this] {
+                      QWidget* focus = m_sheet->focusWidget();
+                      return focus ? focus->objectName().toStdString() : std::string("(none)");
+                  };
+                  EXPECT_EQ(focused(), "categoryList");
+                  // Back from the tray, wherever the keyboard was when it hid.
+                  struct Case {
+                      int command;
+                      const char* first;
+                  };
+                  for (const Case& c : {Case{CConvertSheet::ID_TRAY_OPEN, "categoryList"},
+                                        Case{CConvertSheet::ID_TRAY_OPTIONS, "runAtStartup"},
+                                        Case{CConvertSheet::ID_TRAY_OPEN, "categoryList"}}) {
+                      m_sheet->findChild<QLineEdit*>(QStringLiteral("sourceEdit"))->setFocus();
+                      m_sheet->close();
+                      ASSERT_FALSE(m_sheet->isVisible());
+                      m_sheet->OnCommand(c.command);
+                      ASSERT_TRUE(m_sheet->isVisible());
+                      EXPECT_EQ(focused(), c.first);
+                  }
+              }),
+              kNotEnded);
 }
 
 TEST_F(SheetTest, NoBalloonWhenBalloonsAreOff)

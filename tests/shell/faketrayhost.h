@@ -50,6 +50,7 @@ public:
         return available;
     }
     void SetMenu(QMenu* m) override { menu = m; }
+    bool IsStatusNotifier() override { return statusNotifier; }
 
     void Raise(TrayEvent event) { emit Event(event); }
     // The tray goes away until `available` is set again.
@@ -68,6 +69,7 @@ public:
 
     bool available = true;
     bool refuseDelete = false;
+    bool statusNotifier = false;
     bool shown = false;
     QStringList requests;
     std::vector<Balloon> balloons;

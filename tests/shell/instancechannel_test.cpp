@@ -279,3 +279,27 @@ TEST_F(InstanceChannel, SocketGoesWithTheServer)
 }
 
 } // namespace
+
+namespace {
+
+// A second start hands its activation token to the copy that takes over, once, and only a token.
+TEST_F(InstanceChannel, TheActivationTokenIsHandedOverOnceAndOnlyWhenItIsOne)
+{
+    struct Case {
+        const char* name;
+        std::string passed;
+        std::string taken;
+    };
+    for (const Case& c :
+         {Case{"token", "sway-activation-0123456789abcdef", "sway-activation-0123456789abcdef"},
+          Case{"none", "", ""}, Case{"control characters", "abc\n; rm -rf ~", ""},
+          Case{"too long", std::string(513, 'x'), ""}}) {
+        SCOPED_TRACE(c.name);
+        kelvara::PassActivationToken(m_folder, "left over from an earlier start");
+        kelvara::PassActivationToken(m_folder, c.passed);
+        EXPECT_EQ(kelvara::TakeActivationToken(m_folder), c.taken);
+        EXPECT_EQ(kelvara::TakeActivationToken(m_folder), "");
+    }
+}
+
+} // namespace

@@ -139,6 +139,22 @@ TEST_F(OptionsPageTest, SignificantDigitsShowTheStoredChoice)
     }
 }
 
+TEST_F(OptionsPageTest, AlwaysOnTopIsGreyedWithTheReasonWhereTheDesktopDecides)
+{
+    m_store.WriteProfileInt("Options", "AlwaysOnTop", 1);
+    for (bool supported : {false, true}) {
+        SCOPED_TRACE(supported ? "X11" : "Wayland");
+        COptionsPage page(nullptr, COptionsPage::Controls::OnFirstShow);
+        page.SetTopMostSupported(supported); // before the controls exist, as the sheet starts
+        page.EnsureControls();
+        QCheckBox* box = Box(page, "alwaysOnTop");
+        EXPECT_EQ(box->isEnabled(), supported);
+        EXPECT_TRUE(box->isChecked()); // the choice stays for the next X11 session
+        EXPECT_EQ(box->toolTip().toStdString(),
+                  supported ? "" : "On this desktop, the desktop decides which windows stay on top.");
+    }
+}
+
 TEST_F(OptionsPageTest, ClickingTheBalloonStoresEvenBeforeTheTabWasOpened)
 {
     COptionsPage page; // never shown

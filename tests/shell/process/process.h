@@ -94,6 +94,56 @@ private:
     QString m_display;
 };
 
+// A Wayland desktop of the test's own: sway without a screen (headless, drawn in memory), its own
+// session bus, and optionally waybar as the panel with a StatusNotifier tray. sway refuses to run
+// as root, so under root everything of the session (sway, the panel, the program, the tools) runs
+// as an unprivileged user made for the tests (kelvara-test) from a private HOME under /tmp.
+class WaylandSession {
+public:
+    WaylandSession() = default;
+    ~WaylandSession();
+    WaylandSession(const WaylandSession&) = delete;
+    WaylandSession& operator=(const WaylandSession&) = delete;
+
+    // The first tool the session needs that is not installed; empty when all are.
+    static QString Missing();
+    // Starts the bus and the compositor; false with the reason in `why` when it cannot.
+    bool Start(QString* why);
+    // Starts waybar with its tray; false when it did not start.
+    bool StartPanel();
+    // The environment of a program in the session, for the session's user.
+    QProcessEnvironment Environment() const;
+    // The program built, started in the session (as the session's user).
+    std::unique_ptr<Program> StartProgram(const QStringList& arguments,
+                                          const QProcessEnvironment& environment) const;
+    // Runs a tool of the session as its user; its standard output.
+    QString Run(const QString& tool, const QStringList& arguments, int* exitCode = nullptr) const;
+    // Types with wtype (one virtual keyboard for all of `arguments`: a new one closes open popups).
+    bool Type(const QStringList& arguments) const;
+    // The titles of the windows sway shows, and the focused one's.
+    QStringList WindowTitles() const;
+    QString FocusedTitle() const;
+    // What the session bus's StatusNotifier watcher has registered (empty when none runs).
+    QString RegisteredItems() const;
+    // The program's settings file in the session.
+    QString SettingsFile() const;
+    // A new activation token from the compositor, as a launcher gets one; empty when none is had.
+    QString ActivationToken() const;
+
+private:
+    QStringList AsUser(const QString& program, const QStringList& arguments) const;
+
+    QString m_folder;
+    uint m_uid = 0;
+    uint m_gid = 0;
+    bool m_switchUser = false;
+    QString m_display;
+    QString m_bus;
+    QProcess m_busProcess;
+    QProcess m_sway;
+    QProcess m_panel;
+};
+
 // A title of the main window: "Kelvara", or "Kelvara [<category>]" once a category is shown.
 inline const QString kWindowTitlePattern = QStringLiteral("^Kelvara( \\[.+\\])?$");
 

@@ -123,3 +123,57 @@ TEST_F(EnterKey, AfterTabbingAroundEnterInTheValueFieldCopiesAndTheWindowStays)
 }
 
 } // namespace
+
+namespace {
+
+class OpenLists : public FirstWindow {
+protected:
+    void Keys(const QStringList& keys) const
+    {
+        int status = -1;
+        RunTool(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys, environment, &status);
+        EXPECT_EQ(status, 0) << keys.join(QLatin1Char(' ')).toStdString();
+    }
+    QString Title() const { return x.WindowTitle(window); }
+};
+
+// Escape in an open list closes the list alone: Alt+A Down afterwards picks the next category (the
+// list is closed, the window still there); a last Escape is the window's and ends the program.
+TEST_F(OpenLists, EscapeInAnOpenListClosesOnlyTheList)
+{
+    struct Case {
+        const char* list;
+        QStringList open;
+    };
+    const Case cases[] = {
+        {"category list", {QStringLiteral("F4")}},
+        {"unit list", {QStringLiteral("alt+n"), QStringLiteral("F4")}},
+        {"unit list, filtered",
+         {QStringLiteral("alt+i"), QStringLiteral("F4"), QStringLiteral("m"), QStringLiteral("e")}},
+        {"menu of the value field", {QStringLiteral("alt+v"), QStringLiteral("Menu")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.list);
+        const QString before = Title();
+        Keys(c.open);
+        Keys({QStringLiteral("Escape")});
+        Keys({QStringLiteral("alt+a"), QStringLiteral("Down")});
+        EXPECT_TRUE(kelvara::test::WaitUntil([&] { return Title() != before; }, 5000))
+            << before.toStdString();
+        ASSERT_TRUE(program->IsRunning()) << program->Output().constData();
+    }
+    Keys({QStringLiteral("Escape")});
+    EXPECT_TRUE(program->WaitForExit(10000));
+}
+
+TEST_F(OpenLists, TypingAtOnceAfterTheStartGoesToTheFirstControl)
+{
+    // The category list, first of the page: typing picks a category by its name.
+    int status = -1;
+    RunTool(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("te")}, environment, &status);
+    EXPECT_TRUE(
+        kelvara::test::WaitUntil([&] { return Title() == QStringLiteral("Kelvara [Temperature]"); }, 5000))
+        << Title().toStdString();
+}
+
+} // namespace

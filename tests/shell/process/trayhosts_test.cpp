@@ -108,6 +108,7 @@ public:
     struct Shown {
         uint id;
         QString summary;
+        QString body;
         QStringList actions;
     };
     std::vector<Shown> shown;
@@ -123,11 +124,11 @@ public:
 
 public slots:
     uint Notify(const QString& /*app*/, uint replaces, const QString& /*icon*/, const QString& summary,
-                const QString& /*body*/, const QStringList& actions, const QVariantMap& /*hints*/,
+                const QString& body, const QStringList& actions, const QVariantMap& /*hints*/,
                 int /*timeout*/)
     {
         const uint id = replaces != 0 ? replaces : ++m_last;
-        shown.push_back({id, summary, actions});
+        shown.push_back({id, summary, body, actions});
         return id;
     }
     QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body")}; }
@@ -519,13 +520,47 @@ TEST_F(TrayHosts, AStatusNotifierWatcherThatGoesAwayBringsTheWindowBack)
     EXPECT_TRUE(m_program->IsRunning());
 }
 
+// The usual log-in starts the program beside the panel: the panel after the window showed, or at
+// the same moment. The icon is registered once the tray is there, however late.
+TEST_F(TrayHosts, AStatusNotifierTrayThatComesLateGetsTheIcon)
+{
+    if (const std::string missing = FirstMissing(kStatusNotifierTray); !missing.empty())
+        GTEST_SKIP() << missing << " is not installed " << kStatusNotifierPackages;
+    for (bool sameMoment : {false, true}) {
+        SCOPED_TRACE(sameMoment ? "tray at the same moment" : "tray after the window");
+        ASSERT_TRUE(StartSessionBus());
+        const auto startTray = [&] {
+            StartHost(QStringLiteral("status-notifier-watcher"), {});
+            StartHost(QStringLiteral("gtk-sni-tray-standalone"), {});
+        };
+        if (sameMoment)
+            startTray();
+        m_program = std::make_unique<Program>(QStringList{QStringLiteral("/hidden")}, m_environment);
+        if (!sameMoment) {
+            ASSERT_TRUE(kelvara::test::WaitUntil([&] { return WindowShown(); }, kStartMs))
+                << "without a tray the window shows";
+            startTray();
+        }
+        EXPECT_TRUE(kelvara::test::WaitUntil([&] { return WatcherHasItem(); }, kStartMs))
+            << "no item registered";
+        EXPECT_TRUE(m_program->IsRunning());
+        TearDown();
+        m_hosts.clear();
+        m_environment = m_x.Environment();
+        m_environment.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+    }
+}
+
 TEST_F(TrayHosts, OnStatusNotifierDesktopsTheBalloonIsANotificationAndItsClickCounts)
 {
-    if (const std::string missing =
-            FirstMissing({"dbus-run-session", "dbus-send", "status-notifier-watcher"});
-        !missing.empty())
+    if (const std::string missing = FirstMissing(kStatusNotifierTray); !missing.empty())
         GTEST_SKIP() << missing << " is not installed " << kStatusNotifierPackages;
     ASSERT_NO_FATAL_FAILURE(StartWatcher());
+    // A watcher alone shows no icon: only a tray registered with it does.
+    StartHost(QStringLiteral("gtk-sni-tray-standalone"), {});
+    ASSERT_TRUE(kelvara::test::WaitUntil(
+        [&] { return !m_x.VisibleWindows(QStringLiteral("^gtk-sni-tray-standalone$")).isEmpty(); },
+        kStartMs));
     FakeNotifications notifications(m_environment.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
     ASSERT_TRUE(notifications.IsRegistered());
 
@@ -536,6 +571,9 @@ TEST_F(TrayHosts, OnStatusNotifierDesktopsTheBalloonIsANotificationAndItsClickCo
     const FakeNotifications::Shown& shown = notifications.shown.front();
     EXPECT_EQ(shown.summary, QStringLiteral("Kelvara"));
     EXPECT_TRUE(shown.actions.contains(QStringLiteral("default")));
+    // Words for this kind of tray, where a click opens the window.
+    EXPECT_TRUE(shown.body.contains(QStringLiteral("Click its icon to reopen it")))
+        << shown.body.toStdString();
 
     // Another program's notification clicked is not ours.
     notifications.Click(shown.id + 1);
