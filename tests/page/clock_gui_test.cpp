@@ -133,46 +133,6 @@ TEST_F(ClockTest, ZoneListsRunWestToEastAndTheOtherListsStaySorted)
     EXPECT_EQ(TargetUnits()->currentText(), "(UTC-12:00) Etc/GMT+12");
 }
 
-TEST_F(ClockTest, ZonesPickedWhenTheListsSortedByNameStayPicked)
-{
-    WriteZoneFile(m_dir + "/Pacific/Kiritimati", RuleOnlyTzif("<+14>-14", 14 * 3600));
-    WriteZoneFile(m_dir + "/Etc/GMT+12", RuleOnlyTzif("<-12>12", -12 * 3600));
-    WriteZoneFile(m_dir + "/zone.tab", "KI\t+0152-15720\tPacific/Kiritimati\nDE\t+5230+01322\tEurope/Berlin\n"
-                                       "XX\t+0000+00000\tEtc/GMT+12\nIN\t+2232+08822\tAsia/Kolkata\n");
-    MakePage();
-    const int category = Categories()->findText("Time Difference");
-    ASSERT_GE(category, 0);
-    page.reset();
-    // The old list: Etc/UTC, Europe/Berlin, Asia/Kolkata, Pacific/Kiritimati, Etc/GMT+12.
-    const std::string section = "Settings\\Categories\\" + std::to_string(category);
-    store.WriteProfileInt("Settings", "Category", category);
-    store.WriteProfileInt(section, "SourceUnit", 3);
-    store.WriteProfileInt(section, "TargetUnit", 4);
-    MakePage();
-    EXPECT_EQ(SourceUnits()->currentText(), "(UTC+14:00) Pacific/Kiritimati");
-    EXPECT_EQ(TargetUnits()->currentText(), "(UTC-12:00) Etc/GMT+12");
-    EXPECT_EQ(Stored(section, "SourceUnit"), 4);
-    EXPECT_EQ(Stored(section, "TargetUnit"), 0);
-
-    // Stored in the new order, they are taken as they are.
-    page.reset();
-    MakePage();
-    EXPECT_EQ(SourceUnits()->currentText(), "(UTC+14:00) Pacific/Kiritimati");
-    EXPECT_EQ(TargetUnits()->currentText(), "(UTC-12:00) Etc/GMT+12");
-
-    // The program's window stores its start's selections late, but turned positions at once: the
-    // mark that they are in the new order is already stored.
-    page.reset();
-    store.WriteProfileInt(section, "UnitOrder", 0);
-    store.WriteProfileInt(section, "SourceUnit", 3);
-    store.WriteProfileInt(section, "TargetUnit", 4);
-    page = std::make_unique<CConversionPage>(
-        nullptr, [] { return true; }, CConversionPage::StartSave::Deferred);
-    EXPECT_EQ(Stored(section, "UnitOrder"), 1);
-    EXPECT_EQ(Stored(section, "SourceUnit"), 4);
-    EXPECT_EQ(Stored(section, "TargetUnit"), 0);
-}
-
 TEST_F(ClockTest, TheTimesMoveOnEverySecondAndAtOnceWhenTheWindowComesBack)
 {
     OpenTimeDifference();
