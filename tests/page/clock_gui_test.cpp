@@ -9,6 +9,7 @@
 #include "platform/timeformat.h"
 #include "text/collate.h"
 
+#include <QSignalSpy>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -171,9 +172,10 @@ TEST_F(ClockTest, TheClockRunsOnlyWhileTimeDifferenceIsShown)
 
     ChooseCategory("Weight");
     EXPECT_FALSE(page->IsClockRunning());
+    QSignalSpy closed(Categories(), &UnitComboBox::DropDownClosed);
     Categories()->showPopup();
     Categories()->hidePopup();
-    QTest::qWait(50);
+    EXPECT_TRUE(closed.count() > 0 || closed.wait(2000));
     EXPECT_FALSE(page->IsClockRunning());
 }
 
