@@ -64,6 +64,9 @@ CConversionPage::CConversionPage(QWidget* parent, DataPreparer prepare, StartSav
     else
         m_ui->iconLabel->setPixmap(icon.pixmap(32, 32));
 
+    // A child, so that what runs in the window can be found in it.
+    m_clock.setParent(this);
+    m_clock.setObjectName(QStringLiteral("clock"));
     m_clock.setInterval(kClockPeriodMs);
     connect(&m_clock, &QTimer::timeout, this, [this] { RunConversion(); });
 

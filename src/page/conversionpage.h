@@ -79,7 +79,6 @@ public:
 
     // False after a failed start or a category that could not be loaded: the page stays disabled.
     bool IsWorking() const { return m_working; }
-    bool IsClockRunning() const { return m_clock.isActive(); }
     CCategory* CurrentCategory() const;
 
     // As tall in every category, so the window keeps its size: the room of the extra row (rate

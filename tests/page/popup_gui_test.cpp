@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QSignalSpy>
 #include <QStyleHints>
+#include <QTimer>
 
 namespace kelvara::test {
 namespace {
@@ -31,6 +32,9 @@ protected:
         EXPECT_TRUE(list->IsDroppedDown());
         return list->view();
     }
+
+    // Whether the times move on every second.
+    bool ClockRunning() const { return page->findChild<QTimer*>(QStringLiteral("clock"))->isActive(); }
 
     // The clipboard's texts from now on.
     void RecordClipboard()
@@ -122,27 +126,27 @@ TEST_F(PopupTest, TheClockTicksAgainAfterTheCategoryListLostTheFocus)
     ChooseCategory("Time Difference");
     page->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
-    ASSERT_TRUE(page->IsClockRunning());
+    ASSERT_TRUE(ClockRunning());
 
     Open(Categories());
-    EXPECT_FALSE(page->IsClockRunning());
+    EXPECT_FALSE(ClockRunning());
     // Another application takes the focus: Qt closes every popup, without hidePopup().
     QEvent deactivate(QEvent::ApplicationDeactivate);
     QCoreApplication::sendEvent(qApp, &deactivate);
     EXPECT_FALSE(Categories()->view()->isVisible());
     EXPECT_FALSE(Categories()->IsDroppedDown());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return page->IsClockRunning(); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ClockRunning(); }, 1000));
     EXPECT_EQ(Categories()->currentText(), "Time Difference");
 
     // Hidden by other means (the window went away with it): the clock follows the window.
     Open(Categories());
-    EXPECT_FALSE(page->IsClockRunning());
+    EXPECT_FALSE(ClockRunning());
     Categories()->view()->parentWidget()->hide();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return page->IsClockRunning(); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ClockRunning(); }, 1000));
     page->hide();
-    EXPECT_FALSE(page->IsClockRunning());
+    EXPECT_FALSE(ClockRunning());
     page->show();
-    EXPECT_TRUE(page->IsClockRunning());
+    EXPECT_TRUE(ClockRunning());
 }
 
 TEST_F(PopupTest, ACategoryPickedInTheOpenListIsLoadedOnce)

@@ -6,6 +6,7 @@
 #include "shell/trayicon.h"
 
 #include "faketrayhost.h"
+#include "sheetbuttons.h"
 #include "support/testenv.h"
 
 #include <QAction>
@@ -90,11 +91,25 @@ protected:
     }
 
     void SetOption(const char* name, int value) { m_store.WriteProfileInt("Options", name, value); }
+    // The buttons of the sheet's button row and the menu of its tray icon, as the user finds them.
+    QPushButton& OkButton() const
+    {
+        return *kelvara::test::RowButton(*m_sheet, QDialogButtonBox::AcceptRole);
+    }
+    QPushButton& CancelButton() const
+    {
+        return *kelvara::test::RowButton(*m_sheet, QDialogButtonBox::RejectRole);
+    }
+    QPushButton& ApplyButton() const
+    {
+        return *kelvara::test::RowButton(*m_sheet, QDialogButtonBox::ApplyRole);
+    }
+    QMenu& TrayMenu() const { return *m_tray->menu; }
     QCheckBox* Box(const char* name) const { return m_sheet->GetOptionsPage().findChild<QCheckBox*>(name); }
 
     QAction* TrayAction(int command) const
     {
-        for (QAction* action : m_sheet->GetTrayMenu().findChildren<QAction*>())
+        for (QAction* action : TrayMenu().findChildren<QAction*>())
             if (action->data().toInt() == command)
                 return action;
         return nullptr;
@@ -125,14 +140,14 @@ TEST_F(SheetTest, TabsButtonsAndCaption)
     EXPECT_TRUE(m_sheet->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
 
     // OK is the default button where the page has none of its own (the conversion page has Copy).
-    EXPECT_FALSE(m_sheet->GetOkButton().isDefault());
+    EXPECT_FALSE(OkButton().isDefault());
     m_sheet->SetActivePage(CConvertSheet::OptionsPage);
-    EXPECT_TRUE(m_sheet->GetOkButton().isDefault());
+    EXPECT_TRUE(OkButton().isDefault());
     m_sheet->SetActivePage(CConvertSheet::ConversionPage);
-    EXPECT_FALSE(m_sheet->GetApplyButton().isEnabled());
+    EXPECT_FALSE(ApplyButton().isEnabled());
     m_sheet->CancelToClose();
-    EXPECT_EQ(m_sheet->GetOkButton().text(), QStringLiteral("Close"));
-    EXPECT_FALSE(m_sheet->GetCancelButton().isEnabled());
+    EXPECT_EQ(OkButton().text(), QStringLiteral("Close"));
+    EXPECT_FALSE(CancelButton().isEnabled());
 }
 
 TEST_F(SheetTest, WithCloseToTrayOffCloseOkAndEscapeEndTheProgram)
@@ -140,7 +155,7 @@ TEST_F(SheetTest, WithCloseToTrayOffCloseOkAndEscapeEndTheProgram)
     MakeSheet();
     EXPECT_EQ(Run([this] { m_sheet->close(); }), CConvertSheet::ResultCancel);
     MakeSheet();
-    EXPECT_EQ(Run([this] { m_sheet->GetOkButton().click(); }), CConvertSheet::ResultOk);
+    EXPECT_EQ(Run([this] { OkButton().click(); }), CConvertSheet::ResultOk);
     MakeSheet();
     EXPECT_EQ(Run([this] { QTest::keyClick(Box("alwaysOnTop"), Qt::Key_Escape); }), CConvertSheet::ResultOk);
     MakeSheet();
@@ -159,9 +174,9 @@ TEST_F(SheetTest, WithCloseToTrayOnCloseOkAndEscapeHideAndShowTheBalloonEachTime
         ASSERT_TRUE(m_sheet->isVisible());
         m_sheet->close();
         EXPECT_FALSE(m_sheet->isVisible());
-        EXPECT_FALSE(m_sheet->IsVisibleFlag());
+        EXPECT_EQ(TrayAction(CConvertSheet::ID_TRAY_OPEN)->text(), QStringLiteral("&Open"));
         m_sheet->SetVisible(true);
-        m_sheet->GetOkButton().click();
+        OkButton().click();
         EXPECT_FALSE(m_sheet->isVisible());
         m_sheet->SetVisible(true);
         QTest::keyClick(Box("closeToTray"), Qt::Key_Escape);
@@ -252,16 +267,15 @@ TEST_F(SheetTest, TrayMenuEntries)
 {
     MakeSheet();
     QStringList texts;
-    for (QAction* action : m_sheet->GetTrayMenu().actions())
+    for (QAction* action : TrayMenu().actions())
         texts << (action->isSeparator() ? QString() : action->text());
     EXPECT_EQ(texts, QStringList({"&Close", "&Character Map", "", "Optio&ns", "", "&Help", "&Exit"}));
-    QMenu* help = m_sheet->GetTrayMenu().actions()[5]->menu();
+    QMenu* help = TrayMenu().actions()[5]->menu();
     ASSERT_NE(help, nullptr);
     QStringList helpTexts;
     for (QAction* action : help->actions())
         helpTexts << (action->isSeparator() ? QString() : action->text());
     EXPECT_EQ(helpTexts, QStringList({"&About...", "", "&Check for Updates", "Update Currency &Rates"}));
-    EXPECT_EQ(m_tray->menu, &m_sheet->GetTrayMenu());
 }
 
 TEST_F(SheetTest, FirstEntryTogglesAndIsTheDefault)
@@ -272,7 +286,7 @@ TEST_F(SheetTest, FirstEntryTogglesAndIsTheDefault)
                   m_sheet->UpdateTrayMenu();
                   QAction* open = TrayAction(CConvertSheet::ID_TRAY_OPEN);
                   EXPECT_EQ(open->text(), QStringLiteral("&Close"));
-                  EXPECT_EQ(m_sheet->GetTrayMenu().defaultAction(), open);
+                  EXPECT_EQ(TrayMenu().defaultAction(), open);
                   open->trigger();
                   EXPECT_FALSE(m_sheet->isVisible());
                   EXPECT_EQ(m_sheet->GetActivePage(), CConvertSheet::ConversionPage);
@@ -337,7 +351,7 @@ TEST_F(SheetTest, TrayIconEvents)
     // Short, so that a menu wrongly due would show soon; the events of one double click come at once.
     const int interval = 25;
     SetDoubleClickInterval(interval);
-    QMenu& menu = m_sheet->GetTrayMenu();
+    QMenu& menu = TrayMenu();
     EXPECT_EQ(Run([&] {
                   // A double click, as the tray reports it (press, press, double click): toggles
                   // the window and never shows the menu, even after the interval.
@@ -369,7 +383,7 @@ TEST_F(SheetTest, TrayIconEvents)
 TEST_F(SheetTest, AMenuJustOpenedIgnoresClicks)
 {
     MakeSheet();
-    QMenu& menu = m_sheet->GetTrayMenu();
+    QMenu& menu = TrayMenu();
     EXPECT_EQ(Run([&] {
                   // However slow the machine, this click comes within the interval...
                   SetDoubleClickInterval(60000);
@@ -398,7 +412,7 @@ TEST_F(SheetTest, StatusNotifierActivationsToggleAndADoubleClickCountsOnce)
                   EXPECT_FALSE(m_sheet->isVisible());
                   m_tray->Raise(kelvara::TrayEvent::Activated);
                   EXPECT_FALSE(m_sheet->isVisible());
-                  EXPECT_FALSE(m_sheet->GetTrayMenu().isVisible());
+                  EXPECT_FALSE(TrayMenu().isVisible());
                   SetDoubleClickInterval(0);
                   m_tray->Raise(kelvara::TrayEvent::Activated);
                   EXPECT_TRUE(m_sheet->isVisible());
@@ -488,7 +502,7 @@ TEST_F(SheetTest, TheTabsBuiltOnFirstShowKeepTheWindowAndTheTabOrder)
             std::find_if(order.begin(), order.end(), [](QWidget* w) { return qobject_cast<QTabBar*>(w); });
         QStringList names;
         for (auto w = bar == order.end() ? bar : bar + 1; w != order.end(); ++w)
-            names << (*w == &m_sheet->GetOkButton() ? QStringLiteral("OK") : (*w)->objectName());
+            names << (*w == &OkButton() ? QStringLiteral("OK") : (*w)->objectName());
         return names;
     };
 
