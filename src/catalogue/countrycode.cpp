@@ -2,19 +2,9 @@
 
 #include "catalogue/splitrow.h"
 #include "text/strings.h"
+#include "text/textcase.h"
 
 #include <vector>
-
-namespace {
-
-std::string AsciiUpper(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
-} // namespace
 
 bool CCountryCode::Parse(const std::string& line)
 {
@@ -34,7 +24,7 @@ std::string CCountryCode::GetColumnText(int column) const
 {
     switch (column) {
     case ColumnCodeAndPrefix: {
-        std::string text = AsciiUpper(m_code);
+        std::string text = kelvara::AsciiUppered(m_code);
         if (!m_prefix.empty()) {
             if (!m_code.empty())
                 text += " / ";

@@ -2,6 +2,7 @@
 
 #include "catalogue/splitrow.h"
 #include "text/leadingnumber.h"
+#include "text/textcase.h"
 
 #include <cmath>
 #include <limits>
@@ -30,8 +31,7 @@ std::optional<std::int64_t> ParsePositional(std::string_view text, int base)
     constexpr std::uint64_t kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
     std::uint64_t value = 0;
     for (char c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        c = kelvara::AsciiUpper(c);
         const auto digit = kDigits.substr(0, static_cast<std::size_t>(base)).find(c);
         if (digit == std::string_view::npos)
             return std::nullopt;

@@ -3,16 +3,11 @@
 #include "catalogue/conversionunit.h"
 #include "catalogue/datalookup.h"
 #include "catalogue/defaultunit.h"
-#include "catalogue/lookupunit.h"
-#include "catalogue/sortedlist.h"
 #include "catalogue/timezone.h"
 #include "catalogue/timezonecategory.h"
 #include "cli/batch.h"
 #include "cli/namematch.h"
-#include "platform/clock.h"
 #include "platform/messages.h"
-#include "platform/regional.h"
-#include "text/leadingnumber.h"
 #include "text/strings.h"
 #include "text/textcase.h"
 
@@ -32,15 +27,6 @@ std::string Label(unsigned id)
             text += c;
     while (!text.empty() && (text.back() == ':' || text.back() == ' '))
         text.pop_back();
-    return text;
-}
-
-std::string Upper(std::string text)
-{
-    // The source field shows what is typed in capitals, so units see "FF", not "ff".
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
     return text;
 }
 
@@ -65,8 +51,10 @@ bool SameChoice(const ListItem& a, const ListItem& b)
 
 Commands::Commands(CCategoryArray& catalogue, std::unique_ptr<CDataArchive> archive, std::FILE* out,
                    std::FILE* err, bool regional)
-    : m_catalogue(catalogue), m_archive(std::move(archive)), m_out(out), m_err(err), m_regional(regional)
+    : m_catalogue(catalogue), m_core(catalogue), m_archive(std::move(archive)), m_out(out), m_err(err),
+      m_regional(regional)
 {
+    m_core.SetRegional(regional);
 }
 
 int Commands::ConvertLines(const std::string& categoryName, const std::string& from, const std::string& to,
@@ -81,42 +69,16 @@ int Commands::ConvertLines(const std::string& categoryName, const std::string& f
                      category->GetName().c_str());
         return kExitUsage;
     }
-    SortedList sources;
-    SortedList targets;
-    int s = -1;
-    int t = -1;
-    if (!ChooseUnits(*category, from, to, sources, targets, s, t))
+    if (!ChooseUnits(*category, from, to))
         return kExitUsage;
-    const auto* source = dynamic_cast<const CConversionUnit*>(sources.GetItem(s).unit);
-    const auto* target = dynamic_cast<const CConversionUnit*>(targets.GetItem(t).unit);
-    if (!source || !target)
-        return kExitUsage;
-
-    const bool currency = category->GetKind() == Currency;
-    // What the page's field admits for the source unit: its own digits (number bases), else a
-    // decimal number, in regional notation with --regional.
-    const std::string digits = source->GetInputChars();
-    const std::string unitName = sources.GetText(s);
+    const std::string unitName = m_core.SourceUnits().GetText(m_core.SourceUnits().GetCurSel());
     const auto convert = [&](const std::string& value, std::string& result, std::string& problem) {
-        if (value.empty())
-            return true; // an empty value, an empty result, as on the page
-        bool readable = true;
-        if (!digits.empty()) {
-            readable = Upper(value).find_first_not_of(digits) == std::string::npos;
-        } else {
-            const std::string neutral =
-                m_regional ? (currency ? FromRegionalCurrency(value) : FromRegionalNumber(value)) : value;
-            // As the page's field admits a number: a minus sign, then digits with at most one point.
-            std::string_view number = neutral;
-            if (!number.empty() && number.front() == '-')
-                number.remove_prefix(1);
-            readable = IsPlainDecimal(number);
-        }
-        if (!readable) {
+        if (!value.empty() && !m_core.IsReadableSource(value)) {
             problem = "cannot read \"" + value + "\" as a value in " + unitName;
             return false;
         }
-        result = ConvertValue(*source, *target, currency, value);
+        m_core.SetSourceText(value);
+        result = m_core.Convert().target;
         return true;
     };
     return kelvara::cli::ConvertLines(inputFd, m_out, m_err, convert) ? kExitOk : kExitLoadFailed;
@@ -129,16 +91,6 @@ void Commands::Print(const std::string& line)
 }
 
 namespace {
-// The category list as the page fills it: sorted by name, each entry carrying its position in
-// the catalogue.
-SortedList CategoryList(const CCategoryArray& catalogue)
-{
-    SortedList list;
-    for (std::size_t i = 0; i < catalogue.size(); ++i)
-        list.AddEntry(catalogue[i]->GetName(), ListItem{nullptr, static_cast<int>(i)});
-    return list;
-}
-
 // Matches `query` in `list`, or tells the user why not (naming `what` the list holds) and
 // returns -1.
 int Choose(const SortedList& list, const std::string& query, const std::string& what,
@@ -168,28 +120,26 @@ int Choose(const SortedList& list, const std::string& query, const std::string& 
 
 int Commands::ListCategories()
 {
-    for (const auto& name : CategoryList(m_catalogue).GetTexts())
+    for (const auto& name : m_core.Categories().GetTexts())
         Print(name);
     return kExitOk;
 }
 
-CCategory* Commands::FindCategory(const std::string& name)
+int Commands::FindCategory(const std::string& name)
 {
-    const SortedList list = CategoryList(m_catalogue);
-    const int position = Choose(list, name, "category", "", m_err);
-    if (position < 0)
-        return nullptr;
-    return m_catalogue[static_cast<std::size_t>(list.GetItem(position).column)].get();
+    return Choose(m_core.Categories(), name, "category", "", m_err);
 }
 
 CCategory* Commands::FindLoadedCategory(const std::string& name, int& exitCode)
 {
-    CCategory* category = FindCategory(name);
-    if (!category) {
+    const int position = FindCategory(name);
+    if (position < 0) {
         exitCode = kExitUsage;
         return nullptr;
     }
-    const std::string file = category->GetDataFileName();
+    const CCategory& chosen =
+        *m_catalogue[static_cast<std::size_t>(m_core.Categories().GetItem(position).column)];
+    const std::string file = chosen.GetDataFileName();
     if (!file.empty() && FindBesideProgram(file).empty() && m_archive && !m_archive->Prepare()) {
         ShowErrorMessage(IDS_INIT_FAILED, MB_ICONERROR, -1);
         m_archive.reset();
@@ -197,13 +147,13 @@ CCategory* Commands::FindLoadedCategory(const std::string& name, int& exitCode)
         return nullptr;
     }
     // Failures are reported by the category itself, through the message presenter.
-    const bool loaded = category->EnsureLoaded();
+    const bool loaded = m_core.SelectCategory(position);
     m_archive.reset();
     if (!loaded) {
         exitCode = kExitLoadFailed;
         return nullptr;
     }
-    return category;
+    return m_core.GetCategory();
 }
 
 int Commands::ListUnits(const std::string& categoryName)
@@ -212,9 +162,7 @@ int Commands::ListUnits(const std::string& categoryName)
     CCategory* category = FindLoadedCategory(categoryName, exitCode);
     if (!category)
         return exitCode;
-    SortedList units;
-    category->FillSourceUnits(units, 0);
-    for (const auto& text : units.GetTexts())
+    for (const auto& text : m_core.SourceUnits().GetTexts())
         Print(text);
     return kExitOk;
 }
@@ -226,180 +174,124 @@ int Commands::Convert(const std::string& categoryName, const std::string& value,
     CCategory* category = FindLoadedCategory(categoryName, exitCode);
     if (!category)
         return exitCode;
-    switch (category->GetKind()) {
-    case Numeric:
-    case Currency:
-        return ConvertNumber(*category, value, from, to);
-    case Lookup:
-        return LookUp(*category, value, from, to);
-    case TimeZone:
-        return ShowTimes(*category, from, to);
+    if (category->GetKind() == TimeZone) {
+        if (!ChooseZone(*category, 0, from) || !ChooseZone(*category, 1, to))
+            return kExitUsage;
+    } else if (!ChooseUnits(*category, from, to)) {
+        return kExitUsage;
+    } else if (category->IsLookup() && !category->HasFixedValueList() && !ChooseRow(*category, value)) {
+        return kExitUsage;
     }
-    return kExitUsage;
+    m_core.SetSourceText(value);
+    const ConversionCore::Result result = m_core.Convert();
+    switch (result.form) {
+    case ConversionCore::Result::Form::None:
+        return kExitUsage;
+    case ConversionCore::Result::Form::Times:
+        Print(result.source + "\t" + result.target);
+        break;
+    default:
+        Print(result.target);
+        break;
+    }
+    return kExitOk;
 }
 
-bool Commands::ChooseUnits(CCategory& category, const std::string& from, const std::string& to,
-                           SortedList& sources, SortedList& targets, int& s, int& t)
+bool Commands::ChooseUnits(CCategory& category, const std::string& from, const std::string& to)
 {
     // A match does not depend on the order of the list, only the candidates shown when there is
-    // none do: the lists in file order first, which spares sorting them at every start.
-    {
-        SortedList quickSources(false);
-        SortedList quickTargets(false);
-        category.FillSourceUnits(quickSources, 0);
-        category.FillTargetUnits(quickTargets, 0);
-        const auto same = [](const SortedList& list) {
-            return [&list](int a, int b) { return SameChoice(list.GetItem(a), list.GetItem(b)); };
-        };
-        const NameMatch source = MatchName(quickSources.GetTexts(), from, same(quickSources));
-        const NameMatch target = source.kind == NameMatch::Found
-                                     ? MatchName(quickTargets.GetTexts(), to, same(quickTargets))
-                                     : NameMatch{};
-        if (source.kind == NameMatch::Found && target.kind == NameMatch::Found) {
-            sources = std::move(quickSources);
-            targets = std::move(quickTargets);
-            s = source.index;
-            t = target.index;
+    // none do: the lists in file order first.
+    SortedList quickSources(false);
+    SortedList quickTargets(false);
+    category.FillSourceUnits(quickSources, 0);
+    category.FillTargetUnits(quickTargets, 0);
+    const auto same = [](const SortedList& list) {
+        return [&list](int a, int b) { return SameChoice(list.GetItem(a), list.GetItem(b)); };
+    };
+    const NameMatch source = MatchName(quickSources.GetTexts(), from, same(quickSources));
+    const NameMatch target = source.kind == NameMatch::Found
+                                 ? MatchName(quickTargets.GetTexts(), to, same(quickTargets))
+                                 : NameMatch{};
+    if (source.kind == NameMatch::Found && target.kind == NameMatch::Found)
+        return m_core.SelectSourceItem(quickSources.GetItem(source.index)) &&
+               m_core.SelectTargetItem(quickTargets.GetItem(target.index));
+    const std::string where = " in " + category.GetName();
+    const int s = Choose(m_core.SourceUnits(), from, Label(category.GetSourceUnitLabelId()), where, m_err);
+    const int t =
+        s < 0 ? -1 : Choose(m_core.TargetUnits(), to, Label(category.GetTargetUnitLabelId()), where, m_err);
+    if (t < 0)
+        return false;
+    m_core.SelectSourceUnit(s);
+    m_core.SelectTargetUnit(t);
+    return true;
+}
+
+bool Commands::ChooseRow(CCategory& category, const std::string& value)
+{
+    // The source entry is a column; VALUE picks the row among that column's texts, exactly.
+    const SortedList& rows = m_core.Values();
+    const auto texts = rows.GetTexts();
+    const std::string wanted = FoldCase(value);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (FoldCase(texts[i]) == wanted) {
+            m_core.SelectValue(static_cast<int>(i));
             return true;
         }
     }
-    const std::string where = " in " + category.GetName();
-    category.FillSourceUnits(sources, 0);
-    category.FillTargetUnits(targets, 0);
-    s = Choose(sources, from, Label(category.GetSourceUnitLabelId()), where, m_err);
-    t = s < 0 ? -1 : Choose(targets, to, Label(category.GetTargetUnitLabelId()), where, m_err);
-    return t >= 0;
+    const SortedList& sources = m_core.SourceUnits();
+    std::fprintf(m_err, "kelvara-cli: no %s value \"%s\" in %s; choose one of:\n",
+                 sources.GetText(sources.GetCurSel()).c_str(), value.c_str(), category.GetName().c_str());
+    for (const auto& text : texts)
+        std::fprintf(m_err, "  %s\n", text.c_str());
+    return false;
 }
 
-int Commands::ConvertNumber(CCategory& category, const std::string& value, const std::string& from,
-                            const std::string& to)
-{
-    SortedList sources;
-    SortedList targets;
-    int s = -1;
-    int t = -1;
-    if (!ChooseUnits(category, from, to, sources, targets, s, t))
-        return kExitUsage;
-    const auto* source = dynamic_cast<const CConversionUnit*>(sources.GetItem(s).unit);
-    const auto* target = dynamic_cast<const CConversionUnit*>(targets.GetItem(t).unit);
-    if (!source || !target)
-        return kExitUsage;
-
-    Print(ConvertValue(*source, *target, category.GetKind() == Currency, value));
-    return kExitOk;
-}
-
-std::string Commands::ConvertValue(const CConversionUnit& source, const CConversionUnit& target,
-                                   bool currency, const std::string& value) const
-{
-    std::string text = Upper(value);
-    if (m_regional)
-        text = currency ? FromRegionalCurrency(text) : FromRegionalNumber(text);
-    // An empty source leaves the result empty, as on the page.
-    std::string result = text.empty() ? std::string() : source.Convert(text, target);
-    if (m_regional)
-        result = currency ? ToRegionalCurrency(result) : ToRegionalNumber(result);
-    return result;
-}
-
-int Commands::LookUp(CCategory& category, const std::string& value, const std::string& from,
-                     const std::string& to)
-{
-    const std::string where = " in " + category.GetName();
-    SortedList sources;
-    SortedList targets;
-    int s = -1;
-    int t = -1;
-    if (!ChooseUnits(category, from, to, sources, targets, s, t))
-        return kExitUsage;
-
-    const CBaseUnit* row = nullptr;
-    if (category.HasFixedValueList()) {
-        // The value list follows the source list: the source entry is the row.
-        row = sources.GetItem(s).unit;
-    } else {
-        // The source entry is a column; VALUE picks the row among that column's texts, exactly.
-        SortedList values(false);
-        category.FillValueList(values, 0, sources.GetItem(s).column);
-        const auto texts = values.GetTexts();
-        const std::string wanted = FoldCase(value);
-        for (std::size_t i = 0; i < texts.size() && !row; ++i)
-            if (FoldCase(texts[i]) == wanted)
-                row = values.GetItem(static_cast<int>(i)).unit;
-        if (!row) {
-            std::fprintf(m_err, "kelvara-cli: no %s value \"%s\"%s; choose one of:\n",
-                         sources.GetText(s).c_str(), value.c_str(), where.c_str());
-            for (const auto& text : texts)
-                std::fprintf(m_err, "  %s\n", text.c_str());
-            return kExitUsage;
-        }
-    }
-    const auto* lookup = dynamic_cast<const CLookupUnit*>(row);
-    if (!lookup)
-        return kExitUsage;
-    std::string text = lookup->GetColumnText(targets.GetItem(t).column);
-    if (m_regional && category.FormatsTarget())
-        text = ToRegionalNumber(text);
-    Print(text);
-    return kExitOk;
-}
-
-int Commands::ShowTimes(CCategory& category, const std::string& from, const std::string& to)
+bool Commands::ChooseZone(CCategory& category, int side, const std::string& name)
 {
     const auto* zones = dynamic_cast<const CTimeZoneCategory*>(&category);
     if (!zones)
-        return kExitUsage;
-    const std::string where = " in " + category.GetName();
-    SortedList lists[2];
-    const std::string* queries[2] = {&from, &to};
-    const CTimeZone* picked[2] = {nullptr, nullptr};
-    for (int side = 0; side < 2; ++side) {
-        // A zone id ("Europe/Berlin") or a whole display name first; else the usual matching.
-        picked[side] = zones->FindZone(*queries[side]);
-        if (picked[side])
-            continue;
+        return false;
+    const SortedList& list = side == 0 ? m_core.SourceUnits() : m_core.TargetUnits();
+    const auto choose = [&](int position) {
         if (side == 0)
-            category.FillSourceUnits(lists[side], 0);
+            m_core.SelectSourceUnit(position);
         else
-            category.FillTargetUnits(lists[side], 0);
-        const unsigned label = side == 0 ? category.GetSourceUnitLabelId() : category.GetTargetUnitLabelId();
-        // Also the beginning of a zone id ("Europe/Ber") or a city alone ("Tokyo").
-        std::vector<std::string> ids;
-        std::vector<std::string> cities;
-        for (const auto& text : lists[side].GetTexts()) {
-            const auto close = text.find(") ");
-            ids.push_back(close == std::string::npos ? text : text.substr(close + 2));
-            cities.push_back(ids.back().substr(ids.back().rfind('/') + 1));
-        }
-        int index = -1;
-        std::vector<int> ambiguous;
-        for (const auto* names : {&ids, &cities}) {
-            const NameMatch match = MatchName(*names, *queries[side]);
-            if (match.kind == NameMatch::Found) {
-                index = match.index;
-                break;
-            }
-            if (match.kind == NameMatch::Ambiguous && ambiguous.empty())
-                ambiguous = match.candidates;
-        }
-        if (index < 0 && !ambiguous.empty()) {
-            std::fprintf(m_err, "kelvara-cli: \"%s\" is ambiguous as %s%s; it fits:\n",
-                         queries[side]->c_str(), Label(label).c_str(), where.c_str());
-            for (const int i : ambiguous)
-                std::fprintf(m_err, "  %s\n", lists[side].GetText(i).c_str());
-            return kExitUsage;
-        }
-        if (index < 0)
-            index = Choose(lists[side], *queries[side], Label(label), where, m_err);
-        if (index < 0)
-            return kExitUsage;
-        picked[side] = dynamic_cast<const CTimeZone*>(lists[side].GetItem(index).unit);
-        if (!picked[side])
-            return kExitUsage;
+            m_core.SelectTargetUnit(position);
+        return true;
+    };
+    // A zone id ("Europe/Berlin") or a whole display name first; else the usual matching.
+    if (const CBaseUnit* zone = zones->FindZone(name)) {
+        for (int i = 0; i < list.GetCount(); ++i)
+            if (list.GetItem(i).unit == zone)
+                return choose(i);
     }
-    const UtcTicks now = m_instant ? *m_instant : CurrentUtcTicks();
-    Print(picked[0]->FormatLocalTime(now) + "\t" + picked[1]->FormatLocalTime(now));
-    return kExitOk;
+    const std::string where = " in " + category.GetName();
+    const unsigned label = side == 0 ? category.GetSourceUnitLabelId() : category.GetTargetUnitLabelId();
+    // Also the beginning of a zone id ("Europe/Ber") or a city alone ("Tokyo").
+    std::vector<std::string> ids;
+    std::vector<std::string> cities;
+    for (const auto& text : list.GetTexts()) {
+        const auto close = text.find(") ");
+        ids.push_back(close == std::string::npos ? text : text.substr(close + 2));
+        cities.push_back(ids.back().substr(ids.back().rfind('/') + 1));
+    }
+    std::vector<int> ambiguous;
+    for (const auto* names : {&ids, &cities}) {
+        const NameMatch match = MatchName(*names, name);
+        if (match.kind == NameMatch::Found)
+            return choose(match.index);
+        if (match.kind == NameMatch::Ambiguous && ambiguous.empty())
+            ambiguous = match.candidates;
+    }
+    if (!ambiguous.empty()) {
+        std::fprintf(m_err, "kelvara-cli: \"%s\" is ambiguous as %s%s; it fits:\n", name.c_str(),
+                     Label(label).c_str(), where.c_str());
+        for (const int i : ambiguous)
+            std::fprintf(m_err, "  %s\n", list.GetText(i).c_str());
+        return false;
+    }
+    const int index = Choose(list, name, Label(label), where, m_err);
+    return index >= 0 && choose(index);
 }
 
 } // namespace kelvara::cli

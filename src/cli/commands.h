@@ -2,6 +2,7 @@
 
 #include "catalogue/category.h"
 #include "catalogue/civiltime.h"
+#include "catalogue/conversioncore.h"
 #include "catalogue/conversionunit.h"
 #include "catalogue/dataarchive.h"
 #include "catalogue/sortedlist.h"
@@ -22,7 +23,8 @@ enum ExitCode : int {
     kExitWriteFailed = 1, // standard output could not be written
 };
 
-// The commands of kelvara-cli over the catalogue, printing as the page would show things.
+// The commands of kelvara-cli over the conversion core: the tool chooses by name and prints what
+// the core gives.
 class Commands {
 public:
     // `archive` is prepared only when a category's data file is not beside the program; it goes as
@@ -31,9 +33,10 @@ public:
              bool regional);
 
     // The universal time Time Difference shows instead of the current one.
-    void SetInstant(kelvara::UtcTicks instant) { m_instant = instant; }
+    void SetInstant(kelvara::UtcTicks instant) { m_core.SetInstant(instant); }
 
-    // The category called `name`, loaded; null after telling why (exitCode set).
+    // Chooses the category called `name` in the core and loads it; null after telling why (exitCode
+    // set).
     CCategory* FindLoadedCategory(const std::string& name, int& exitCode);
 
     int ListCategories();
@@ -50,26 +53,24 @@ public:
                      int inputFd);
 
 private:
-    CCategory* FindCategory(const std::string& name);
-    // Fills the category's source and target lists and finds FROM and TO in them (s, t); false
-    // after telling why when either cannot be chosen.
-    bool ChooseUnits(CCategory& category, const std::string& from, const std::string& to, SortedList& sources,
-                     SortedList& targets, int& s, int& t);
-    int ConvertNumber(CCategory& category, const std::string& value, const std::string& from,
-                      const std::string& to);
-    // VALUE converted as the page converts what is typed: empty for an empty value.
-    std::string ConvertValue(const CConversionUnit& source, const CConversionUnit& target, bool currency,
-                             const std::string& value) const;
-    int LookUp(CCategory& category, const std::string& value, const std::string& from, const std::string& to);
-    int ShowTimes(CCategory& category, const std::string& from, const std::string& to);
+    // The position of the category called `name` in the core's list; -1 after telling why.
+    int FindCategory(const std::string& name);
+    // Finds FROM and TO among the category's units and chooses them in the core; false after
+    // telling why when either cannot be chosen.
+    bool ChooseUnits(CCategory& category, const std::string& from, const std::string& to);
+    // The zone called `name` chosen on one side (0: source, 1: target); false after telling why.
+    bool ChooseZone(CCategory& category, int side, const std::string& name);
+    // Picks VALUE among the rows of a lookup whose rows follow the source column; false after
+    // telling why.
+    bool ChooseRow(CCategory& category, const std::string& value);
     void Print(const std::string& line);
 
     CCategoryArray& m_catalogue;
+    ConversionCore m_core;
     std::unique_ptr<CDataArchive> m_archive;
     std::FILE* m_out;
     std::FILE* m_err;
     bool m_regional;
-    std::optional<kelvara::UtcTicks> m_instant;
 };
 
 } // namespace kelvara::cli

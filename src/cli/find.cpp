@@ -17,10 +17,7 @@ int Commands::Find(const std::vector<std::string>& words)
         joined += word + " ";
     const TextQuery query(joined);
 
-    // Category order as the category list shows it.
-    SortedList categories;
-    for (std::size_t i = 0; i < m_catalogue.size(); ++i)
-        categories.AddEntry(m_catalogue[i]->GetName(), ListItem{nullptr, static_cast<int>(i)});
+    const SortedList& categories = m_core.Categories();
 
     bool archiveTried = false;
     bool found = false;

@@ -2,6 +2,7 @@
 #include "online/worldrates.h"
 
 #include "catalogue/currency.h"
+#include "text/textcase.h"
 
 #include <cmath>
 #include <cstdint>
@@ -21,15 +22,6 @@ bool IsCurrency(std::string_view key)
         if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
             return false;
     return true;
-}
-
-std::string Upper(std::string_view key)
-{
-    std::string code(key);
-    for (char& c : code)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return code;
 }
 
 // Walks the document once, keeping only what it needs: no tree is built.
@@ -63,7 +55,7 @@ public:
         } else if (m_depth == 1) {
             m_topIsObject = true;
         } else if (m_inEuro && m_depth == 3 && IsCurrency(m_key)) {
-            return Fail("the rate of " + Upper(m_key) + " is not a number");
+            return Fail("the rate of " + AsciiUppered(m_key) + " is not a number");
         }
         m_path = Path::None;
         return true;
@@ -82,7 +74,7 @@ public:
         if (m_depth == 1)
             return Fail("the document is not an object");
         if (m_inEuro && m_depth == 3 && IsCurrency(m_key))
-            return Fail("the rate of " + Upper(m_key) + " is not a number");
+            return Fail("the rate of " + AsciiUppered(m_key) + " is not a number");
         m_path = Path::None;
         return true;
     }
@@ -98,7 +90,7 @@ public:
         if (m_depth == 1 && !m_topKeys.insert(key).second)
             return Fail("the key \"" + key + "\" appears twice");
         if (m_depth == 2 && m_inEuro && !m_euroKeys.insert(key).second)
-            return Fail("the rate of " + Upper(key) + " appears twice");
+            return Fail("the rate of " + AsciiUppered(key) + " appears twice");
         return true;
     }
     bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&) override
@@ -134,7 +126,7 @@ private:
         if (m_depth == 1 && m_key == "date")
             return Fail("the date is not a text");
         if (m_inEuro && m_depth == 2 && IsCurrency(m_key))
-            return Fail("the rate of " + Upper(m_key) + " is not a number but " + what);
+            return Fail("the rate of " + AsciiUppered(m_key) + " is not a number but " + what);
         return true;
     }
     bool Number(double value)
@@ -149,10 +141,10 @@ private:
         if (!IsCurrency(m_key))
             return true;
         if (!(value > 0) || !std::isfinite(value))
-            return Fail("the rate of " + Upper(m_key) + " is not a positive number");
+            return Fail("the rate of " + AsciiUppered(m_key) + " is not a positive number");
         if (m_rates.rates.size() >= kMaxWorldRates)
             return Fail("the document holds too many rates");
-        m_rates.rates.emplace_back(Upper(m_key), value);
+        m_rates.rates.emplace_back(AsciiUppered(m_key), value);
         return true;
     }
 

@@ -6,12 +6,10 @@
 #include "catalogue/currencycategory.h"
 #include "catalogue/currencyrates.h"
 #include "catalogue/dataarchive.h"
-#include "catalogue/lookupunit.h"
 #include "platform/messages.h"
 #include "platform/profilestore.h"
 #include "text/formattext.h"
 #include "text/formatting.h"
-#include "text/leadingnumber.h"
 #include "text/strings.h"
 
 #include <QApplication>
@@ -23,18 +21,9 @@
 #include <QToolTip>
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
 
 namespace {
 
-constexpr const char* kSettings = "Settings";
-constexpr const char* kCategory = "Category";
-constexpr const char* kSourceUnit = "SourceUnit";
-constexpr const char* kTargetUnit = "TargetUnit";
-constexpr const char* kSourceValue = "SourceValue";
-// 1: the stored unit positions count in the category's own order, not by name.
-constexpr const char* kUnitOrder = "UnitOrder";
 constexpr const char* kOptions = "Options";
 constexpr const char* kUseRegionalSettings = "UseRegionalSettings";
 
@@ -46,11 +35,6 @@ constexpr int kToolTipLength = 255;
 // controls or the system-zone line).
 constexpr int kSeparatorRowBelowUnits = 2;
 constexpr int kSeparatorRowBelowExtraRow = 4;
-
-std::string CategorySection(int position)
-{
-    return std::string(kSettings) + "\\Categories\\" + std::to_string(position);
-}
 
 QString ToQt(const std::string& text)
 {
@@ -80,8 +64,11 @@ CConversionPage::CConversionPage(QWidget* parent, DataPreparer prepare, StartSav
     else
         m_ui->iconLabel->setPixmap(icon.pixmap(32, 32));
 
+    // A child, so that what runs in the window can be found in it.
+    m_clock.setParent(this);
+    m_clock.setObjectName(QStringLiteral("clock"));
     m_clock.setInterval(kClockPeriodMs);
-    connect(&m_clock, &QTimer::timeout, this, [this] { RunConversion(false); });
+    connect(&m_clock, &QTimer::timeout, this, [this] { RunConversion(); });
 
     using kelvara::UnitComboBox;
     connect(m_ui->categoryList, &UnitComboBox::activated, this, [this] { OnCategoryChange(); });
@@ -111,6 +98,7 @@ CConversionPage::~CConversionPage()
     m_ui->valueList->clear();
     m_ui->sourceUnitList->clear();
     m_ui->targetUnitList->clear();
+    m_core.reset();
     m_catalogue.clear();
 }
 
@@ -129,6 +117,10 @@ void CConversionPage::Initialize(const DataPreparer& prepare, StartSave startSav
         return;
     }
     m_working = true;
+    m_core =
+        std::make_unique<kelvara::ConversionCore>(m_catalogue, kelvara::ConversionCore::Memory::Selections);
+    m_core->SetRegional(m_useRegional);
+    m_core->SetViews(m_ui->categoryList, m_ui->sourceUnitList, m_ui->targetUnitList, m_ui->valueList);
 
     m_ui->sourceEdit->SetCaseInsensitive(true);
     m_ui->sourceEdit->SetUpperCase(true);
@@ -137,12 +129,7 @@ void CConversionPage::Initialize(const DataPreparer& prepare, StartSave startSav
     PlaceSeparator(false);
     m_ui->zoneLine->SetFitToText(true, 0);
 
-    m_categoryIndex = kelvara::Profile().GetProfileInt(kSettings, kCategory, 0);
-    m_ui->categoryList->ResetContent();
-    for (std::size_t i = 0; i < m_catalogue.size(); ++i)
-        m_ui->categoryList->AddText(ToQt(m_catalogue[i]->GetName()),
-                                    QVariant::fromValue(static_cast<int>(i)));
-    if (!m_ui->categoryList->SetCurSel(m_categoryIndex))
+    if (!m_ui->categoryList->SetCurSel(m_core->RememberedCategory()))
         m_ui->categoryList->SetCurSel(0);
 
     OnCategoryChange(startSave);
@@ -173,27 +160,14 @@ void CConversionPage::DisableAllControls()
 
 CCategory* CConversionPage::CurrentCategory() const
 {
-    const int position = m_ui->categoryList->currentIndex();
-    if (position < 0)
-        return nullptr;
-    bool ok = false;
-    const int index = m_ui->categoryList->itemData(position).toInt(&ok);
-    if (!ok || index < 0 || static_cast<std::size_t>(index) >= m_catalogue.size())
-        return nullptr;
-    return m_catalogue[static_cast<std::size_t>(index)].get();
+    return m_core ? m_core->GetCategory() : nullptr;
 }
 
-CCurrencyCategory* CConversionPage::CurrentCurrencyCategory() const
+void CConversionPage::ShowSelections()
 {
-    CCategory* category = CurrentCategory();
-    if (!category || category->GetKind() != Currency)
-        return nullptr;
-    return dynamic_cast<CCurrencyCategory*>(category);
-}
-
-CCurrency* CConversionPage::SelectedSourceCurrency() const
-{
-    return dynamic_cast<CCurrency*>(m_ui->sourceUnitList->SelectedItem().unit);
+    m_ui->sourceUnitList->setCurrentIndex(m_core->SourceUnits().GetCurSel());
+    m_ui->targetUnitList->setCurrentIndex(m_core->TargetUnits().GetCurSel());
+    m_ui->valueList->setCurrentIndex(m_core->Values().GetCurSel());
 }
 
 void CConversionPage::SetCaption(const QString& caption)
@@ -209,83 +183,24 @@ void CConversionPage::SetCaption(const QString& caption)
 void CConversionPage::OnCategoryChange(StartSave save)
 {
     StopClock();
-    CCategory* category = CurrentCategory();
-    if (!category)
+    if (!m_core)
         return;
-    if (!category->EnsureLoaded()) {
+    using Store = kelvara::ConversionCore::Store;
+    if (!m_core->SelectCategory(m_ui->categoryList->currentIndex(),
+                                save == StartSave::Now ? Store::Now : Store::Later)) {
         DisableAllControls();
         return;
     }
-    m_categoryIndex = m_ui->categoryList->currentIndex();
-    // Positions just turned to the new order are stored at once: the mark that says so is.
-    const bool converted = LoadSelections();
+    ShowSelections();
     RefreshCategory();
-    if (save == StartSave::Now || converted) {
-        SaveSelections();
+    if (save == StartSave::Now)
         return;
-    }
     // Each stored value is a synced write; the window's first paint need not wait for them. A change
     // the user makes before this runs has already stored the selections as they are then.
     QTimer::singleShot(0, this, [this] {
         if (m_working)
-            SaveSelections();
+            m_core->StoreSelections();
     });
-}
-
-bool CConversionPage::LoadSelections()
-{
-    const std::string section = CategorySection(m_categoryIndex);
-    auto& profile = kelvara::Profile();
-    m_valueIndex = profile.GetProfileInt(section, kSourceValue, 0);
-    m_sourceUnitIndex = profile.GetProfileInt(section, kSourceUnit, 0);
-    m_targetUnitIndex = profile.GetProfileInt(section, kTargetUnit, 0);
-    const CCategory* category = CurrentCategory();
-    if (category && category->StoresFileOrder()) {
-        // Stored as rows of the file; the lists show them by name.
-        bool converted = false;
-        if (profile.GetProfileInt(section, kUnitOrder, 0) != 1) {
-            // Stored by an earlier version as positions in its lists: the same currencies.
-            if (profile.GetProfileInt(section, kSourceUnit, INT_MIN) != INT_MIN)
-                m_sourceUnitIndex = category->FromEarlierListPosition(m_sourceUnitIndex);
-            if (profile.GetProfileInt(section, kTargetUnit, INT_MIN) != INT_MIN)
-                m_targetUnitIndex = category->FromEarlierListPosition(m_targetUnitIndex);
-            profile.WriteProfileInt(section, kUnitOrder, 1);
-            converted = true;
-        }
-        m_sourceUnitIndex = category->ToNameOrder(m_sourceUnitIndex);
-        m_targetUnitIndex = category->ToNameOrder(m_targetUnitIndex);
-        return converted;
-    }
-    if (category && !category->SortsUnits() && profile.GetProfileInt(section, kUnitOrder, 0) != 1) {
-        // Stored while the lists sorted every category by name: the same zones, not the same places.
-        if (profile.GetProfileInt(section, kSourceUnit, INT_MIN) != INT_MIN)
-            m_sourceUnitIndex = category->FromNameOrder(m_sourceUnitIndex);
-        if (profile.GetProfileInt(section, kTargetUnit, INT_MIN) != INT_MIN)
-            m_targetUnitIndex = category->FromNameOrder(m_targetUnitIndex);
-        profile.WriteProfileInt(section, kUnitOrder, 1);
-        return true;
-    }
-    return false;
-}
-
-void CConversionPage::SaveSelections()
-{
-    m_categoryIndex = m_ui->categoryList->currentIndex();
-    m_sourceUnitIndex = m_ui->sourceUnitList->currentIndex();
-    m_targetUnitIndex = m_ui->targetUnitList->currentIndex();
-    m_valueIndex = m_ui->valueList->currentIndex();
-
-    auto& profile = kelvara::Profile();
-    profile.WriteProfileInt(kSettings, kCategory, m_categoryIndex);
-    const std::string section = CategorySection(m_categoryIndex);
-    if (!m_ui->valueList->isHidden())
-        profile.WriteProfileInt(section, kSourceValue, m_valueIndex);
-    const CCategory* category = CurrentCategory();
-    const bool fileOrder = category && category->StoresFileOrder();
-    profile.WriteProfileInt(section, kSourceUnit, fileOrder ? category->FromNameOrder(m_sourceUnitIndex)
-                                                            : m_sourceUnitIndex);
-    profile.WriteProfileInt(section, kTargetUnit, fileOrder ? category->FromNameOrder(m_targetUnitIndex)
-                                                            : m_targetUnitIndex);
 }
 
 void CConversionPage::RefreshCategory()
@@ -294,13 +209,11 @@ void CConversionPage::RefreshCategory()
     if (!category)
         return;
     SetCaption(ToQt(kelvara::LoadString(kelvara::IDS_APP_TITLE) + " [" + category->GetName() + "]"));
-    category->FillSourceUnits(*m_ui->sourceUnitList, m_sourceUnitIndex);
-    category->FillTargetUnits(*m_ui->targetUnitList, m_targetUnitIndex);
     m_ui->sourceEdit->clear();
     m_ui->targetEdit->clear();
     RebuildRateLine();
     LayoutForCategory(*category);
-    RunConversion(false);
+    RunConversion();
 }
 
 void CConversionPage::LayoutForCategory(CCategory& category)
@@ -309,7 +222,6 @@ void CConversionPage::LayoutForCategory(CCategory& category)
         m_ui->valueList->show();
         m_ui->sourceEdit->hide();
         m_ui->sourceValueLabel->setBuddy(m_ui->valueList);
-        RefillValueList(true);
     } else {
         m_ui->sourceEdit->show();
         m_ui->valueList->hide();
@@ -354,27 +266,9 @@ void CConversionPage::PlaceSeparator(bool belowUnits)
 void CConversionPage::RebuildSourceFilter()
 {
     CCategory* category = CurrentCategory();
-    if (!category || category->IsLookup())
+    if (!category || category->IsLookup() || !m_core->SourceUnits().GetCount())
         return;
-    const CBaseUnit* unit = m_ui->sourceUnitList->SelectedItem().unit;
-    if (!unit)
-        return;
-    m_ui->sourceEdit->SetValidChars(unit->GetInputChars());
-}
-
-void CConversionPage::RefillValueList(bool initial)
-{
-    CCategory* category = CurrentCategory();
-    if (!category || !category->IsLookup())
-        return;
-    const bool fixed = category->HasFixedValueList();
-    if (fixed && !initial)
-        return;
-    int column = 0;
-    if (!fixed && m_ui->sourceUnitList->currentIndex() >= 0)
-        column = m_ui->sourceUnitList->SelectedItem().column;
-    if (category->FillValueList(*m_ui->valueList, m_valueIndex, column))
-        OnValueChange();
+    m_ui->sourceEdit->SetValidChars(m_core->GetSourceInputChars());
 }
 
 namespace {
@@ -388,33 +282,32 @@ QString ShortDate(const std::string& iso)
 
 void CConversionPage::RebuildRateLine()
 {
-    CCurrencyCategory* currencies = CurrentCurrencyCategory();
+    const kelvara::ConversionCore::RateLine rate =
+        m_core ? m_core->GetRateLine() : kelvara::ConversionCore::RateLine{};
     m_rateWarning = false;
-    if (!currencies) {
+    if (!rate.shown) {
         m_ui->rateLine->hide();
         m_ui->referenceButton->hide();
         m_ui->rateButton->hide();
         return;
     }
-    const CCurrency* source = SelectedSourceCurrency();
     QString line;
     QString tip;
-    if (source) {
-        // Every rate shows its age: where it comes from and the day it is of.
-        const CCurrencyCategory::RateOrigin origin = currencies->GetRateLineOrigin(*source);
-        const QString date = origin.date.empty() ? ToQt(kelvara::LoadString(kelvara::IDS_RATE_DATE_UNKNOWN))
-                                                 : ShortDate(origin.date);
-        line = ToQt(currencies->GetRateLine(*source, m_useRegional));
-        if (origin.source == kelvara::kRateSourceFixed) {
-            line += QStringLiteral("  (%1)").arg(ToQt(origin.source));
+    if (!rate.text.empty()) {
+        const QString date = rate.date.empty() ? ToQt(kelvara::LoadString(kelvara::IDS_RATE_DATE_UNKNOWN))
+                                               : ShortDate(rate.date);
+        line = ToQt(rate.text);
+        if (rate.source == kelvara::kRateSourceFixed) {
+            line += QStringLiteral("  (%1)").arg(ToQt(rate.source));
         } else {
-            line += QStringLiteral("  (%1, %2)").arg(ToQt(origin.source), date);
-            m_rateWarning = kelvara::IsRateOutdated(origin.date, origin.source, kelvara::TodayIsoDate());
-            tip = m_rateWarning ? ToQt(kelvara::FormatText(
-                                      kelvara::LoadString(kelvara::IDS_RATES_OUTDATED),
-                                      {date.toStdString(), origin.source, kelvara::kRateWarningDays}))
-                                : ToQt(kelvara::FormatText(kelvara::LoadString(kelvara::IDS_RATES_OF),
-                                                           {date.toStdString()}));
+            line += QStringLiteral("  (%1, %2)").arg(ToQt(rate.source), date);
+            m_rateWarning = rate.stale;
+            tip =
+                m_rateWarning
+                    ? ToQt(kelvara::FormatText(kelvara::LoadString(kelvara::IDS_RATES_OUTDATED),
+                                               {date.toStdString(), rate.source, kelvara::kRateWarningDays}))
+                    : ToQt(kelvara::FormatText(kelvara::LoadString(kelvara::IDS_RATES_OF),
+                                               {date.toStdString()}));
         }
     }
     m_ui->rateLine->setText(line);
@@ -429,70 +322,48 @@ void CConversionPage::RebuildRateLine()
     }
     m_ui->rateLine->show();
     m_ui->referenceButton->show();
-    m_ui->rateButton->setVisible(source && source->TakesRates());
+    m_ui->rateButton->setVisible(rate.takesRates);
 }
 
 // --- Conversion ---------------------------------------------------------------------------------
 
-void CConversionPage::RunConversion(bool fromValueList)
+void CConversionPage::RunConversion()
 {
     CCategory* category = CurrentCategory();
     if (!m_working || !category)
         return;
-
-    if (category->HasFixedValueList()) {
-        // The value list and the source list pick the same row; keep them in step.
-        kelvara::UnitComboBox& from = fromValueList ? *m_ui->valueList : *m_ui->sourceUnitList;
-        kelvara::UnitComboBox& to = fromValueList ? *m_ui->sourceUnitList : *m_ui->valueList;
-        const kelvara::ListItem item = from.SelectedItem();
-        to.setCurrentIndex(item.unit ? to.FindItem(item) : -1);
-    }
-
     if (category->NeedsClock())
         StartClock();
+    ShowResult(m_core->Convert());
+}
 
-    switch (category->GetKind()) {
-    case Lookup: {
-        const auto* row = dynamic_cast<const CLookupUnit*>(m_ui->valueList->SelectedItem().unit);
-        if (!row || m_ui->targetUnitList->currentIndex() < 0)
-            return;
-        const std::string text = row->GetColumnText(m_ui->targetUnitList->SelectedItem().column);
-        if (category->FormatsTarget())
-            SetTargetText(text);
-        else
-            m_ui->targetEdit->setText(ToQt(text));
+void CConversionPage::ShowResult(const kelvara::ConversionCore::Result& result)
+{
+    using Form = kelvara::ConversionCore::Result::Form;
+    switch (result.form) {
+    case Form::None:
         break;
-    }
-    case TimeZone: {
-        const CBaseUnit* first = m_ui->sourceUnitList->SelectedItem().unit;
-        const CBaseUnit* second = m_ui->targetUnitList->SelectedItem().unit;
-        if (!first || !second)
-            return;
-        const kelvara::UtcTicks now = kelvara::CurrentUtcTicks();
-        m_ui->sourceEdit->setText(ToQt(kelvara::FormatZoneTime(first, now)));
-        m_ui->targetEdit->setText(ToQt(kelvara::FormatZoneTime(second, now)));
+    case Form::Empty:
+        m_ui->targetEdit->clear();
         break;
-    }
-    case Numeric:
-    case Currency: {
-        const auto* source = dynamic_cast<const CConversionUnit*>(m_ui->sourceUnitList->SelectedItem().unit);
-        const auto* target = dynamic_cast<const CConversionUnit*>(m_ui->targetUnitList->SelectedItem().unit);
-        if (!source || !target)
-            return;
-        const std::string text = m_ui->sourceEdit->GetValueText();
-        if (text.empty())
-            m_ui->targetEdit->clear();
-        else
-            SetTargetText(source->Convert(text, *target));
+    case Form::Number:
+        SetTargetText(result.target);
         break;
-    }
+    case Form::Text:
+        m_ui->targetEdit->setText(ToQt(result.target));
+        break;
+    case Form::Times:
+        m_ui->sourceEdit->setText(ToQt(result.source));
+        m_ui->targetEdit->setText(ToQt(result.target));
+        break;
     }
 }
 
 void CConversionPage::SetTargetText(const std::string& text)
 {
     CNumberEdit& target = *m_ui->targetEdit;
-    target.SetValueText(text);
+    // Already in the notation the field shows.
+    target.setText(ToQt(text));
     // Every result shown is also on the clipboard, as the field would copy it.
     target.selectAll();
     target.copy();
@@ -504,36 +375,44 @@ void CConversionPage::SetTargetText(const std::string& text)
 
 void CConversionPage::OnSourceUnitChange()
 {
+    if (!m_core)
+        return;
+    m_core->SelectSourceUnit(m_ui->sourceUnitList->currentIndex());
+    ShowSelections();
     RebuildSourceFilter();
-    RefillValueList(false);
     RebuildRateLine();
-    RunConversion(false);
-    SaveSelections();
+    RunConversion();
 }
 
 void CConversionPage::OnTargetUnitChange()
 {
-    RunConversion(false);
-    SaveSelections();
+    if (!m_core)
+        return;
+    m_core->SelectTargetUnit(m_ui->targetUnitList->currentIndex());
+    RunConversion();
 }
 
 void CConversionPage::OnValueChange()
 {
-    RunConversion(true);
-    SaveSelections();
+    if (!m_core)
+        return;
+    m_core->SelectValue(m_ui->valueList->currentIndex());
+    ShowSelections();
+    RunConversion();
 }
 
 void CConversionPage::OnSourceValueChange()
 {
     // The clock's own writes into a read-only field are no typing.
-    if (m_ui->sourceEdit->isReadOnly())
+    if (!m_core || m_ui->sourceEdit->isReadOnly())
         return;
+    m_core->SetSourceText(m_ui->sourceEdit->text().toStdString());
     if (m_ui->sourceEdit->text().isEmpty()) {
         m_ui->copyButton->setEnabled(false);
         m_ui->targetEdit->clear();
     } else {
         m_ui->copyButton->setEnabled(true);
-        RunConversion(false);
+        RunConversion();
     }
 }
 
@@ -553,25 +432,24 @@ void CConversionPage::OnClear()
 
 void CConversionPage::OnSwap()
 {
-    const int source = m_ui->sourceUnitList->currentIndex();
-    const int target = m_ui->targetUnitList->currentIndex();
-    if (source == target)
+    if (!m_core || !m_core->Swap())
         return;
     m_ui->sourceEdit->clear();
-    m_ui->sourceUnitList->setCurrentIndex(target);
     m_ui->targetEdit->clear();
-    m_ui->targetUnitList->setCurrentIndex(source);
-    OnSourceUnitChange();
+    ShowSelections();
+    RebuildSourceFilter();
+    RebuildRateLine();
+    RunConversion();
 }
 
 void CConversionPage::OnRate()
 {
-    CCurrencyCategory* currencies = CurrentCurrencyCategory();
-    CCurrency* currency = SelectedSourceCurrency();
+    CCurrencyCategory* currencies = m_core ? m_core->GetCurrencyCategory() : nullptr;
+    CCurrency* currency = m_core ? m_core->GetSourceCurrency() : nullptr;
     if (!currencies || !currency || !currency->TakesRates())
         return;
 
-    std::string text = m_ui->sourceEdit->GetValueText();
+    std::string text = m_core->GetSourceText();
     const char* source = kelvara::kRateSourceTyped;
     if (text.empty()) {
         // Every rate at once; the rate service only for a code no document carries.
@@ -631,7 +509,7 @@ void CConversionPage::RefreshRates()
 
 void CConversionPage::OnToggleReference()
 {
-    if (CCurrencyCategory* currencies = CurrentCurrencyCategory()) {
+    if (CCurrencyCategory* currencies = m_core ? m_core->GetCurrencyCategory() : nullptr) {
         currencies->ToggleEuroReference();
         RebuildRateLine();
     }
@@ -675,7 +553,7 @@ void CConversionPage::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     CCategory* category = CurrentCategory();
     if (m_working && category && category->NeedsClock() && !m_ui->categoryList->IsDroppedDown())
-        RunConversion(false);
+        RunConversion();
 }
 
 void CConversionPage::hideEvent(QHideEvent* event)
@@ -706,6 +584,8 @@ void CConversionPage::keyPressEvent(QKeyEvent* event)
 void CConversionPage::SetUseRegionalSettings(bool on)
 {
     m_useRegional = on;
+    if (m_core)
+        m_core->SetRegional(on);
     m_ui->sourceEdit->SetRegionalMode(on);
     m_ui->targetEdit->SetRegionalMode(on);
     m_ui->sourceEdit->clear();
@@ -723,7 +603,7 @@ void CConversionPage::SetSignificantDigits(int digits)
     const CCategory* category = CurrentCategory();
     if (category && (category->GetKind() == Numeric || category->GetKind() == Currency) &&
         !m_ui->sourceEdit->text().isEmpty())
-        RunConversion(false);
+        RunConversion();
 }
 
 void CConversionPage::RefreshTimeZoneDisplay()

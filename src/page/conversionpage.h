@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/category.h"
+#include "catalogue/conversioncore.h"
 #include "page/zonedisplay.h"
 
 #include <QTimer>
@@ -20,8 +21,9 @@ class ConversionPage;
 
 // The Conversion tab: the user picks a category, a source and a target unit, types a value (or,
 // for the reference tables, picks one) and reads the result, which is also put on the clipboard.
-// The page owns the catalogue, lays itself out for the selected category, and remembers the
-// selections per category in the settings store.
+// The page owns the catalogue and lays itself out for the selected category; what is converted,
+// and remembered per category, is the conversion core's (kelvara::ConversionCore), which the page
+// shows and tells what the user does.
 class CConversionPage : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CConversionPage)
@@ -77,7 +79,6 @@ public:
 
     // False after a failed start or a category that could not be loaded: the page stays disabled.
     bool IsWorking() const { return m_working; }
-    bool IsClockRunning() const { return m_clock.isActive(); }
     CCategory* CurrentCategory() const;
 
     // As tall in every category, so the window keeps its size: the room of the extra row (rate
@@ -113,16 +114,15 @@ private:
     void OnCategoryDropDownOpened();
     void OnCategoryDropDownClosed();
 
-    // True when it turned stored positions into the lists' present order (and marked them so).
-    bool LoadSelections();
-    void SaveSelections();
+    // The lists show the core's selections (also none, which the lists cannot be told as a position).
+    void ShowSelections();
     void RefreshCategory();
     void LayoutForCategory(CCategory& category);
     void PlaceSeparator(bool belowUnits);
     void RebuildSourceFilter();
-    void RefillValueList(bool initial);
     void RebuildRateLine();
-    void RunConversion(bool fromValueList);
+    void RunConversion();
+    void ShowResult(const kelvara::ConversionCore::Result& result);
     void SetTargetText(const std::string& text);
     void StartClock();
     void StopClock();
@@ -131,13 +131,12 @@ private:
     QSize WithRoomForExtraRow(QSize size) const;
     // The width the rate row needs for a long rate line.
     int RateRowWidth() const;
-    CCurrencyCategory* CurrentCurrencyCategory() const;
-    CCurrency* SelectedSourceCurrency() const;
     QString ToolTipText(QObject* control) const;
 
     std::unique_ptr<Ui::ConversionPage> m_ui;
     std::unique_ptr<CDataArchive> m_archive;
     CCategoryArray m_catalogue;
+    std::unique_ptr<kelvara::ConversionCore> m_core; // once the catalogue is there
     QTimer m_clock;
     RateFetcher m_rateFetcher;
     RatesUpdate m_ratesUpdate;
@@ -147,10 +146,4 @@ private:
     int m_significantDigits = 0;
     bool m_working = false;
     mutable int m_rateRowWidth = -1; // measured once per font, style and locale
-
-    // The selections as stored and restored: positions in the (sorted) lists.
-    int m_categoryIndex = -1;
-    int m_sourceUnitIndex = -1;
-    int m_targetUnitIndex = -1;
-    int m_valueIndex = -1;
 };

@@ -1,16 +1,9 @@
 #include "page/zonedisplay.h"
 
-#include "catalogue/timezone.h"
 #include "catalogue/timezonecategory.h"
 #include "platform/datetimesettings.h"
 
 namespace kelvara {
-
-std::string FormatZoneTime(const CBaseUnit* zone, UtcTicks utc)
-{
-    const auto* timeZone = dynamic_cast<const CTimeZone*>(zone);
-    return timeZone ? timeZone->FormatLocalTime(utc) : std::string();
-}
 
 std::string SystemZoneText(const CCategory& category)
 {

@@ -1,5 +1,6 @@
 #include "shell/convertsheet.h"
 
+#include "platform/profilestore.h"
 #include "shell/appicon.h"
 #include "shell/instancechannel.h"
 #include "shell/optionspage.h"
@@ -60,6 +61,14 @@ public:
 };
 
 constexpr int kTrayRetryMs = 3000;
+
+// Between looks for a tray that is not there yet; "Options" / "TrayRetryMs" sets another interval
+// (tests shorten it). Anything outside 10 ms to a minute keeps the usual one.
+int TrayRetryInterval()
+{
+    const int ms = kelvara::Profile().GetProfileInt("Options", "TrayRetryMs", kTrayRetryMs);
+    return ms >= 10 && ms <= 60000 ? ms : kTrayRetryMs;
+}
 
 int DoubleClickInterval()
 {
@@ -156,7 +165,7 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     m_trayIcon->SetMenu(m_trayMenu);
 
     m_trayRetry->setObjectName(QStringLiteral("trayLookup"));
-    m_trayRetry->setInterval(kTrayRetryMs);
+    m_trayRetry->setInterval(TrayRetryInterval());
     connect(m_trayRetry, &QTimer::timeout, this, &CConvertSheet::RetryTray);
     // A click opens the menu only once it cannot be the first of a double click.
     m_menuDelay->setSingleShot(true);

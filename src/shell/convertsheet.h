@@ -66,7 +66,6 @@ public:
 
     // The one show/hide operation.
     void SetVisible(bool visible);
-    bool IsVisibleFlag() const { return m_visible; }
     // While the visible flag is off, requests to show the window are dropped.
     void setVisible(bool visible) override;
     void SetTopMost(bool on);
@@ -88,10 +87,6 @@ public:
     // The live option values, without building the tab's controls.
     const COptionsPage& GetOptions() const { return *m_optionsPage; }
     CTrayIcon& GetTrayIcon() const { return *m_trayIcon; }
-    QMenu& GetTrayMenu() const { return *m_trayMenu; }
-    QPushButton& GetOkButton() const { return *m_okButton; }
-    QPushButton& GetCancelButton() const { return *m_cancelButton; }
-    QPushButton& GetApplyButton() const { return *m_applyButton; }
 
     // The hide balloon's words, for the kind of tray the icon is on.
     unsigned BalloonTextId() const;

@@ -137,4 +137,11 @@ bool IsPlainDecimal(std::string_view text)
     return digits;
 }
 
+bool IsNumberInput(std::string_view text)
+{
+    if (!text.empty() && text.front() == '-')
+        text.remove_prefix(1);
+    return IsPlainDecimal(text);
+}
+
 } // namespace kelvara

@@ -22,4 +22,8 @@ std::int32_t ReadLeadingInt32(std::string_view text);
 // no sign, exponent, blank or anything else.
 bool IsPlainDecimal(std::string_view text);
 
+// Whether `text` is a number as a value field takes it: an optional minus sign, then a plain
+// decimal ("-12.5", ".5").
+bool IsNumberInput(std::string_view text);
+
 } // namespace kelvara

@@ -11,6 +11,13 @@ std::string AsciiLowered(std::string_view text)
     return out;
 }
 
+std::string AsciiUppered(std::string_view text)
+{
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), AsciiUpper);
+    return out;
+}
+
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),

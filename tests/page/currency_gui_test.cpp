@@ -246,50 +246,5 @@ TEST_F(RateAgeTest, AReferenceCurrencyUpdatesEveryRateInOneGo)
     EXPECT_EQ(RateLine(), "1 \u20AC = 1.0523");
 }
 
-TEST_F(RateAgeTest, EachSourceNamesItselfOnTheRateLine)
-{
-    WriteStoredRate("USD", "1.0523", "2026-12-07", kRateSourceEcb);
-    WriteStoredRate("JPY", "175.5", "2026-12-08", kRateSourceWorld);
-    OpenCurrency();
-    const struct {
-        const char* row;
-        QString age;
-        bool warning;
-    } rows[] = {
-        {"United States Dollars (USD)", "ECB, " + Short(2026, 12, 7) + ")", false},
-        {"Japanese Yen (JPY)", "exchange-api, " + Short(2026, 12, 8) + ")", false},
-        {"Euro (EUR)", "fixed)", false},
-        {"Switzerland Francs (CHF)", "built-in, " + Short(2026, 9, 29) + ")", true},
-    };
-    for (const auto& row : rows) {
-        Choose(SourceUnits(), row.row);
-        EXPECT_EQ(RateAge(), row.age) << row.row;
-        EXPECT_EQ(page->IsRateLineWarning(), row.warning) << row.row;
-    }
-}
-
-// Selections stored by an earlier version (positions in the sorted list) still name the same rows.
-TEST_F(CurrencyPageTest, SelectionsStoredByAnEarlierVersionKeepTheirCurrencies)
-{
-    OpenCurrency();
-    Choose(SourceUnits(), "Japanese Yen (JPY)");
-    Choose(TargetUnits(), "Euro (EUR)");
-    const std::string section =
-        "Settings\\Categories\\" + std::to_string(Child<QComboBox>("categoryList")->currentIndex());
-    const int source = store.GetProfileInt(section, "SourceUnit", -1);
-    const int target = store.GetProfileInt(section, "TargetUnit", -1);
-    EXPECT_EQ(store.GetProfileInt(section, "UnitOrder", 0), 1);
-
-    // As an earlier version stored them: the positions of the sorted lists, and no mark.
-    store.Clear();
-    store.WriteProfileInt(section, "SourceUnit", SourceUnits()->currentIndex());
-    store.WriteProfileInt(section, "TargetUnit", TargetUnits()->currentIndex());
-    OpenCurrency();
-    EXPECT_EQ(SourceUnits()->currentText(), "Japanese Yen (JPY)");
-    EXPECT_EQ(TargetUnits()->currentText(), "Euro (EUR)");
-    EXPECT_EQ(store.GetProfileInt(section, "SourceUnit", -1), source) << "stored as file rows from now on";
-    EXPECT_EQ(store.GetProfileInt(section, "TargetUnit", -1), target);
-}
-
 } // namespace
 } // namespace kelvara::test

@@ -6,6 +6,7 @@
 #include "shell/trayicon.h"
 
 #include "faketrayhost.h"
+#include "sheetbuttons.h"
 #include "support/testenv.h"
 
 #include <QAbstractItemView>
@@ -41,8 +42,23 @@ constexpr int kNotEnded = 99;
 
 class SheetTest : public testing::Test {
 protected:
-    void SetUp() override { kelvara::SetProfile(&m_store); }
-    void TearDown() override { kelvara::SetProfile(nullptr); }
+    void SetUp() override
+    {
+        kelvara::SetProfile(&m_store);
+        // A tray that shows up late is found within moments, not seconds.
+        SetOption("TrayRetryMs", 20);
+    }
+    void TearDown() override
+    {
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(m_doubleClick);
+        kelvara::SetProfile(nullptr);
+    }
+
+    // Clicks within `ms` of each other are one double click; what a user sets in the desktop.
+    static void SetDoubleClickInterval(int ms)
+    {
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(ms);
+    }
 
     // Builds the sheet over a fake tray; options come from the store as it is now.
     void MakeSheet(bool trayAvailable = true)
@@ -80,11 +96,25 @@ protected:
     }
 
     void SetOption(const char* name, int value) { m_store.WriteProfileInt("Options", name, value); }
+    // The buttons of the sheet's button row and the menu of its tray icon, as the user finds them.
+    QPushButton& OkButton() const
+    {
+        return *kelvara::test::RowButton(*m_sheet, QDialogButtonBox::AcceptRole);
+    }
+    QPushButton& CancelButton() const
+    {
+        return *kelvara::test::RowButton(*m_sheet, QDialogButtonBox::RejectRole);
+    }
+    QPushButton& ApplyButton() const
+    {
+        return *kelvara::test::RowButton(*m_sheet, QDialogButtonBox::ApplyRole);
+    }
+    QMenu& TrayMenu() const { return *m_tray->menu; }
     QCheckBox* Box(const char* name) const { return m_sheet->GetOptionsPage().findChild<QCheckBox*>(name); }
 
     QAction* TrayAction(int command) const
     {
-        for (QAction* action : m_sheet->GetTrayMenu().findChildren<QAction*>())
+        for (QAction* action : TrayMenu().findChildren<QAction*>())
             if (action->data().toInt() == command)
                 return action;
         return nullptr;
@@ -96,6 +126,7 @@ protected:
     bool m_ended = false;
     int m_updateChecks = 0;
     int m_ratesUpdates = 0;
+    const int m_doubleClick = QGuiApplication::styleHints()->mouseDoubleClickInterval();
 };
 
 TEST_F(SheetTest, TabsButtonsAndCaption)
@@ -114,14 +145,14 @@ TEST_F(SheetTest, TabsButtonsAndCaption)
     EXPECT_TRUE(m_sheet->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
 
     // OK is the default button where the page has none of its own (the conversion page has Copy).
-    EXPECT_FALSE(m_sheet->GetOkButton().isDefault());
+    EXPECT_FALSE(OkButton().isDefault());
     m_sheet->SetActivePage(CConvertSheet::OptionsPage);
-    EXPECT_TRUE(m_sheet->GetOkButton().isDefault());
+    EXPECT_TRUE(OkButton().isDefault());
     m_sheet->SetActivePage(CConvertSheet::ConversionPage);
-    EXPECT_FALSE(m_sheet->GetApplyButton().isEnabled());
+    EXPECT_FALSE(ApplyButton().isEnabled());
     m_sheet->CancelToClose();
-    EXPECT_EQ(m_sheet->GetOkButton().text(), QStringLiteral("Close"));
-    EXPECT_FALSE(m_sheet->GetCancelButton().isEnabled());
+    EXPECT_EQ(OkButton().text(), QStringLiteral("Close"));
+    EXPECT_FALSE(CancelButton().isEnabled());
 }
 
 TEST_F(SheetTest, WithCloseToTrayOffCloseOkAndEscapeEndTheProgram)
@@ -129,7 +160,7 @@ TEST_F(SheetTest, WithCloseToTrayOffCloseOkAndEscapeEndTheProgram)
     MakeSheet();
     EXPECT_EQ(Run([this] { m_sheet->close(); }), CConvertSheet::ResultCancel);
     MakeSheet();
-    EXPECT_EQ(Run([this] { m_sheet->GetOkButton().click(); }), CConvertSheet::ResultOk);
+    EXPECT_EQ(Run([this] { OkButton().click(); }), CConvertSheet::ResultOk);
     MakeSheet();
     EXPECT_EQ(Run([this] { QTest::keyClick(Box("alwaysOnTop"), Qt::Key_Escape); }), CConvertSheet::ResultOk);
     MakeSheet();
@@ -148,9 +179,9 @@ TEST_F(SheetTest, WithCloseToTrayOnCloseOkAndEscapeHideAndShowTheBalloonEachTime
         ASSERT_TRUE(m_sheet->isVisible());
         m_sheet->close();
         EXPECT_FALSE(m_sheet->isVisible());
-        EXPECT_FALSE(m_sheet->IsVisibleFlag());
+        EXPECT_EQ(TrayAction(CConvertSheet::ID_TRAY_OPEN)->text(), QStringLiteral("&Open"));
         m_sheet->SetVisible(true);
-        m_sheet->GetOkButton().click();
+        OkButton().click();
         EXPECT_FALSE(m_sheet->isVisible());
         m_sheet->SetVisible(true);
         QTest::keyClick(Box("closeToTray"), Qt::Key_Escape);
@@ -325,16 +356,15 @@ TEST_F(SheetTest, TrayMenuEntries)
 {
     MakeSheet();
     QStringList texts;
-    for (QAction* action : m_sheet->GetTrayMenu().actions())
+    for (QAction* action : TrayMenu().actions())
         texts << (action->isSeparator() ? QString() : action->text());
     EXPECT_EQ(texts, QStringList({"&Close", "&Character Map", "", "Optio&ns", "", "&Help", "&Exit"}));
-    QMenu* help = m_sheet->GetTrayMenu().actions()[5]->menu();
+    QMenu* help = TrayMenu().actions()[5]->menu();
     ASSERT_NE(help, nullptr);
     QStringList helpTexts;
     for (QAction* action : help->actions())
         helpTexts << (action->isSeparator() ? QString() : action->text());
     EXPECT_EQ(helpTexts, QStringList({"&About...", "", "&Check for Updates", "Update Currency &Rates"}));
-    EXPECT_EQ(m_tray->menu, &m_sheet->GetTrayMenu());
 }
 
 TEST_F(SheetTest, FirstEntryTogglesAndIsTheDefault)
@@ -345,7 +375,7 @@ TEST_F(SheetTest, FirstEntryTogglesAndIsTheDefault)
                   m_sheet->UpdateTrayMenu();
                   QAction* open = TrayAction(CConvertSheet::ID_TRAY_OPEN);
                   EXPECT_EQ(open->text(), QStringLiteral("&Close"));
-                  EXPECT_EQ(m_sheet->GetTrayMenu().defaultAction(), open);
+                  EXPECT_EQ(TrayMenu().defaultAction(), open);
                   open->trigger();
                   EXPECT_FALSE(m_sheet->isVisible());
                   EXPECT_EQ(m_sheet->GetActivePage(), CConvertSheet::ConversionPage);
@@ -407,8 +437,10 @@ TEST_F(SheetTest, CharacterMapIsGreyedWithoutATool)
 TEST_F(SheetTest, TrayIconEvents)
 {
     MakeSheet();
-    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
-    QMenu& menu = m_sheet->GetTrayMenu();
+    // Short, so that a menu wrongly due would show soon; the events of one double click come at once.
+    const int interval = 25;
+    SetDoubleClickInterval(interval);
+    QMenu& menu = TrayMenu();
     EXPECT_EQ(Run([&] {
                   // A double click, as the tray reports it (press, press, double click): toggles
                   // the window and never shows the menu, even after the interval.
@@ -417,8 +449,7 @@ TEST_F(SheetTest, TrayIconEvents)
                       m_tray->Raise(kelvara::TrayEvent::LeftButtonDown);
                       m_tray->Raise(kelvara::TrayEvent::LeftDoubleClick);
                       EXPECT_EQ(m_sheet->isVisible(), shown);
-                      QTest::qWait(interval + 100);
-                      EXPECT_FALSE(menu.isVisible());
+                      EXPECT_FALSE(QTest::qWaitFor([&] { return menu.isVisible(); }, 4 * interval));
                   }
                   m_sheet->OnTrayNotify(5, kelvara::TrayEvent::LeftDoubleClick); // not our icon
                   EXPECT_TRUE(m_sheet->isVisible());
@@ -441,9 +472,10 @@ TEST_F(SheetTest, TrayIconEvents)
 TEST_F(SheetTest, AMenuJustOpenedIgnoresClicks)
 {
     MakeSheet();
-    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
-    QMenu& menu = m_sheet->GetTrayMenu();
+    QMenu& menu = TrayMenu();
     EXPECT_EQ(Run([&] {
+                  // However slow the machine, this click comes within the interval...
+                  SetDoubleClickInterval(60000);
                   m_tray->Raise(kelvara::TrayEvent::RightButtonDown);
                   ASSERT_TRUE(menu.isVisible());
                   QAction* exit = TrayAction(CConvertSheet::ID_TRAY_EXIT);
@@ -451,7 +483,8 @@ TEST_F(SheetTest, AMenuJustOpenedIgnoresClicks)
                   QTest::mouseClick(&menu, Qt::LeftButton, {}, onExit);
                   EXPECT_FALSE(m_ended);
                   EXPECT_TRUE(menu.isVisible());
-                  QTest::qWait(interval + 50);
+                  // ... and this one after it.
+                  SetDoubleClickInterval(0);
                   QTest::mouseMove(&menu, onExit);
                   QTest::mouseClick(&menu, Qt::LeftButton, {}, onExit);
               }),
@@ -461,14 +494,15 @@ TEST_F(SheetTest, AMenuJustOpenedIgnoresClicks)
 TEST_F(SheetTest, StatusNotifierActivationsToggleAndADoubleClickCountsOnce)
 {
     MakeSheet();
-    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
     EXPECT_EQ(Run([&] {
+                  // The first two come within the interval however slow the machine, the third after it.
+                  SetDoubleClickInterval(60000);
                   m_tray->Raise(kelvara::TrayEvent::Activated);
                   EXPECT_FALSE(m_sheet->isVisible());
                   m_tray->Raise(kelvara::TrayEvent::Activated);
                   EXPECT_FALSE(m_sheet->isVisible());
-                  EXPECT_FALSE(m_sheet->GetTrayMenu().isVisible());
-                  QTest::qWait(interval + 50);
+                  EXPECT_FALSE(TrayMenu().isVisible());
+                  SetDoubleClickInterval(0);
                   m_tray->Raise(kelvara::TrayEvent::Activated);
                   EXPECT_TRUE(m_sheet->isVisible());
                   EXPECT_EQ(TrayAction(CConvertSheet::ID_TRAY_OPEN)->text(), QStringLiteral("&Close"));
@@ -557,7 +591,7 @@ TEST_F(SheetTest, TheTabsBuiltOnFirstShowKeepTheWindowAndTheTabOrder)
             std::find_if(order.begin(), order.end(), [](QWidget* w) { return qobject_cast<QTabBar*>(w); });
         QStringList names;
         for (auto w = bar == order.end() ? bar : bar + 1; w != order.end(); ++w)
-            names << (*w == &m_sheet->GetOkButton() ? QStringLiteral("OK") : (*w)->objectName());
+            names << (*w == &OkButton() ? QStringLiteral("OK") : (*w)->objectName());
         return names;
     };
 

@@ -5,6 +5,7 @@
 #include "shell/convertsheet.h"
 
 #include "faketrayhost.h"
+#include "sheetbuttons.h"
 #include "support/recordingpresenter.h"
 
 #include <QApplication>
@@ -86,11 +87,11 @@ TEST_F(EnterKeyTest, EnterInTheValueFieldCopiesAfterFocusVisitedEveryButton)
     // default button, as the window shows it.
     EXPECT_TRUE(Button("copyButton")->isDefault());
     const std::set<QPushButton*> visited = TabAround();
-    EXPECT_TRUE(visited.count(&m_sheet->GetOkButton()));
+    EXPECT_TRUE(visited.count(kelvara::test::RowButton(*m_sheet, QDialogButtonBox::AcceptRole)));
     EXPECT_TRUE(visited.count(Button("copyButton")));
     EXPECT_TRUE(visited.count(Button("clearButton")));
     EXPECT_TRUE(Button("copyButton")->isDefault());
-    EXPECT_FALSE(m_sheet->GetOkButton().isDefault());
+    EXPECT_FALSE(kelvara::test::RowButton(*m_sheet, QDialogButtonBox::AcceptRole)->isDefault());
 
     // Back to the field by its label's shortcut (which selects its text), a new value, Enter:
     // copied, and the window stays.
@@ -146,7 +147,7 @@ TEST_F(EnterKeyTest, EnterOnAFocusedButtonPressesThatButton)
     EXPECT_EQ(m_finished->count(), 0);
 
     // Close itself, when it is the one with the focus (close-to-tray off: the run ends).
-    m_sheet->GetOkButton().setFocus(Qt::TabFocusReason);
+    kelvara::test::RowButton(*m_sheet, QDialogButtonBox::AcceptRole)->setFocus(Qt::TabFocusReason);
     Key(Qt::Key_Return);
     ASSERT_EQ(m_finished->count(), 1);
     EXPECT_EQ(m_finished->first().first().toInt(), CConvertSheet::ResultOk);

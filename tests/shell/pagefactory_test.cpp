@@ -7,6 +7,7 @@
 #include "shell/optionspage.h"
 
 #include "faketrayhost.h"
+#include "sheetbuttons.h"
 #include "support/recordingpresenter.h"
 
 #include <QCheckBox>
@@ -37,8 +38,8 @@ TEST(ConversionPageInTheSheet, CaptionRegionalOptionAndCloseButton)
         EXPECT_EQ(sheet.windowTitle(), "Kelvara [Area]");
 
         // A page that started asks for Close instead of OK and Cancel.
-        EXPECT_EQ(sheet.GetOkButton().text(), "Close");
-        EXPECT_FALSE(sheet.GetCancelButton().isEnabled());
+        EXPECT_EQ(kelvara::test::RowButton(sheet, QDialogButtonBox::AcceptRole)->text(), "Close");
+        EXPECT_FALSE(kelvara::test::RowButton(sheet, QDialogButtonBox::RejectRole)->isEnabled());
 
         auto* source = page->findChild<QLineEdit*>("sourceEdit");
         ASSERT_NE(source, nullptr);

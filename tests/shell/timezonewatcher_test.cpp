@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -32,8 +33,19 @@ protected:
         file.write(bytes);
     }
 
-    // Waits long enough for the watch to settle, then a little more.
-    static void Settle() { QTest::qWait(kelvara::TimeZoneWatcher::kSettleMs + 400); }
+    // Waits until the watch has taken every event so far and looked at the files once they settled.
+    static void Settle(const kelvara::TimeZoneWatcher& watcher)
+    {
+        auto* settle = watcher.findChild<QTimer*>();
+        ASSERT_NE(settle, nullptr);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [settle] {
+                QCoreApplication::processEvents();
+                return !settle->isActive();
+            },
+            3000));
+    }
 
     QString m_etc;
 };
@@ -49,7 +61,7 @@ TEST_F(TimeZoneWatch, ReplacedZoneLinkIsNoticedOnce)
                        QFile::encodeName(m_etc + QStringLiteral("/localtime")).constData()),
               0);
     EXPECT_TRUE(spy.wait(3000));
-    Settle();
+    Settle(watcher);
     EXPECT_EQ(spy.count(), 1);
 
     // Still watched after the replacement: switching back is noticed too.
@@ -72,8 +84,10 @@ TEST_F(TimeZoneWatch, UnrelatedChangesAreNot)
 {
     kelvara::TimeZoneWatcher watcher(nullptr, m_etc, kelvara::TimeZoneWatcher::ClockWatch::Off);
     QSignalSpy spy(&watcher, &kelvara::TimeZoneWatcher::Changed);
+    // The folder's events all wake the watch; it looks at the files once they settle.
+    QSignalSpy looked(watcher.findChild<QTimer*>(), &QTimer::timeout);
     Write(QStringLiteral("hostname"), "box\n");
-    Settle();
+    EXPECT_TRUE(looked.wait(3000));
     EXPECT_EQ(spy.count(), 0);
 }
 

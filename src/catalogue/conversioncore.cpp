@@ -1,0 +1,402 @@
+#include "catalogue/conversioncore.h"
+
+#include "catalogue/conversionunit.h"
+#include "catalogue/currencycategory.h"
+#include "catalogue/lookupunit.h"
+#include "catalogue/timezone.h"
+#include "platform/profilestore.h"
+#include "platform/regional.h"
+#include "text/leadingnumber.h"
+#include "text/textcase.h"
+
+#include <climits>
+
+namespace kelvara {
+
+namespace {
+
+constexpr const char* kSettings = "Settings";
+constexpr const char* kCategory = "Category";
+constexpr const char* kSourceUnit = "SourceUnit";
+constexpr const char* kTargetUnit = "TargetUnit";
+constexpr const char* kSourceValue = "SourceValue";
+// 1: the stored unit positions count in the category's own order, not by name.
+constexpr const char* kUnitOrder = "UnitOrder";
+
+std::string CategorySection(int position)
+{
+    return std::string(kSettings) + "\\Categories\\" + std::to_string(position);
+}
+
+} // namespace
+
+// --- ShownList ----------------------------------------------------------------------------------
+
+void ShownList::ResetContent()
+{
+    m_entries.ResetContent();
+    if (m_view)
+        m_view->ResetContent();
+}
+
+void ShownList::SetSorted(bool sorted)
+{
+    m_entries.SetSorted(sorted);
+    if (m_view)
+        m_view->SetSorted(sorted);
+}
+
+int ShownList::AddEntry(const std::string& text, const ListItem& item)
+{
+    if (m_view)
+        m_view->AddEntry(text, item);
+    return m_entries.AddEntry(text, item);
+}
+
+bool ShownList::SetCurSel(int position)
+{
+    if (m_view)
+        m_view->SetCurSel(position);
+    return m_entries.SetCurSel(position);
+}
+
+void ShownList::SetDroppedWidth(int width)
+{
+    m_entries.SetDroppedWidth(width);
+    if (m_view)
+        m_view->SetDroppedWidth(width);
+}
+
+ListItem ShownList::SelectedItem() const
+{
+    const int position = m_entries.GetCurSel();
+    return position < 0 ? ListItem{} : m_entries.GetItem(position);
+}
+
+int ShownList::Find(const ListItem& item) const
+{
+    for (int i = 0; i < m_entries.GetCount(); ++i) {
+        const ListItem& entry = m_entries.GetItem(i);
+        if (item.unit ? entry.unit == item.unit : (!entry.unit && entry.column == item.column))
+            return i;
+    }
+    return -1;
+}
+
+// --- Choosing -----------------------------------------------------------------------------------
+
+ConversionCore::ConversionCore(CCategoryArray& catalogue, Memory memory)
+    : m_catalogue(catalogue), m_memory(memory)
+{
+    for (std::size_t i = 0; i < m_catalogue.size(); ++i)
+        m_categories.AddEntry(m_catalogue[i]->GetName(), ListItem{nullptr, static_cast<int>(i)});
+}
+
+void ConversionCore::SetViews(UnitList* categories, UnitList* sources, UnitList* targets, UnitList* values)
+{
+    m_categories.SetView(categories);
+    m_sources.SetView(sources);
+    m_targets.SetView(targets);
+    m_values.SetView(values);
+    // A view set late starts with the category list; the others follow the next category.
+    if (categories) {
+        const int selection = m_categories.GetCurSel();
+        categories->ResetContent();
+        categories->SetSorted(true);
+        for (int i = 0; i < Categories().GetCount(); ++i)
+            categories->AddEntry(Categories().GetText(i), Categories().GetItem(i));
+        categories->SetCurSel(selection);
+    }
+}
+
+int ConversionCore::RememberedCategory() const
+{
+    return m_memory == Memory::None ? 0 : Profile().GetProfileInt(kSettings, kCategory, 0);
+}
+
+bool ConversionCore::SelectCategory(int position, Store store)
+{
+    if (!m_categories.SetCurSel(position))
+        m_categories.SetCurSel(0);
+    const ListItem item = m_categories.SelectedItem();
+    m_category = nullptr;
+    m_sourceText.clear();
+    if (item.column < 0 || static_cast<std::size_t>(item.column) >= m_catalogue.size())
+        return false;
+    CCategory& category = *m_catalogue[static_cast<std::size_t>(item.column)];
+    if (!category.EnsureLoaded())
+        return false;
+    m_category = &category;
+
+    int source = 0;
+    int target = 0;
+    int value = 0;
+    const bool converted = LoadSelections(source, target, value);
+    category.FillSourceUnits(m_sources, source);
+    category.FillTargetUnits(m_targets, target);
+    m_values.ResetContent();
+    if (category.IsLookup())
+        RefillValues(true, value);
+    // Positions just turned to the new order are stored at once: the mark that says so is.
+    if (store == Store::Now || converted)
+        StoreSelections();
+    return true;
+}
+
+void ConversionCore::SelectSourceUnit(int position)
+{
+    if (!m_sources.SetCurSel(position))
+        m_sources.SetCurSel(0);
+    RefillValues(false, m_values.GetCurSel());
+    FollowFixedRows(false);
+    StoreSelections();
+}
+
+void ConversionCore::SelectTargetUnit(int position)
+{
+    if (!m_targets.SetCurSel(position))
+        m_targets.SetCurSel(0);
+    StoreSelections();
+}
+
+void ConversionCore::SelectValue(int position)
+{
+    if (!m_values.SetCurSel(position))
+        m_values.SetCurSel(0);
+    FollowFixedRows(true);
+    StoreSelections();
+}
+
+bool ConversionCore::SelectSourceItem(const ListItem& item)
+{
+    const int position = m_sources.Find(item);
+    if (position < 0)
+        return false;
+    SelectSourceUnit(position);
+    return true;
+}
+
+bool ConversionCore::SelectTargetItem(const ListItem& item)
+{
+    const int position = m_targets.Find(item);
+    if (position < 0)
+        return false;
+    SelectTargetUnit(position);
+    return true;
+}
+
+bool ConversionCore::Swap()
+{
+    const int source = m_sources.GetCurSel();
+    const int target = m_targets.GetCurSel();
+    if (!m_category || source == target)
+        return false;
+    m_sourceText.clear();
+    m_targets.SetCurSel(source);
+    SelectSourceUnit(target);
+    return true;
+}
+
+void ConversionCore::RefillValues(bool initial, int selection)
+{
+    if (!m_category || !m_category->IsLookup())
+        return;
+    const bool fixed = m_category->HasFixedValueList();
+    if (fixed && !initial)
+        return;
+    // Free rows are the texts of the source entry's column; fixed rows are the source entries.
+    const int column = fixed ? 0 : m_sources.SelectedItem().column;
+    if (m_category->FillValueList(m_values, selection, column) && fixed)
+        FollowFixedRows(true);
+}
+
+void ConversionCore::FollowFixedRows(bool fromValues)
+{
+    if (!m_category || !m_category->HasFixedValueList())
+        return;
+    ShownList& from = fromValues ? m_values : m_sources;
+    ShownList& to = fromValues ? m_sources : m_values;
+    const ListItem item = from.SelectedItem();
+    to.SetCurSel(item.unit ? to.Find(item) : -1);
+}
+
+// --- Memory -------------------------------------------------------------------------------------
+
+bool ConversionCore::LoadSelections(int& source, int& target, int& value) const
+{
+    if (m_memory == Memory::None || !m_category)
+        return false;
+    const std::string section = CategorySection(m_categories.GetCurSel());
+    ProfileStore& profile = Profile();
+    value = profile.GetProfileInt(section, kSourceValue, 0);
+    source = profile.GetProfileInt(section, kSourceUnit, 0);
+    target = profile.GetProfileInt(section, kTargetUnit, 0);
+    const bool sourceStored = profile.GetProfileInt(section, kSourceUnit, INT_MIN) != INT_MIN;
+    const bool targetStored = profile.GetProfileInt(section, kTargetUnit, INT_MIN) != INT_MIN;
+    const bool marked = profile.GetProfileInt(section, kUnitOrder, 0) == 1;
+    if (m_category->StoresFileOrder()) {
+        // Stored as rows of the file; the lists show them by name.
+        bool converted = false;
+        if (!marked) {
+            // Stored by an earlier version as positions in its lists: the same currencies.
+            if (sourceStored)
+                source = m_category->FromEarlierListPosition(source);
+            if (targetStored)
+                target = m_category->FromEarlierListPosition(target);
+            profile.WriteProfileInt(section, kUnitOrder, 1);
+            converted = true;
+        }
+        source = m_category->ToNameOrder(source);
+        target = m_category->ToNameOrder(target);
+        return converted;
+    }
+    if (!m_category->SortsUnits() && !marked) {
+        // Stored while the lists sorted every category by name: the same zones, not the same places.
+        if (sourceStored)
+            source = m_category->FromNameOrder(source);
+        if (targetStored)
+            target = m_category->FromNameOrder(target);
+        profile.WriteProfileInt(section, kUnitOrder, 1);
+        return true;
+    }
+    return false;
+}
+
+void ConversionCore::StoreSelections()
+{
+    if (m_memory == Memory::None || !m_category)
+        return;
+    const int position = m_categories.GetCurSel();
+    ProfileStore& profile = Profile();
+    profile.WriteProfileInt(kSettings, kCategory, position);
+    const std::string section = CategorySection(position);
+    if (m_category->IsLookup())
+        profile.WriteProfileInt(section, kSourceValue, m_values.GetCurSel());
+    const bool fileOrder = m_category->StoresFileOrder();
+    const int source = m_sources.GetCurSel();
+    const int target = m_targets.GetCurSel();
+    profile.WriteProfileInt(section, kSourceUnit, fileOrder ? m_category->FromNameOrder(source) : source);
+    profile.WriteProfileInt(section, kTargetUnit, fileOrder ? m_category->FromNameOrder(target) : target);
+}
+
+// --- Values -------------------------------------------------------------------------------------
+
+void ConversionCore::SetSourceText(const std::string& typed)
+{
+    // Letters are digits of other bases (and Roman numerals) in capitals only.
+    const std::string text = AsciiUppered(typed);
+    if (!m_regional || text.empty())
+        m_sourceText = text;
+    else
+        m_sourceText = m_category && m_category->GetKind() == Currency ? FromRegionalCurrency(text)
+                                                                       : FromRegionalNumber(text);
+}
+
+std::string ConversionCore::GetSourceInputChars() const
+{
+    const CBaseUnit* unit = m_sources.SelectedItem().unit;
+    return unit ? unit->GetInputChars() : std::string();
+}
+
+bool ConversionCore::IsReadableSource(const std::string& typed) const
+{
+    const std::string digits = GetSourceInputChars();
+    if (!digits.empty())
+        return AsciiUppered(typed).find_first_not_of(digits) == std::string::npos;
+    std::string neutral = typed;
+    if (m_regional)
+        neutral = m_category && m_category->GetKind() == Currency ? FromRegionalCurrency(typed)
+                                                                  : FromRegionalNumber(typed);
+    return IsNumberInput(neutral);
+}
+
+ConversionCore::Result ConversionCore::Convert() const
+{
+    Result result;
+    if (!m_category)
+        return result;
+    const auto regional = [this](const std::string& neutral) {
+        if (!m_regional)
+            return neutral;
+        return m_category->GetKind() == Currency ? ToRegionalCurrency(neutral) : ToRegionalNumber(neutral);
+    };
+    switch (m_category->GetKind()) {
+    case Lookup: {
+        const auto* row = dynamic_cast<const CLookupUnit*>(m_values.SelectedItem().unit);
+        if (!row || m_targets.GetCurSel() < 0)
+            return result;
+        const std::string text = row->GetColumnText(m_targets.SelectedItem().column);
+        if (m_category->FormatsTarget()) {
+            result.form = Result::Form::Number;
+            result.target = regional(text);
+        } else {
+            result.form = Result::Form::Text;
+            result.target = text;
+        }
+        return result;
+    }
+    case TimeZone: {
+        const auto* first = dynamic_cast<const CTimeZone*>(m_sources.SelectedItem().unit);
+        const auto* second = dynamic_cast<const CTimeZone*>(m_targets.SelectedItem().unit);
+        if (!first || !second)
+            return result;
+        const UtcTicks now = m_instant ? *m_instant : CurrentUtcTicks();
+        result.form = Result::Form::Times;
+        result.source = first->FormatLocalTime(now);
+        result.target = second->FormatLocalTime(now);
+        return result;
+    }
+    case Numeric:
+    case Currency: {
+        const auto* source = dynamic_cast<const CConversionUnit*>(m_sources.SelectedItem().unit);
+        const auto* target = dynamic_cast<const CConversionUnit*>(m_targets.SelectedItem().unit);
+        if (!source || !target)
+            return result;
+        if (m_sourceText.empty()) {
+            result.form = Result::Form::Empty;
+            return result;
+        }
+        result.form = Result::Form::Number;
+        result.target = regional(source->Convert(m_sourceText, *target));
+        return result;
+    }
+    }
+    return result;
+}
+
+// --- Currencies ---------------------------------------------------------------------------------
+
+CCurrencyCategory* ConversionCore::GetCurrencyCategory() const
+{
+    if (!m_category || m_category->GetKind() != Currency)
+        return nullptr;
+    return dynamic_cast<CCurrencyCategory*>(m_category);
+}
+
+CCurrency* ConversionCore::GetSourceCurrency() const
+{
+    return GetCurrencyCategory() ? dynamic_cast<CCurrency*>(m_sources.SelectedItem().unit) : nullptr;
+}
+
+ConversionCore::RateLine ConversionCore::GetRateLine() const
+{
+    RateLine line;
+    const CCurrencyCategory* currencies = GetCurrencyCategory();
+    if (!currencies)
+        return line;
+    line.shown = true;
+    const CCurrency* source = GetSourceCurrency();
+    if (!source)
+        return line;
+    // Every rate shows its age: where it comes from and the day it is of.
+    const CCurrencyCategory::RateOrigin origin = currencies->GetRateLineOrigin(*source);
+    line.text = currencies->GetRateLine(*source, m_regional);
+    line.source = origin.source;
+    line.date = origin.date;
+    line.stale =
+        origin.source != kRateSourceFixed && IsRateOutdated(origin.date, origin.source, TodayIsoDate());
+    line.takesRates = source->TakesRates();
+    return line;
+}
+
+} // namespace kelvara

@@ -1,0 +1,392 @@
+#include "catalogue/conversioncore.h"
+
+#include "catalogue/civiltime.h"
+#include "catalogue/currency.h"
+#include "catalogue/tzdatabase.h"
+#include "catalogue/zonefixtures.h"
+#include "platform/clock.h"
+#include "platform/localeitems.h"
+#include "platform/profilestore.h"
+#include "platform/programpath.h"
+#include "platform/systemzone.h"
+#include "platform/timeformat.h"
+#include "support/recordingpresenter.h"
+#include "text/formatting.h"
+
+#include "kelvara/testpaths.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+namespace kelvara::test {
+namespace {
+
+using Form = ConversionCore::Result::Form;
+using Store = ConversionCore::Store;
+
+// The core over the small data files of tests/data/page and a store in memory.
+class ConversionCoreTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetProfile(&m_store);
+        SetProgramDirectoryOverride(KELVARA_TEST_DATA_DIR "/page");
+        ASSERT_TRUE(CreateCatalogue(m_catalogue));
+    }
+    void TearDown() override
+    {
+        m_core.reset();
+        SetProgramDirectoryOverride({});
+        SetProfile(nullptr);
+    }
+
+    ConversionCore& Make(ConversionCore::Memory memory = ConversionCore::Memory::Selections)
+    {
+        m_core = std::make_unique<ConversionCore>(m_catalogue, memory);
+        return *m_core;
+    }
+    static int Position(const SortedList& list, const std::string& text)
+    {
+        for (int i = 0; i < list.GetCount(); ++i)
+            if (list.GetText(i) == text)
+                return i;
+        ADD_FAILURE() << "no entry " << text;
+        return -1;
+    }
+    static std::string Selected(const SortedList& list)
+    {
+        return list.GetCurSel() < 0 ? std::string() : list.GetText(list.GetCurSel());
+    }
+    void Open(const std::string& category, Store store = Store::Now)
+    {
+        ASSERT_TRUE(m_core->SelectCategory(Position(m_core->Categories(), category), store));
+    }
+    void Pick(const std::string& source, const std::string& target)
+    {
+        m_core->SelectSourceUnit(Position(m_core->SourceUnits(), source));
+        m_core->SelectTargetUnit(Position(m_core->TargetUnits(), target));
+    }
+    int Stored(const std::string& section, const std::string& entry) const
+    {
+        return m_store.GetProfileInt(section, entry, INT_MIN);
+    }
+
+    RecordingPresenter m_presenter;
+    MemoryProfileStore m_store;
+    CCategoryArray m_catalogue;
+    std::unique_ptr<ConversionCore> m_core;
+};
+
+TEST_F(ConversionCoreTest, ConvertsByTheCategorysKind)
+{
+    LocaleItems german;
+    german.decimal = german.monDecimal = ",";
+    german.thousand = german.monThousand = ".";
+    FixedLocaleItems items(german);
+    SetLocaleItemsSource(&items);
+    const std::unique_ptr<FixedLocaleItems, void (*)(FixedLocaleItems*)> restore(
+        &items, [](FixedLocaleItems*) { SetLocaleItemsSource(nullptr); });
+
+    const struct {
+        const char* category;
+        const char* source;
+        const char* target;
+        const char* value; // typed, or the row of a lookup
+        bool regional;
+        Form form;
+        std::string result;
+    } cases[] = {
+        {"Weight", "pound (lb)", "kilogram (kg)", "2", false, Form::Number, "0.90718474"},
+        {"Weight", "gram (g)", "gram (g)", "1", false, Form::Number, "1"},
+        {"Weight", "gram (g)", "pound and ounce (lb. oz.)", "1000", false, Form::Number, "2 lb 3 oz"},
+        {"Weight", "kilogram (kg)", "gram (g)", "", false, Form::Empty, ""},
+        {"Weight", "kilogram (kg)", "gram (g)", "12,5", true, Form::Number, "12.500"},
+        // Letters are digits whichever case they are typed in.
+        {"Numbers", "hexadecimal", "decimal", "ff", false, Form::Number, "255"},
+        {"Numbers", "binary", "decimal", "101", false, Form::Number, "5"},
+        {"Currency", "Euro (EUR)", "United States Dollars (USD)", "100", false, Form::Number,
+         FormatDouble(1.29301 * 100)},
+        {"Currency", "Euro (EUR)", "United States Dollars (USD)", "1.000", true, Form::Number, "1.293,01"},
+        {"Film Sensitivity", "DIN", "ASA / ISO", "21", false, Form::Number, "100"},
+        {"Film Sensitivity", "DIN", "DIN", "21", false, Form::Number, "21"},
+        // Service numbers are texts: the leading zero stays, words stay.
+        {"Country and Phone Codes", "Armenia", "Fire Department", nullptr, false, Form::Text, "01"},
+        {"Country and Phone Codes", "Antigua and Barbuda", "Rescue", nullptr, false, Form::Text,
+         "999 or 911"},
+        {"Country and Phone Codes", "[INMARSAT - Oriental Atlantic Ocean]", "Rescue", nullptr, false,
+         Form::Text, ""},
+    };
+    ConversionCore& core = Make(ConversionCore::Memory::None);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.category) + ": " + c.source + " -> " + c.target);
+        core.SetRegional(c.regional);
+        Open(c.category);
+        Pick(c.source, c.target);
+        if (core.GetCategory()->IsLookup() && c.value)
+            core.SelectValue(Position(core.Values(), c.value));
+        else if (c.value)
+            core.SetSourceText(c.value);
+        const ConversionCore::Result result = core.Convert();
+        EXPECT_EQ(result.form, c.form);
+        EXPECT_EQ(result.target, c.result);
+    }
+}
+
+TEST_F(ConversionCoreTest, ReadsOnlyWhatTheSourceUnitTakes)
+{
+    const struct {
+        const char* category;
+        const char* unit;
+        const char* typed;
+        bool readable;
+    } cases[] = {
+        {"Numbers", "hexadecimal", "fF09", true}, {"Numbers", "hexadecimal", "FG", false},
+        {"Numbers", "binary", "102", false},      {"Numbers", "decimal", "-15", false},
+        {"Weight", "gram (g)", "-1.5", true},     {"Weight", "gram (g)", ".5", true},
+        {"Weight", "gram (g)", "1-2", false},     {"Weight", "gram (g)", "1.2.3", false},
+        {"Weight", "gram (g)", "1e3", false},     {"Weight", "gram (g)", "-", false},
+    };
+    ConversionCore& core = Make(ConversionCore::Memory::None);
+    for (const auto& c : cases) {
+        Open(c.category);
+        core.SelectSourceUnit(Position(core.SourceUnits(), c.unit));
+        EXPECT_EQ(core.IsReadableSource(c.typed), c.readable) << c.unit << ": " << c.typed;
+    }
+}
+
+TEST_F(ConversionCoreTest, LookupRowsFollowTheSourceColumnAndFixedRowsTheSourceEntry)
+{
+    ConversionCore& core = Make();
+    Open("Film Sensitivity");
+    Pick("DIN", "DIN");
+    core.SelectValue(Position(core.Values(), "24"));
+    // Another scale lists the same rows in its own column and keeps the row.
+    core.SelectSourceUnit(Position(core.SourceUnits(), "ASA / ISO"));
+    EXPECT_EQ(core.Values().GetTexts(), (std::vector<std::string>{"12", "100", "200", "400", "1000"}));
+    EXPECT_EQ(Selected(core.Values()), "200");
+    EXPECT_TRUE(core.Swap());
+    EXPECT_EQ(Selected(core.SourceUnits()), "DIN");
+    EXPECT_EQ(Selected(core.Values()), "24");
+    EXPECT_EQ(core.Convert().target, "200");
+
+    // Codes and countries are the same rows: either list moves the other.
+    Open("Country and Phone Codes");
+    core.SelectSourceUnit(Position(core.SourceUnits(), "Andorra"));
+    EXPECT_EQ(Selected(core.Values()), "AD / +376");
+    core.SelectValue(Position(core.Values(), "AM / +374"));
+    EXPECT_EQ(Selected(core.SourceUnits()), "Armenia");
+}
+
+TEST_F(ConversionCoreTest, SwapExchangesDifferentUnitsOnlyAndEmptiesTheValue)
+{
+    ConversionCore& core = Make();
+    Open("Weight");
+    Pick("pound (lb)", "kilogram (kg)");
+    core.SetSourceText("2");
+    ASSERT_TRUE(core.Swap());
+    EXPECT_EQ(Selected(core.SourceUnits()), "kilogram (kg)");
+    EXPECT_EQ(Selected(core.TargetUnits()), "pound (lb)");
+    EXPECT_EQ(core.Convert().form, Form::Empty);
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "SourceUnit"), 1);
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "TargetUnit"), 3);
+
+    core.SelectTargetUnit(Position(core.TargetUnits(), "kilogram (kg)"));
+    core.SetSourceText("3");
+    EXPECT_FALSE(core.Swap());
+    EXPECT_EQ(core.GetSourceText(), "3");
+}
+
+TEST_F(ConversionCoreTest, EachCategoryRemembersItsSelections)
+{
+    // Out of range: the first entries, stored over what was there.
+    m_store.WriteProfileInt("Settings", "Category", 99);
+    m_store.WriteProfileInt("Settings\\Categories\\0", "SourceUnit", 99);
+    m_store.WriteProfileInt("Settings\\Categories\\0", "TargetUnit", -5);
+    ConversionCore& core = Make();
+    EXPECT_EQ(core.RememberedCategory(), 99);
+    ASSERT_TRUE(core.SelectCategory(core.RememberedCategory()));
+    EXPECT_EQ(core.GetCategory()->GetName(), "Area");
+    EXPECT_EQ(Stored("Settings", "Category"), 0);
+    EXPECT_EQ(Stored("Settings\\Categories\\0", "SourceUnit"), 0);
+    EXPECT_EQ(Stored("Settings\\Categories\\0", "TargetUnit"), 0);
+    // Only a lookup's rows are remembered; a typed value never is.
+    EXPECT_FALSE(m_store.Contains("Settings\\Categories\\0", "SourceValue"));
+
+    Open("Weight");
+    Pick("pound (lb)", "ounce (oz)");
+    core.SetSourceText("12");
+    EXPECT_EQ(Stored("Settings", "Category"), 13);
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "SourceUnit"), 3);
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "TargetUnit"), 2);
+    Open("Film Sensitivity");
+    Pick("DIN", "ASA / ISO");
+    core.SelectValue(Position(core.Values(), "27"));
+    EXPECT_EQ(Stored("Settings\\Categories\\5", "SourceValue"), 3);
+
+    // Another core, as after a restart: the same choices come back.
+    ConversionCore& again = Make();
+    ASSERT_TRUE(again.SelectCategory(again.RememberedCategory()));
+    EXPECT_EQ(Selected(again.Values()), "27");
+    EXPECT_EQ(again.Convert().target, "400");
+    Open("Weight");
+    EXPECT_EQ(Selected(again.SourceUnits()), "pound (lb)");
+    EXPECT_EQ(Selected(again.TargetUnits()), "ounce (oz)");
+    EXPECT_EQ(again.GetSourceText(), "");
+}
+
+TEST_F(ConversionCoreTest, SelectionsAreStoredLateOnlyWhenAskedAndNeverWithoutMemory)
+{
+    ConversionCore& late = Make();
+    Open("Weight", Store::Later);
+    EXPECT_FALSE(m_store.Contains("Settings", "Category"));
+    late.StoreSelections();
+    EXPECT_EQ(Stored("Settings", "Category"), 13);
+
+    m_store.Clear();
+    ConversionCore& none = Make(ConversionCore::Memory::None);
+    m_store.WriteProfileInt("Settings\\Categories\\13", "SourceUnit", 3);
+    EXPECT_EQ(none.RememberedCategory(), 0);
+    Open("Weight");
+    EXPECT_EQ(Selected(none.SourceUnits()), "gram (g)");
+    Pick("pound (lb)", "ounce (oz)");
+    none.StoreSelections();
+    EXPECT_FALSE(m_store.Contains("Settings", "Category"));
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "SourceUnit"), 3);
+}
+
+// Selections stored by an earlier version (positions in the sorted list) still name the same rows.
+TEST_F(ConversionCoreTest, CurrenciesStoredByAnEarlierVersionKeepTheirRows)
+{
+    ConversionCore& core = Make();
+    Open("Currency");
+    Pick("Japanese Yen (JPY)", "Euro (EUR)");
+    const std::string section = "Settings\\Categories\\" + std::to_string(core.GetCategoryPosition());
+    // Stored as rows of the file, which only grows at its end.
+    EXPECT_EQ(Stored(section, "SourceUnit"), 4);
+    EXPECT_EQ(Stored(section, "TargetUnit"), 1);
+    EXPECT_EQ(Stored(section, "UnitOrder"), 1);
+
+    m_store.Clear();
+    m_store.WriteProfileInt(section, "SourceUnit", core.SourceUnits().GetCurSel());
+    m_store.WriteProfileInt(section, "TargetUnit", core.TargetUnits().GetCurSel());
+    // Turned positions are stored at once, even by a core that stores the rest later.
+    ConversionCore& again = Make();
+    Open("Currency", Store::Later);
+    EXPECT_EQ(Selected(again.SourceUnits()), "Japanese Yen (JPY)");
+    EXPECT_EQ(Selected(again.TargetUnits()), "Euro (EUR)");
+    EXPECT_EQ(Stored(section, "SourceUnit"), 4);
+    EXPECT_EQ(Stored(section, "TargetUnit"), 1);
+    EXPECT_EQ(Stored(section, "UnitOrder"), 1);
+}
+
+TEST_F(ConversionCoreTest, TheRateLineSaysWhereEachRateComesFromAndWhetherItIsOld)
+{
+    SetClockOverride([] { return DaysFromCivil(2026, 12, 8) * kSecondsPerDay * kTicksPerSecond; });
+    WriteStoredRate("USD", "1.0523", "2026-12-07", kRateSourceEcb);
+    WriteStoredRate("GBP", "0.85", "2026-11-30", kRateSourceEcb);
+    WriteStoredRate("JPY", "175.5", "2026-12-08", kRateSourceWorld);
+    m_store.WriteProfileString(kRatesSection, "CHF", "1.6"); // kept before dates were
+    const struct {
+        const char* row;
+        std::string text;
+        const char* source;
+        const char* date;
+        bool stale;
+        bool takesRates;
+    } rows[] = {
+        {"United States Dollars (USD)", "1 \u20AC = 1.0523", kRateSourceEcb, "2026-12-07", false, true},
+        {"Japanese Yen (JPY)", "1 \u20AC = 175.5", kRateSourceWorld, "2026-12-08", false, true},
+        {"United Kingdom Pounds (GBP)", "1 \u20AC = 0.85", kRateSourceEcb, "2026-11-30", true, true},
+        {"Switzerland Francs (CHF)", "1 \u20AC = 1.6", kRateSourceStored, "", true, true},
+        {"Euro (EUR)", "1 \u20AC = 1", kRateSourceFixed, "", false, false},
+    };
+    ConversionCore& core = Make();
+    Open("Currency");
+    for (const auto& row : rows) {
+        core.SelectSourceUnit(Position(core.SourceUnits(), row.row));
+        const ConversionCore::RateLine line = core.GetRateLine();
+        EXPECT_TRUE(line.shown);
+        EXPECT_EQ(line.text, row.text) << row.row;
+        EXPECT_EQ(line.source, row.source) << row.row;
+        EXPECT_EQ(line.date, row.date) << row.row;
+        EXPECT_EQ(line.stale, row.stale) << row.row;
+        EXPECT_EQ(line.takesRates, row.takesRates) << row.row;
+    }
+    // Another row of the euro is at par with it for good.
+    core.SelectSourceUnit(Position(core.SourceUnits(), "Andorra Euro (EUR)"));
+    EXPECT_EQ(core.GetRateLine().source, kRateSourceFixed);
+    Open("Weight");
+    EXPECT_FALSE(core.GetRateLine().shown);
+    SetClockOverride({});
+}
+
+// Two zones of a private database and a fixed instant.
+class ZoneCoreTest : public ConversionCoreTest {
+protected:
+    void SetUp() override
+    {
+        m_dir = ZoneTempDir();
+        WriteZoneFile(m_dir + "/Europe/Berlin", RuleOnlyTzif("CET-1CEST,M3.5.0,M10.5.0/3", 3600));
+        WriteZoneFile(m_dir + "/Asia/Kolkata", RuleOnlyTzif("IST-5:30", 19800));
+        WriteZoneFile(m_dir + "/Pacific/Kiritimati", RuleOnlyTzif("<+14>-14", 14 * 3600));
+        WriteZoneFile(m_dir + "/Etc/GMT+12", RuleOnlyTzif("<-12>12", -12 * 3600));
+        WriteZoneFile(m_dir + "/zone.tab",
+                      "KI\t+0152-15720\tPacific/Kiritimati\nDE\t+5230+01322\tEurope/Berlin\n"
+                      "XX\t+0000+00000\tEtc/GMT+12\nIN\t+2232+08822\tAsia/Kolkata\n");
+        SetTimeZoneDatabaseDirOverride(m_dir);
+        SetTimeFormatOverride("%H:%M:%S");
+        ConversionCoreTest::SetUp();
+    }
+    void TearDown() override
+    {
+        ConversionCoreTest::TearDown();
+        SetTimeFormatOverride({});
+        SetTimeZoneDatabaseDirOverride({});
+    }
+    std::string m_dir;
+};
+
+TEST_F(ZoneCoreTest, BothZonesShowTheirTimeOfOneInstant)
+{
+    ConversionCore& core = Make();
+    // 15 July 2026, 12:00 universal time.
+    core.SetInstant(TicksFromSeconds(std::int64_t{20649} * 86400 + 12 * 3600));
+    Open("Time Difference");
+    Pick("(UTC+01:00) Europe/Berlin", "(UTC+05:30) Asia/Kolkata");
+    core.SetSourceText("99"); // nothing is typed here
+    const ConversionCore::Result result = core.Convert();
+    EXPECT_EQ(result.form, Form::Times);
+    EXPECT_EQ(result.source, "14:00:00");
+    EXPECT_EQ(result.target, "17:30:00");
+}
+
+TEST_F(ZoneCoreTest, ZonesPickedWhenTheListsSortedByNameStayPicked)
+{
+    ConversionCore& core = Make();
+    Open("Time Difference");
+    const std::string section = "Settings\\Categories\\" + std::to_string(core.GetCategoryPosition());
+    // The old list by name: Etc/UTC, Europe/Berlin, Asia/Kolkata, Pacific/Kiritimati, Etc/GMT+12.
+    m_store.Clear();
+    m_store.WriteProfileInt(section, "SourceUnit", 3);
+    m_store.WriteProfileInt(section, "TargetUnit", 4);
+    ConversionCore& again = Make();
+    Open("Time Difference", Store::Later);
+    EXPECT_EQ(Selected(again.SourceUnits()), "(UTC+14:00) Pacific/Kiritimati");
+    EXPECT_EQ(Selected(again.TargetUnits()), "(UTC-12:00) Etc/GMT+12");
+    EXPECT_EQ(Stored(section, "UnitOrder"), 1);
+    EXPECT_EQ(Stored(section, "SourceUnit"), 4);
+    EXPECT_EQ(Stored(section, "TargetUnit"), 0);
+
+    // Marked as in the new order, they are taken as they are.
+    ConversionCore& third = Make();
+    Open("Time Difference");
+    EXPECT_EQ(Selected(third.SourceUnits()), "(UTC+14:00) Pacific/Kiritimati");
+    EXPECT_EQ(Selected(third.TargetUnits()), "(UTC-12:00) Etc/GMT+12");
+}
+
+} // namespace
+} // namespace kelvara::test
