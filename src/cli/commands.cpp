@@ -51,8 +51,7 @@ bool SameChoice(const ListItem& a, const ListItem& b)
 
 Commands::Commands(CCategoryArray& catalogue, std::unique_ptr<CDataArchive> archive, std::FILE* out,
                    std::FILE* err, bool regional)
-    : m_catalogue(catalogue), m_core(catalogue), m_archive(std::move(archive)), m_out(out), m_err(err),
-      m_regional(regional)
+    : m_catalogue(catalogue), m_core(catalogue), m_archive(std::move(archive)), m_out(out), m_err(err)
 {
     m_core.SetRegional(regional);
 }

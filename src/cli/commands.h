@@ -70,7 +70,6 @@ private:
     std::unique_ptr<CDataArchive> m_archive;
     std::FILE* m_out;
     std::FILE* m_err;
-    bool m_regional;
 };
 
 } // namespace kelvara::cli
