@@ -556,15 +556,20 @@ void CollectViews(const QJsonObject& node, QStringList& titles, QString& focused
 
 } // namespace
 
-QStringList WaylandSession::WindowTitles() const
+void WaylandSession::ReadTree(QStringList& titles, QString& focused) const
 {
-    QStringList titles;
-    QString focused;
     CollectViews(
         QJsonDocument::fromJson(
             Run(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")}).toUtf8())
             .object(),
         titles, focused);
+}
+
+QStringList WaylandSession::WindowTitles() const
+{
+    QStringList titles;
+    QString focused;
+    ReadTree(titles, focused);
     return titles;
 }
 
@@ -572,11 +577,7 @@ QString WaylandSession::FocusedTitle() const
 {
     QStringList titles;
     QString focused;
-    CollectViews(
-        QJsonDocument::fromJson(
-            Run(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")}).toUtf8())
-            .object(),
-        titles, focused);
+    ReadTree(titles, focused);
     return focused;
 }
 

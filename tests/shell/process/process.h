@@ -131,6 +131,8 @@ public:
     QString ActivationToken() const;
 
 private:
+    // The titles of the compositor's views, and the focused one's.
+    void ReadTree(QStringList& titles, QString& focused) const;
     QStringList AsUser(const QString& program, const QStringList& arguments) const;
 
     QString m_folder;
