@@ -155,7 +155,11 @@ TEST_F(OpenLists, EscapeInAnOpenListClosesOnlyTheList)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.list);
         const QString before = Title();
+        // Escape only once the list is open: sent earlier, it is the window's and ends the program.
+        const auto shown = [&] { return x.VisibleWindows(QStringLiteral(".*")).size(); };
+        const auto windows = shown();
         Keys(c.open);
+        EXPECT_TRUE(kelvara::test::WaitUntil([&] { return shown() > windows; }, 5000));
         Keys({QStringLiteral("Escape")});
         Keys({QStringLiteral("alt+a"), QStringLiteral("Down")});
         EXPECT_TRUE(kelvara::test::WaitUntil([&] { return Title() != before; }, 5000))
