@@ -14,6 +14,7 @@
 #include "text/formatting.h"
 
 #include "kelvara/testpaths.h"
+#include "support/germannotation.h"
 
 #include <gtest/gtest.h>
 
@@ -83,13 +84,7 @@ protected:
 
 TEST_F(ConversionCoreTest, ConvertsByTheCategorysKind)
 {
-    LocaleItems german;
-    german.decimal = german.monDecimal = ",";
-    german.thousand = german.monThousand = ".";
-    FixedLocaleItems items(german);
-    SetLocaleItemsSource(&items);
-    const std::unique_ptr<FixedLocaleItems, void (*)(FixedLocaleItems*)> restore(
-        &items, [](FixedLocaleItems*) { SetLocaleItemsSource(nullptr); });
+    const kelvara::test::GermanNotation german;
 
     const struct {
         const char* category;

@@ -4,6 +4,7 @@
 #include "support/testenv.h"
 
 #include "platform/localeitems.h"
+#include "support/germannotation.h"
 
 #include <QGridLayout>
 #include <QHelpEvent>
@@ -201,13 +202,7 @@ TEST_F(ConversionTest, SwapExchangesDifferentUnitsAndEmptiesBothFields)
 // shown and copied regionally.
 TEST_F(ConversionTest, RegionalNotationIsReadAndShownInTheValueFieldsAndTheRateLine)
 {
-    LocaleItems german;
-    german.decimal = german.monDecimal = ",";
-    german.thousand = german.monThousand = ".";
-    FixedLocaleItems items(german);
-    SetLocaleItemsSource(&items);
-    const std::unique_ptr<FixedLocaleItems, void (*)(FixedLocaleItems*)> restore(
-        &items, [](FixedLocaleItems*) { SetLocaleItemsSource(nullptr); });
+    const kelvara::test::GermanNotation german;
     MakePage(true);
     ChooseCategory("Weight");
     Choose(SourceUnits(), "kilogram (kg)");
