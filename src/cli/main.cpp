@@ -9,6 +9,7 @@
 #include "kelvara/version.h"
 #include "platform/messagepresenter.h"
 #include "platform/profilestore.h"
+#include "platform/translations.h"
 
 #ifdef KELVARA_CLI_SETTINGS
 #include "cli/storedsettings.h"
@@ -195,6 +196,7 @@ int FinishOutput(int exitCode)
 
 int Run(int argc, char** argv)
 {
+    kelvara::InitTranslations();
     bool regional = false;
     std::optional<kelvara::UtcTicks> instant;
     std::vector<std::string> args; // the command and its arguments

@@ -3,6 +3,7 @@
 #include "page/qtmessagepresenter.h"
 #include "platform/profilestore.h"
 #include "platform/settingsprofilestore.h"
+#include "platform/translations.h"
 #include "shell/appicon.h"
 #include "shell/convertsheet.h"
 #include "shell/instancechannel.h"
@@ -10,6 +11,7 @@
 #include "shell/optionspage.h"
 #include "shell/pagefactory.h"
 #include "shell/stylepixmaps.h"
+#include "shell/translators.h"
 #include "text/strings.h"
 
 #include "kelvara/version.h"
@@ -142,6 +144,8 @@ bool CConvertApp::FindRunningInstance()
 
 int CConvertApp::Run(int argc, char** argv)
 {
+    // The user's language before any text, --help's included.
+    kelvara::InitTranslations();
     // The command line first: --help and --version need no display and no other copy.
     CMyCommandLineInfo commandLine;
     commandLine.ParseCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
@@ -183,6 +187,7 @@ int CConvertApp::Run(int argc, char** argv)
         kelvara::LoadIconResource(kelvara::IDR_MAINFRAME, CConvertSheet::kWindowIconMax));
     // The modal run alone decides when the program ends, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
+    kelvara::InstallTranslators(application);
     kelvara::PreloadStylePixmaps();
 
     kelvara::SettingsProfileStore settings;

@@ -11,7 +11,10 @@ enum StringId : unsigned {
 #undef KELVARA_STRING
 };
 
-// The text of string-table entry `id`; the empty string for an unknown id.
+// The text of string-table entry `id` in the user's language (English where the catalogue has no
+// translation); the empty string for an unknown id.
 const std::string& LoadString(unsigned id);
+// The entry's English text, whatever the language: what scripts and logs rely on.
+const char* EnglishString(unsigned id);
 
 } // namespace kelvara
