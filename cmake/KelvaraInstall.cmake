@@ -3,7 +3,19 @@
 # recorded in install_manifest.txt.
 set(KELVARA_ICON_SIZES 16 22 24 32 48 64 128 256)
 set(KELVARA_ICON_DIR ${CMAKE_SOURCE_DIR}/resources/icons)
-set(KELVARA_DESKTOP_TEMPLATE ${CMAKE_SOURCE_DIR}/resources/desktop/kelvara.desktop.in)
+# The menu entry's template with the catalogues' Name, GenericName, Comment and Keywords merged in
+# (msgfmt --desktop); its @...@ fields are filled when installing.
+set(KELVARA_DESKTOP_TEMPLATE ${CMAKE_BINARY_DIR}/desktop/kelvara.desktop.in)
+file(GLOB _kelvara_po_files ${CMAKE_SOURCE_DIR}/po/*.po)
+add_custom_command(
+    OUTPUT ${KELVARA_DESKTOP_TEMPLATE}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/desktop
+    COMMAND ${KELVARA_MSGFMT} --desktop --template=${CMAKE_SOURCE_DIR}/resources/desktop/kelvara.desktop.in
+            -d ${CMAKE_SOURCE_DIR}/po -o ${KELVARA_DESKTOP_TEMPLATE}
+    DEPENDS ${CMAKE_SOURCE_DIR}/resources/desktop/kelvara.desktop.in ${_kelvara_po_files}
+            ${CMAKE_SOURCE_DIR}/po/LINGUAS
+    COMMENT "Translating the menu entry"
+    VERBATIM)
 
 set(KELVARA_INSTALLED_PROGRAMS "")
 foreach(program kelvara kelvara-cli)
@@ -36,10 +48,22 @@ else()
 endif()
 string(REPLACE "&" "&amp;" KELVARA_HOME_URL_XML "${KELVARA_HOME_URL}")
 string(REPLACE "&" "&amp;" KELVARA_SCREENSHOT_URL_XML "${KELVARA_SCREENSHOT_URL}")
+# The metainfo with the catalogues' translations merged in (msgfmt --xml, by AppStream's own rules
+# of what is translatable).
 configure_file(${CMAKE_SOURCE_DIR}/resources/desktop/kelvara.metainfo.xml.in
-               ${CMAKE_BINARY_DIR}/desktop/${KELVARA_DESKTOP_ID}.metainfo.xml @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/desktop/${KELVARA_DESKTOP_ID}.metainfo.xml
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+               ${CMAKE_BINARY_DIR}/desktop/english/${KELVARA_DESKTOP_ID}.metainfo.xml @ONLY)
+set(_kelvara_metainfo ${CMAKE_BINARY_DIR}/desktop/${KELVARA_DESKTOP_ID}.metainfo.xml)
+add_custom_command(
+    OUTPUT ${_kelvara_metainfo}
+    COMMAND ${KELVARA_MSGFMT} --xml
+            --template=${CMAKE_BINARY_DIR}/desktop/english/${KELVARA_DESKTOP_ID}.metainfo.xml
+            -d ${CMAKE_SOURCE_DIR}/po -o ${_kelvara_metainfo}
+    DEPENDS ${CMAKE_BINARY_DIR}/desktop/english/${KELVARA_DESKTOP_ID}.metainfo.xml ${_kelvara_po_files}
+            ${CMAKE_SOURCE_DIR}/po/LINGUAS
+    COMMENT "Translating the AppStream metainfo"
+    VERBATIM)
+add_custom_target(kelvara_desktop_files ALL DEPENDS ${KELVARA_DESKTOP_TEMPLATE} ${_kelvara_metainfo})
+install(FILES ${_kelvara_metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 foreach(size ${KELVARA_ICON_SIZES})
     install(FILES ${KELVARA_ICON_DIR}/kelvara-${size}.png
