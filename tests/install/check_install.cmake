@@ -50,6 +50,9 @@ list(APPEND expected "${prefix}/${DATADIR}/bash-completion/completions/kelvara-c
 foreach(size IN LISTS ICON_SIZES)
     list(APPEND expected "${prefix}/${DATADIR}/icons/hicolor/${size}x${size}/apps/${DESKTOP_ID}.png")
 endforeach()
+foreach(lang IN LISTS LANGUAGES)
+    list(APPEND expected "${prefix}/${DATADIR}/locale/${lang}/LC_MESSAGES/kelvara.mo")
+endforeach()
 foreach(file IN LISTS expected)
     if(NOT EXISTS "${file}")
         fail("missing: ${file}")
@@ -87,6 +90,22 @@ foreach(needle "<id>${DESKTOP_ID}</id>" "<launchable type=\"desktop-id\">${DESKT
     if(at EQUAL -1)
         fail("the metainfo lacks ${needle}")
     endif()
+endforeach()
+
+# Both carry every shipped language's texts.
+file(READ "${desktop}" entry)
+foreach(lang IN LISTS LANGUAGES)
+    foreach(needle "\nName[${lang}]=" "\nGenericName[${lang}]=" "\nComment[${lang}]=" "\nKeywords[${lang}]="
+            "<summary xml:lang=\"${lang}\">" "<p xml:lang=\"${lang}\">")
+        if(needle MATCHES "^<")
+            string(FIND "${meta}" "${needle}" at)
+        else()
+            string(FIND "${entry}" "${needle}" at)
+        endif()
+        if(at EQUAL -1)
+            fail("the menu entry or the metainfo lacks ${needle}")
+        endif()
+    endforeach()
 endforeach()
 
 execute_process(COMMAND "${DESKTOP_FILE_VALIDATE}" "${desktop}"
