@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPointer>
 #include <QTranslator>
 
 namespace kelvara {
@@ -33,18 +34,29 @@ public:
 
 std::string InstallTranslators(QCoreApplication& application, const std::string& localeDir)
 {
+    // Again (a test changing the language): the earlier pair goes first.
+    static QPointer<QTranslator> installed[2];
+    for (QPointer<QTranslator>& translator : installed) {
+        if (translator) {
+            QCoreApplication::removeTranslator(translator);
+            delete translator;
+        }
+    }
     const std::string language = InitTranslations(localeDir);
     // Qt's texts in the catalogue's language; without one, in the language Qt takes from the
     // environment (it may have translations we lack).
     const QLocale locale = language.empty() ? QLocale::system() : QLocale(QString::fromStdString(language));
     auto* qtTexts = new QTranslator(&application);
     if (qtTexts->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(qtTexts);
-    else
+        installed[0] = qtTexts;
+    } else {
         delete qtTexts;
+    }
     // Installed last, asked first.
-    QCoreApplication::installTranslator(new CatalogueTranslator(&application));
+    installed[1] = new CatalogueTranslator(&application);
+    QCoreApplication::installTranslator(installed[1]);
     return language;
 }
 
