@@ -37,6 +37,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Country names in the user's language come from iso-codes' catalogues, Qt's own texts from its
+# translations; without them those texts stay English.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "iso-codes, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${KELVARA_HOME_URL}")
 
 # Files only a Debian package carries (its copyright file and changelog) are added to the staged
