@@ -272,8 +272,9 @@ ConversionCore::Remembered ConversionCore::LoadSelections() const
     const std::string section = Section();
     ProfileStore& profile = Profile();
     remembered.value = profile.GetProfileInt(section, kSourceValue, 0);
-    remembered.source = profile.GetProfileInt(section, kSourceUnit, 0);
-    remembered.target = profile.GetProfileInt(section, kTargetUnit, 0);
+    // Nothing stored (or nothing that is there): the first entry of the list.
+    remembered.source = profile.GetProfileInt(section, kSourceUnit, -1);
+    remembered.target = profile.GetProfileInt(section, kTargetUnit, -1);
     if (profile.GetProfileInt(section, kUnitOrder, 0) == 1)
         return remembered;
     // Stored by an earlier version as positions in lists sorted by the English names. Columns

@@ -145,8 +145,8 @@ private:
     // The selections stored for the category chosen, in its own order; `converted` when they were
     // stored by an earlier version (and are to be stored again, marked).
     struct Remembered {
-        int source = 0;
-        int target = 0;
+        int source = -1; // -1: the first entry of the list
+        int target = -1;
         int value = 0;
         bool converted = false;
     };

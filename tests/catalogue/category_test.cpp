@@ -9,9 +9,15 @@
 #include "support/testenv.h"
 #include "text/formatting.h"
 
+#include "kelvara/testpaths.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <regex>
 
 namespace {
 
@@ -268,6 +274,42 @@ TEST_F(CategoryTest, UnloadedCategoriesFillNothing)
     Find("Weight").FillSourceUnits(list, 0);
     EXPECT_TRUE(list.entries.empty());
     EXPECT_EQ(list.droppedWidth, -1);
+}
+
+} // namespace
+
+namespace {
+
+// The names of each data file are translated in the context tools/mkpot.py gives them in the
+// template: the category's English name. The two lists must not drift apart.
+TEST(CategoryNames, EachDataFilesNamesAreTranslatedInTheContextTheTemplateGivesThem)
+{
+    std::ifstream script(KELVARA_SOURCE_DIR "/tools/mkpot.py");
+    const std::string text((std::istreambuf_iterator<char>(script)), std::istreambuf_iterator<char>());
+    const auto table = text.substr(text.find("DATA_CONTEXTS = {"));
+    std::map<std::string, std::string> contexts;
+    const std::regex row(R"re("(\w+\.dat)": "([^"]+)")re");
+    for (std::sregex_iterator it(table.begin(), table.begin() + static_cast<long>(table.find('}')), row), end;
+         it != end; ++it)
+        contexts[(*it)[1]] = (*it)[2];
+    ASSERT_EQ(contexts.size(), 11u);
+
+    CCategoryArray catalogue;
+    ASSERT_TRUE(CreateCatalogue(catalogue));
+    for (const auto& category : catalogue) {
+        const std::string file = category->GetDataFileName();
+        SCOPED_TRACE(file);
+        // Film speeds have no names; countries go by iso-codes first, then by COUNTRY_CONTEXT;
+        // zones are named by their ids.
+        if (file == "sensitivity.dat" || file == "country.dat" || file.empty()) {
+            EXPECT_EQ(contexts.count(file), 0u);
+            if (file == "country.dat") {
+                EXPECT_NE(text.find("COUNTRY_CONTEXT = \"" + category->GetEnglishName() + "\""), std::string::npos);
+            }
+            continue;
+        }
+        EXPECT_EQ(contexts[file], category->GetEnglishName());
+    }
 }
 
 } // namespace

@@ -1,0 +1,284 @@
+// Names in the user's language, and selections that outlive a change of it, over the program's own
+// data files and its real settings file. The language is a small catalogue made here with msgfmt
+// ("de": every name with its first word moved to its end, which reorders the lists), beside
+// iso-codes' German country names; kelvara-cli is run under the build's pseudo-language.
+
+#include "catalogue/category.h"
+#include "catalogue/conversioncore.h"
+#include "catalogue/countrycode.h"
+#include "catalogue/currency.h"
+#include "kelvara/testpaths.h"
+#include "platform/programpath.h"
+#include "platform/settingsprofilestore.h"
+#include "platform/translations.h"
+#include "support/locales.h"
+#include "support/process.h"
+#include "support/testenv.h"
+#include "text/collate.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <stdexcept>
+
+namespace kelvara::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// "pound (lb)" -> "(lb) pound"; a name of one word is spelt backwards.
+std::string Scrambled(const std::string& text)
+{
+    const auto space = text.find(' ');
+    if (space != std::string::npos)
+        return text.substr(space + 1) + " " + text.substr(0, space);
+    return std::string(text.rbegin(), text.rend());
+}
+
+bool IsAscii(const std::string& text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+std::string Quoted(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (const char c : text)
+        quoted += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
+    return quoted + "\"";
+}
+
+class Languages : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_EQ(ProvideLocale("de_DE.UTF-8"), "");
+        SetProgramDirectoryOverride(KELVARA_BUILT_DATA_DIR);
+        Speak("C");
+        // The catalogue names every category and every name of the data files (those spelt
+        // backwards only in ASCII, which keeps them UTF-8).
+        s_localeDir = TestRoot() + "/locale";
+        fs::create_directories(s_localeDir + "/de/LC_MESSAGES");
+        std::ofstream po(s_localeDir + "/de.po");
+        po << "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\nLanguage: de\\n\"\n\n";
+        CCategoryArray catalogue;
+        CreateCatalogue(catalogue);
+        std::set<std::string> written;
+        const auto entry = [&](const std::string& context, const std::string& text) {
+            if (text.empty() || (text.find(' ') == std::string::npos && !IsAscii(text)) ||
+                !written.insert(context + "\x04" + text).second)
+                return;
+            if (!context.empty())
+                po << "msgctxt " << Quoted(context) << "\n";
+            po << "msgid " << Quoted(text) << "\nmsgstr " << Quoted(Scrambled(text)) << "\n\n";
+        };
+        for (const auto& category : catalogue) {
+            entry("", category->GetName());
+            if (category->GetDataFileName().empty() || !category->EnsureLoaded())
+                continue;
+            for (const auto& unit : category->GetUnits()) {
+                const auto* currency = dynamic_cast<const CCurrency*>(unit.get());
+                entry(category->GetEnglishName(), currency ? currency->GetRowName() : unit->GetName());
+            }
+        }
+        po.close();
+        const std::string mo = s_localeDir + "/de/LC_MESSAGES/kelvara.mo";
+        ASSERT_EQ(RunProcess({"msgfmt", "--use-fuzzy", "-o", mo, s_localeDir + "/de.po"}).exitCode, 0);
+    }
+    static void TearDownTestSuite()
+    {
+        Speak("C");
+        SetProgramDirectoryOverride({});
+    }
+
+    // As if the program started in `locale` (LC_ALL).
+    static void Speak(const std::string& locale)
+    {
+        ::setenv("LC_ALL", locale.c_str(), 1);
+        ::unsetenv("LANGUAGE");
+        InitTranslations(s_localeDir.empty() ? TestRoot() : s_localeDir);
+    }
+
+    static const CCategory& Category(const CCategoryArray& catalogue, const std::string& english)
+    {
+        for (const auto& category : catalogue)
+            if (category->GetEnglishName() == english)
+                return *category;
+        throw std::runtime_error("no category " + english);
+    }
+
+    static std::string s_localeDir;
+};
+
+std::string Languages::s_localeDir;
+
+TEST_F(Languages, TheListsShowTheNamesInTheUsersLanguageAndEnglishSpeakersSeeTheFilesOwn)
+{
+    struct Case {
+        const char* category;
+        const char* code; // a country's, or empty
+        const char* name; // as the data file writes it
+        const char* german;
+    };
+    const Case cases[] = {
+        {"Weight", "", "pound (lb)", "(lb) pound"},
+        {"Numbers", "", "Hexadecimal", "lamicedaxeH"},
+        {"Currency", "", "Andorra Euro", "Euro Andorra (EUR)"},
+        {"Country and Phone Codes", "de", "Germany", "Deutschland"},               // iso-codes
+        {"Country and Phone Codes", "kr", "Korea (Republic of) [South]", "Korea, Republik"},
+        {"Country and Phone Codes", "ac", "Ascension Island", "Island Ascension"}, // no ISO code: ours
+    };
+    for (const char* locale : {"C", "en_US.UTF-8", "de_DE.UTF-8"}) {
+        Speak(locale);
+        const bool german = std::string(locale) == "de_DE.UTF-8";
+        CCategoryArray catalogue;
+        CreateCatalogue(catalogue);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(locale) + " " + c.name);
+            const CCategory& category = Category(catalogue, c.category);
+            ASSERT_TRUE(const_cast<CCategory&>(category).EnsureLoaded());
+            const CBaseUnit* unit = nullptr;
+            for (const auto& u : category.GetUnits()) {
+                const auto* country = dynamic_cast<const CCountryCode*>(u.get());
+                if (country ? country->GetCode() == c.code : u->GetName().rfind(c.name, 0) == 0)
+                    unit = u.get();
+            }
+            ASSERT_NE(unit, nullptr);
+            EXPECT_EQ(category.GetUnitText(*unit), german ? c.german : unit->GetName());
+        }
+        EXPECT_EQ(Category(catalogue, "Weight").GetName(), german ? "thgieW" : "Weight");
+    }
+}
+
+// Each category in turn, as a user picks: the first language's choices come back in the second,
+// those made in the second come back in the first.
+TEST_F(Languages, EveryRememberedChoiceSurvivesAChangeOfLanguage)
+{
+    struct Case {
+        const char* category;
+        int source[2], target[2], value[2]; // the rows picked in each language; value -1: no rows
+    };
+    const Case cases[] = {
+        {"Weight", {3, 7}, {1, 9}, {-1, -1}},          {"Length", {5, 2}, {11, 20}, {-1, -1}},
+        {"Area", {4, 1}, {2, 6}, {-1, -1}},            {"Capacity", {8, 3}, {1, 12}, {-1, -1}},
+        {"Speed", {2, 5}, {4, 0}, {-1, -1}},           {"Pressure", {1, 6}, {7, 2}, {-1, -1}},
+        {"Power", {3, 1}, {5, 2}, {-1, -1}},           {"Energy", {2, 6}, {0, 4}, {-1, -1}},
+        {"Temperature", {1, 3}, {4, 0}, {-1, -1}},     {"Numbers", {5, 3}, {1, 4}, {-1, -1}},
+        {"Currency", {40, 7}, {2, 120}, {-1, -1}},     {"Film Sensitivity", {1, 0}, {0, 1}, {5, 9}},
+        {"Country and Phone Codes", {70, 200}, {2, 1}, {-1, -1}},
+        {"Time Difference", {30, 300}, {100, 3}, {-1, -1}},
+    };
+    SettingsProfileStore settings;
+    SetProfile(&settings);
+    struct Chosen {
+        std::string source, target, value;
+        bool operator==(const Chosen&) const = default;
+    };
+    // What the core shows, told by language-free texts: English names, column numbers.
+    const auto chosen = [](const ConversionCore& core) {
+        const auto text = [&core](const SortedList& list) {
+            if (list.GetCurSel() < 0)
+                return std::string();
+            const ListItem& item = list.GetItem(list.GetCurSel());
+            return item.unit ? core.GetCategory()->GetEnglishText(item) + "|" + item.unit->GetName()
+                             : std::to_string(item.column);
+        };
+        return Chosen{text(core.SourceUnits()), text(core.TargetUnits()), text(core.Values())};
+    };
+    std::vector<Chosen> expected(std::size(cases));
+    int reordered = 0;
+    for (const int round : {0, 1, 2}) {
+        Speak(round == 1 ? "de_DE.UTF-8" : "C");
+        CCategoryArray catalogue;
+        CreateCatalogue(catalogue);
+        ConversionCore core(catalogue, ConversionCore::Memory::Selections);
+        // The category chosen last is remembered too.
+        ASSERT_TRUE(core.SelectCategory(core.RememberedCategory()));
+        if (round > 0) {
+            EXPECT_EQ(core.GetCategory()->GetEnglishName(), "Time Difference");
+        }
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            const Case& c = cases[i];
+            SCOPED_TRACE(std::to_string(round) + " " + c.category);
+            int position = 0;
+            while (catalogue[static_cast<std::size_t>(core.Categories().GetItem(position).column)]
+                       ->GetEnglishName() != c.category)
+                ++position;
+            ASSERT_TRUE(core.SelectCategory(position));
+            if (round > 0) {
+                EXPECT_EQ(chosen(core), expected[i]);
+            }
+            if (round == 1) {
+                // Listed in the order of the German names, not the English ones.
+                const SortedList& list = core.SourceUnits();
+                for (int p = 1; p < list.GetCount(); ++p)
+                    if (list.GetItem(p).unit &&
+                        CompareListText(list.GetItem(p - 1).unit->GetName(), list.GetItem(p).unit->GetName()) > 0) {
+                        ++reordered;
+                        break;
+                    }
+            }
+            if (round == 2)
+                continue;
+            const int pick = round;
+            core.SelectSourceUnit(core.SourceUnits().FindAddedOrder(c.source[pick]));
+            core.SelectTargetUnit(core.TargetUnits().FindAddedOrder(c.target[pick]));
+            if (c.value[pick] >= 0)
+                core.SelectValue(c.value[pick]);
+            expected[i] = chosen(core);
+        }
+    }
+    EXPECT_GE(reordered, 11) << "every list of names is sorted anew in German";
+    SetProfile(nullptr);
+}
+
+TEST_F(Languages, TheToolTakesNamesInEnglishAndInTheUsersLanguage)
+{
+    ASSERT_EQ(ProvideLocale("en_US.UTF-8"), "");
+    const auto run = [](std::vector<std::string> args) {
+        args.insert(args.begin(), KELVARA_BINARY_DIR "/src/cli/kelvara-cli");
+        ProcessOptions options;
+        options.env["LC_ALL"] = std::nullopt;
+        options.env["LANG"] = "en_US.UTF-8";
+        options.env["LANGUAGE"] = "en@pseudo";
+        return RunProcess(args, options);
+    };
+    struct Case {
+        std::vector<std::string> translated, english;
+        const char* out;
+    };
+    const Case cases[] = {
+        {{"convert", "⟦Length⟧", "1", "m", "ft"}, {"convert", "Length", "1", "m", "ft"}, "3.280839895013123\n"},
+        {{"convert", "⟦Weight⟧", "1", "⟦kilogram (kg)⟧", "⟦pound (lb)⟧"},
+         {"convert", "weight", "1", "kilogram", "pound (lb)"},
+         "2.204622621848776\n"},
+        {{"convert", "⟦Currency⟧", "5", "⟦Andorra Euro⟧", "EUR"}, {"convert", "Currency", "5", "Andorra", "EUR"},
+         "5\n"},
+        {{"convert", "⟦Country and Phone Codes⟧", "-", "⟦Netherlands Antilles⟧", "⟦Police Department⟧"},
+         {"convert", "Country and Phone Codes", "-", "Netherlands Antilles", "Police"},
+         "911\n"},
+        {{"units", "⟦Temperature⟧"}, {"units", "Temperature"}, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.english[1]);
+        const ProcessResult translated = run(c.translated);
+        const ProcessResult english = run(c.english);
+        EXPECT_EQ(translated.exitCode, 0) << translated.err;
+        EXPECT_EQ(translated.err, "");
+        EXPECT_EQ(translated.out, english.out);
+        if (c.out) {
+            EXPECT_EQ(translated.out, c.out);
+        }
+    }
+    // What it prints is in the user's language.
+    EXPECT_EQ(run({"units", "Temperature"}).out.rfind("⟦", 0), 0u);
+}
+
+} // namespace
+} // namespace kelvara::test
