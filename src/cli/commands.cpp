@@ -226,12 +226,15 @@ bool Commands::ChooseUnits(CCategory& category, const std::string& from, const s
     };
     // A name in English always fits, whatever the language the lists show.
     const auto english = [&category](const SortedList& list) {
-        return EnglishTexts(list, [&category](const ListItem& item) { return category.GetEnglishText(item); });
+        return EnglishTexts(list,
+                            [&category](const ListItem& item) { return category.GetEnglishText(item); });
     };
-    const NameMatch source = MatchName(quickSources.GetTexts(), english(quickSources), from, same(quickSources));
-    const NameMatch target = source.kind == NameMatch::Found
-                                 ? MatchName(quickTargets.GetTexts(), english(quickTargets), to, same(quickTargets))
-                                 : NameMatch{};
+    const NameMatch source =
+        MatchName(quickSources.GetTexts(), english(quickSources), from, same(quickSources));
+    const NameMatch target =
+        source.kind == NameMatch::Found
+            ? MatchName(quickTargets.GetTexts(), english(quickTargets), to, same(quickTargets))
+            : NameMatch{};
     if (source.kind == NameMatch::Found && target.kind == NameMatch::Found)
         return m_core.SelectSourceItem(quickSources.GetItem(source.index)) &&
                m_core.SelectTargetItem(quickTargets.GetItem(target.index));

@@ -304,7 +304,8 @@ TEST(CategoryNames, EachDataFilesNamesAreTranslatedInTheContextTheTemplateGivesT
         if (file == "sensitivity.dat" || file == "country.dat" || file.empty()) {
             EXPECT_EQ(contexts.count(file), 0u);
             if (file == "country.dat") {
-                EXPECT_NE(text.find("COUNTRY_CONTEXT = \"" + category->GetEnglishName() + "\""), std::string::npos);
+                EXPECT_NE(text.find("COUNTRY_CONTEXT = \"" + category->GetEnglishName() + "\""),
+                          std::string::npos);
             }
             continue;
         }

@@ -316,7 +316,8 @@ TEST_F(ConversionCoreTest, PositionsStoredByAnEarlierVersionNameTheSameUnits)
         EXPECT_EQ(Selected(core.Values()), c.valueName);
         // Stored again at once, in the new orders, with their marks.
         EXPECT_EQ(Stored("Settings", "CategoryOrder"), 1);
-        EXPECT_EQ(m_catalogue[static_cast<std::size_t>(Stored("Settings", "Category"))]->GetName(), c.category);
+        EXPECT_EQ(m_catalogue[static_cast<std::size_t>(Stored("Settings", "Category"))]->GetName(),
+                  c.category);
         EXPECT_EQ(Stored(section, "UnitOrder"), 1);
         EXPECT_EQ(Stored(section, "SourceUnit"), c.sourceRow);
         EXPECT_EQ(Stored(section, "TargetUnit"), c.targetRow);

@@ -130,7 +130,7 @@ TEST_F(Languages, TheListsShowTheNamesInTheUsersLanguageAndEnglishSpeakersSeeThe
         {"Weight", "", "pound (lb)", "(lb) pound"},
         {"Numbers", "", "Hexadecimal", "lamicedaxeH"},
         {"Currency", "", "Andorra Euro", "Euro Andorra (EUR)"},
-        {"Country and Phone Codes", "de", "Germany", "Deutschland"},               // iso-codes
+        {"Country and Phone Codes", "de", "Germany", "Deutschland"}, // iso-codes
         {"Country and Phone Codes", "kr", "Korea (Republic of) [South]", "Korea, Republik"},
         {"Country and Phone Codes", "ac", "Ascension Island", "Island Ascension"}, // no ISO code: ours
     };
@@ -165,12 +165,18 @@ TEST_F(Languages, EveryRememberedChoiceSurvivesAChangeOfLanguage)
         int source[2], target[2], value[2]; // the rows picked in each language; value -1: no rows
     };
     const Case cases[] = {
-        {"Weight", {3, 7}, {1, 9}, {-1, -1}},          {"Length", {5, 2}, {11, 20}, {-1, -1}},
-        {"Area", {4, 1}, {2, 6}, {-1, -1}},            {"Capacity", {8, 3}, {1, 12}, {-1, -1}},
-        {"Speed", {2, 5}, {4, 0}, {-1, -1}},           {"Pressure", {1, 6}, {7, 2}, {-1, -1}},
-        {"Power", {3, 1}, {5, 2}, {-1, -1}},           {"Energy", {2, 6}, {0, 4}, {-1, -1}},
-        {"Temperature", {1, 3}, {4, 0}, {-1, -1}},     {"Numbers", {5, 3}, {1, 4}, {-1, -1}},
-        {"Currency", {40, 7}, {2, 120}, {-1, -1}},     {"Film Sensitivity", {1, 0}, {0, 1}, {5, 9}},
+        {"Weight", {3, 7}, {1, 9}, {-1, -1}},
+        {"Length", {5, 2}, {11, 20}, {-1, -1}},
+        {"Area", {4, 1}, {2, 6}, {-1, -1}},
+        {"Capacity", {8, 3}, {1, 12}, {-1, -1}},
+        {"Speed", {2, 5}, {4, 0}, {-1, -1}},
+        {"Pressure", {1, 6}, {7, 2}, {-1, -1}},
+        {"Power", {3, 1}, {5, 2}, {-1, -1}},
+        {"Energy", {2, 6}, {0, 4}, {-1, -1}},
+        {"Temperature", {1, 3}, {4, 0}, {-1, -1}},
+        {"Numbers", {5, 3}, {1, 4}, {-1, -1}},
+        {"Currency", {40, 7}, {2, 120}, {-1, -1}},
+        {"Film Sensitivity", {1, 0}, {0, 1}, {5, 9}},
         {"Country and Phone Codes", {70, 200}, {2, 1}, {-1, -1}},
         {"Time Difference", {30, 300}, {100, 3}, {-1, -1}},
     };
@@ -218,8 +224,8 @@ TEST_F(Languages, EveryRememberedChoiceSurvivesAChangeOfLanguage)
                 // Listed in the order of the German names, not the English ones.
                 const SortedList& list = core.SourceUnits();
                 for (int p = 1; p < list.GetCount(); ++p)
-                    if (list.GetItem(p).unit &&
-                        CompareListText(list.GetItem(p - 1).unit->GetName(), list.GetItem(p).unit->GetName()) > 0) {
+                    if (list.GetItem(p).unit && CompareListText(list.GetItem(p - 1).unit->GetName(),
+                                                                list.GetItem(p).unit->GetName()) > 0) {
                         ++reordered;
                         break;
                     }
@@ -254,11 +260,14 @@ TEST_F(Languages, TheToolTakesNamesInEnglishAndInTheUsersLanguage)
         const char* out;
     };
     const Case cases[] = {
-        {{"convert", "⟦Length⟧", "1", "m", "ft"}, {"convert", "Length", "1", "m", "ft"}, "3.280839895013123\n"},
+        {{"convert", "⟦Length⟧", "1", "m", "ft"},
+         {"convert", "Length", "1", "m", "ft"},
+         "3.280839895013123\n"},
         {{"convert", "⟦Weight⟧", "1", "⟦kilogram (kg)⟧", "⟦pound (lb)⟧"},
          {"convert", "weight", "1", "kilogram", "pound (lb)"},
          "2.204622621848776\n"},
-        {{"convert", "⟦Currency⟧", "5", "⟦Andorra Euro⟧", "EUR"}, {"convert", "Currency", "5", "Andorra", "EUR"},
+        {{"convert", "⟦Currency⟧", "5", "⟦Andorra Euro⟧", "EUR"},
+         {"convert", "Currency", "5", "Andorra", "EUR"},
          "5\n"},
         {{"convert", "⟦Country and Phone Codes⟧", "-", "⟦Netherlands Antilles⟧", "⟦Police Department⟧"},
          {"convert", "Country and Phone Codes", "-", "Netherlands Antilles", "Police"},
