@@ -324,6 +324,44 @@ TEST_F(ConversionCoreTest, PositionsStoredByAnEarlierVersionNameTheSameUnits)
     }
 }
 
+// Turning earlier positions writes each category's values with their mark at once: a store that
+// stops taking writes half-way never holds old positions marked as rows.
+TEST_F(ConversionCoreTest, ATurnCutShortIsDoneAgainAtTheNextStart)
+{
+    class StoreThatFills : public MemoryProfileStore {
+    public:
+        bool WriteProfileInt(const std::string& s, const std::string& e, int v) override
+        {
+            return Take() && MemoryProfileStore::WriteProfileInt(s, e, v);
+        }
+        bool WriteProfileString(const std::string& s, const std::string& e, const std::string& v) override
+        {
+            return Take() && MemoryProfileStore::WriteProfileString(s, e, v);
+        }
+        bool WriteProfileStrings(const std::vector<Value>& values) override
+        {
+            return Take() && MemoryProfileStore::WriteProfileStrings(values);
+        }
+        int left = 0;
+
+    private:
+        bool Take() { return left-- > 0; }
+    } store;
+    store.left = 3;
+    store.WriteProfileInt("Settings", "Category", 13);
+    store.WriteProfileInt("Settings\\Categories\\13", "SourceUnit", 3);
+    store.WriteProfileInt("Settings\\Categories\\13", "TargetUnit", 2);
+    SetProfile(&store);
+    for (const int writes : {1, 100}) {
+        store.left = writes;
+        ConversionCore& core = Make();
+        ASSERT_TRUE(core.SelectCategory(core.RememberedCategory()));
+        EXPECT_EQ(Selected(core.SourceUnits()), "pound (lb)");
+        EXPECT_EQ(Selected(core.TargetUnits()), "ounce (oz)");
+    }
+    SetProfile(&m_store);
+}
+
 TEST_F(ConversionCoreTest, TheRateLineSaysWhereEachRateComesFromAndWhetherItIsOld)
 {
     SetClockOverride([] { return DaysFromCivil(2026, 12, 8) * kSecondsPerDay * kTicksPerSecond; });
