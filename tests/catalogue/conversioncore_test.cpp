@@ -328,26 +328,14 @@ TEST_F(ConversionCoreTest, PositionsStoredByAnEarlierVersionNameTheSameUnits)
 // stops taking writes half-way never holds old positions marked as rows.
 TEST_F(ConversionCoreTest, ATurnCutShortIsDoneAgainAtTheNextStart)
 {
-    class StoreThatFills : public MemoryProfileStore {
-    public:
-        bool WriteProfileInt(const std::string& s, const std::string& e, int v) override
-        {
-            return Take() && MemoryProfileStore::WriteProfileInt(s, e, v);
-        }
-        bool WriteProfileString(const std::string& s, const std::string& e, const std::string& v) override
-        {
-            return Take() && MemoryProfileStore::WriteProfileString(s, e, v);
-        }
+    // Takes `left` writes, then none (the selections are written as batches).
+    struct StoreThatFills : MemoryProfileStore {
         bool WriteProfileStrings(const std::vector<Value>& values) override
         {
-            return Take() && MemoryProfileStore::WriteProfileStrings(values);
+            return left-- > 0 && MemoryProfileStore::WriteProfileStrings(values);
         }
         int left = 0;
-
-    private:
-        bool Take() { return left-- > 0; }
     } store;
-    store.left = 3;
     store.WriteProfileInt("Settings", "Category", 13);
     store.WriteProfileInt("Settings\\Categories\\13", "SourceUnit", 3);
     store.WriteProfileInt("Settings\\Categories\\13", "TargetUnit", 2);
