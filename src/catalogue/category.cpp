@@ -12,6 +12,7 @@
 #include "platform/profilestore.h"
 #include "text/collate.h"
 #include "text/strings.h"
+#include "text/translate.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,7 +20,7 @@
 #include <numeric>
 
 CCategory::CCategory(CategoryKind kind, unsigned nameId, const char* baseName)
-    : m_kind(kind), m_name(kelvara::LoadString(nameId)),
+    : m_kind(kind), m_nameId(nameId), m_name(kelvara::LoadString(nameId)),
       m_fileName(baseName ? std::string(baseName) + ".dat" : "")
 {
 }
@@ -32,6 +33,24 @@ CCategory::~CCategory()
 std::string CCategory::GetName() const
 {
     return m_name;
+}
+
+std::string CCategory::GetEnglishName() const
+{
+    return kelvara::EnglishString(m_nameId);
+}
+
+std::string CCategory::GetUnitText(const CBaseUnit& unit) const
+{
+    // Only names from a data file are in the catalogue (tools/mkpot.py takes them from there).
+    if (m_fileName.empty())
+        return unit.GetName();
+    return kelvara::Translate(GetEnglishName(), unit.GetName());
+}
+
+std::string CCategory::GetEnglishText(const kelvara::ListItem& item) const
+{
+    return item.unit ? item.unit->GetName() : std::string();
 }
 
 std::unique_ptr<CBaseUnit> CCategory::CreateUnit()
@@ -170,21 +189,6 @@ int CCategory::FromNameOrder(int position) const
     return static_cast<int>(order[static_cast<std::size_t>(position)]);
 }
 
-int CCategory::ToNameOrder(int index) const
-{
-    if (!m_units || index < 0 || static_cast<std::size_t>(index) >= m_units->size())
-        return index;
-    const std::string& name = (*m_units)[static_cast<std::size_t>(index)]->GetName();
-    // Its place in a stable sort: the names before it, and the equal ones earlier in the file.
-    int position = 0;
-    for (std::size_t i = 0; i < m_units->size(); ++i) {
-        const int order = kelvara::CompareListText((*m_units)[i]->GetName(), name);
-        if (order < 0 || (order == 0 && i < static_cast<std::size_t>(index)))
-            ++position;
-    }
-    return position;
-}
-
 void CCategory::FillList(kelvara::UnitList& list, int selection, int dropWidth)
 {
     list.ResetContent();
@@ -192,7 +196,7 @@ void CCategory::FillList(kelvara::UnitList& list, int selection, int dropWidth)
     if (!m_units)
         return;
     for (const auto& unit : *m_units)
-        list.AddEntry(unit->GetName(), kelvara::ListItem{unit.get(), -1});
+        list.AddEntry(GetUnitText(*unit), kelvara::ListItem{unit.get(), -1});
     if (!list.SetCurSel(selection))
         list.SetCurSel(0);
     list.SetDroppedWidth(dropWidth);

@@ -33,6 +33,15 @@ public:
     CCategory& operator=(const CCategory&) = delete;
 
     virtual std::string GetName() const;
+    // The name in English, whatever the language: what scripts name the category by, and the
+    // context in which the catalogue translates the names of its units.
+    std::string GetEnglishName() const;
+    // The text the lists show for `unit`: its name in the user's language (the data file's name
+    // where the catalogue has none).
+    virtual std::string GetUnitText(const CBaseUnit& unit) const;
+    // The English text of a list entry this category filled (a unit's name as its data file writes
+    // it); empty for an entry that has no other text than the one shown.
+    virtual std::string GetEnglishText(const kelvara::ListItem& item) const;
     virtual int GetDropWidth() const { return 10; }
     virtual bool IsLookup() const { return m_kind == Lookup; }
     virtual bool IsSourceReadOnly() const { return false; }
@@ -45,15 +54,11 @@ public:
     // Whether the unit lists show the units by name, or in the order the category holds them.
     virtual bool SortsUnits() const { return true; }
     // The position in this category's own order of the unit at `position` of the units sorted by
-    // name, as every list once showed them; a position outside the units comes back unchanged.
+    // their English names, as every list once showed them; a position outside the units comes back
+    // unchanged.
     int FromNameOrder(int position) const;
-    // The position in the name-sorted list of the unit at `index` of the category's own order (the
-    // other way round); an index outside the units comes back unchanged.
-    int ToNameOrder(int index) const;
-    // Whether the selections stored for this category are positions in its own (file) order rather
-    // than in the lists; and, for a category that turned to that, the row meant by a position
-    // stored by an earlier version.
-    virtual bool StoresFileOrder() const { return false; }
+    // The row of the data file meant by the position of a unit stored by an earlier version, which
+    // kept positions in the lists sorted by the English names.
     virtual int FromEarlierListPosition(int position) const { return FromNameOrder(position); }
     virtual unsigned GetSourceValueLabelId() const { return kelvara::IDS_SOURCE_VALUE_LABEL; }
     virtual unsigned GetSourceUnitLabelId() const { return kelvara::IDS_SOURCE_UNIT_LABEL; }
@@ -95,6 +100,7 @@ protected:
 
 private:
     CategoryKind m_kind;
+    unsigned m_nameId;
     std::string m_name;
     std::string m_fileName;
     std::unique_ptr<UnitArray> m_units;

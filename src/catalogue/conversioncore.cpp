@@ -6,10 +6,14 @@
 #include "catalogue/timezone.h"
 #include "platform/profilestore.h"
 #include "platform/regional.h"
+#include "text/collate.h"
 #include "text/leadingnumber.h"
 #include "text/textcase.h"
 
+#include <algorithm>
 #include <climits>
+#include <numeric>
+#include <vector>
 
 namespace kelvara {
 
@@ -20,12 +24,15 @@ constexpr const char* kCategory = "Category";
 constexpr const char* kSourceUnit = "SourceUnit";
 constexpr const char* kTargetUnit = "TargetUnit";
 constexpr const char* kSourceValue = "SourceValue";
-// 1: the stored unit positions count in the category's own order, not by name.
+// 1: the stored category is its place in the catalogue, not in the list by name.
+constexpr const char* kCategoryOrder = "CategoryOrder";
+// 1: the stored units and rows count in the category's own order (its data file's rows, its
+// columns as it declares them), not by name.
 constexpr const char* kUnitOrder = "UnitOrder";
 
-std::string CategorySection(int position)
+std::string CategorySection(int number)
 {
-    return std::string(kSettings) + "\\Categories\\" + std::to_string(position);
+    return std::string(kSettings) + "\\Categories\\" + std::to_string(number);
 }
 
 } // namespace
@@ -90,6 +97,17 @@ ConversionCore::ConversionCore(CCategoryArray& catalogue, Memory memory)
 {
     for (std::size_t i = 0; i < m_catalogue.size(); ++i)
         m_categories.AddEntry(m_catalogue[i]->GetName(), ListItem{nullptr, static_cast<int>(i)});
+    // Each category's settings are kept under the number of its place among the English names,
+    // as they always were: that number is the same in every language.
+    m_englishOrder.resize(m_catalogue.size());
+    std::iota(m_englishOrder.begin(), m_englishOrder.end(), 0);
+    std::stable_sort(m_englishOrder.begin(), m_englishOrder.end(), [this](int a, int b) {
+        return CompareListText(m_catalogue[static_cast<std::size_t>(a)]->GetEnglishName(),
+                               m_catalogue[static_cast<std::size_t>(b)]->GetEnglishName()) < 0;
+    });
+    m_sectionNumbers.resize(m_catalogue.size());
+    for (std::size_t i = 0; i < m_englishOrder.size(); ++i)
+        m_sectionNumbers[static_cast<std::size_t>(m_englishOrder[i])] = static_cast<int>(i);
 }
 
 void ConversionCore::SetViews(UnitList* categories, UnitList* sources, UnitList* targets, UnitList* values)
@@ -111,7 +129,25 @@ void ConversionCore::SetViews(UnitList* categories, UnitList* sources, UnitList*
 
 int ConversionCore::RememberedCategory() const
 {
-    return m_memory == Memory::None ? 0 : Profile().GetProfileInt(kSettings, kCategory, 0);
+    if (m_memory == Memory::None)
+        return 0;
+    ProfileStore& profile = Profile();
+    const int stored = profile.GetProfileInt(kSettings, kCategory, INT_MIN);
+    if (stored == INT_MIN)
+        return 0;
+    const int count = static_cast<int>(m_catalogue.size());
+    int index = stored;
+    if (profile.GetProfileInt(kSettings, kCategoryOrder, 0) != 1) {
+        // Stored by an earlier version: its place in the list by English name. Turned once, the
+        // value and its mark in one write.
+        if (stored < 0 || stored >= count)
+            return 0;
+        index = m_englishOrder[static_cast<std::size_t>(stored)];
+        profile.WriteProfileStrings(
+            {{kSettings, kCategory, std::to_string(index)}, {kSettings, kCategoryOrder, "1"}});
+    }
+    const int position = m_categories.Find(ListItem{nullptr, index});
+    return position < 0 ? 0 : position;
 }
 
 bool ConversionCore::SelectCategory(int position, Store store)
@@ -128,15 +164,21 @@ bool ConversionCore::SelectCategory(int position, Store store)
         return false;
     m_category = &category;
 
-    int source = 0;
-    int target = 0;
-    int value = 0;
-    const bool converted = LoadSelections(source, target, value);
-    category.FillSourceUnits(m_sources, source);
-    category.FillTargetUnits(m_targets, target);
+    category.FillSourceUnits(m_sources, 0);
+    category.FillTargetUnits(m_targets, 0);
     m_values.ResetContent();
+    const Remembered remembered = LoadSelections();
+    // Stored in the category's own order; the lists show the names sorted in the user's language.
+    const auto select = [](ShownList& list, int order) {
+        if (!list.SetCurSel(list.Entries().FindAddedOrder(order)))
+            list.SetCurSel(0);
+    };
+    select(m_sources, remembered.source);
+    select(m_targets, remembered.target);
+    const bool converted = remembered.converted;
+    // A lookup's rows are never sorted: their positions are the file's.
     if (category.IsLookup())
-        RefillValues(true, value);
+        RefillValues(true, remembered.value);
     // Positions just turned to the new order are stored at once: the mark that says so is.
     if (store == Store::Now || converted)
         StoreSelections();
@@ -222,61 +264,63 @@ void ConversionCore::FollowFixedRows(bool fromValues)
 
 // --- Memory -------------------------------------------------------------------------------------
 
-bool ConversionCore::LoadSelections(int& source, int& target, int& value) const
+ConversionCore::Remembered ConversionCore::LoadSelections() const
 {
+    Remembered remembered;
     if (m_memory == Memory::None || !m_category)
-        return false;
-    const std::string section = CategorySection(m_categories.GetCurSel());
+        return remembered;
+    const std::string section = Section();
     ProfileStore& profile = Profile();
-    value = profile.GetProfileInt(section, kSourceValue, 0);
-    source = profile.GetProfileInt(section, kSourceUnit, 0);
-    target = profile.GetProfileInt(section, kTargetUnit, 0);
-    const bool sourceStored = profile.GetProfileInt(section, kSourceUnit, INT_MIN) != INT_MIN;
-    const bool targetStored = profile.GetProfileInt(section, kTargetUnit, INT_MIN) != INT_MIN;
-    const bool marked = profile.GetProfileInt(section, kUnitOrder, 0) == 1;
-    if (m_category->StoresFileOrder()) {
-        // Stored as rows of the file; the lists show them by name.
-        bool converted = false;
-        if (!marked) {
-            // Stored by an earlier version as positions in its lists: the same currencies.
-            if (sourceStored)
-                source = m_category->FromEarlierListPosition(source);
-            if (targetStored)
-                target = m_category->FromEarlierListPosition(target);
-            profile.WriteProfileInt(section, kUnitOrder, 1);
-            converted = true;
-        }
-        source = m_category->ToNameOrder(source);
-        target = m_category->ToNameOrder(target);
-        return converted;
+    remembered.value = profile.GetProfileInt(section, kSourceValue, 0);
+    // Nothing stored (or nothing that is there): the first entry of the list.
+    remembered.source = profile.GetProfileInt(section, kSourceUnit, -1);
+    remembered.target = profile.GetProfileInt(section, kTargetUnit, -1);
+    if (profile.GetProfileInt(section, kUnitOrder, 0) == 1)
+        return remembered;
+    // Stored by an earlier version as positions in lists sorted by the English names. Columns
+    // (scales, services) were always declared in that order; units are turned into file rows.
+    const auto fromEarlier = [this](const SortedList& list, int position) {
+        if (list.GetCount() > 0 && !list.GetItem(0).unit)
+            return position;
+        return m_category->FromEarlierListPosition(position);
+    };
+    if (profile.GetProfileInt(section, kSourceUnit, INT_MIN) != INT_MIN) {
+        remembered.source = fromEarlier(SourceUnits(), remembered.source);
+        remembered.converted = true;
     }
-    if (!m_category->SortsUnits() && !marked) {
-        // Stored while the lists sorted every category by name: the same zones, not the same places.
-        if (sourceStored)
-            source = m_category->FromNameOrder(source);
-        if (targetStored)
-            target = m_category->FromNameOrder(target);
-        profile.WriteProfileInt(section, kUnitOrder, 1);
-        return true;
+    if (profile.GetProfileInt(section, kTargetUnit, INT_MIN) != INT_MIN) {
+        remembered.target = fromEarlier(TargetUnits(), remembered.target);
+        remembered.converted = true;
     }
-    return false;
+    return remembered;
+}
+
+std::string ConversionCore::Section() const
+{
+    const int index = m_categories.SelectedItem().column;
+    return CategorySection(index < 0 ? index : m_sectionNumbers[static_cast<std::size_t>(index)]);
 }
 
 void ConversionCore::StoreSelections()
 {
     if (m_memory == Memory::None || !m_category)
         return;
-    const int position = m_categories.GetCurSel();
-    ProfileStore& profile = Profile();
-    profile.WriteProfileInt(kSettings, kCategory, position);
-    const std::string section = CategorySection(position);
+    const int index = m_categories.SelectedItem().column;
+    const std::string section = Section();
+    const auto order = [](const ShownList& list) {
+        return std::to_string(list.Entries().GetAddedOrder(list.GetCurSel()));
+    };
+    // One write: a position is never stored without the mark that says how to read it.
+    std::vector<ProfileStore::Value> values{
+        {kSettings, kCategory, std::to_string(index)},
+        {kSettings, kCategoryOrder, "1"},
+        {section, kSourceUnit, order(m_sources)},
+        {section, kTargetUnit, order(m_targets)},
+        {section, kUnitOrder, "1"},
+    };
     if (m_category->IsLookup())
-        profile.WriteProfileInt(section, kSourceValue, m_values.GetCurSel());
-    const bool fileOrder = m_category->StoresFileOrder();
-    const int source = m_sources.GetCurSel();
-    const int target = m_targets.GetCurSel();
-    profile.WriteProfileInt(section, kSourceUnit, fileOrder ? m_category->FromNameOrder(source) : source);
-    profile.WriteProfileInt(section, kTargetUnit, fileOrder ? m_category->FromNameOrder(target) : target);
+        values.push_back({section, kSourceValue, std::to_string(m_values.GetCurSel())});
+    Profile().WriteProfileStrings(values);
 }
 
 // --- Values -------------------------------------------------------------------------------------

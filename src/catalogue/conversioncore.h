@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class CCurrency;
 class CCurrencyCategory;
@@ -43,8 +44,11 @@ private:
 // says and passes on what the user does; kelvara-cli chooses by name and prints.
 //
 // With memory, the selections of each category are kept in the settings store (kelvara::Profile())
-// as positions in the lists: "Settings" / "Category", and "Settings\Categories\<n>" / "SourceUnit",
-// "TargetUnit", "SourceValue" (lookups only), "UnitOrder".
+// in orders that no language changes: "Settings" / "Category" is the category's place in the
+// catalogue (marked "CategoryOrder" = 1); "Settings\Categories\<n>", where n is the category's place
+// among the English names, holds "SourceUnit", "TargetUnit" and "SourceValue" (lookups only) as
+// rows of the data file or columns in the category's order (marked "UnitOrder" = 1). Positions an
+// earlier version stored in the lists sorted by English name are turned once, when first read.
 class ConversionCore {
 public:
     enum class Memory { None, Selections };
@@ -67,7 +71,8 @@ public:
     // The rows of a lookup category, as the source entry's column shows them.
     const SortedList& Values() const { return m_values.Entries(); }
 
-    // The position of the category chosen last (0 without memory or when none was stored).
+    // The position in Categories() of the category chosen last (0 without memory or when none was
+    // stored).
     int RememberedCategory() const;
     // Chooses the category at `position` of Categories() (outside it: the first), loads it (failures
     // are reported to the user) and fills the lists with the selections remembered for it. The
@@ -137,13 +142,24 @@ public:
     CCurrency* GetSourceCurrency() const;
 
 private:
-    // True when it turned stored positions into the lists' present order (and marked them so).
-    bool LoadSelections(int& source, int& target, int& value) const;
+    // The selections stored for the category chosen, in its own order; `converted` when they were
+    // stored by an earlier version (and are to be stored again, marked).
+    struct Remembered {
+        int source = -1; // -1: the first entry of the list
+        int target = -1;
+        int value = 0;
+        bool converted = false;
+    };
+    Remembered LoadSelections() const;
+    // "Settings\Categories\<n>" of the category chosen.
+    std::string Section() const;
     void RefillValues(bool initial, int selection);
     void FollowFixedRows(bool fromValues);
 
     CCategoryArray& m_catalogue;
     Memory m_memory;
+    std::vector<int> m_englishOrder;   // catalogue places by English name
+    std::vector<int> m_sectionNumbers; // the other way round
     CCategory* m_category = nullptr;
     ShownList m_categories{true};
     ShownList m_sources{true};

@@ -19,6 +19,10 @@ public:
     unsigned GetTargetValueLabelId() const override { return kelvara::IDS_PHONE_LABEL; }
     unsigned GetTargetUnitLabelId() const override { return kelvara::IDS_SERVICE_LABEL; }
     std::unique_ptr<CBaseUnit> CreateUnit() override { return std::make_unique<CCountryCode>(); }
+    // A country as iso-codes names it in the user's language; else as our catalogue does; else as
+    // the data file does. English speakers see the file's names, never iso-codes' own.
+    std::string GetUnitText(const CBaseUnit& unit) const override;
+    std::string GetEnglishText(const kelvara::ListItem& item) const override;
     bool FillTargetUnits(kelvara::UnitList& list, int selection) override;
     bool FillValueList(kelvara::UnitList& list, int selection, int column) override;
 };

@@ -104,7 +104,8 @@ bool CCurrency::Parse(const std::string& line)
     if (!SplitRow(line, 4, fields))
         return false;
     m_code = fields[1];
-    m_name = fields[0] + " (" + m_code + ")";
+    m_rowName = fields[0];
+    m_name = m_rowName + " (" + m_code + ")";
     // Fields come trimmed from the splitter; only "t" in either case marks a fixed rate.
     m_fixed = fields[2] == "t" || fields[2] == "T";
     m_rate = kelvara::ReadLeadingDouble(fields[3]);

@@ -16,6 +16,8 @@ public:
     std::string Convert(const std::string& source, const CConversionUnit& target) const override;
     double GetValue() const override { return m_rate; }
 
+    // The row's name as the data file writes it, without the code: "Andorra Euro".
+    const std::string& GetRowName() const { return m_rowName; }
     const std::string& GetCode() const { return m_code; }
     bool IsFixed() const { return m_fixed; }
     // A row that follows its successor's rate (kelvara::FindCurrencyLink); set by the category.
@@ -35,6 +37,7 @@ public:
 
 private:
     std::string m_name;
+    std::string m_rowName;
     std::string m_code;
     bool m_fixed = false;
     bool m_linked = false;

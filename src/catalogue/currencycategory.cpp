@@ -5,6 +5,7 @@
 #include "platform/profilestore.h"
 #include "platform/regional.h"
 #include "text/formatting.h"
+#include "text/translate.h"
 
 #include <iterator>
 
@@ -46,6 +47,14 @@ int CCurrencyCategory::FromEarlierListPosition(int position) const
     if (position < 0 || position >= rows)
         return position;
     return kEarlierListRows[position];
+}
+
+std::string CCurrencyCategory::GetUnitText(const CBaseUnit& unit) const
+{
+    const auto* currency = dynamic_cast<const CCurrency*>(&unit);
+    if (!currency)
+        return CCategory::GetUnitText(unit);
+    return kelvara::Translate(GetEnglishName(), currency->GetRowName()) + " (" + currency->GetCode() + ")";
 }
 
 bool CCurrencyCategory::IsEuroReference() const

@@ -15,9 +15,11 @@ public:
     unsigned GetSourceUnitLabelId() const override { return kelvara::IDS_SOURCE_CURRENCY_LABEL; }
     unsigned GetTargetUnitLabelId() const override { return kelvara::IDS_TARGET_CURRENCY_LABEL; }
     std::unique_ptr<CBaseUnit> CreateUnit() override { return std::make_unique<CCurrency>(); }
+    // The row's name (territory and currency) in the user's language, then its code.
+    std::string GetUnitText(const CBaseUnit& unit) const override;
     // Selections are kept as rows of the data file, which only grows at its end: new currencies
-    // never move what the user chose, however the lists sort the names.
-    bool StoresFileOrder() const override { return true; }
+    // never move what the user chose. Versions before that kept positions in the list of the
+    // built-in rows of their day.
     int FromEarlierListPosition(int position) const override;
 
     // "1 € = 1.29301" or "US$ 1 = 0.773389..." for `source`; the number in regional notation

@@ -2,6 +2,7 @@
 
 bool CSensitivityCategory::FillSourceUnits(kelvara::UnitList& list, int selection)
 {
+    // In the order of the names, as the lists showed them when they were stored by position.
     FillColumns(list, selection, {{"ASA / ISO", CSensitivity::ColumnAsa}, {"DIN", CSensitivity::ColumnDin}});
     return true;
 }

@@ -35,11 +35,17 @@ public:
         return m_entries.at(static_cast<std::size_t>(position)).item;
     }
     std::vector<std::string> GetTexts() const;
+    // The place of the entry at `position` in the order the entries were added (a category adds
+    // them in its own order: its data file's rows, its columns as it declares them); -1 outside.
+    int GetAddedOrder(int position) const;
+    // The position of the entry added `order`th; -1 when there is none.
+    int FindAddedOrder(int order) const;
 
 private:
     struct Entry {
         std::string text;
         ListItem item;
+        int added = 0;
     };
     std::vector<Entry> m_entries;
     int m_selection = -1;

@@ -11,6 +11,7 @@
 #include "text/strings.h"
 #include "text/textcase.h"
 
+#include <functional>
 #include <typeinfo>
 #include <vector>
 
@@ -90,14 +91,26 @@ void Commands::Print(const std::string& line)
 }
 
 namespace {
-// Matches `query` in `list`, or tells the user why not (naming `what` the list holds) and
+// The English text of each entry of `list` (empty where it has none other than its own).
+std::vector<std::string> EnglishTexts(const SortedList& list,
+                                      const std::function<std::string(const ListItem&)>& englishOf)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < list.GetCount(); ++i)
+        texts.push_back(englishOf ? englishOf(list.GetItem(i)) : std::string());
+    return texts;
+}
+
+// Matches `query` in `list`, by the names shown or their English ones (`english`, as
+// EnglishTexts gives them), or tells the user why not (naming `what` the list holds) and
 // returns -1.
-int Choose(const SortedList& list, const std::string& query, const std::string& what,
-           const std::string& where, std::FILE* err)
+int Choose(const SortedList& list, const std::vector<std::string>& english, const std::string& query,
+           const std::string& what, const std::string& where, std::FILE* err)
 {
     const auto texts = list.GetTexts();
-    const NameMatch match = MatchName(
-        texts, query, [&list](int a, int b) { return SameChoice(list.GetItem(a), list.GetItem(b)); });
+    const NameMatch match = MatchName(texts, english, query, [&list](int a, int b) {
+        return SameChoice(list.GetItem(a), list.GetItem(b));
+    });
     if (match.kind == NameMatch::Found)
         return match.index;
     if (match.kind == NameMatch::Ambiguous) {
@@ -126,7 +139,11 @@ int Commands::ListCategories()
 
 int Commands::FindCategory(const std::string& name)
 {
-    return Choose(m_core.Categories(), name, "category", "", m_err);
+    const auto englishName = [this](const ListItem& item) {
+        return m_catalogue[static_cast<std::size_t>(item.column)]->GetEnglishName();
+    };
+    return Choose(m_core.Categories(), EnglishTexts(m_core.Categories(), englishName), name, "category", "",
+                  m_err);
 }
 
 CCategory* Commands::FindLoadedCategory(const std::string& name, int& exitCode)
@@ -207,17 +224,26 @@ bool Commands::ChooseUnits(CCategory& category, const std::string& from, const s
     const auto same = [](const SortedList& list) {
         return [&list](int a, int b) { return SameChoice(list.GetItem(a), list.GetItem(b)); };
     };
-    const NameMatch source = MatchName(quickSources.GetTexts(), from, same(quickSources));
-    const NameMatch target = source.kind == NameMatch::Found
-                                 ? MatchName(quickTargets.GetTexts(), to, same(quickTargets))
-                                 : NameMatch{};
+    // A name in English always fits, whatever the language the lists show.
+    const auto english = [&category](const SortedList& list) {
+        return EnglishTexts(list,
+                            [&category](const ListItem& item) { return category.GetEnglishText(item); });
+    };
+    const NameMatch source =
+        MatchName(quickSources.GetTexts(), english(quickSources), from, same(quickSources));
+    const NameMatch target =
+        source.kind == NameMatch::Found
+            ? MatchName(quickTargets.GetTexts(), english(quickTargets), to, same(quickTargets))
+            : NameMatch{};
     if (source.kind == NameMatch::Found && target.kind == NameMatch::Found)
         return m_core.SelectSourceItem(quickSources.GetItem(source.index)) &&
                m_core.SelectTargetItem(quickTargets.GetItem(target.index));
     const std::string where = " in " + category.GetName();
-    const int s = Choose(m_core.SourceUnits(), from, Label(category.GetSourceUnitLabelId()), where, m_err);
-    const int t =
-        s < 0 ? -1 : Choose(m_core.TargetUnits(), to, Label(category.GetTargetUnitLabelId()), where, m_err);
+    const int s = Choose(m_core.SourceUnits(), english(m_core.SourceUnits()), from,
+                         Label(category.GetSourceUnitLabelId()), where, m_err);
+    const int t = s < 0 ? -1
+                        : Choose(m_core.TargetUnits(), english(m_core.TargetUnits()), to,
+                                 Label(category.GetTargetUnitLabelId()), where, m_err);
     if (t < 0)
         return false;
     m_core.SelectSourceUnit(s);
@@ -289,7 +315,8 @@ bool Commands::ChooseZone(CCategory& category, int side, const std::string& name
             std::fprintf(m_err, "  %s\n", list.GetText(i).c_str());
         return false;
     }
-    const int index = Choose(list, name, Label(label), where, m_err);
+    // Zones are named by their ids in every language.
+    const int index = Choose(list, {}, name, Label(label), where, m_err);
     return index >= 0 && choose(index);
 }
 

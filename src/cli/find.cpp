@@ -47,6 +47,10 @@ int Commands::Find(const std::vector<std::string>& words)
         for (int u = 0; u < units.GetCount(); ++u) {
             const std::string& text = units.GetText(u);
             std::string searched = text;
+            // Found by the English name too, whatever the language the entries are in.
+            const std::string english = category.GetEnglishText(units.GetItem(u));
+            if (!english.empty() && english != text)
+                searched += "\t" + english;
             // Countries are also found by their Internet code ("jp"), which their entries do not show.
             // "??" marks a code that is not known, not one to be found by.
             const auto* country = dynamic_cast<const CCountryCode*>(units.GetItem(u).unit);

@@ -2,6 +2,8 @@
 
 #include "text/textcase.h"
 
+#include <algorithm>
+
 namespace kelvara::cli {
 
 std::string_view SymbolOf(std::string_view name)
@@ -68,6 +70,35 @@ NameMatch MatchName(const std::vector<std::string>& names, std::string_view quer
     }
     if (Settle(symbol, equivalent, match) || Settle(prefix, equivalent, match))
         return match;
+    return match;
+}
+
+NameMatch MatchName(const std::vector<std::string>& names, const std::vector<std::string>& otherNames,
+                    std::string_view query, const std::function<bool(int, int)>& equivalent)
+{
+    std::vector<std::string> all = names;
+    std::vector<int> owners;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        owners.push_back(static_cast<int>(i));
+    for (std::size_t i = 0; i < names.size() && i < otherNames.size(); ++i) {
+        if (!otherNames[i].empty() && otherNames[i] != names[i]) {
+            all.push_back(otherNames[i]);
+            owners.push_back(static_cast<int>(i));
+        }
+    }
+    const auto owner = [&owners](int index) { return owners[static_cast<std::size_t>(index)]; };
+    NameMatch match = MatchName(all, query, [&](int a, int b) {
+        return owner(a) == owner(b) || (equivalent && equivalent(owner(a), owner(b)));
+    });
+    if (match.kind == NameMatch::Found)
+        match.index = owner(match.index);
+    std::vector<int> candidates;
+    for (const int candidate : match.candidates) {
+        const int index = owner(candidate);
+        if (std::find(candidates.begin(), candidates.end(), index) == candidates.end())
+            candidates.push_back(index);
+    }
+    match.candidates = candidates;
     return match;
 }
 

@@ -21,6 +21,12 @@ struct NameMatch {
 NameMatch MatchName(const std::vector<std::string>& names, std::string_view query,
                     const std::function<bool(int, int)>& equivalent = {});
 
+// The same over entries that may each have a second name, `otherNames[i]` beside `names[i]` (the
+// English name beside the one in the user's language; empty: none): an entry fits when either of
+// its names does, and two names of one entry are one choice. The indexes are those of `names`.
+NameMatch MatchName(const std::vector<std::string>& names, const std::vector<std::string>& otherNames,
+                    std::string_view query, const std::function<bool(int, int)>& equivalent = {});
+
 // The text inside a name's last pair of parentheses; empty when there is none.
 std::string_view SymbolOf(std::string_view name);
 

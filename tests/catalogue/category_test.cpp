@@ -9,9 +9,13 @@
 #include "support/testenv.h"
 #include "text/formatting.h"
 
+#include "kelvara/testpaths.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -268,6 +272,35 @@ TEST_F(CategoryTest, UnloadedCategoriesFillNothing)
     Find("Weight").FillSourceUnits(list, 0);
     EXPECT_TRUE(list.entries.empty());
     EXPECT_EQ(list.droppedWidth, -1);
+}
+
+} // namespace
+
+namespace {
+
+// The names of each data file are translated in the context tools/mkpot.py gives them in the
+// template: the category's English name (countries: COUNTRY_CONTEXT, after iso-codes).
+TEST(CategoryNames, EachDataFilesNamesAreTranslatedInTheContextTheTemplateGivesThem)
+{
+    std::ifstream script(KELVARA_SOURCE_DIR "/tools/mkpot.py");
+    const std::string text((std::istreambuf_iterator<char>(script)), std::istreambuf_iterator<char>());
+    CCategoryArray catalogue;
+    ASSERT_TRUE(CreateCatalogue(catalogue));
+    int named = 0;
+    for (const auto& category : catalogue) {
+        const std::string file = category->GetDataFileName();
+        const std::string entry = file == "country.dat" ? "COUNTRY_CONTEXT = \"" : "\"" + file + "\": \"";
+        // Film speeds have no names, zones go by their ids.
+        const bool translated = file != "sensitivity.dat" && !file.empty();
+        EXPECT_EQ(text.find(entry + category->GetEnglishName() + "\"") != std::string::npos, translated)
+            << file;
+        named += text.find("\"" + file + "\": ") != std::string::npos;
+    }
+    // And no context for a file the catalogue does not have.
+    int contexts = 0;
+    for (auto at = text.find(".dat\": \""); at != std::string::npos; at = text.find(".dat\": \"", at + 1))
+        ++contexts;
+    EXPECT_EQ(named, contexts);
 }
 
 } // namespace

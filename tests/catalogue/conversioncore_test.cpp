@@ -187,7 +187,7 @@ TEST_F(ConversionCoreTest, SwapExchangesDifferentUnitsOnlyAndEmptiesTheValue)
     EXPECT_EQ(Selected(core.TargetUnits()), "pound (lb)");
     EXPECT_EQ(core.Convert().form, Form::Empty);
     EXPECT_EQ(Stored("Settings\\Categories\\13", "SourceUnit"), 1);
-    EXPECT_EQ(Stored("Settings\\Categories\\13", "TargetUnit"), 3);
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "TargetUnit"), 2);
 
     core.SelectTargetUnit(Position(core.TargetUnits(), "kilogram (kg)"));
     core.SetSourceText("3");
@@ -197,26 +197,27 @@ TEST_F(ConversionCoreTest, SwapExchangesDifferentUnitsOnlyAndEmptiesTheValue)
 
 TEST_F(ConversionCoreTest, EachCategoryRemembersItsSelections)
 {
-    // Out of range: the first entries, stored over what was there.
+    // Out of range: the first entries, stored over what was there (as file rows: "[UK] rood" is
+    // Area's fourth).
     m_store.WriteProfileInt("Settings", "Category", 99);
     m_store.WriteProfileInt("Settings\\Categories\\0", "SourceUnit", 99);
     m_store.WriteProfileInt("Settings\\Categories\\0", "TargetUnit", -5);
     ConversionCore& core = Make();
-    EXPECT_EQ(core.RememberedCategory(), 99);
+    EXPECT_EQ(core.RememberedCategory(), 0);
     ASSERT_TRUE(core.SelectCategory(core.RememberedCategory()));
     EXPECT_EQ(core.GetCategory()->GetName(), "Area");
-    EXPECT_EQ(Stored("Settings", "Category"), 0);
-    EXPECT_EQ(Stored("Settings\\Categories\\0", "SourceUnit"), 0);
-    EXPECT_EQ(Stored("Settings\\Categories\\0", "TargetUnit"), 0);
+    EXPECT_EQ(Stored("Settings", "Category"), 2);
+    EXPECT_EQ(Stored("Settings\\Categories\\0", "SourceUnit"), 3);
+    EXPECT_EQ(Stored("Settings\\Categories\\0", "TargetUnit"), 3);
     // Only a lookup's rows are remembered; a typed value never is.
     EXPECT_FALSE(m_store.Contains("Settings\\Categories\\0", "SourceValue"));
 
     Open("Weight");
     Pick("pound (lb)", "ounce (oz)");
     core.SetSourceText("12");
-    EXPECT_EQ(Stored("Settings", "Category"), 13);
-    EXPECT_EQ(Stored("Settings\\Categories\\13", "SourceUnit"), 3);
-    EXPECT_EQ(Stored("Settings\\Categories\\13", "TargetUnit"), 2);
+    EXPECT_EQ(Stored("Settings", "Category"), 0);
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "SourceUnit"), 2);
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "TargetUnit"), 3);
     Open("Film Sensitivity");
     Pick("DIN", "ASA / ISO");
     core.SelectValue(Position(core.Values(), "27"));
@@ -239,7 +240,7 @@ TEST_F(ConversionCoreTest, SelectionsAreStoredLateOnlyWhenAskedAndNeverWithoutMe
     Open("Weight", Store::Later);
     EXPECT_FALSE(m_store.Contains("Settings", "Category"));
     late.StoreSelections();
-    EXPECT_EQ(Stored("Settings", "Category"), 13);
+    EXPECT_EQ(Stored("Settings", "Category"), 0);
 
     m_store.Clear();
     ConversionCore& none = Make(ConversionCore::Memory::None);
@@ -276,6 +277,77 @@ TEST_F(ConversionCoreTest, CurrenciesStoredByAnEarlierVersionKeepTheirRows)
     EXPECT_EQ(Stored(section, "SourceUnit"), 4);
     EXPECT_EQ(Stored(section, "TargetUnit"), 1);
     EXPECT_EQ(Stored(section, "UnitOrder"), 1);
+}
+
+// An earlier version kept positions in the lists sorted by English name, and the category as its
+// position in the list of categories; they are turned into rows and columns once, and marked.
+TEST_F(ConversionCoreTest, PositionsStoredByAnEarlierVersionNameTheSameUnits)
+{
+    struct Case {
+        const char* category;
+        int section;
+        int source, target, value; // stored positions; value -1: none
+        const char* sourceName;
+        const char* targetName;
+        const char* valueName;
+        int sourceRow, targetRow; // as stored again
+    };
+    const Case cases[] = {
+        {"Weight", 13, 3, 2, -1, "pound (lb)", "ounce (oz)", "", 2, 3},
+        {"Area", 0, 0, 1, -1, "[UK] rood", "acre (ac)", "", 3, 2},
+        {"Numbers", 7, 0, 3, -1, "binary", "Roman numerals", "", 2, 3},
+        {"Film Sensitivity", 5, 1, 0, 3, "DIN", "ASA / ISO", "27", 1, 0},
+        {"Country and Phone Codes", 2, 4, 1, 4, "Congo, Republic of", "Police Department", "CG / +242", 4, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.category);
+        m_store.Clear();
+        const std::string section = "Settings\\Categories\\" + std::to_string(c.section);
+        m_store.WriteProfileInt("Settings", "Category", c.section);
+        m_store.WriteProfileInt(section, "SourceUnit", c.source);
+        m_store.WriteProfileInt(section, "TargetUnit", c.target);
+        if (c.value >= 0)
+            m_store.WriteProfileInt(section, "SourceValue", c.value);
+        ConversionCore& core = Make();
+        ASSERT_TRUE(core.SelectCategory(core.RememberedCategory(), Store::Later));
+        EXPECT_EQ(core.GetCategory()->GetName(), c.category);
+        EXPECT_EQ(Selected(core.SourceUnits()), c.sourceName);
+        EXPECT_EQ(Selected(core.TargetUnits()), c.targetName);
+        EXPECT_EQ(Selected(core.Values()), c.valueName);
+        // Stored again at once, in the new orders, with their marks.
+        EXPECT_EQ(Stored("Settings", "CategoryOrder"), 1);
+        EXPECT_EQ(m_catalogue[static_cast<std::size_t>(Stored("Settings", "Category"))]->GetName(),
+                  c.category);
+        EXPECT_EQ(Stored(section, "UnitOrder"), 1);
+        EXPECT_EQ(Stored(section, "SourceUnit"), c.sourceRow);
+        EXPECT_EQ(Stored(section, "TargetUnit"), c.targetRow);
+    }
+}
+
+// Turning earlier positions writes each category's values with their mark at once: a store that
+// stops taking writes half-way never holds old positions marked as rows.
+TEST_F(ConversionCoreTest, ATurnCutShortIsDoneAgainAtTheNextStart)
+{
+    // Takes `left` writes, then none (the selections are written as batches).
+    struct StoreThatFills : MemoryProfileStore {
+        bool WriteProfileStrings(const std::vector<Value>& values) override
+        {
+            return left-- > 0 && MemoryProfileStore::WriteProfileStrings(values);
+        }
+        int left = 0;
+    } store;
+    store.WriteProfileInt("Settings", "Category", 13);
+    store.WriteProfileInt("Settings\\Categories\\13", "SourceUnit", 3);
+    store.WriteProfileInt("Settings\\Categories\\13", "TargetUnit", 2);
+    SetProfile(&store);
+    for (const int writes : {1, 100}) {
+        store.left = writes;
+        ConversionCore& core = Make();
+        ASSERT_TRUE(core.SelectCategory(core.RememberedCategory()));
+        EXPECT_EQ(Selected(core.SourceUnits()), "pound (lb)");
+        EXPECT_EQ(Selected(core.TargetUnits()), "ounce (oz)");
+    }
+    SetProfile(&m_store);
 }
 
 TEST_F(ConversionCoreTest, TheRateLineSaysWhereEachRateComesFromAndWhetherItIsOld)

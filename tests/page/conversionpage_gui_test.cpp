@@ -36,9 +36,11 @@ TEST_F(SettingsTest, FirstStartSelectsTheFirstCategoryAndWritesTheSelectionsAtOn
     EXPECT_EQ(SourceUnits()->currentIndex(), 0);
     EXPECT_EQ(TargetUnits()->currentIndex(), 0);
 
-    EXPECT_EQ(Stored("Settings", "Category"), 0);
-    EXPECT_EQ(Stored("Settings\\Categories\\0", "SourceUnit"), 0);
-    EXPECT_EQ(Stored("Settings\\Categories\\0", "TargetUnit"), 0);
+    // Stored in orders no language changes: Area is the catalogue's third category, "[UK] rood" the
+    // fourth row of its file.
+    EXPECT_EQ(Stored("Settings", "Category"), 2);
+    EXPECT_EQ(Stored("Settings\\Categories\\0", "SourceUnit"), 3);
+    EXPECT_EQ(Stored("Settings\\Categories\\0", "TargetUnit"), 3);
     // The value list is not shown for a typed category, so its position is not written.
     EXPECT_FALSE(store.Contains("Settings\\Categories\\0", "SourceValue"));
     EXPECT_TRUE(presenter.messages.empty());
@@ -55,16 +57,16 @@ TEST_F(SettingsTest, ADeferredStartSaveStoresTheSelectionsOnceTheEventLoopRuns)
     EXPECT_EQ(Categories()->currentText(), "Area");
     EXPECT_EQ(store.writes, 0);
     QCoreApplication::processEvents();
-    EXPECT_EQ(Stored("Settings", "Category"), 0) << "the corrected position is stored";
-    EXPECT_EQ(Stored("Settings\\Categories\\0", "SourceUnit"), 0);
+    EXPECT_EQ(Stored("Settings", "Category"), 2) << "the corrected category is stored";
+    EXPECT_EQ(Stored("Settings\\Categories\\0", "SourceUnit"), 3);
 
     page = std::make_unique<CConversionPage>(
         nullptr, [] { return true; }, CConversionPage::StartSave::Deferred);
     ChooseCategory("Weight");
     Choose(SourceUnits(), "pound (lb)");
     QCoreApplication::processEvents();
-    EXPECT_EQ(Stored("Settings", "Category"), 13);
-    EXPECT_EQ(Stored("Settings\\Categories\\13", "SourceUnit"), 3);
+    EXPECT_EQ(Stored("Settings", "Category"), 0);
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "SourceUnit"), 2);
 
     store.writes = 0;
     page = std::make_unique<CConversionPage>(
@@ -81,9 +83,9 @@ TEST_F(SettingsTest, SelectionsAreWrittenPerCategoryButTypedValuesNever)
     EXPECT_EQ(page->Caption(), "Kelvara [Weight]");
     Choose(SourceUnits(), "pound (lb)");
     Choose(TargetUnits(), "ounce (oz)");
-    EXPECT_EQ(Stored("Settings", "Category"), 13);
-    EXPECT_EQ(Stored("Settings\\Categories\\13", "SourceUnit"), 3);
-    EXPECT_EQ(Stored("Settings\\Categories\\13", "TargetUnit"), 2);
+    EXPECT_EQ(Stored("Settings", "Category"), 0);
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "SourceUnit"), 2);
+    EXPECT_EQ(Stored("Settings\\Categories\\13", "TargetUnit"), 3);
 
     store.writes = 0;
     Type(Source(), "12");
@@ -109,8 +111,8 @@ TEST_F(SettingsTest, TheSelectionsSurviveARestartInTheUsersSettingsFile)
     const QString path = QString::fromStdString(settings.GetLocation());
     EXPECT_TRUE(path.endsWith("/config/Brask/Kelvara.conf")) << path.toStdString();
     const QSettings file(path, QSettings::IniFormat);
-    EXPECT_EQ(file.value("Settings/Category").toInt(), 13);
-    EXPECT_EQ(file.value("Settings/Categories/13/SourceUnit").toInt(), 3);
+    EXPECT_EQ(file.value("Settings/Category").toInt(), 0);
+    EXPECT_EQ(file.value("Settings/Categories/13/SourceUnit").toInt(), 2);
 
     page = std::make_unique<CConversionPage>(nullptr, [] { return true; });
     EXPECT_EQ(Categories()->currentText(), "Weight");

@@ -43,6 +43,11 @@ public:
         ++writes;
         return MemoryProfileStore::WriteProfileString(section, entry, value);
     }
+    bool WriteProfileStrings(const std::vector<Value>& values) override
+    {
+        ++writes;
+        return MemoryProfileStore::WriteProfileStrings(values);
+    }
     using MemoryProfileStore::GetProfileString;
 
     int writes = 0;
