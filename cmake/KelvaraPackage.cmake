@@ -41,8 +41,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # translations; without them those texts stay English.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "iso-codes, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${KELVARA_HOME_URL}")
-# Country names in the user's language come from its catalogues; without it they stay English.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS iso-codes)
 
 # Files only a Debian package carries (its copyright file and changelog) are added to the staged
 # tree just before it is packed, so `cmake --install` never writes them.
