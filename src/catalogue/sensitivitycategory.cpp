@@ -1,8 +1,12 @@
 #include "catalogue/sensitivitycategory.h"
 
+#include "text/strings.h"
+
 bool CSensitivityCategory::FillSourceUnits(kelvara::UnitList& list, int selection)
 {
-    FillColumns(list, selection, {{"ASA / ISO", CSensitivity::ColumnAsa}, {"DIN", CSensitivity::ColumnDin}});
+    FillColumns(list, selection,
+                {{kelvara::LoadString(kelvara::IDS_ASA_ISO), CSensitivity::ColumnAsa},
+                 {kelvara::LoadString(kelvara::IDS_DIN), CSensitivity::ColumnDin}});
     return true;
 }
 
