@@ -5,6 +5,7 @@
 #include "kelvara/testpaths.h"
 #include "support/locales.h"
 #include "support/process.h"
+#include "support/pseudolanguage.h"
 
 #include <gtest/gtest.h>
 
@@ -16,17 +17,7 @@ namespace {
 using kelvara::test::ProcessOptions;
 using kelvara::test::ProcessResult;
 
-constexpr const char* kOpen = "⟦";
-constexpr const char* kClose = "⟧";
-
-// The text without the brackets: what the same run says in English.
-std::string Unwrapped(std::string text)
-{
-    for (const std::string mark : {kOpen, kClose})
-        for (auto at = text.find(mark); at != std::string::npos; at = text.find(mark, at))
-            text.erase(at, mark.size());
-    return text;
-}
+using kelvara::test::Unwrapped;
 
 // The lines of `text` with a letter outside every ⟦…⟧. The tool's name that begins its messages is
 // no text of the catalogue.
@@ -40,19 +31,8 @@ std::vector<std::string> BareLines(const std::string& text)
         start = end + 1;
         if (line.rfind("kelvara-cli: ", 0) == 0)
             line.erase(0, 13);
-        int depth = 0;
-        for (std::size_t i = 0; i < line.size(); ++i) {
-            if (line.compare(i, 3, kOpen) == 0) {
-                ++depth;
-                i += 2;
-            } else if (line.compare(i, 3, kClose) == 0) {
-                depth = std::max(depth - 1, 0);
-                i += 2;
-            } else if (depth == 0 && std::isalpha(static_cast<unsigned char>(line[i]))) {
-                bare.push_back(line);
-                break;
-            }
-        }
+        if (kelvara::test::HasBareLetters(line))
+            bare.push_back(line);
     }
     return bare;
 }
@@ -73,10 +53,7 @@ protected:
         argv.insert(argv.end(), args.begin(), args.end());
         ProcessOptions options;
         if (pseudo)
-            options.env = {{"LC_ALL", std::nullopt},
-                           {"LC_MESSAGES", std::nullopt},
-                           {"LANG", "en_US.UTF-8"},
-                           {"LANGUAGE", "en@pseudo"}};
+            options.env = kelvara::test::PseudoLanguageEnvironment();
         else
             options.env = {{"LC_ALL", "C"},
                            {"LANGUAGE", "en@pseudo"}}; // C has no catalogue, whatever LANGUAGE says

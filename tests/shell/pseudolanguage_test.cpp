@@ -5,15 +5,13 @@
 #include "online/downloaddlg.h"
 #include "page/qtmessagepresenter.h"
 #include "platform/profilestore.h"
-#include "platform/translations.h"
 #include "shell/convertsheet.h"
 #include "shell/optionspage.h"
 #include "shell/translators.h"
 #include "text/strings.h"
 
 #include "faketrayhost.h"
-#include "kelvara/testpaths.h"
-#include "support/locales.h"
+#include "support/pseudolanguage.h"
 #include "support/recordingpresenter.h"
 #include "support/testenv.h"
 
@@ -47,10 +45,6 @@ namespace {
 // catalogue on their own way. Until they do, only the other texts are checked.
 constexpr bool kListItemsTranslated = false;
 
-constexpr const char* kLocaleDir = KELVARA_BINARY_DIR "/src/share/locale";
-const QChar kOpen(0x27E6);  // ⟦
-const QChar kClose(0x27E7); // ⟧
-
 // What is not language, and so never wrapped, taken out of a text before it is checked.
 QString WithoutValues(QString text)
 {
@@ -63,19 +57,9 @@ QString WithoutValues(QString text)
     return text.remove(zone).remove(errorCode).remove(currencyCode);
 }
 
-// Whether a letter of `text` lies outside every ⟦…⟧.
 bool HasBareLetters(const QString& text)
 {
-    int depth = 0;
-    for (const QChar c : WithoutValues(text)) {
-        if (c == kOpen)
-            ++depth;
-        else if (c == kClose)
-            depth = std::max(depth - 1, 0);
-        else if (depth == 0 && c.isLetter())
-            return true;
-    }
-    return false;
+    return kelvara::test::HasBareLetters(WithoutValues(text).toStdString());
 }
 
 // Why a control's own text is not checked, by the control's name.
@@ -122,18 +106,15 @@ class PseudoLanguageTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        const std::string problem = kelvara::test::ProvideLocale("en_US.UTF-8");
-        if (!problem.empty())
-            GTEST_SKIP() << problem;
-        // gettext follows LANGUAGE only where the messages' locale is not C.
-        m_env.emplace_back(std::make_unique<kelvara::test::ScopedEnv>("LC_ALL", nullptr));
-        m_env.emplace_back(std::make_unique<kelvara::test::ScopedEnv>("LC_MESSAGES", nullptr));
-        m_env.emplace_back(std::make_unique<kelvara::test::ScopedEnv>("LANG", "en_US.UTF-8"));
-        m_env.emplace_back(std::make_unique<kelvara::test::ScopedEnv>("LANGUAGE", "en@pseudo"));
+        if (!m_pseudo->Problem().empty())
+            GTEST_SKIP() << m_pseudo->Problem();
+        // The dialog templates' texts too, as the program installs their translator.
         m_translatorsBefore = qApp->findChildren<QTranslator*>(Qt::FindDirectChildrenOnly);
-        kelvara::InstallTranslators(*qApp, kLocaleDir);
+        m_translatorsInstalled = true;
+        kelvara::InstallTranslators(*qApp, kelvara::test::kBuiltLocaleDir);
         ASSERT_EQ(kelvara::LoadString(kelvara::IDS_APP_TITLE), "⟦Kelvara⟧")
-            << "the pseudo-language catalogue is not in use; is " << kLocaleDir << "/en@pseudo built?";
+            << "the pseudo-language catalogue is not in use; is " << kelvara::test::kBuiltLocaleDir
+            << "/en@pseudo built?";
         kelvara::SetProfile(&m_store);
     }
 
@@ -141,12 +122,11 @@ protected:
     {
         m_sheet.reset();
         kelvara::SetProfile(nullptr);
-        // English again for the other tests of this program: the environment, the catalogue, and
-        // none of the translators this test installed.
-        m_env.clear();
-        kelvara::InitTranslations(kLocaleDir);
+        // English again for the other tests of this program: the environment and the catalogue,
+        // and none of the translators this test installed.
+        m_pseudo.reset();
         for (QTranslator* translator : qApp->findChildren<QTranslator*>(Qt::FindDirectChildrenOnly)) {
-            if (m_translatorsBefore.contains(translator))
+            if (!m_translatorsInstalled || m_translatorsBefore.contains(translator))
                 continue;
             QCoreApplication::removeTranslator(translator);
             delete translator;
@@ -256,8 +236,10 @@ protected:
             << m_bypassed.join(QStringLiteral("\n  ")).toStdString();
     }
 
-    std::vector<std::unique_ptr<kelvara::test::ScopedEnv>> m_env;
+    std::unique_ptr<kelvara::test::ScopedPseudoLanguage> m_pseudo =
+        std::make_unique<kelvara::test::ScopedPseudoLanguage>();
     QList<QTranslator*> m_translatorsBefore;
+    bool m_translatorsInstalled = false;
     kelvara::MemoryProfileStore m_store;
     kelvara::test::RecordingPresenter m_presenter;
     kelvara::test::FakeTrayHost* m_tray = nullptr;
