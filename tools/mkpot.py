@@ -79,8 +79,9 @@ class Template:
             self.order.append(key)
         entry = self.entries[key]
         entry["refs"].append(where)
-        if note and note not in entry["notes"]:
-            entry["notes"].append(note)
+        for n in note if isinstance(note, list) else [note]:
+            if n and n not in entry["notes"]:
+                entry["notes"].append(n)
         entry["c_format"] |= c_format
 
     def write(self, out):
@@ -106,16 +107,40 @@ class Template:
 
 
 def read_string_table(source_dir, template):
+    # An entry may run over several lines (adjacent literals, as C joins them); a comment line
+    # "// TRANSLATORS: ..." right above an entry (or several) is a note for its translators.
     path = "resources/strings/strings.inc"
-    pattern = re.compile(r'^KELVARA_STRING\((\w+),\s*(\d+),\s*((?:"(?:[^"\\]|\\.)*"\s*)+)\)')
+    entry = re.compile(r'KELVARA_STRING\((\w+),\s*(\d+),\s*((?:"(?:[^"\\]|\\.)*"\s*)+)\)')
     with open(os.path.join(source_dir, path), encoding="utf-8") as f:
-        for number, line in enumerate(f, 1):
-            m = pattern.match(line)
-            if not m:
-                continue
-            text = "".join(c_unescape(lit) for lit in re.findall(r'"((?:[^"\\]|\\.)*)"', m.group(3)))
-            template.add(None, text, "%s:%d" % (path, number), note=m.group(1),
-                         c_format=re.search(r"%[-+ #0]*\d*(?:\.\d+)?[a-zA-Z]", text) is not None)
+        lines = f.read().split("\n")
+    notes = []
+    number = 0
+    while number < len(lines):
+        line = lines[number]
+        number += 1
+        stripped = line.strip()
+        if stripped.startswith("// TRANSLATORS:"):
+            notes.append(stripped[len("// TRANSLATORS:"):].strip())
+            continue
+        if stripped.startswith("//") and notes:
+            notes[-1] += " " + stripped[2:].strip()  # the note goes on
+            continue
+        if not stripped.startswith("KELVARA_STRING("):
+            notes = []
+            continue
+        first = number
+        text = line
+        while not entry.match(text.strip()) and number < len(lines):
+            text += "\n" + lines[number]
+            number += 1
+        m = entry.match(text.strip())
+        if not m:
+            sys.exit("%s:%d: cannot read this entry" % (path, first))
+        msgid = "".join(c_unescape(lit) for lit in re.findall(r'"((?:[^"\\]|\\.)*)"', m.group(3)))
+        where = "%s:%d" % (path, first)
+        template.add(None, msgid, where, note=[m.group(1)] + ["TRANSLATORS: " + n for n in notes],
+                     c_format=re.search(r"%[-+ #0]*\d*(?:\.\d+)?[a-zA-Z]", msgid) is not None)
+        notes = []
 
 
 def read_dialog_templates(source_dir, template):

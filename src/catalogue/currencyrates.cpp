@@ -2,7 +2,9 @@
 
 #include "catalogue/currencycategory.h"
 #include "platform/profilestore.h"
+#include "text/formattext.h"
 #include "text/leadingnumber.h"
+#include "text/strings.h"
 
 #include <cmath>
 #include <cstdint>
@@ -160,10 +162,7 @@ bool CrossCheck(const Update& update, const RateDocument& world, std::int64_t da
         const double ecb = held.rate;
         const double off = std::fabs(rate - ecb) / ecb;
         if (off > kCrossCheckTolerance) {
-            char text[160];
-            std::snprintf(text, sizeof text, "the world rates disagree with the ECB on %s by %.0f %%", code.c_str(),
-                          off * 100);
-            why = text;
+            why = FormatText(LoadString(IDS_RATES_DISAGREE), {code, off * 100});
             return false;
         }
     }
@@ -198,7 +197,7 @@ RateUpdateResult StoreRateDocuments(const RateDocument* ecb, const RateDocument*
         result.ecb.given = true;
         if (!ParseIsoDate(ecb->date, day)) {
             result.ecb.refused = true;
-            result.ecb.why = "the document has no valid date";
+            result.ecb.why = LoadString(IDS_RATES_NO_VALID_DATE);
         } else {
             Apply(update, *ecb, day, result.ecb);
             update.SetDocumentDay(kReferenceRatesDateEntry, ecb->date, day);
@@ -208,7 +207,7 @@ RateUpdateResult StoreRateDocuments(const RateDocument* ecb, const RateDocument*
         result.world.given = true;
         if (!ParseIsoDate(world->date, day)) {
             result.world.refused = true;
-            result.world.why = "the document has no valid date";
+            result.world.why = LoadString(IDS_RATES_NO_VALID_DATE);
         } else if (!CrossCheck(update, *world, day, result.world.why)) {
             result.world.refused = true;
         } else {

@@ -1,5 +1,8 @@
 #include "cli/batch.h"
 
+#include "text/formattext.h"
+#include "text/strings.h"
+
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
@@ -59,7 +62,8 @@ bool ConvertLines(int inputFd, std::FILE* out, std::FILE* err, const LineConvers
             allRead = false;
             std::fputc('\n', out);
             std::fflush(out); // so that, on one terminal, the message follows its line
-            std::fprintf(err, "kelvara-cli: line %zu: longer than %zu bytes\n", lineNumber, kMaxLine);
+            std::fprintf(err, "kelvara-cli: %s\n",
+                         FormatText(LoadString(IDS_CLI_LINE_TOO_LONG), {lineNumber, kMaxLine}).c_str());
             return;
         }
         value.assign(Trimmed(line));
@@ -72,7 +76,8 @@ bool ConvertLines(int inputFd, std::FILE* out, std::FILE* err, const LineConvers
             allRead = false;
             std::fputc('\n', out);
             std::fflush(out);
-            std::fprintf(err, "kelvara-cli: line %zu: %s\n", lineNumber, problem.c_str());
+            std::fprintf(err, "kelvara-cli: %s\n",
+                         FormatText(LoadString(IDS_CLI_LINE_PROBLEM), {lineNumber, problem}).c_str());
         }
     };
 
@@ -112,8 +117,11 @@ bool ConvertLines(int inputFd, std::FILE* out, std::FILE* err, const LineConvers
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            if (n < 0)
-                std::fprintf(err, "kelvara-cli: cannot read the values: %s\n", std::strerror(errno));
+            if (n < 0) {
+                const std::string reason = std::strerror(errno); // before anything else can change errno
+                std::fprintf(err, "kelvara-cli: %s\n",
+                             FormatText(LoadString(IDS_CLI_CANNOT_READ_VALUES), {reason}).c_str());
+            }
             eof = true;
             allRead = allRead && n == 0;
             continue;

@@ -8,6 +8,7 @@
 #include "cli/batch.h"
 #include "cli/namematch.h"
 #include "platform/messages.h"
+#include "text/formattext.h"
 #include "text/strings.h"
 #include "text/textcase.h"
 
@@ -26,9 +27,23 @@ std::string Label(unsigned id)
     for (const char c : LoadString(id))
         if (c != '&')
             text += c;
-    while (!text.empty() && (text.back() == ':' || text.back() == ' '))
-        text.pop_back();
+    // Also the no-break space French puts before a colon.
+    static const std::string noBreakSpace = "\xC2\xA0";
+    for (;;) {
+        if (!text.empty() && (text.back() == ':' || text.back() == ' '))
+            text.pop_back();
+        else if (text.ends_with(noBreakSpace))
+            text.erase(text.size() - noBreakSpace.size());
+        else
+            break;
+    }
     return text;
+}
+
+// One message on standard error, after the tool's name.
+void Complain(std::FILE* err, unsigned id, const std::vector<FormatArg>& args)
+{
+    std::fprintf(err, "kelvara-cli: %s\n", FormatText(LoadString(id), args).c_str());
 }
 
 // Whether two list entries give the same result: the same row or column, or two units that
@@ -65,8 +80,7 @@ int Commands::ConvertLines(const std::string& categoryName, const std::string& f
     if (!category)
         return exitCode;
     if (category->GetKind() != Numeric && category->GetKind() != Currency) {
-        std::fprintf(m_err, "kelvara-cli: %s takes no values from standard input; give VALUE\n",
-                     category->GetName().c_str());
+        Complain(m_err, IDS_CLI_NO_STANDARD_INPUT, {category->GetName()});
         return kExitUsage;
     }
     if (!ChooseUnits(*category, from, to))
@@ -74,7 +88,7 @@ int Commands::ConvertLines(const std::string& categoryName, const std::string& f
     const std::string unitName = m_core.SourceUnits().GetText(m_core.SourceUnits().GetCurSel());
     const auto convert = [&](const std::string& value, std::string& result, std::string& problem) {
         if (!value.empty() && !m_core.IsReadableSource(value)) {
-            problem = "cannot read \"" + value + "\" as a value in " + unitName;
+            problem = FormatText(LoadString(IDS_CLI_UNREADABLE_VALUE), {value, unitName});
             return false;
         }
         m_core.SetSourceText(value);
@@ -101,11 +115,16 @@ std::vector<std::string> EnglishTexts(const SortedList& list,
     return texts;
 }
 
+// What a list holds: the categories, or one list (named by its label) of a category.
+struct ListName {
+    std::string label;    // empty: the list of categories
+    std::string category; // the category whose list it is
+};
+
 // Matches `query` in `list`, by the names shown or their English ones (`english`, as
-// EnglishTexts gives them), or tells the user why not (naming `what` the list holds) and
-// returns -1.
+// EnglishTexts gives them), or tells the user why not and returns -1.
 int Choose(const SortedList& list, const std::vector<std::string>& english, const std::string& query,
-           const std::string& what, const std::string& where, std::FILE* err)
+           const ListName& name, std::FILE* err)
 {
     const auto texts = list.GetTexts();
     const NameMatch match = MatchName(texts, english, query, [&list](int a, int b) {
@@ -113,16 +132,24 @@ int Choose(const SortedList& list, const std::vector<std::string>& english, cons
     });
     if (match.kind == NameMatch::Found)
         return match.index;
+    const bool categories = name.label.empty();
     if (match.kind == NameMatch::Ambiguous) {
-        std::fprintf(err, "kelvara-cli: \"%s\" is ambiguous as %s%s; it fits:\n", query.c_str(), what.c_str(),
-                     where.c_str());
+        if (categories)
+            Complain(err, IDS_CLI_AMBIGUOUS_CATEGORY, {query});
+        else
+            Complain(err, IDS_CLI_AMBIGUOUS_IN, {query, name.label, name.category});
         for (const int i : match.candidates)
             std::fprintf(err, "  %s\n", texts[static_cast<std::size_t>(i)].c_str());
     } else if (texts.empty()) {
-        std::fprintf(err, "kelvara-cli: there is no %s%s to choose\n", what.c_str(), where.c_str());
+        if (categories)
+            Complain(err, IDS_CLI_NO_CATEGORY, {});
+        else
+            Complain(err, IDS_CLI_NOTHING_IN, {name.label, name.category});
     } else {
-        std::fprintf(err, "kelvara-cli: unknown %s \"%s\"%s; choose one of:\n", what.c_str(), query.c_str(),
-                     where.c_str());
+        if (categories)
+            Complain(err, IDS_CLI_UNKNOWN_CATEGORY, {query});
+        else
+            Complain(err, IDS_CLI_UNKNOWN_IN, {name.label, query, name.category});
         for (const auto& text : texts)
             std::fprintf(err, "  %s\n", text.c_str());
     }
@@ -142,8 +169,7 @@ int Commands::FindCategory(const std::string& name)
     const auto englishName = [this](const ListItem& item) {
         return m_catalogue[static_cast<std::size_t>(item.column)]->GetEnglishName();
     };
-    return Choose(m_core.Categories(), EnglishTexts(m_core.Categories(), englishName), name, "category", "",
-                  m_err);
+    return Choose(m_core.Categories(), EnglishTexts(m_core.Categories(), englishName), name, {}, m_err);
 }
 
 CCategory* Commands::FindLoadedCategory(const std::string& name, int& exitCode)
@@ -238,12 +264,11 @@ bool Commands::ChooseUnits(CCategory& category, const std::string& from, const s
     if (source.kind == NameMatch::Found && target.kind == NameMatch::Found)
         return m_core.SelectSourceItem(quickSources.GetItem(source.index)) &&
                m_core.SelectTargetItem(quickTargets.GetItem(target.index));
-    const std::string where = " in " + category.GetName();
     const int s = Choose(m_core.SourceUnits(), english(m_core.SourceUnits()), from,
-                         Label(category.GetSourceUnitLabelId()), where, m_err);
+                         {Label(category.GetSourceUnitLabelId()), category.GetName()}, m_err);
     const int t = s < 0 ? -1
                         : Choose(m_core.TargetUnits(), english(m_core.TargetUnits()), to,
-                                 Label(category.GetTargetUnitLabelId()), where, m_err);
+                                 {Label(category.GetTargetUnitLabelId()), category.GetName()}, m_err);
     if (t < 0)
         return false;
     m_core.SelectSourceUnit(s);
@@ -264,8 +289,7 @@ bool Commands::ChooseRow(CCategory& category, const std::string& value)
         }
     }
     const SortedList& sources = m_core.SourceUnits();
-    std::fprintf(m_err, "kelvara-cli: no %s value \"%s\" in %s; choose one of:\n",
-                 sources.GetText(sources.GetCurSel()).c_str(), value.c_str(), category.GetName().c_str());
+    Complain(m_err, IDS_CLI_NO_VALUE_IN, {sources.GetText(sources.GetCurSel()), value, category.GetName()});
     for (const auto& text : texts)
         std::fprintf(m_err, "  %s\n", text.c_str());
     return false;
@@ -290,8 +314,9 @@ bool Commands::ChooseZone(CCategory& category, int side, const std::string& name
             if (list.GetItem(i).unit == zone)
                 return choose(i);
     }
-    const std::string where = " in " + category.GetName();
-    const unsigned label = side == 0 ? category.GetSourceUnitLabelId() : category.GetTargetUnitLabelId();
+    const ListName listName{
+        Label(side == 0 ? category.GetSourceUnitLabelId() : category.GetTargetUnitLabelId()),
+        category.GetName()};
     // Also the beginning of a zone id ("Europe/Ber") or a city alone ("Tokyo").
     std::vector<std::string> ids;
     std::vector<std::string> cities;
@@ -309,14 +334,13 @@ bool Commands::ChooseZone(CCategory& category, int side, const std::string& name
             ambiguous = match.candidates;
     }
     if (!ambiguous.empty()) {
-        std::fprintf(m_err, "kelvara-cli: \"%s\" is ambiguous as %s%s; it fits:\n", name.c_str(),
-                     Label(label).c_str(), where.c_str());
+        Complain(m_err, IDS_CLI_AMBIGUOUS_IN, {name, listName.label, listName.category});
         for (const int i : ambiguous)
             std::fprintf(m_err, "  %s\n", list.GetText(i).c_str());
         return false;
     }
     // Zones are named by their ids in every language.
-    const int index = Choose(list, {}, name, Label(label), where, m_err);
+    const int index = Choose(list, {}, name, listName, m_err);
     return index >= 0 && choose(index);
 }
 

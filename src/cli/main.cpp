@@ -10,6 +10,8 @@
 #include "platform/messagepresenter.h"
 #include "platform/profilestore.h"
 #include "platform/translations.h"
+#include "text/formattext.h"
+#include "text/strings.h"
 
 #ifdef KELVARA_CLI_SETTINGS
 #include "cli/storedsettings.h"
@@ -28,72 +30,23 @@
 
 namespace {
 
-constexpr const char* kHelp = R"help(Usage: kelvara-cli [OPTIONS] COMMAND [ARGUMENTS]
+// The help, in the user's language: its sections with an empty line between them.
+std::string HelpText()
+{
+    using namespace kelvara;
+    std::string text;
+    for (const unsigned id :
+         {IDS_CLI_HELP_USAGE, IDS_CLI_HELP_COMMANDS, IDS_CLI_HELP_EXAMPLES, IDS_CLI_HELP_NAMES,
+          IDS_CLI_HELP_OPTIONS, IDS_CLI_HELP_DATA, IDS_CLI_HELP_EXIT_STATUS})
+        text += (text.empty() ? "" : "\n") + LoadString(id);
+    return text;
+}
 
-Converts values between the units of the Kelvara catalogue, as the program's conversion page does.
-
-Commands:
-  categories                        print the categories, one per line, in the order of the
-                                    program's category list
-  units CATEGORY                    print the units of CATEGORY in the order of the program's
-                                    unit list
-  convert CATEGORY VALUE FROM TO    print VALUE converted from unit FROM into unit TO
-  find TEXT...                      print every unit, of every category, whose name holds all
-                                    the words of TEXT, as "CATEGORY<TAB>UNIT" lines; exit
-                                    status 1 when none does
-  rates [--update]                  print each currency code, its rate per euro, the day the
-                                    rate is of (YYYY-MM-DD) and its source, tab-separated;
-                                    --update first fetches the European Central Bank's
-                                    reference rates and exchange-api's rates of every
-                                    currency and stores them as the program does: one
-                                    line per source, exit status 1 unless both were stored
-  convert CATEGORY FROM TO          convert every value read from standard input, one a line,
-                                    printing one result a line; the output is flushed whenever
-                                    the input pauses, so the tool can serve as a coprocess.  A
-                                    line that cannot be read gives an empty line and a message
-                                    with its number on standard error, and exit status 1 at the
-                                    end.  For the categories that convert numbers.
-
-  kelvara-cli convert Length 1.75 "meter (m)" "foot and inch (ft. in.)"   prints 5 ft 8 in
-  kelvara-cli convert Temperature -40 °C °F                                prints -40
-  kelvara-cli convert Numbers ff hex dec                                   prints 255
-
-  Film Sensitivity: FROM and TO are the scales ("DIN", "ASA / ISO") and VALUE a value of the
-  FROM scale as the program lists it.  Country and Phone Codes: VALUE is ignored, FROM is the
-  country and TO the service ("Fire Department", "Police Department", "Rescue").
-  Time Difference: VALUE is ignored, FROM and TO are zones (a name as listed, or a zone id
-  such as Europe/Berlin or Etc/UTC); prints both local times, separated by a tab:
-  kelvara-cli convert "Time Difference" - Europe/Berlin Asia/Tokyo --at 2026-07-15T12:00:00Z
-
-Names (categories, units, currencies, countries) match without regard to case: the exact text
-first, else the symbol in the last parentheses ("m", "ft", "USD"), else a unique beginning
-("Temp", "kilog").  A name that fits several choices giving different results, or none, ends
-with exit status 2 and a list of the candidates.
-
-Options:
-  --at TIME    for Time Difference: show the zones' times at this universal time
-               (2026-07-15T12:00:00Z) instead of now
-  --digits N   for convert: round results to N significant digits (1 to 17) and write them
-               without trailing zeros (100 °F in °C at 6: 37.7778); without it every digit
-               is printed.  Numbers of other bases, Roman numerals, times, telephone data and
-               film speeds are not rounded; of "5 ft 8 in" only the last part is.  rates
-               always prints the exact rates
-  --regional   read VALUE and print the result in your regional notation (LC_NUMERIC,
-               LC_MONETARY for Currency), as the program does with regional settings on;
-               without it, numbers use "." and no grouping
-  --help       print this help
-  --version    print the version
-  --           end of options; an argument that begins with "-" and is not an option is a
-               value (-40)
-
-Data: a data file beside the program (weight.dat, ...) is used in place of the built-in one.
-Currency rates typed or fetched in the program are read from its settings
-(~/.config/Brask/Kelvara.conf); only `rates --update` writes them.
-
-Exit status: 0 done; 1 the data could not be loaded (the program's message is printed), find
-matched nothing, a line of standard input could not be read, or the output could not be
-written; 2 a bad command line or an unknown or ambiguous name.
-)help";
+// A message of the string table with its arguments.
+std::string Text(unsigned id, const std::vector<kelvara::FormatArg>& args = {})
+{
+    return kelvara::FormatText(kelvara::LoadString(id), args);
+}
 
 // Messages the catalogue would show in a box go to standard error, one after another.
 class StderrPresenter : public kelvara::MessagePresenter {
@@ -111,7 +64,7 @@ public:
 
 int UsageError(const std::string& message)
 {
-    std::fprintf(stderr, "kelvara-cli: %s\nTry 'kelvara-cli --help'.\n", message.c_str());
+    std::fprintf(stderr, "kelvara-cli: %s\n%s\n", message.c_str(), Text(kelvara::IDS_CLI_TRY_HELP).c_str());
     return kelvara::cli::kExitUsage;
 }
 
@@ -127,8 +80,9 @@ bool CheckCount(const std::vector<std::string>& args, std::size_t count, const c
 {
     if (args.size() == count)
         return true;
-    exitCode =
-        UsageError(std::string(args.size() < count ? "too few" : "too many") + " arguments; usage: " + usage);
+    exitCode = UsageError(
+        Text(args.size() < count ? kelvara::IDS_CLI_TOO_FEW_ARGUMENTS : kelvara::IDS_CLI_TOO_MANY_ARGUMENTS,
+             {usage}));
     return false;
 }
 
@@ -187,10 +141,10 @@ int FinishOutput(int exitCode)
         return exitCode;
     if (g_writeError != 0)
         error = g_writeError;
-    if (error != 0)
-        std::fprintf(stderr, "kelvara-cli: cannot write the output (%s)\n", std::strerror(error));
-    else
-        std::fprintf(stderr, "kelvara-cli: cannot write the output\n");
+    const std::string message =
+        error != 0 ? Text(kelvara::IDS_CLI_CANNOT_WRITE_OUTPUT_BECAUSE, {std::strerror(error)})
+                   : Text(kelvara::IDS_CLI_CANNOT_WRITE_OUTPUT);
+    std::fprintf(stderr, "kelvara-cli: %s\n", message.c_str());
     return exitCode == kelvara::cli::kExitOk ? kelvara::cli::kExitWriteFailed : exitCode;
 }
 
@@ -206,7 +160,7 @@ int Run(int argc, char** argv)
         if (options && arg == "--") {
             options = false;
         } else if (options && (arg == "--help" || arg == "-h")) {
-            std::fputs(kHelp, stdout);
+            std::fputs(HelpText().c_str(), stdout);
             return kelvara::cli::kExitOk;
         } else if (options && arg == "--version") {
             std::printf("kelvara-cli %s\n", KELVARA_VERSION_STRING);
@@ -217,40 +171,39 @@ int Run(int argc, char** argv)
             std::string text;
             if (arg == "--at") {
                 if (i + 1 >= argc)
-                    return UsageError("--at needs a universal time such as 2026-07-15T12:00:00Z");
+                    return UsageError(Text(kelvara::IDS_CLI_AT_NEEDS_TIME));
                 text = argv[++i];
             } else {
                 text = arg.substr(5);
             }
             kelvara::UtcTicks ticks = 0;
             if (!kelvara::ParseUtcTimestamp(text, ticks))
-                return UsageError("'" + text + "' is not a universal time such as 2026-07-15T12:00:00Z");
+                return UsageError(Text(kelvara::IDS_CLI_NOT_A_TIME, {text}));
             instant = ticks;
         } else if (options && (arg == "--digits" || arg.rfind("--digits=", 0) == 0)) {
-            const char* range = "--digits needs a number of significant digits from 1 to 17";
             std::string text;
             if (arg == "--digits") {
                 if (i + 1 >= argc)
-                    return UsageError(range);
+                    return UsageError(Text(kelvara::IDS_CLI_DIGITS_NEEDS_NUMBER));
                 text = argv[++i];
             } else {
                 text = arg.substr(9);
             }
             int digits = 0;
             if (!ParseDigits(text, digits))
-                return UsageError("'" + text + "': " + range);
+                return UsageError(Text(kelvara::IDS_CLI_DIGITS_OUT_OF_RANGE, {text}));
             kelvara::SetResultDigits(digits);
         } else if (options && arg == "--update" && !args.empty() && args.front() == "rates") {
             args.push_back(arg); // the rates command's own option
         } else if (options && arg.size() > 2 && arg.rfind("--", 0) == 0) {
-            return UsageError("unknown option '" + arg + "'");
+            return UsageError(Text(kelvara::IDS_CLI_UNKNOWN_OPTION, {arg}));
         } else {
             // Anything else, "-40" included, is a command or an argument.
             args.push_back(arg);
         }
     }
     if (args.empty())
-        return UsageError("no command given");
+        return UsageError(Text(kelvara::IDS_CLI_NO_COMMAND));
 
     StderrPresenter presenter;
     kelvara::SetMessagePresenter(&presenter);
@@ -287,11 +240,12 @@ int Run(int argc, char** argv)
     } else if (command == "__complete") {
         exitCode = commands.Complete(args);
     } else if (command == "find") {
-        exitCode = args.empty() ? UsageError("too few arguments; usage: find TEXT...") : commands.Find(args);
+        exitCode = args.empty() ? UsageError(Text(kelvara::IDS_CLI_TOO_FEW_ARGUMENTS, {"find TEXT..."}))
+                                : commands.Find(args);
     } else if (command == "rates") {
         exitCode = kelvara::cli::RunRates(commands, args, stdout, stderr);
     } else {
-        exitCode = UsageError("unknown command '" + command + "'");
+        exitCode = UsageError(Text(kelvara::IDS_CLI_UNKNOWN_COMMAND, {command}));
     }
     catalogue.clear();
     kelvara::SetProfile(nullptr);

@@ -4,6 +4,7 @@
 #include "catalogue/currencycategory.h"
 #include "platform/programpath.h"
 #include "platform/ratesmodule.h"
+#include "text/formattext.h"
 #include "text/strings.h"
 
 #include <charconv>
@@ -39,15 +40,15 @@ int Update(std::FILE* out, std::FILE* err)
     std::string tried;
     void* module = LoadRatesModule(tried);
     if (!module) {
-        std::fprintf(err, "kelvara-cli: %s\nthe network helper could not be loaded (%s)\n",
-                     LoadString(IDS_RETRIEVE_FAILED).c_str(), tried.c_str());
+        std::fprintf(err, "kelvara-cli: %s\n%s\n", LoadString(IDS_RETRIEVE_FAILED).c_str(),
+                     FormatText(LoadString(IDS_CLI_HELPER_NOT_LOADED), {tried}).c_str());
         return kExitLoadFailed;
     }
     // The module stays loaded: the Qt libraries it brings do not take being unloaded.
     auto update = reinterpret_cast<KelvaraUpdateRatesFunction>(::dlsym(module, KELVARA_RATES_UPDATE_SYMBOL));
     auto release = reinterpret_cast<KelvaraRatesFreeFunction>(::dlsym(module, KELVARA_RATES_FREE_SYMBOL));
     if (!update || !release) {
-        std::fprintf(err, "kelvara-cli: the network helper is not the one this program needs\n");
+        std::fprintf(err, "kelvara-cli: %s\n", LoadString(IDS_CLI_HELPER_MISMATCH).c_str());
         return kExitLoadFailed;
     }
     char* report = nullptr;
@@ -59,7 +60,7 @@ int Update(std::FILE* out, std::FILE* err)
     if (error)
         std::fprintf(err, "kelvara-cli: %s\n", error);
     else if (!ok)
-        std::fprintf(err, "kelvara-cli: not every source of rates could be stored\n");
+        std::fprintf(err, "kelvara-cli: %s\n", LoadString(IDS_CLI_NOT_EVERY_SOURCE).c_str());
     release(report);
     release(error);
     return ok ? kExitOk : kExitLoadFailed;
@@ -74,7 +75,8 @@ int RunRates(Commands& commands, const std::vector<std::string>& args, std::FILE
         if (arg == "--update") {
             update = true;
         } else {
-            std::fprintf(err, "kelvara-cli: unknown argument '%s'; usage: rates [--update]\n", arg.c_str());
+            std::fprintf(err, "kelvara-cli: %s\n",
+                         FormatText(LoadString(IDS_CLI_RATES_UNKNOWN_ARGUMENT), {arg}).c_str());
             return kExitUsage;
         }
     }

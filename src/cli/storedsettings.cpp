@@ -3,6 +3,8 @@
 #include "platform/module.h"
 #include "platform/programpath.h"
 #include "platform/settingsmodule.h"
+#include "text/formattext.h"
+#include "text/strings.h"
 
 namespace kelvara::cli {
 
@@ -27,12 +29,11 @@ const ProfileStore* StoredSettings::Store() const
             reinterpret_cast<KelvaraSettingsStoreFactory>(ModuleEntry(path, kSettingsModuleEntry, problem))) {
         m_store.reset(create(1));
         if (!m_store)
-            problem = "out of memory";
+            problem = LoadString(IDS_CLI_SETTINGS_NO_MEMORY);
     }
     if (!m_store && m_err)
-        std::fprintf(m_err,
-                     "kelvara-cli: the stored settings cannot be read (%s); using the built-in values\n",
-                     problem.c_str());
+        std::fprintf(m_err, "kelvara-cli: %s\n",
+                     FormatText(LoadString(IDS_CLI_SETTINGS_UNREADABLE), {problem}).c_str());
     return m_store.get();
 }
 

@@ -5,6 +5,7 @@
 #include "online/webaccess.h"
 #include "platform/messages.h"
 #include "platform/privatetemp.h"
+#include "text/formattext.h"
 #include "text/formatting.h"
 #include "text/strings.h"
 #include "ui_downloaddlg.h"
@@ -34,7 +35,7 @@ std::string NetworkErrorText(std::int32_t code)
         return g_lastText;
     const auto ucode = static_cast<std::uint32_t>(code);
     if ((ucode & 0xFFFF0000u) == 0x800C0000u)
-        return "Network error " + std::to_string(ucode & 0xFFFFu);
+        return kelvara::FormatText(kelvara::LoadString(kelvara::IDS_NETWORK_ERROR), {ucode & 0xFFFFu});
     return {};
 }
 
@@ -114,7 +115,8 @@ void CDownloadDlg::Start()
 
     m_currentUrl = QUrl(QString::fromStdString(m_url));
     if (!m_currentUrl.isValid() || !IsWebScheme(m_currentUrl.scheme()) || m_currentUrl.host().isEmpty()) {
-        Fail(kelvara::NetworkResultCode(kelvara::neterror::kProtocolUnknown), "Not a web address: " + m_url);
+        Fail(kelvara::NetworkResultCode(kelvara::neterror::kProtocolUnknown),
+             kelvara::FormatText(kelvara::LoadString(kelvara::IDS_NOT_WEB_ADDRESS), {m_url}));
         return;
     }
 
@@ -178,8 +180,9 @@ void CDownloadDlg::OnMetaData()
 
 void CDownloadDlg::FailTooLarge()
 {
-    Fail(kelvara::kReplyTooLarge, "The server's reply is larger than " +
-                                      kelvara::FormatByteSize(static_cast<std::uint64_t>(m_sizeLimit)) + ".");
+    Fail(kelvara::kReplyTooLarge,
+         kelvara::FormatText(kelvara::LoadString(kelvara::IDS_REPLY_LARGER_THAN),
+                             {kelvara::FormatByteSize(static_cast<std::uint64_t>(m_sizeLimit))}));
 }
 
 void CDownloadDlg::OnReadyRead()
@@ -264,7 +267,7 @@ void CDownloadDlg::OnFinished()
     const qint64 length = AnnouncedLength();
     if (length >= 0 && length != m_written) {
         Fail(kelvara::kReplyIncomplete,
-             "The server sent " + std::to_string(m_written) + " of " + std::to_string(length) + " bytes.");
+             kelvara::FormatText(kelvara::LoadString(kelvara::IDS_REPLY_INCOMPLETE), {m_written, length}));
         return;
     }
     Progress(m_written, std::max<qint64>(length, 0));
@@ -286,12 +289,13 @@ void CDownloadDlg::FollowRedirect(const QUrl& target)
     // Never to a weaker scheme, and never off the web.
     if (!kelvara::IsAllowedRedirect(m_currentUrl, target)) {
         Fail(kelvara::NetworkResultCode(kelvara::neterror::kInsecureRedirect),
-             "The server redirected to an address that is not allowed: " + target.toString().toStdString());
+             kelvara::FormatText(kelvara::LoadString(kelvara::IDS_REDIRECT_NOT_ALLOWED),
+                                 {target.toString().toStdString()}));
         return;
     }
     if (++m_redirects > kMaxRedirects) {
         Fail(kelvara::NetworkResultCode(kelvara::neterror::kTooManyRedirects),
-             "The server redirected too often.");
+             kelvara::LoadString(kelvara::IDS_TOO_MANY_REDIRECTS));
         return;
     }
     StopTransfer();
@@ -302,18 +306,18 @@ void CDownloadDlg::OnIdle()
 {
     if (!m_reply)
         return;
-    Fail(kelvara::kTransferTimedOut, "The server sent nothing for " +
-                                         FormatDouble(static_cast<double>(m_idleTimeout.count()) / 1000.0) +
-                                         " seconds.");
+    Fail(kelvara::kTransferTimedOut,
+         kelvara::FormatText(kelvara::LoadString(kelvara::IDS_SERVER_SILENT),
+                             {FormatDouble(static_cast<double>(m_idleTimeout.count()) / 1000.0)}));
 }
 
 void CDownloadDlg::OnDeadline()
 {
     if (!m_reply)
         return;
-    Fail(kelvara::kTransferTimedOut, "The transfer did not finish within " +
-                                         FormatDouble(static_cast<double>(m_deadline.count()) / 1000.0) +
-                                         " seconds.");
+    Fail(kelvara::kTransferTimedOut,
+         kelvara::FormatText(kelvara::LoadString(kelvara::IDS_TRANSFER_TOO_LONG),
+                             {FormatDouble(static_cast<double>(m_deadline.count()) / 1000.0)}));
 }
 
 void CDownloadDlg::reject()

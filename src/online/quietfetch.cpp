@@ -1,14 +1,28 @@
 #include "quietfetch.h"
 
 #include "online/webaccess.h"
+#include "text/formattext.h"
+#include "text/strings.h"
 
 #include <QIODevice>
 
 #include <string>
+#include <vector>
 
 namespace kelvara {
 
 namespace {
+QString Text(unsigned id, const std::vector<FormatArg>& args = {})
+{
+    return QString::fromStdString(FormatText(LoadString(id), args));
+}
+
+// A number as QString::arg writes it.
+std::string Number(double value)
+{
+    return QStringLiteral("%1").arg(value).toStdString();
+}
+
 bool IsWebScheme(const QString& scheme)
 {
     return scheme == QLatin1String("http") || scheme == QLatin1String("https");
@@ -27,15 +41,11 @@ bool IsAllowedRedirect(const QUrl& from, const QUrl& to)
 QuietFetch::QuietFetch(QObject* parent) : QObject(parent)
 {
     m_idle.setSingleShot(true);
-    connect(&m_idle, &QTimer::timeout, this, [this] {
-        Finish(false,
-               QStringLiteral("The server sent nothing for %1 seconds.").arg(m_idleTimeoutMs / 1000.0));
-    });
+    connect(&m_idle, &QTimer::timeout, this,
+            [this] { Finish(false, Text(IDS_SERVER_SILENT, {Number(m_idleTimeoutMs / 1000.0)})); });
     m_deadline.setSingleShot(true);
-    connect(&m_deadline, &QTimer::timeout, this, [this] {
-        Finish(false,
-               QStringLiteral("The transfer did not finish within %1 seconds.").arg(m_deadlineMs / 1000.0));
-    });
+    connect(&m_deadline, &QTimer::timeout, this,
+            [this] { Finish(false, Text(IDS_TRANSFER_TOO_LONG, {Number(m_deadlineMs / 1000.0)})); });
 }
 
 QuietFetch::~QuietFetch()
@@ -53,7 +63,7 @@ void QuietFetch::Start(const QUrl& url)
     if (!url.isValid() || !IsWebScheme(url.scheme().toLower()) || url.host().isEmpty()) {
         // Still from the event loop, as promised.
         QMetaObject::invokeMethod(
-            this, [this, url] { Finish(false, QStringLiteral("Not a web address: ") + url.toString()); },
+            this, [this, url] { Finish(false, Text(IDS_NOT_WEB_ADDRESS, {url.toString().toStdString()})); },
             Qt::QueuedConnection);
         return;
     }
@@ -71,7 +81,7 @@ void QuietFetch::Start(const QUrl& url)
 
 void QuietFetch::Abort()
 {
-    Finish(false, QStringLiteral("Cancelled."));
+    Finish(false, Text(IDS_TRANSFER_CANCELLED));
 }
 
 void QuietFetch::Request(const QUrl& url)
@@ -98,13 +108,13 @@ void QuietFetch::OnReadyRead()
         if (redirect) {
             m_drained += n;
             if (m_drained > m_sizeLimit) {
-                Finish(false, QStringLiteral("The server's reply is larger than the limit."));
+                Finish(false, Text(IDS_REPLY_OVER_LIMIT));
                 return;
             }
             continue;
         }
         if (m_body.size() + n > m_sizeLimit) {
-            Finish(false, QStringLiteral("The server's reply is larger than the limit."));
+            Finish(false, Text(IDS_REPLY_OVER_LIMIT));
             return;
         }
         m_body.append(buffer, static_cast<qsizetype>(n));
@@ -122,12 +132,11 @@ void QuietFetch::OnFinished()
     }
     if (const QUrl target = RedirectTarget(*m_web, m_reply, m_currentUrl); !target.isEmpty()) {
         if (!IsAllowedRedirect(m_currentUrl, target)) {
-            Finish(false, QStringLiteral("The server redirected to an address that is not allowed: ") +
-                              target.toString());
+            Finish(false, Text(IDS_REDIRECT_NOT_ALLOWED, {target.toString().toStdString()}));
             return;
         }
         if (++m_redirects > kMaxRedirects) {
-            Finish(false, QStringLiteral("The server redirected too often."));
+            Finish(false, Text(IDS_TOO_MANY_REDIRECTS));
             return;
         }
         StopReply();
@@ -139,12 +148,12 @@ void QuietFetch::OnFinished()
         return;
     const qint64 length = m_web->contentLength(m_reply);
     if (length >= 0 && length != m_body.size()) {
-        Finish(false, QStringLiteral("The server sent %1 of %2 bytes.").arg(m_body.size()).arg(length));
+        Finish(false, Text(IDS_REPLY_INCOMPLETE, {m_body.size(), length}));
         return;
     }
     const int status = m_web->httpStatus(m_reply);
     if (status != 0 && (status < 200 || status > 299)) {
-        Finish(false, QStringLiteral("The server answered %1.").arg(status));
+        Finish(false, Text(IDS_SERVER_ANSWERED, {status}));
         return;
     }
     Finish(true, {});

@@ -6,6 +6,7 @@
 #include "online/worldrates.h"
 #include "platform/profilestore.h"
 #include "platform/serviceaddress.h"
+#include "text/formattext.h"
 #include "text/strings.h"
 
 #include <algorithm>
@@ -96,33 +97,33 @@ RateUpdateResult RatesUpdatePlan::Store(CCurrencyCategory& currencies, ProfileSt
 namespace {
 std::string WriteFailure(const std::string& location)
 {
-    return "cannot write the settings" + (location.empty() ? std::string() : " (" + location + ")");
+    return location.empty() ? LoadString(IDS_SETTINGS_NOT_WRITTEN)
+                            : FormatText(LoadString(IDS_SETTINGS_NOT_WRITTEN_AT), {location});
 }
 } // namespace
 
 std::vector<std::string> RatesUpdatePlan::Report(const RateUpdateResult& result) const
 {
     std::vector<std::string> lines;
-    const auto line = [&](const char* name, bool wanted, bool have, const RateDocument& document,
+    // The sources' names begin the lines, in words a script can look for ("ECB", "exchange-api").
+    const auto line = [&](const std::string& name, bool wanted, bool have, const RateDocument& document,
                           const RateDocumentResult& stored, const std::string& error) {
         if (!wanted)
             return;
-        std::string text = std::string(name) + " rates";
-        if (have)
-            text += " of " + document.date;
         if (have && !result.written)
-            text += ": nothing stored (" + WriteFailure(m_location) + ")";
+            lines.push_back(FormatText(LoadString(IDS_RATES_REPORT_NOTHING_OF),
+                                       {name, document.date, WriteFailure(m_location)}));
         else if (have && stored.refused)
-            text += ": nothing stored (" + stored.why + ")";
+            lines.push_back(
+                FormatText(LoadString(IDS_RATES_REPORT_NOTHING_OF), {name, document.date, stored.why}));
         else if (have)
-            text += ": " + std::to_string(stored.stored) + " stored, " + std::to_string(stored.kept) +
-                    " kept (typed, newer or preferred)";
+            lines.push_back(FormatText(LoadString(IDS_RATES_REPORT_STORED),
+                                       {name, document.date, stored.stored, stored.kept}));
         else
-            text += ": nothing stored (" + error + ")";
-        lines.push_back(std::move(text));
+            lines.push_back(FormatText(LoadString(IDS_RATES_REPORT_NOTHING), {name, error}));
     };
-    line("ECB reference", m_wantEcb, m_haveEcb, m_ecb, result.ecb, m_ecbError);
-    line("exchange-api", m_wantWorld, m_haveWorld, m_world, result.world, m_worldError);
+    line(LoadString(IDS_RATES_ECB_REFERENCE), m_wantEcb, m_haveEcb, m_ecb, result.ecb, m_ecbError);
+    line(kRateSourceWorld, m_wantWorld, m_haveWorld, m_world, result.world, m_worldError);
     return lines;
 }
 
@@ -130,16 +131,20 @@ std::string RatesUpdatePlan::Failure(const RateUpdateResult& result) const
 {
     if ((m_haveEcb || m_haveWorld) && !result.written)
         return WriteFailure(m_location);
-    const std::string ecb = "the ECB's reference rates: ";
-    const std::string world = "the exchange-api rates: ";
+    const auto ecb = [](const std::string& why) {
+        return FormatText(LoadString(IDS_RATES_ECB_FAILED), {why});
+    };
+    const auto world = [](const std::string& why) {
+        return FormatText(LoadString(IDS_RATES_WORLD_FAILED), {why});
+    };
     if (m_wantEcb && !m_haveEcb)
-        return ecb + m_ecbError;
+        return ecb(m_ecbError);
     if (m_haveEcb && result.ecb.refused)
-        return ecb + result.ecb.why;
+        return ecb(result.ecb.why);
     if (m_wantWorld && !m_haveWorld)
-        return world + m_worldError;
+        return world(m_worldError);
     if (m_haveWorld && result.world.refused)
-        return world + result.world.why;
+        return world(result.world.why);
     return {};
 }
 

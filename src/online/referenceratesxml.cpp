@@ -4,7 +4,9 @@
 
 #include "catalogue/currency.h"
 #include "online/xmlfile.h"
+#include "text/formattext.h"
 #include "text/leadingnumber.h"
+#include "text/strings.h"
 
 #include <charconv>
 #include <cmath>
@@ -16,6 +18,11 @@
 namespace kelvara {
 
 namespace {
+
+std::string Text(unsigned id, const std::vector<FormatArg>& args = {})
+{
+    return FormatText(LoadString(id), args);
+}
 
 std::string_view LocalName(std::string_view name)
 {
@@ -84,14 +91,13 @@ bool WithinLimits(const pugi::xml_document& xml, std::string& why)
     for (pugi::xml_node node = xml.first_child(); node;) {
         if (node.type() == pugi::node_element) {
             if (++elements > kMaxReferenceElements) {
-                why = "the document has more than " + std::to_string(kMaxReferenceElements) + " elements";
+                why = Text(IDS_DOC_TOO_MANY_ELEMENTS, {kMaxReferenceElements});
                 return false;
             }
             std::size_t attributes = 0;
             for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
                 if (++attributes > kMaxReferenceAttributes) {
-                    why = "the element " + Quoted(node.name()) + " has more than " +
-                          std::to_string(kMaxReferenceAttributes) + " attributes";
+                    why = Text(IDS_DOC_TOO_MANY_ATTRIBUTES, {Quoted(node.name()), kMaxReferenceAttributes});
                     return false;
                 }
         }
@@ -133,7 +139,7 @@ bool ParseDocument(std::string_view document, const std::string& today, Referenc
                    std::string& why)
 {
     if (document.size() > CXmlFile::kMaxSize) {
-        why = "the document is larger than " + std::to_string(CXmlFile::kMaxSize / (1024 * 1024)) + " MB";
+        why = Text(IDS_DOC_LARGER_THAN_MB, {CXmlFile::kMaxSize / (1024 * 1024)});
         return false;
     }
     pugi::xml_document xml;
@@ -141,22 +147,21 @@ bool ParseDocument(std::string_view document, const std::string& today, Referenc
     const pugi::xml_parse_result result =
         xml.load_buffer(document.data(), document.size(), pugi::parse_default, pugi::encoding_auto);
     if (!result) {
-        why = std::string("not an XML document (") + result.description() + " at byte " +
-              std::to_string(result.offset) + ")";
+        why = Text(IDS_DOC_NOT_XML_AT, {result.description(), result.offset});
         return false;
     }
     int roots = 0;
     for (const pugi::xml_node child : xml.children())
         roots += child.type() == pugi::node_element ? 1 : 0;
     if (roots != 1) {
-        why = roots == 0 ? "not an XML document (no element)" : "the document has more than one root element";
+        why = Text(roots == 0 ? IDS_DOC_NOT_XML_NO_ELEMENT : IDS_DOC_SEVERAL_ROOTS);
         return false;
     }
     if (!WithinLimits(xml, why))
         return false;
     const NamespaceScope root(xml.document_element(), nullptr);
     if (!root.Is(kGesmesNamespace, "Envelope")) {
-        why = "not a reference-rate document (the root is " + Quoted(root.Node().name()) + ")";
+        why = Text(IDS_DOC_NOT_REFERENCE_RATES, {Quoted(root.Node().name())});
         return false;
     }
 
@@ -176,7 +181,7 @@ bool ParseDocument(std::string_view document, const std::string& today, Referenc
             const std::string_view time = Trimmed(day.attribute("time").value());
             std::int64_t days = 0;
             if (!ParseIsoDate(time, days)) {
-                why = "the date " + Quoted(time) + " is not a date";
+                why = Text(IDS_DOC_DATE_NO_DATE, {Quoted(time)});
                 return false;
             }
             if (!dated || days > datedDay) {
@@ -187,12 +192,12 @@ bool ParseDocument(std::string_view document, const std::string& today, Referenc
         }
     }
     if (!dated) {
-        why = "the document has no dated Cube element";
+        why = Text(IDS_DOC_NO_DATED_CUBE);
         return false;
     }
     std::int64_t todayDays = 0;
     if (ParseIsoDate(today, todayDays) && datedDay > todayDays + 1) {
-        why = "the date " + IsoDateFromDays(datedDay) + " lies in the future";
+        why = Text(IDS_DOC_DATE_IN_FUTURE, {IsoDateFromDays(datedDay)});
         return false;
     }
 
@@ -206,11 +211,11 @@ bool ParseDocument(std::string_view document, const std::string& today, Referenc
             continue;
         const std::string_view code = Trimmed(cube.attribute("currency").value());
         if (!IsCode(code)) {
-            why = "the currency code " + Quoted(code) + " is not three capital letters";
+            why = Text(IDS_DOC_BAD_CODE, {Quoted(code)});
             return false;
         }
         if (!seen.insert(std::string(code)).second) {
-            why = "the rate of " + std::string(code) + " is given twice";
+            why = Text(IDS_DOC_RATE_TWICE, {std::string(code)});
             return false;
         }
         const std::string_view text = Trimmed(cube.attribute("rate").value());
@@ -218,14 +223,14 @@ bool ParseDocument(std::string_view document, const std::string& today, Referenc
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rate);
         if (text.empty() || error != std::errc() || end != text.data() + text.size() || !(rate > 0) ||
             !std::isfinite(rate)) {
-            why = "the rate of " + std::string(code) + ", " + Quoted(text) + ", is not a positive number";
+            why = Text(IDS_DOC_RATE_NOT_POSITIVE_AS, {std::string(code), Quoted(text)});
             return false;
         }
         read.rates.emplace_back(std::string(code), rate);
         read.texts.push_back(IsPlainDecimal(text) ? std::string(text) : std::string());
     }
     if (read.rates.empty()) {
-        why = "the document has no rates for " + read.date;
+        why = Text(IDS_DOC_NO_RATES_FOR, {read.date});
         return false;
     }
     rates = std::move(read);
@@ -240,7 +245,7 @@ bool ParseReferenceRates(std::string_view document, const std::string& today, Re
     try {
         return ParseDocument(document, today, rates, why);
     } catch (const std::bad_alloc&) {
-        why = "not enough memory to read the document";
+        why = Text(IDS_DOC_NO_MEMORY);
         return false;
     }
 }

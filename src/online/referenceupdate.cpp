@@ -138,7 +138,7 @@ void ReferenceRatesFetch::FetchNext()
     m_running = false;
     CCurrencyCategory* currencies = m_currencies ? m_currencies() : nullptr;
     if (!currencies) {
-        m_error = "the currency data is not available";
+        m_error = LoadString(IDS_CURRENCY_DATA_UNAVAILABLE);
         emit Done(false);
         return;
     }

@@ -2,6 +2,8 @@
 
 #include "platform/module.h"
 #include "platform/programpath.h"
+#include "text/formattext.h"
+#include "text/strings.h"
 
 namespace kelvara {
 
@@ -49,10 +51,10 @@ const WebAccess* GetWebAccess(std::string* why)
                 reinterpret_cast<KelvaraWebAccessEntry>(ModuleEntry(path, kWebModuleEntry, state.failure)))
             state.access = entry();
         if (!state.access && state.failure.empty())
-            state.failure = "the network module gave no entry points";
+            state.failure = LoadString(IDS_WEB_MODULE_EMPTY);
     }
     if (!state.access && why)
-        *why = "The network module cannot be loaded: " + state.failure;
+        *why = FormatText(LoadString(IDS_WEB_MODULE_FAILED), {state.failure});
     return state.access;
 }
 

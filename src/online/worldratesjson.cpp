@@ -2,6 +2,8 @@
 #include "online/worldrates.h"
 
 #include "catalogue/currency.h"
+#include "text/formattext.h"
+#include "text/strings.h"
 #include "text/textcase.h"
 
 #include <cmath>
@@ -12,6 +14,11 @@
 namespace kelvara {
 
 namespace {
+
+std::string Text(unsigned id, const std::vector<FormatArg>& args = {})
+{
+    return FormatText(LoadString(id), args);
+}
 
 // A currency's key: three letters. The document's other keys (crypto tokens) are skipped unread.
 bool IsCurrency(std::string_view key)
@@ -29,8 +36,8 @@ class Reader : public nlohmann::json_sax<nlohmann::json> {
 public:
     explicit Reader(WorldRates& rates) : m_rates(rates) {}
 
-    bool null() override { return Value("null"); }
-    bool boolean(bool) override { return Value("a truth value"); }
+    bool null() override { return Value(IDS_DOC_RATE_NULL); }
+    bool boolean(bool) override { return Value(IDS_DOC_RATE_TRUTH_VALUE); }
     bool number_integer(number_integer_t value) override { return Number(static_cast<double>(value)); }
     bool number_unsigned(number_unsigned_t value) override { return Number(static_cast<double>(value)); }
     bool number_float(number_float_t value, const string_t&) override { return Number(value); }
@@ -41,9 +48,9 @@ public:
             m_hasDate = true;
             return true;
         }
-        return Value("text");
+        return Value(IDS_DOC_RATE_TEXT);
     }
-    bool binary(binary_t&) override { return Value("binary data"); }
+    bool binary(binary_t&) override { return Value(IDS_DOC_RATE_BINARY); }
 
     bool start_object(std::size_t) override
     {
@@ -55,7 +62,7 @@ public:
         } else if (m_depth == 1) {
             m_topIsObject = true;
         } else if (m_inEuro && m_depth == 3 && IsCurrency(m_key)) {
-            return Fail("the rate of " + AsciiUppered(m_key) + " is not a number");
+            return Fail(Text(IDS_DOC_RATE_NOT_NUMBER, {AsciiUppered(m_key)}));
         }
         m_path = Path::None;
         return true;
@@ -72,9 +79,9 @@ public:
         if (!Enter())
             return false;
         if (m_depth == 1)
-            return Fail("the document is not an object");
+            return Fail(Text(IDS_DOC_NOT_OBJECT));
         if (m_inEuro && m_depth == 3 && IsCurrency(m_key))
-            return Fail("the rate of " + AsciiUppered(m_key) + " is not a number");
+            return Fail(Text(IDS_DOC_RATE_NOT_NUMBER, {AsciiUppered(m_key)}));
         m_path = Path::None;
         return true;
     }
@@ -88,15 +95,15 @@ public:
         m_key.assign(key);
         m_path = m_depth == 1 ? Path::TopKey : Path::None;
         if (m_depth == 1 && !m_topKeys.insert(key).second)
-            return Fail("the key \"" + key + "\" appears twice");
+            return Fail(Text(IDS_DOC_KEY_REPEATED, {key}));
         if (m_depth == 2 && m_inEuro && !m_euroKeys.insert(key).second)
-            return Fail("the rate of " + AsciiUppered(key) + " appears twice");
+            return Fail(Text(IDS_DOC_RATE_REPEATED, {AsciiUppered(key)}));
         return true;
     }
     bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&) override
     {
         if (m_why.empty())
-            m_why = "the document is not JSON (at byte " + std::to_string(position) + ")";
+            m_why = Text(IDS_DOC_NOT_JSON_AT, {position});
         return false;
     }
 
@@ -111,7 +118,7 @@ private:
     bool Enter()
     {
         if (++m_depth > kMaxWorldDepth)
-            return Fail("the document is nested too deeply");
+            return Fail(Text(IDS_DOC_TOO_DEEP));
         return true;
     }
     bool Fail(std::string why)
@@ -119,31 +126,32 @@ private:
         m_why = std::move(why);
         return false;
     }
-    bool Value(const char* what)
+    // `notNumber`: the message for a rate of this kind.
+    bool Value(unsigned notNumber)
     {
         if (m_depth == 0)
-            return Fail("the document is not an object");
+            return Fail(Text(IDS_DOC_NOT_OBJECT));
         if (m_depth == 1 && m_key == "date")
-            return Fail("the date is not a text");
+            return Fail(Text(IDS_DOC_DATE_NOT_TEXT));
         if (m_inEuro && m_depth == 2 && IsCurrency(m_key))
-            return Fail("the rate of " + AsciiUppered(m_key) + " is not a number but " + what);
+            return Fail(Text(notNumber, {AsciiUppered(m_key)}));
         return true;
     }
     bool Number(double value)
     {
         if (m_depth == 0)
-            return Fail("the document is not an object");
+            return Fail(Text(IDS_DOC_NOT_OBJECT));
         if (m_depth == 1 && m_key == "date")
-            return Fail("the date is not a text");
+            return Fail(Text(IDS_DOC_DATE_NOT_TEXT));
         if (!m_inEuro || m_depth != 2)
             return true;
         // Only currencies (three letters) are read; the tokens beside them are none of ours.
         if (!IsCurrency(m_key))
             return true;
         if (!(value > 0) || !std::isfinite(value))
-            return Fail("the rate of " + AsciiUppered(m_key) + " is not a positive number");
+            return Fail(Text(IDS_DOC_RATE_NOT_POSITIVE, {AsciiUppered(m_key)}));
         if (m_rates.rates.size() >= kMaxWorldRates)
-            return Fail("the document holds too many rates");
+            return Fail(Text(IDS_DOC_TOO_MANY_RATES));
         m_rates.rates.emplace_back(AsciiUppered(m_key), value);
         return true;
     }
@@ -167,7 +175,7 @@ bool ParseWorldRates(std::string_view document, const std::string& today, WorldR
 {
     rates = {};
     if (document.size() > kMaxWorldRatesSize) {
-        why = "the document is larger than 4 MB";
+        why = Text(IDS_DOC_LARGER_THAN_MB, {kMaxWorldRatesSize / (1024 * 1024)});
         return false;
     }
     WorldRates read;
@@ -179,33 +187,33 @@ bool ParseWorldRates(std::string_view document, const std::string& today, WorldR
         ok = false;
     }
     if (!ok) {
-        why = reader.Why().empty() ? "the document is not JSON" : reader.Why();
+        why = reader.Why().empty() ? Text(IDS_DOC_NOT_JSON) : reader.Why();
         return false;
     }
     if (!reader.TopIsObject()) {
-        why = "the document is not an object";
+        why = Text(IDS_DOC_NOT_OBJECT);
         return false;
     }
     if (!reader.HasDate()) {
-        why = "the document has no date";
+        why = Text(IDS_DOC_NO_DATE);
         return false;
     }
     if (!reader.HasEuro()) {
-        why = "the document gives no euro rates";
+        why = Text(IDS_DOC_NO_EURO_RATES);
         return false;
     }
     std::int64_t day = 0;
     std::int64_t now = 0;
     if (!ParseIsoDate(read.date, day)) {
-        why = "the date \"" + read.date.substr(0, 40) + "\" is not a date";
+        why = Text(IDS_DOC_DATE_NOT_DATE_QUOTED, {read.date.substr(0, 40)});
         return false;
     }
     if (ParseIsoDate(today, now) && day > now + 1) {
-        why = "the document's date " + read.date + " lies in the future";
+        why = Text(IDS_DOC_DATE_OF_DOCUMENT_IN_FUTURE, {read.date});
         return false;
     }
     if (read.rates.empty()) {
-        why = "the document gives no euro rates";
+        why = Text(IDS_DOC_NO_EURO_RATES);
         return false;
     }
     rates = std::move(read);

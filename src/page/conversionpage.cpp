@@ -475,8 +475,11 @@ void CConversionPage::OnRate()
         return;
     case kelvara::UserRateResult::WriteFailed: {
         const std::string location = kelvara::Profile().GetLocation();
-        ShowMessage(kelvara::IDS_RATE_NOT_STORED, kelvara::MB_OK | kelvara::MB_ICONEXCLAMATION,
-                    "cannot write the settings" + (location.empty() ? std::string() : " (" + location + ")"));
+        ShowMessage(
+            kelvara::IDS_RATE_NOT_STORED, kelvara::MB_OK | kelvara::MB_ICONEXCLAMATION,
+            location.empty()
+                ? kelvara::LoadString(kelvara::IDS_SETTINGS_NOT_WRITTEN)
+                : kelvara::FormatText(kelvara::LoadString(kelvara::IDS_SETTINGS_NOT_WRITTEN_AT), {location}));
         return;
     }
     case kelvara::UserRateResult::Stored:

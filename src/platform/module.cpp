@@ -1,5 +1,8 @@
 #include "platform/module.h"
 
+#include "text/formattext.h"
+#include "text/strings.h"
+
 #include <dlfcn.h>
 
 namespace kelvara {
@@ -9,13 +12,13 @@ void* ModuleEntry(const std::string& path, const char* entry, std::string& why)
     void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module) {
         const char* error = ::dlerror();
-        why = error ? error : "cannot load " + path;
+        why = error ? error : FormatText(LoadString(IDS_MODULE_NOT_LOADED), {path});
         return nullptr;
     }
     if (void* function = ::dlsym(module, entry))
         return function;
     const char* error = ::dlerror();
-    why = error ? error : path + " has no " + entry;
+    why = error ? error : FormatText(LoadString(IDS_MODULE_NO_ENTRY), {path, entry});
     return nullptr;
 }
 

@@ -46,7 +46,7 @@ void ShowLink(CHyperLink& link, const QString& address, const QString& tooltip =
 CAboutPage::CAboutPage(QWidget* parent, Content content) : QWidget(parent)
 {
     // The tab's caption before the controls exist (the same as the form's).
-    setWindowTitle(QStringLiteral("About..."));
+    setWindowTitle(FromUtf8(kelvara::LoadString(kelvara::IDS_ABOUT_PAGE)));
     if (content == Content::Now)
         EnsureContent();
 }

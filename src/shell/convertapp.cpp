@@ -12,6 +12,7 @@
 #include "shell/pagefactory.h"
 #include "shell/stylepixmaps.h"
 #include "shell/translators.h"
+#include "text/formattext.h"
 #include "text/strings.h"
 
 #include "kelvara/version.h"
@@ -157,8 +158,10 @@ int CConvertApp::Run(int argc, char** argv)
         std::fputs(kelvara::VersionText().c_str(), stdout);
         return 0;
     case CMyCommandLineInfo::Action::Error:
-        std::fprintf(stderr, "%s: unknown option '%s'\nTry '%s --help' for more information.\n",
-                     ProgramName(argv[0]).c_str(), commandLine.m_error.c_str(), ProgramName(argv[0]).c_str());
+        std::fprintf(stderr, "%s\n",
+                     kelvara::FormatText(kelvara::LoadString(kelvara::IDS_UNKNOWN_OPTION),
+                                         {ProgramName(argv[0]), commandLine.m_error, ProgramName(argv[0])})
+                         .c_str());
         return 2;
     case CMyCommandLineInfo::Action::Run:
         break;
@@ -169,10 +172,10 @@ int CConvertApp::Run(int argc, char** argv)
     std::string folderProblem;
     m_instanceFolder = kelvara::InstanceFolder(&folderProblem);
     if (m_instanceFolder.empty())
-        std::fprintf(stderr,
-                     "%s: %s; starting without looking for a running copy (remove the folder, or set "
-                     "XDG_RUNTIME_DIR)\n",
-                     ProgramName(argv[0]).c_str(), folderProblem.c_str());
+        std::fprintf(stderr, "%s\n",
+                     kelvara::FormatText(kelvara::LoadString(kelvara::IDS_NO_INSTANCE_FOLDER),
+                                         {ProgramName(argv[0]), folderProblem})
+                         .c_str());
     StartLock startLock;
     if (!m_instanceFolder.empty())
         startLock.Lock(m_instanceFolder + "/start.lock", kStartLockTimeoutMs);

@@ -99,10 +99,10 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
     // The sheet's own buttons, without the pictures a desktop theme may put on standard buttons:
     // looking those up costs more at start-up than the rest of the window. Apply keeps its meaning
     // in a sheet whose pages apply every change at once: never enabled.
-    m_okButton = m_buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    m_okButton = m_buttons->addButton(Text(kelvara::IDS_BUTTON_OK), QDialogButtonBox::AcceptRole);
     m_okButton->setDefault(true);
-    m_cancelButton = m_buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    m_applyButton = m_buttons->addButton(QStringLiteral("&Apply"), QDialogButtonBox::ApplyRole);
+    m_cancelButton = m_buttons->addButton(Text(kelvara::IDS_BUTTON_CANCEL), QDialogButtonBox::RejectRole);
+    m_applyButton = m_buttons->addButton(Text(kelvara::IDS_BUTTON_APPLY), QDialogButtonBox::ApplyRole);
     m_applyButton->setEnabled(false);
     // A button that had the focus must not take Enter over from the page's own default (Copy):
     // Enter on a focused button presses that button (eventFilter), nothing else moves the default.
@@ -189,16 +189,16 @@ void CConvertSheet::BuildTrayMenu()
         return action;
     };
     QAction* open = add(m_trayMenu, Text(kelvara::IDS_CLOSE), ID_TRAY_OPEN);
-    add(m_trayMenu, QStringLiteral("&Character Map"), ID_TRAY_CHARMAP);
+    add(m_trayMenu, Text(kelvara::IDS_MENU_CHARACTER_MAP), ID_TRAY_CHARMAP);
     m_trayMenu->addSeparator();
-    add(m_trayMenu, QStringLiteral("Optio&ns"), ID_TRAY_OPTIONS);
+    add(m_trayMenu, Text(kelvara::IDS_MENU_OPTIONS), ID_TRAY_OPTIONS);
     m_trayMenu->addSeparator();
-    QMenu* help = m_trayMenu->addMenu(QStringLiteral("&Help"));
-    add(help, QStringLiteral("&About..."), ID_HELP_ABOUT);
+    QMenu* help = m_trayMenu->addMenu(Text(kelvara::IDS_MENU_HELP));
+    add(help, Text(kelvara::IDS_MENU_ABOUT), ID_HELP_ABOUT);
     help->addSeparator();
-    add(help, QStringLiteral("&Check for Updates"), ID_HELP_CHECKUPDATES);
-    add(help, QStringLiteral("Update Currency &Rates"), ID_HELP_UPDATERATES);
-    add(m_trayMenu, QStringLiteral("&Exit"), ID_TRAY_EXIT);
+    add(help, Text(kelvara::IDS_MENU_CHECK_UPDATES), ID_HELP_CHECKUPDATES);
+    add(help, Text(kelvara::IDS_MENU_UPDATE_RATES), ID_HELP_UPDATERATES);
+    add(m_trayMenu, Text(kelvara::IDS_MENU_EXIT), ID_TRAY_EXIT);
     m_trayMenu->setDefaultAction(open);
     // Trays that show the menu by themselves still get it in step; those that render the exported
     // menu may not say when they show it.
@@ -355,7 +355,7 @@ std::uint32_t CConvertSheet::OnIdentification(const std::string& activationToken
 
 void CConvertSheet::CancelToClose()
 {
-    m_okButton->setText(QStringLiteral("Close"));
+    m_okButton->setText(Text(kelvara::IDS_BUTTON_CLOSE));
     m_cancelButton->setEnabled(false);
 }
 

@@ -1,5 +1,8 @@
 #include "shell/instancechannel.h"
 
+#include "text/formattext.h"
+#include "text/strings.h"
+
 #include <QRandomGenerator>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -25,13 +28,6 @@ namespace kelvara {
 
 namespace {
 
-std::string OctalMode(mode_t mode)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
-    return text;
-}
-
 // A folder we own and nobody else can enter, created when missing; else why `path` cannot be one.
 // `privateBase`: the folder above is the user's alone, so nobody else can have put anything in ours
 // and a loose mode is merely tightened. In a shared base a folder that is not ours, not a folder, or
@@ -39,20 +35,23 @@ std::string OctalMode(mode_t mode)
 // it is never used.
 std::string PreparePrivateFolder(const std::string& path, bool privateBase)
 {
+    const auto why = [&path](unsigned id, const FormatArg& detail) {
+        return FormatText(LoadString(id), {path, detail});
+    };
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
-        return "cannot create " + path + " (" + std::strerror(errno) + ")";
+        return why(IDS_FOLDER_CANNOT_CREATE, std::strerror(errno));
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0)
-        return "cannot examine " + path + " (" + std::strerror(errno) + ")";
+        return why(IDS_FOLDER_CANNOT_EXAMINE, std::strerror(errno));
     if (!S_ISDIR(st.st_mode))
-        return path + " is not a folder";
+        return FormatText(LoadString(IDS_FOLDER_NOT_FOLDER), {path});
     if (st.st_uid != ::geteuid())
-        return path + " belongs to another user (uid " + std::to_string(st.st_uid) + ")";
+        return why(IDS_FOLDER_OTHER_OWNER, static_cast<unsigned>(st.st_uid));
     if ((st.st_mode & 077) != 0) {
         if (!privateBase)
-            return path + " is open to other users (mode " + OctalMode(st.st_mode) + ")";
+            return why(IDS_FOLDER_OPEN_TO_OTHERS, static_cast<unsigned>(st.st_mode & 07777));
         if (::chmod(path.c_str(), 0700) != 0)
-            return "cannot limit " + path + " to its owner (" + std::strerror(errno) + ")";
+            return why(IDS_FOLDER_CANNOT_LIMIT, std::strerror(errno));
     }
     return {};
 }

@@ -1,5 +1,6 @@
 #include "shell/mycommandlineinfo.h"
 
+#include "text/formattext.h"
 #include "text/strings.h"
 #include "text/textcase.h"
 
@@ -118,20 +119,7 @@ namespace kelvara {
 
 std::string CommandLineUsage(const std::string& programName)
 {
-    return "Usage: " + programName +
-           " [/hidden | --hidden]\n"
-           "Converts units of measure, number bases and currencies; stays in the notification area.\n"
-           "\n"
-           "  /hidden, -hidden, --hidden  start with the window hidden (any leading part of\n"
-           "                              /hidden or -hidden, in any case, counts)\n"
-           "  --help                      show this help and exit\n"
-           "  --version                   show the version and exit\n"
-           "\n"
-           "Qt's own options (-platform, -style, -display, -reverse, -qwindowgeometry, ...) are\n"
-           "passed to Qt.\n"
-           "\n"
-           "A copy that is already running with \"Close to system tray\" on is shown instead of\n"
-           "starting a second one.\n";
+    return FormatText(LoadString(IDS_USAGE), {programName});
 }
 
 std::string VersionText()

@@ -36,7 +36,7 @@ COptionsPage::COptionsPage(QWidget* parent, Controls controls)
       m_topMostSupported(!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
 {
     // The tab's caption before the controls exist (the same as the form's).
-    setWindowTitle(QStringLiteral("Options"));
+    setWindowTitle(QString::fromStdString(kelvara::LoadString(kelvara::IDS_OPTIONS_PAGE)));
     if (controls == Controls::Now)
         EnsureControls();
 }
@@ -63,8 +63,9 @@ void COptionsPage::EnsureControls()
     m_ui->useRegionalSettings->setChecked(m_useRegionalSettings);
     m_ui->showBalloon->setChecked(m_showBalloon);
     m_ui->keepRatesCurrent->setChecked(m_keepRatesCurrent);
-    // The choices are the form's texts; "All" reads as 0. A number the form does not offer (the
-    // settings file edited by hand) is shown in its place among them.
+    // The choices are the form's texts: the numbers, which are never translated, and "All", which
+    // in any language reads as 0. A number the form does not offer (the settings file edited by
+    // hand) is shown in its place among them.
     QComboBox& digits = *m_ui->significantDigits;
     for (int i = 0; i < digits.count(); ++i)
         digits.setItemData(i, digits.itemText(i).toInt());

@@ -145,6 +145,16 @@ std::string FormatText(const std::string& format, const std::vector<FormatArg>& 
             i = j;
             continue;
         }
+        // "%2$s": the second argument, wherever the directive stands (a translation may need
+        // another order of the arguments than the English text).
+        std::size_t position = 0;
+        for (std::size_t k = j; k < format.size() && k - j < 3 && format[k] >= '0' && format[k] <= '9'; ++k) {
+            if (k + 1 < format.size() && format[k + 1] == '$' && format[j] != '0') {
+                position = static_cast<std::size_t>(std::stoul(format.substr(j, k + 1 - j)));
+                j = k + 2;
+                break;
+            }
+        }
         // Flags, width, precision; length modifiers are accepted and ignored (the kind of the
         // argument decides).
         std::string directive = "%";
@@ -172,9 +182,10 @@ std::string FormatText(const std::string& format, const std::vector<FormatArg>& 
             continue;
         }
         i = j;
-        if (next >= args.size())
+        const std::size_t index = position > 0 ? position - 1 : next++;
+        if (index >= args.size())
             continue;
-        const auto& value = args[next++].Value();
+        const auto& value = args[index].Value();
         switch (conv) {
         case 'd':
         case 'i':

@@ -32,8 +32,9 @@ private:
 };
 
 // printf-style formatting of `format` (%d %i %u %x %X %o %c %s %f %e %g %%, with flags, width and
-// precision) with typed arguments; "." is always the decimal point. Missing arguments print
-// nothing; surplus ones are ignored.
+// precision, and "%2$s" for an argument by its position, as translations reorder them) with typed
+// arguments; "." is always the decimal point. Missing arguments print nothing; surplus ones are
+// ignored.
 std::string FormatText(const std::string& format, const std::vector<FormatArg>& args);
 
 } // namespace kelvara

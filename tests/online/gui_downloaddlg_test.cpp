@@ -1,4 +1,5 @@
 #include "guifixture.h"
+#include "support/pseudolanguage.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -198,6 +199,33 @@ TEST_F(DownloadDialogTest, StalledServerTimesOut)
     dialog.SetIdleTimeout(std::chrono::milliseconds(300));
     ASSERT_EQ(Run(dialog, "/silent"), 2);
     ExpectRetrievalFailure("The server sent nothing for 0.3 seconds.", kTransferTimedOut);
+}
+
+TEST_F(DownloadDialogTest, ProgressAndFailuresAreInTheUsersLanguage)
+{
+    const ScopedPseudoLanguage pseudo;
+    if (!pseudo.Problem().empty())
+        GTEST_SKIP() << pseudo.Problem();
+    m_server.Serve("/small", {.body = std::string(26, 's')});
+    m_server.Serve("/data", {.body = std::string(2000, 'd')});
+    m_server.Serve("/silent", {.silent = true});
+    {
+        CDownloadDlg dialog;
+        ASSERT_EQ(Run(dialog, "/small"), 1);
+        EXPECT_EQ(StatusText(dialog), "⟦Downloaded ⟦26 bytes⟧ of ⟦26 bytes⟧...⟧");
+    }
+    {
+        CDownloadDlg dialog;
+        ASSERT_EQ(Run(dialog, "/data"), 1);
+        EXPECT_EQ(StatusText(dialog), "⟦Downloaded 1.95 ⟦KB⟧ of 1.95 ⟦KB⟧...⟧");
+    }
+    CDownloadDlg dialog;
+    dialog.SetIdleTimeout(std::chrono::milliseconds(300));
+    ASSERT_EQ(Run(dialog, "/silent"), 2);
+    ASSERT_EQ(m_presenter.messages.size(), 1u);
+    EXPECT_EQ(m_presenter.messages[0].text,
+              "⟦The data could not be retrieved. Please check your connection to the Internet.⟧\n\n"
+              "⟦The server sent nothing for 0.3 seconds.⟧ [0x800C0004]");
 }
 
 TEST_F(DownloadDialogTest, TricklingServerIsCutAtTheDeadline)

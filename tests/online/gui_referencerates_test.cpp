@@ -10,6 +10,7 @@
 #include "online/worldrates.h"
 
 #include "kelvara/testpaths.h"
+#include "support/pseudolanguage.h"
 
 #include <QNetworkReply>
 #include <QProcess>
@@ -234,11 +235,20 @@ TEST_F(ReferenceRatesTest, AServerThatTricklesIsCutAtTheDeadline)
 // kelvara-cli rates --update, against the same server, in a settings folder of its own.
 class CliRatesTest : public ReferenceRatesTest {
 protected:
-    int RunCli(const QStringList& args, QString& out, QString& err)
+    // `pseudo`: in the pseudo-language of the build (support/pseudolanguage.h).
+    int RunCli(const QStringList& args, QString& out, QString& err, bool pseudo = false)
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", m_config.path());
+        for (const auto& [name, value] : PseudoLanguageEnvironment()) {
+            if (!pseudo)
+                break;
+            if (value)
+                env.insert(QString::fromStdString(name), QString::fromStdString(*value));
+            else
+                env.remove(QString::fromStdString(name));
+        }
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(KELVARA_CLI_PATH), args);
         // The server answers from this thread's event loop.
@@ -323,6 +333,39 @@ TEST_F(CliRatesTest, AFailedSourceExitsOneAndSaysWhyWhileTheOtherIsStored)
     EXPECT_EQ(RunCli({"rates", "--update"}, out, err), 1);
     EXPECT_TRUE(out.contains("\nexchange-api rates of 2026-12-08: 3 stored, 0 kept")) << out.toStdString();
     EXPECT_NE(Conf().find("Rates\\ARS=1850.5\n"), std::string::npos) << Conf();
+}
+
+TEST_F(CliRatesTest, TheReportIsInTheUsersLanguage)
+{
+    const std::string problem = ProvideLocale("en_US.UTF-8");
+    if (!problem.empty())
+        GTEST_SKIP() << problem;
+    WriteSettings();
+    m_server.Serve("/daily.xml", {.body = "<Envelope/>"});
+    m_server.Serve(kWorldPath, {.body = "[1]"});
+    QString english;
+    QString englishErr;
+    QString pseudo;
+    QString pseudoErr;
+    EXPECT_EQ(RunCli({"rates", "--update"}, english, englishErr), 1);
+    EXPECT_EQ(RunCli({"rates", "--update"}, pseudo, pseudoErr, true), 1);
+    EXPECT_EQ(english.toStdString(),
+              "ECB reference rates: nothing stored (not a reference-rate document (the root is 'Envelope'))\n"
+              "exchange-api rates: nothing stored (the document is not an object)\n");
+    // The sources' names stay as scripts look for them; the rest is the catalogue's.
+    EXPECT_EQ(
+        pseudo.toStdString(),
+        "⟦⟦ECB reference⟧ rates: nothing stored (⟦not a reference-rate document (the root is 'Envelope')⟧)⟧\n"
+        "⟦exchange-api rates: nothing stored (⟦the document is not an object⟧)⟧\n");
+    EXPECT_FALSE(HasBareLetters(pseudoErr.mid(13).toStdString())) << pseudoErr.toStdString();
+    EXPECT_EQ(Unwrapped(pseudoErr.toStdString()), englishErr.toStdString());
+
+    m_server.Serve("/daily.xml", {.body = kDocument});
+    m_server.Serve(kWorldPath, {.body = kWorld});
+    EXPECT_EQ(RunCli({"rates", "--update"}, pseudo, pseudoErr, true), 0) << pseudoErr.toStdString();
+    EXPECT_EQ(pseudo.toStdString(),
+              "⟦⟦ECB reference⟧ rates of 2026-12-07: 2 stored, 0 kept (typed, newer or preferred)⟧\n"
+              "⟦exchange-api rates of 2026-12-08: 1 stored, 2 kept (typed, newer or preferred)⟧\n");
 }
 
 } // namespace

@@ -30,6 +30,20 @@ TEST(FormatText, MismatchedOrMissingArgumentsAreSafe)
     EXPECT_EQ(FormatText("%s", {static_cast<const char*>(nullptr)}), "");
 }
 
+TEST(FormatText, ATranslationMayTakeTheArgumentsInAnotherOrder)
+{
+    // As msgfmt lets translations do: "%2$s" is the second argument wherever it stands.
+    EXPECT_EQ(FormatText("unknown %s \"%s\" in %s", {"Source Unit", "furlong", "Length"}),
+              "unknown Source Unit \"furlong\" in Length");
+    EXPECT_EQ(FormatText("%3$s: %1$s \"%2$s\" unbekannt", {"Source Unit", "furlong", "Length"}),
+              "Length: Source Unit \"furlong\" unbekannt");
+    // With flags, width and precision, and an argument used twice.
+    EXPECT_EQ(FormatText("%2$04o|%1$5.1f|%2$d", {2.25, 0755}), "0755|  2.2|493");
+    // A position beyond the arguments prints nothing; "%0$" is no position; a width is no position.
+    EXPECT_EQ(FormatText("[%3$s]", {"a"}), "[]");
+    EXPECT_EQ(FormatText("%0$s|%12d", {"a", 7}), "%0$s|a");
+}
+
 TEST(FormatText, NumbersOutOfRangeOrOfAnotherKindAreNeverUndefined)
 {
     // A double for an integer placeholder saturates instead of overflowing the conversion.

@@ -1,5 +1,6 @@
 // The single-instance protocol between real copies of the program, drawing offscreen.
 #include "process.h"
+#include "support/locales.h"
 #include "support/testenv.h"
 
 #include "shell/instancechannel.h"
@@ -44,6 +45,34 @@ TEST(CommandLineOfTheProgram, HelpVersionAndUnknownOptions)
     EXPECT_TRUE(unknown.Output().startsWith("kelvara: unknown option '--frobnicate'"))
         << unknown.Output().constData();
     EXPECT_TRUE(InstanceSockets().isEmpty());
+}
+
+TEST(CommandLineOfTheProgram, HelpAndErrorsAreInTheUsersLanguage)
+{
+    const std::string problem = kelvara::test::ProvideLocale("en_US.UTF-8");
+    if (!problem.empty())
+        GTEST_SKIP() << problem;
+    // The pseudo-language of the build wraps each text of the catalogue in "⟦" and "⟧".
+    QProcessEnvironment pseudo = kelvara::test::OffscreenEnvironment();
+    pseudo.remove(QStringLiteral("LC_ALL"));
+    pseudo.remove(QStringLiteral("LC_MESSAGES"));
+    pseudo.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
+    pseudo.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en@pseudo"));
+    QProcessEnvironment english = kelvara::test::OffscreenEnvironment();
+    english.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    for (const QString& argument : {QStringLiteral("--help"), QStringLiteral("--frobnicate")}) {
+        Program translated({argument}, pseudo);
+        Program plain({argument}, english);
+        ASSERT_TRUE(translated.WaitForExit(kStartMs) && plain.WaitForExit(kStartMs));
+        const QString text = QString::fromUtf8(translated.Output());
+        // Each line is the catalogue's, and without a catalogue the same English as always.
+        for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            EXPECT_TRUE(line.startsWith(QStringLiteral("⟦")) && line.endsWith(QStringLiteral("⟧")))
+                << argument.toStdString() << ": " << line.toStdString();
+        EXPECT_EQ(QString(text).remove(QStringLiteral("⟦")).remove(QStringLiteral("⟧")),
+                  QString::fromUtf8(plain.Output()))
+            << argument.toStdString();
+    }
 }
 
 TEST(CommandLineOfTheProgram, QtsOwnOptionsReachQt)
