@@ -228,5 +228,41 @@ TEST_F(Languages, TheToolTakesNamesInEnglishAndInTheUsersLanguage)
     EXPECT_EQ(run({"units", "Temperature"}).out.rfind("⟦", 0), 0u);
 }
 
+// With the catalogues we ship: a German or French user names the lists in their language or in
+// English, and is told what went wrong in their language.
+TEST_F(Languages, TheShippedCataloguesNameWhatTheToolTakes)
+{
+    struct Case {
+        const char* locale;
+        std::vector<std::string> args;
+        const char* out;
+        const char* errPart; // in the message, when it fails
+    };
+    const Case cases[] = {
+        {"de_DE.UTF-8", {"convert", "Länge", "1", "m", "ft"}, "3.280839895013123\n", nullptr},
+        {"de_DE.UTF-8", {"convert", "Length", "1", "m", "ft"}, "3.280839895013123\n", nullptr},
+        {"de_DE.UTF-8", {"convert", "Gewicht", "1", "Kilogramm", "Pfund (lb)"}, "2.204622621848776\n", nullptr},
+        {"fr_FR.UTF-8", {"convert", "Longueur", "1", "mètre", "pied (ft)"}, "3.280839895013123\n", nullptr},
+        {"de_DE.UTF-8", {"convert", "Länge", "1", "xx", "ft"}, "", "unbekannt"},
+        {"fr_FR.UTF-8", {"convert", "Longueur", "1", "xx", "ft"}, "", "inconnu"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.locale) + " " + c.args[1] + " " + c.args[3]);
+        ASSERT_EQ(ProvideLocale(c.locale), "");
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), KELVARA_BINARY_DIR "/src/cli/kelvara-cli");
+        ProcessOptions options;
+        options.env["LC_ALL"] = std::nullopt;
+        options.env["LANGUAGE"] = std::nullopt;
+        options.env["LANG"] = c.locale;
+        const ProcessResult result = RunProcess(args, options);
+        EXPECT_EQ(result.out, c.out);
+        if (c.errPart)
+            EXPECT_NE(result.err.find(c.errPart), std::string::npos) << result.err;
+        else
+            EXPECT_EQ(result.err, "");
+    }
+}
+
 } // namespace
 } // namespace kelvara::test
