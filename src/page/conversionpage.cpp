@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDate>
+#include <QFontMetrics>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLocale>
@@ -39,6 +40,23 @@ constexpr int kSeparatorRowBelowExtraRow = 4;
 QString ToQt(const std::string& text)
 {
     return QString::fromStdString(text);
+}
+
+// Where a rate comes from, as the rate line says it: the services by their names, the rest in the
+// user's language.
+const std::string& RateSourceText(const std::string& source)
+{
+    static const std::pair<const char*, unsigned> words[] = {
+        {kelvara::kRateSourceFixed, kelvara::IDS_RATE_SOURCE_FIXED},
+        {kelvara::kRateSourceTyped, kelvara::IDS_RATE_SOURCE_TYPED},
+        {kelvara::kRateSourceService, kelvara::IDS_RATE_SOURCE_SERVICE},
+        {kelvara::kRateSourceBuiltIn, kelvara::IDS_RATE_SOURCE_BUILT_IN},
+        {kelvara::kRateSourceStored, kelvara::IDS_RATE_SOURCE_STORED},
+    };
+    for (const auto& [word, id] : words)
+        if (source == word)
+            return kelvara::LoadString(id);
+    return source;
 }
 } // namespace
 
@@ -297,15 +315,16 @@ void CConversionPage::RebuildRateLine()
         const QString date = rate.date.empty() ? ToQt(kelvara::LoadString(kelvara::IDS_RATE_DATE_UNKNOWN))
                                                : ShortDate(rate.date);
         line = ToQt(rate.text);
+        const QString source = ToQt(RateSourceText(rate.source));
         if (rate.source == kelvara::kRateSourceFixed) {
-            line += QStringLiteral("  (%1)").arg(ToQt(rate.source));
+            line += QStringLiteral("  (%1)").arg(source);
         } else {
-            line += QStringLiteral("  (%1, %2)").arg(ToQt(rate.source), date);
+            line += QStringLiteral("  (%1, %2)").arg(source, date);
             m_rateWarning = rate.stale;
             tip =
                 m_rateWarning
                     ? ToQt(kelvara::FormatText(kelvara::LoadString(kelvara::IDS_RATES_OUTDATED),
-                                               {date.toStdString(), rate.source, kelvara::kRateWarningDays}))
+                                               {date.toStdString(), source.toStdString(), kelvara::kRateWarningDays}))
                     : ToQt(kelvara::FormatText(kelvara::LoadString(kelvara::IDS_RATES_OF),
                                                {date.toStdString()}));
         }
@@ -644,10 +663,17 @@ int CConversionPage::RateRowWidth() const
     if (m_rateRowWidth >= 0)
         return m_rateRowWidth;
     // Seventeen significant digits with a group separator, the longest source, a two-digit day.
-    const QString sample = QStringLiteral("US$ 1 = 00,000.000000000000  (%1, %2)")
-                               .arg(ToQt(kelvara::kRateSourceBuiltIn), ShortDate("2026-09-30"));
+    const QFontMetrics metrics = m_ui->rateLine->fontMetrics();
+    QString longest;
+    for (const char* source : {kelvara::kRateSourceEcb, kelvara::kRateSourceWorld, kelvara::kRateSourceTyped,
+                               kelvara::kRateSourceService, kelvara::kRateSourceBuiltIn, kelvara::kRateSourceStored}) {
+        const QString text = ToQt(RateSourceText(source));
+        if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(longest))
+            longest = text;
+    }
+    const QString sample = QStringLiteral("US$ 1 = 00,000.000000000000  (%1, %2)").arg(longest, ShortDate("2026-09-30"));
     const int spacing = std::max(0, m_ui->extraRow->spacing());
-    m_rateRowWidth = m_ui->rateLine->fontMetrics().horizontalAdvance(sample) + 2 * spacing +
+    m_rateRowWidth = metrics.horizontalAdvance(sample) + 2 * spacing +
                      m_ui->referenceButton->sizeHint().width() + m_ui->rateButton->sizeHint().width();
     return m_rateRowWidth;
 }

@@ -1,4 +1,5 @@
 #include "pagefixture.h"
+#include "support/pseudolanguage.h"
 
 #include "catalogue/civiltime.h"
 #include "catalogue/currency.h"
@@ -244,6 +245,32 @@ TEST_F(RateAgeTest, AReferenceCurrencyUpdatesEveryRateInOneGo)
     // The other currencies took theirs too.
     Choose(SourceUnits(), "United States Dollars (USD)");
     EXPECT_EQ(RateLine(), "1 \u20AC = 1.0523");
+}
+
+// Where a rate comes from is said in the user's language, the services by their names.
+TEST_F(RateAgeTest, TheRateLineSaysWhereARateComesFromInTheUsersLanguage)
+{
+    WriteStoredRate("USD", "1.0523", "2026-12-07", kRateSourceEcb);
+    store.WriteProfileString(kRatesSection, "CHF", "1.6");
+    kelvara::test::ScopedPseudoLanguage pseudo;
+    ASSERT_EQ(pseudo.Problem(), "");
+    MakePage();
+    ChooseCategory("⟦Currency⟧");
+    // (The fixture's yen is no name of the catalogue.)
+    const struct {
+        const char* currency;
+        QString age;
+    } rows[] = {
+        {"⟦Andorra Euro⟧ (EUR)", "⟦fixed⟧)"},
+        {"⟦United States Dollars⟧ (USD)", "ECB, " + Short(2026, 12, 7) + ")"},
+        {"⟦Switzerland Francs⟧ (CHF)", "⟦stored⟧, ⟦date unknown⟧)"},
+        {"Japanese Yen (JPY)", "⟦built-in⟧, " + Short(2026, 9, 29) + ")"},
+    };
+    for (const auto& row : rows) {
+        Choose(SourceUnits(), QString::fromUtf8(row.currency));
+        EXPECT_EQ(RateAge(), row.age) << row.currency;
+    }
+    EXPECT_TRUE(Tip().contains(QStringLiteral("(⟦built-in⟧)"))) << Tip().toStdString();
 }
 
 } // namespace
