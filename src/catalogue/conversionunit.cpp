@@ -6,7 +6,7 @@
 #include <atomic>
 
 namespace {
-std::atomic<int> g_resultDigits{kelvara::kAllResultDigits};
+std::atomic<int> g_resultDigits{kelvara::kDefaultResultDigits};
 
 int InRange(int digits)
 {
@@ -33,7 +33,11 @@ int GetResultDigits()
 
 int ReadResultDigitsOption()
 {
-    return InRange(Profile().GetProfileInt("Options", kSignificantDigitsOption, kAllResultDigits));
+    const int stored = Profile().GetProfileInt("Options", kSignificantDigitsOption, kDefaultResultDigits);
+    // 0 is the user's choice of every digit; anything else outside the range was never offered.
+    if (stored == kAllResultDigits)
+        return kAllResultDigits;
+    return InRange(stored) == kAllResultDigits ? kDefaultResultDigits : stored;
 }
 
 } // namespace kelvara

@@ -22,10 +22,14 @@ namespace kelvara {
 // and film speeds are not measured values and ignore it. Anything out of range means all.
 inline constexpr int kAllResultDigits = 0;
 inline constexpr int kMaxResultDigits = 17;
+// Until the user chooses: a double carries any decimal of fifteen digits unchanged, while its 16th
+// and 17th digits are binary noise for every value typed or defined in decimal (655.957, not
+// 655.95699999999999).
+inline constexpr int kDefaultResultDigits = 15;
 void SetResultDigits(int digits);
 int GetResultDigits();
 
-// The option as stored: "Options" / "SignificantDigits" (absent or 0: all; out of range: all).
+// The option as stored: "Options" / "SignificantDigits" (0: all; absent or out of range: the default).
 inline constexpr const char* kSignificantDigitsOption = "SignificantDigits";
 int ReadResultDigitsOption();
 

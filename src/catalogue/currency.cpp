@@ -113,17 +113,26 @@ bool CCurrency::Parse(const std::string& line)
     // such a row counts as one without a rate, even when a usable rate is stored for its code.
     if (!(m_rate > 0) || !std::isfinite(m_rate))
         return false;
+    // Every rate is a number of units per euro: the euro's own rows (Andorra, Martinique, ...) are
+    // 1 for good, whatever a data file or a stored rate of an earlier version says.
+    if (m_code == kelvara::kEuroCode) {
+        m_fixed = true;
+        m_rate = 1;
+    }
     if (m_fixed) {
         SetRateOrigin({}, kelvara::kRateSourceFixed);
         return true;
     }
-    // The euro's own rows (Andorra, Martinique, ...) are at par for good, however the file marks them.
-    if (m_code == "EUR" && m_rate == 1)
-        SetRateOrigin({}, kelvara::kRateSourceFixed);
-    else
-        SetRateOrigin(kelvara::kBuiltInRatesDate, kelvara::kRateSourceBuiltIn);
+    SetRateOrigin(kelvara::kBuiltInRatesDate, kelvara::kRateSourceBuiltIn);
     ReloadStoredRate();
     return true;
+}
+
+void CCurrency::FixRate(double rate)
+{
+    m_fixed = true;
+    m_rate = rate;
+    SetRateOrigin({}, kelvara::kRateSourceFixed);
 }
 
 void CCurrency::SetRateOrigin(std::string date, std::string source)

@@ -26,6 +26,8 @@ public:
     // Whether the user may give this row a rate of its own (typed or fetched).
     bool TakesRates() const { return !m_fixed && !m_linked; }
     void SetRate(double rate) { m_rate = rate; }
+    // Makes the row one of fixed rate `rate` (rows of one code convert alike).
+    void FixRate(double rate);
     // The day the rate is of (YYYY-MM-DD; empty when a stored rate does not say) and its source
     // (kelvara::kRateSource...).
     void SetRateOrigin(std::string date, std::string source);
@@ -59,6 +61,9 @@ inline constexpr const char* kReferenceRatesDateEntry = "ReferenceRatesDate";
 inline constexpr const char* kWorldRatesDateEntry = "WorldRatesDate";
 // A stored or typed rate text longer than this is not a rate (and would be read on every start).
 inline constexpr std::size_t kMaxRateTextLength = 32;
+
+// The base of every rate: its rows are fixed at 1, and no document or user gives it another.
+inline constexpr const char* kEuroCode = "EUR";
 
 inline constexpr const char* kRateSourceEcb = "ECB";
 // The exchange-api project's daily euro document, which covers every currency.

@@ -8,6 +8,7 @@
 #include "text/translate.h"
 
 #include <iterator>
+#include <map>
 
 namespace {
 constexpr const char* kOptions = "Options";
@@ -55,6 +56,37 @@ std::string CCurrencyCategory::GetUnitText(const CBaseUnit& unit) const
     if (!currency)
         return CCategory::GetUnitText(unit);
     return kelvara::Translate(GetEnglishName(), currency->GetRowName()) + " (" + currency->GetCode() + ")";
+}
+
+void CCurrencyCategory::OnUnitsLoaded()
+{
+    AlignCodes();
+    ApplyLinks();
+}
+
+void CCurrencyCategory::AlignCodes()
+{
+    std::map<std::string, const CCurrency*, std::less<>> leaders;
+    for (const auto& unit : GetUnits()) {
+        const auto* currency = dynamic_cast<const CCurrency*>(unit.get());
+        if (!currency)
+            continue;
+        auto [it, added] = leaders.emplace(currency->GetCode(), currency);
+        if (!added && !it->second->IsFixed() && currency->IsFixed())
+            it->second = currency;
+    }
+    for (const auto& unit : GetUnits()) {
+        auto* currency = dynamic_cast<CCurrency*>(unit.get());
+        const CCurrency* leader = currency ? leaders[currency->GetCode()] : nullptr;
+        if (!leader || leader == currency)
+            continue;
+        if (leader->IsFixed()) {
+            currency->FixRate(leader->GetValue());
+        } else {
+            currency->SetRate(leader->GetValue());
+            currency->SetRateOrigin(leader->GetRateDate(), leader->GetRateSource());
+        }
+    }
 }
 
 bool CCurrencyCategory::IsEuroReference() const

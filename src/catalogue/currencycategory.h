@@ -38,12 +38,15 @@ public:
     // Every row of a superseded code (kelvara::FindCurrencyLink) takes its successor's rate times
     // the ratio, with the successor's day and source.
     void ApplyLinks();
+    // Rows of one code convert alike: a fixed row fixes every row of its code, else the code's
+    // first row gives the rate of the others (a data file of the user's own may differ in them).
+    void AlignCodes();
     // Flips between the euro and the dollar reference and stores the choice at once.
     void ToggleEuroReference();
     bool IsEuroReference() const;
 
 protected:
-    void OnUnitsLoaded() override { ApplyLinks(); }
+    void OnUnitsLoaded() override;
 
 private:
     // Read from the settings when first needed: making the catalogue reads no settings.

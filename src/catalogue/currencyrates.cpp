@@ -6,6 +6,7 @@
 #include "text/leadingnumber.h"
 #include "text/strings.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -152,6 +153,22 @@ void Apply(Update& update, const RateDocument& document, std::int64_t day, RateD
     }
 }
 
+// The euro is the base of both documents: a figure for it other than 1 says the document is not
+// what it claims, so none of it is taken.
+bool EuroIsOne(const RateDocument& document, std::string& why)
+{
+    for (const auto& [code, rate] : document.rates) {
+        if (code == kEuroCode && rate != 1) {
+            // The shortest text that reads back as the figure: 1.0000000001 must not read "1".
+            char text[32];
+            *std::to_chars(text, text + sizeof text - 1, rate).ptr = '\0';
+            why = FormatText(LoadString(IDS_RATES_EURO_NOT_ONE), {std::string(text)});
+            return false;
+        }
+    }
+    return true;
+}
+
 // Refuses the world document when it disagrees with a recent ECB rate on a code both publish.
 bool CrossCheck(const Update& update, const RateDocument& world, std::int64_t day, std::string& why)
 {
@@ -198,6 +215,8 @@ RateUpdateResult StoreRateDocuments(const RateDocument* ecb, const RateDocument*
         if (!ParseIsoDate(ecb->date, day)) {
             result.ecb.refused = true;
             result.ecb.why = LoadString(IDS_RATES_NO_VALID_DATE);
+        } else if (!EuroIsOne(*ecb, result.ecb.why)) {
+            result.ecb.refused = true;
         } else {
             Apply(update, *ecb, day, result.ecb);
             update.SetDocumentDay(kReferenceRatesDateEntry, ecb->date, day);
@@ -208,7 +227,8 @@ RateUpdateResult StoreRateDocuments(const RateDocument* ecb, const RateDocument*
         if (!ParseIsoDate(world->date, day)) {
             result.world.refused = true;
             result.world.why = LoadString(IDS_RATES_NO_VALID_DATE);
-        } else if (!CrossCheck(update, *world, day, result.world.why)) {
+        } else if (!EuroIsOne(*world, result.world.why) ||
+                   !CrossCheck(update, *world, day, result.world.why)) {
             result.world.refused = true;
         } else {
             Apply(update, *world, day, result.world);
@@ -229,6 +249,13 @@ UserRateResult StoreUserRate(CCurrencyCategory& currencies, const std::string& c
     const double rate = ReadLeadingDouble(text);
     // An infinite rate (a typed 1e999) would turn every conversion into nonsense, like 0 does.
     if (text.empty() || text.size() > kMaxRateTextLength || !(rate > 0) || !std::isfinite(rate))
+        return UserRateResult::Invalid;
+    // Only a code with a row that takes rates has one to store (never the euro, nor a fixed peg).
+    bool takes = false;
+    for (const auto& unit : currencies.GetUnits())
+        if (const auto* row = dynamic_cast<const CCurrency*>(unit.get()); row && row->GetCode() == code)
+            takes = takes || row->TakesRates();
+    if (!takes)
         return UserRateResult::Invalid;
     const std::string today = TodayIsoDate();
     if (!store.WriteProfileStrings({{kRatesSection, code, text},

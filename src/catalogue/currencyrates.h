@@ -65,6 +65,7 @@ struct RateUpdateResult {
 
 // Stores the documents of one update for the category's currencies, as one write of the store:
 // the ECB's first, then the world document, checked against the ECB's rates. Rules, per code:
+//  - a document that gives the euro a rate other than 1 is refused whole;
 //  - fixed and linked rows take nothing; a code without a floating row is ignored;
 //  - a typed rate stands until a document of a later day; a rate of unknown date stands unless the
 //    user asked (`request`);
@@ -76,8 +77,9 @@ RateUpdateResult StoreRateDocuments(const RateDocument* ecb, const RateDocument*
                                     ProfileStore& store);
 
 // A rate the user typed, or fetched for one currency from the rate service: checked (a positive
-// finite number, a text of at most kMaxRateTextLength characters), stored with today's date as one
-// write, and taken at once by every row of the code and the rows that follow it.
+// finite number, a text of at most kMaxRateTextLength characters, a code with a row that takes
+// rates), stored with today's date as one write, and taken at once by every row of the code and
+// the rows that follow it.
 enum class UserRateResult { Stored, Invalid, WriteFailed };
 UserRateResult StoreUserRate(CCurrencyCategory& currencies, const std::string& code, const std::string& text,
                              const std::string& source, ProfileStore& store);

@@ -239,7 +239,7 @@ int Commands::Convert(const std::string& categoryName, const std::string& value,
     return kExitOk;
 }
 
-bool Commands::ChooseUnits(CCategory& category, const std::string& from, const std::string& to)
+bool Commands::ChooseUnits(CCategory& category, const std::string& typedFrom, const std::string& typedTo)
 {
     // A match does not depend on the order of the list, only the candidates shown when there is
     // none do: the lists in file order first.
@@ -255,6 +255,8 @@ bool Commands::ChooseUnits(CCategory& category, const std::string& from, const s
         return EnglishTexts(list,
                             [&category](const ListItem& item) { return category.GetEnglishText(item); });
     };
+    const std::string from = CurrentSpelling(category.GetEnglishName(), typedFrom);
+    const std::string to = CurrentSpelling(category.GetEnglishName(), typedTo);
     const NameMatch source =
         MatchName(quickSources.GetTexts(), english(quickSources), from, same(quickSources));
     const NameMatch target =

@@ -142,6 +142,7 @@ int Commands::Complete(const std::vector<std::string>& args)
     } else if (wantsDigits) {
         for (int digits = 1; digits <= kelvara::kMaxResultDigits; ++digits)
             candidates.push_back(std::to_string(digits));
+        candidates.push_back("all");
     } else if (options && !current.empty() && current[0] == '-') {
         candidates = {"--", "--at", "--digits", "--help", "--regional", "--version"};
         if (!positional.empty() && positional[0] == "rates")

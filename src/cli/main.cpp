@@ -12,6 +12,7 @@
 #include "platform/translations.h"
 #include "text/formattext.h"
 #include "text/strings.h"
+#include "text/textcase.h"
 
 #ifdef KELVARA_CLI_SETTINGS
 #include "cli/storedsettings.h"
@@ -68,9 +69,14 @@ int UsageError(const std::string& message)
     return kelvara::cli::kExitUsage;
 }
 
-// N of --digits: a whole number of significant digits within the range results can carry.
+// N of --digits: a whole number of significant digits within the range results can carry, or
+// "all" for every digit.
 bool ParseDigits(const std::string& text, int& digits)
 {
+    if (kelvara::FoldCase(text) == "all") {
+        digits = kelvara::kAllResultDigits;
+        return true;
+    }
     const char* end = text.data() + text.size();
     const auto [last, ec] = std::from_chars(text.data(), end, digits);
     return ec == std::errc() && last == end && digits >= 1 && digits <= kelvara::kMaxResultDigits;

@@ -18,6 +18,33 @@ std::string_view SymbolOf(std::string_view name)
 }
 
 namespace {
+struct Respelling {
+    std::string_view category;
+    std::string_view earlier;
+    std::string_view current;
+};
+// Names corrected since; a currency row's name is also matched before its " (CODE)".
+constexpr Respelling kRespellings[] = {
+    {"Currency", "Lithania *Litai", "Lithuania *Litai"},
+    {"Currency", "Azerbeijan *Manat", "Azerbaijan *Manat"},
+    {"Currency", "Argentino Peso", "Argentina Peso"},
+    {"Currency", "Chirstmas Island Australian Dollar", "Christmas Island Australian Dollar"},
+    {"Currency", "Quatar Riyal", "Qatar Riyal"},
+    {"Currency", "Honduras Lepira", "Honduras Lempira"},
+    {"Currency", "Western Sahara Morocco Dirrham", "Western Sahara Morocco Dirham"},
+    {"Currency", "Ukraine Hryvna", "Ukraine Hryvnia"},
+    {"Currency", "Transnistria Moldava Leu", "Transnistria Moldova Leu"},
+    {"Currency", "Johnson United States Dollar", "Johnston Atoll United States Dollar"},
+    {"Currency", "Niue New Zealand", "Niue New Zealand Dollar"},
+    {"Currency", "Solomon Islands", "Solomon Islands Dollar"},
+    // Rankine and Réaumur once shared "°R"; it meant Rankine wherever it was not ambiguous.
+    {"Temperature", "° Rankin (°R)", "° Rankine (°Ra)"},
+    {"Temperature", "° Réaumur (°R)", "° Réaumur (°Ré)"},
+    {"Temperature", "°R", "°Ra"},
+    {"Weight", "ton (T)", "tonne (t)"},
+    {"Weight", "[US] ton (t)", "[US] ton (sh tn)"},
+};
+
 // Settles one step of the match: nothing, one name, or several that may still be one.
 bool Settle(const std::vector<int>& fits, const std::function<bool(int, int)>& equivalent, NameMatch& match)
 {
@@ -39,6 +66,22 @@ bool Settle(const std::vector<int>& fits, const std::function<bool(int, int)>& e
     return true;
 }
 } // namespace
+
+std::string CurrentSpelling(std::string_view category, std::string_view name)
+{
+    const std::string folded = FoldCase(name);
+    for (const Respelling& r : kRespellings) {
+        if (r.category != category)
+            continue;
+        const std::string earlier = FoldCase(r.earlier);
+        if (folded == earlier)
+            return std::string(r.current);
+        // The case of what was typed does not matter, so the rest may stay as it came.
+        if (r.category == "Currency" && folded.starts_with(earlier + " ("))
+            return std::string(r.current) + std::string(name.substr(r.earlier.size()));
+    }
+    return std::string(name);
+}
 
 NameMatch MatchName(const std::vector<std::string>& names, std::string_view query,
                     const std::function<bool(int, int)>& equivalent)

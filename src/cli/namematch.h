@@ -27,6 +27,10 @@ NameMatch MatchName(const std::vector<std::string>& names, std::string_view quer
 NameMatch MatchName(const std::vector<std::string>& names, const std::vector<std::string>& otherNames,
                     std::string_view query, const std::function<bool(int, int)>& equivalent = {});
 
+// `name` as today's data spells it, where `category` (its English name) once spelled it otherwise:
+// scripts written against an earlier version keep working. Anything else comes back unchanged.
+std::string CurrentSpelling(std::string_view category, std::string_view name);
+
 // The text inside a name's last pair of parentheses; empty when there is none.
 std::string_view SymbolOf(std::string_view name);
 

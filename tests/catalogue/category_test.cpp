@@ -159,7 +159,7 @@ TEST_F(CategoryTest, UnreadableFileShowsBothMessagesInOrder)
     EXPECT_FALSE(area.IsLoaded());
     ASSERT_EQ(messages.messages.size(), 2u);
     EXPECT_EQ(messages.messages[0].text,
-              "An error occured while opening the data. Try to restart the application.");
+              "An error occurred while opening the data. Try to restart the application.");
     EXPECT_EQ(messages.messages[0].type, kelvara::MB_ICONERROR);
     EXPECT_EQ(messages.messages[1].text.rfind("Initialization failed.\n\n", 0), 0u);
     EXPECT_NE(messages.messages[1].text.find("[0x80070015]"), std::string::npos) << messages.messages[1].text;

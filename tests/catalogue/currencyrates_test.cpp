@@ -23,7 +23,10 @@ public:
                                         "Venezuela Bolivar,VES,F,900\n"
                                         "Venezuela *Bolivar,VEB,F,5\n"
                                         "Benin CFA Franc BCEAO,XOF,T,655.957\n"
-                                        "Japan Yen,JPY,F,160\n";
+                                        "Japan Yen,JPY,F,160\n"
+                                        "Euro,EUR,T,1\n"
+                                        "Andorra Euro,EUR,F,1.2\n"
+                                        "Senegal CFA Franc,XOF,F,600\n";
         LoadDataBytes({reinterpret_cast<const std::uint8_t*>(rows.data()), rows.size()});
     }
     const CCurrency& Row(const std::string& code) const
@@ -147,6 +150,50 @@ TEST_F(CurrencyRates, OneUpdateTakesTheEcbFirstAndChecksTheWorldAgainstIt)
     // Once the ECB's rate is more than a week older than the document, it no longer judges it.
     const RateDocument later{kRateSourceWorld, "2026-12-15", {{"USD", 2.32}}, {}};
     EXPECT_FALSE(StoreRateDocuments(nullptr, &later, currencies, RateRequest::User, m_store).world.refused);
+}
+
+// The euro is the base of every rate: its rows stay at 1 whatever a document, the user, a data
+// file or an earlier version's stored rate says, and a document that says otherwise is refused.
+// (The rows come from a data file of the user's own, which may mix them.)
+TEST_F(CurrencyRates, RowsOfACodeConvertAlikeAndTheEuroIsAlwaysOne)
+{
+    Hold("EUR", "1.5", "2026-12-01", kRateSourceWorld);
+    Currencies currencies;
+    // Rows of one code convert alike: a fixed row fixes them all.
+    for (const auto& unit : currencies.GetUnits()) {
+        const auto& row = static_cast<const CCurrency&>(*unit);
+        EXPECT_EQ(row.GetValue(), currencies.Row(row.GetCode()).GetValue()) << row.GetName();
+        EXPECT_EQ(row.GetRateSource(), currencies.Row(row.GetCode()).GetRateSource()) << row.GetName();
+    }
+    EXPECT_EQ(currencies.Row("EUR").GetValue(), 1);
+    EXPECT_EQ(currencies.Row("EUR").GetRateSource(), kRateSourceFixed);
+    EXPECT_EQ(StoreUserRate(currencies, "EUR", "1.5", kRateSourceTyped, m_store), UserRateResult::Invalid);
+    EXPECT_EQ(StoreUserRate(currencies, "XOF", "600", kRateSourceTyped, m_store), UserRateResult::Invalid);
+
+    const struct {
+        double euro;
+        const char* why; // "" = taken
+    } cases[] = {
+        {1, ""},
+        {1.5, "the document gives the euro a rate of 1.5, not 1"},
+        {0, "the document gives the euro a rate of 0, not 1"},
+        {1.0000000001, "the document gives the euro a rate of 1.0000000001, not 1"},
+    };
+    for (const auto& c : cases) {
+        for (const char* source : {kRateSourceEcb, kRateSourceWorld}) {
+            MemoryProfileStore store;
+            const RateDocument document{source, "2026-12-08", {{"JPY", 170}, {"EUR", c.euro}}, {}};
+            const bool ecb = source == std::string(kRateSourceEcb);
+            const RateUpdateResult r = StoreRateDocuments(
+                ecb ? &document : nullptr, ecb ? nullptr : &document, currencies, RateRequest::User, store);
+            const RateDocumentResult& result = ecb ? r.ecb : r.world;
+            EXPECT_EQ(result.why, c.why) << source << " " << c.euro;
+            EXPECT_EQ(result.refused, *c.why != '\0');
+            EXPECT_EQ(store.GetProfileString(kRatesSection, "JPY"), *c.why ? "" : "170")
+                << "taken whole or not at all";
+            EXPECT_FALSE(store.Contains(kRatesSection, "EUR"));
+        }
+    }
 }
 
 TEST_F(CurrencyRates, AFailedWriteStoresNothingAndSaysSo)

@@ -238,7 +238,7 @@ TEST_F(DataArchive, AnUnreadableFileBesideTheProgramShowsBothMessages)
     EXPECT_FALSE(length.EnsureLoaded());
     EXPECT_FALSE(length.IsLoaded());
     EXPECT_EQ(Texts(), (std::vector<std::string>{
-                           "An error occured while opening the data. Try to restart the application.",
+                           "An error occurred while opening the data. Try to restart the application.",
                            "Initialization failed.\n\nInput/output error [0x80070005]"}));
 }
 

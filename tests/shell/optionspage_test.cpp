@@ -68,7 +68,7 @@ TEST_F(OptionsPageTest, FirstStartShowsTheDefaultsAndWritesNothing)
     EXPECT_TRUE(page.IsKeepRatesCurrent());
     EXPECT_TRUE(Box(page, "keepRatesCurrent")->isChecked());
     EXPECT_FALSE(m_store.Contains("Options", "UpdateRates"));
-    EXPECT_EQ(page.GetSignificantDigits(), 0) << "all digits";
+    EXPECT_EQ(page.GetSignificantDigits(), 15) << "what a double holds faithfully";
 }
 
 TEST_F(OptionsPageTest, StoredValuesAreReadOnceAtConstruction)
@@ -124,11 +124,12 @@ TEST_F(OptionsPageTest, EveryClickIsStoredAtOnce)
 }
 
 // A number the list does not offer (a settings file edited by hand) joins it in its place; one out
-// of range is All.
+// of range is the default; a stored 0 is the user's choice of All.
 TEST_F(OptionsPageTest, SignificantDigitsShowTheStoredChoice)
 {
     for (const auto& [stored, list] :
-         {std::pair{7, "All 15 12 10 8 [7] 6 4"}, std::pair{99, "[All] 15 12 10 8 6 4"}}) {
+         {std::pair{7, "All 15 12 10 8 [7] 6 4"}, std::pair{99, "All [15] 12 10 8 6 4"},
+          std::pair{-1, "All [15] 12 10 8 6 4"}, std::pair{0, "[All] 15 12 10 8 6 4"}}) {
         m_store.WriteProfileInt("Options", "SignificantDigits", stored);
         COptionsPage page;
         const auto* digits = page.findChild<QComboBox*>("significantDigits");

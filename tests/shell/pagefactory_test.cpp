@@ -56,7 +56,7 @@ TEST(ConversionPageInTheSheet, CaptionRegionalOptionAndCloseButton)
 }
 
 // Six significant digits chosen on the Options tab round the result on the Conversion tab, the
-// clipboard and the currency rate line at once; All brings every digit back.
+// clipboard and the currency rate line at once; All brings every digit back, noise and all.
 TEST(ConversionPageInTheSheet, SignificantDigitsApplyAtOnce)
 {
     kelvara::MemoryProfileStore store;
@@ -76,7 +76,7 @@ TEST(ConversionPageInTheSheet, SignificantDigitsApplyAtOnce)
         choose("targetUnitList", "° Celsius (°C)");
         QTest::keyClicks(page->findChild<QLineEdit*>("sourceEdit"), "100");
         const auto* target = page->findChild<QLineEdit*>("targetEdit");
-        EXPECT_EQ(target->text(), "37.777777777777779");
+        EXPECT_EQ(target->text(), "37.7777777777778") << "fifteen digits until the user chooses";
 
         auto* digits = sheet.GetOptionsPage().findChild<QComboBox*>("significantDigits");
         QTest::keyClicks(digits, "6");
