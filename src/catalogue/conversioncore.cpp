@@ -2,6 +2,7 @@
 
 #include "catalogue/conversionunit.h"
 #include "catalogue/currencycategory.h"
+#include "catalogue/firstvisit.h"
 #include "catalogue/lookupunit.h"
 #include "catalogue/timezone.h"
 #include "platform/profilestore.h"
@@ -133,8 +134,13 @@ int ConversionCore::RememberedCategory() const
         return 0;
     ProfileStore& profile = Profile();
     const int stored = profile.GetProfileInt(kSettings, kCategory, INT_MIN);
-    if (stored == INT_MIN)
+    if (stored == INT_MIN) {
+        // A first start: the quantity most conversions are of.
+        for (std::size_t i = 0; i < m_catalogue.size(); ++i)
+            if (m_catalogue[i]->GetEnglishName() == kFirstCategory)
+                return std::max(0, m_categories.Find(ListItem{nullptr, static_cast<int>(i)}));
         return 0;
+    }
     const int count = static_cast<int>(m_catalogue.size());
     int index = stored;
     if (profile.GetProfileInt(kSettings, kCategoryOrder, 0) != 1) {
@@ -148,6 +154,12 @@ int ConversionCore::RememberedCategory() const
     }
     const int position = m_categories.Find(ListItem{nullptr, index});
     return position < 0 ? 0 : position;
+}
+
+bool ConversionCore::IsFirstStart() const
+{
+    return m_memory == Memory::Selections &&
+           Profile().GetProfileInt(kSettings, kCategory, INT_MIN) == INT_MIN;
 }
 
 bool ConversionCore::SelectCategory(int position, Store store)
@@ -272,6 +284,21 @@ ConversionCore::Remembered ConversionCore::LoadSelections() const
     const std::string section = Section();
     ProfileStore& profile = Profile();
     remembered.value = profile.GetProfileInt(section, kSourceValue, 0);
+    if (profile.GetProfileInt(section, kSourceUnit, INT_MIN) == INT_MIN &&
+        profile.GetProfileInt(section, kTargetUnit, INT_MIN) == INT_MIN) {
+        // A first visit: a useful pair for where the user lives, not the first entry twice.
+        const FirstVisit visit =
+            ChooseFirstVisit(*m_category, SourceUnits(), TargetUnits(), ReadUserRegion());
+        const auto order = [](const SortedList& list, int position) {
+            return position < 0 ? -1 : list.GetAddedOrder(position);
+        };
+        remembered.source = order(SourceUnits(), visit.source);
+        remembered.target = order(TargetUnits(), visit.target);
+        // Rows that follow the source entry are the file's rows, in the file's order.
+        if (m_category->HasFixedValueList() && remembered.source >= 0)
+            remembered.value = remembered.source;
+        return remembered;
+    }
     // Nothing stored (or nothing that is there): the first entry of the list.
     remembered.source = profile.GetProfileInt(section, kSourceUnit, -1);
     remembered.target = profile.GetProfileInt(section, kTargetUnit, -1);

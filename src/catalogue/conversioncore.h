@@ -71,9 +71,11 @@ public:
     // The rows of a lookup category, as the source entry's column shows them.
     const SortedList& Values() const { return m_values.Entries(); }
 
-    // The position in Categories() of the category chosen last (0 without memory or when none was
-    // stored).
+    // The position in Categories() of the category chosen last (0 without memory; Length at a
+    // first start, when none was stored).
     int RememberedCategory() const;
+    // Whether the store holds no category yet: the program was never used.
+    bool IsFirstStart() const;
     // Chooses the category at `position` of Categories() (outside it: the first), loads it (failures
     // are reported to the user) and fills the lists with the selections remembered for it. The
     // source text is emptied. False when the category could not be loaded.

@@ -22,6 +22,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -147,6 +148,7 @@ void CConversionPage::Initialize(const DataPreparer& prepare, StartSave startSav
     PlaceSeparator(false);
     m_ui->zoneLine->SetFitToText(true, 0);
 
+    m_firstStart = m_core->IsFirstStart();
     if (!m_ui->categoryList->SetCurSel(m_core->RememberedCategory()))
         m_ui->categoryList->SetCurSel(0);
 
@@ -506,6 +508,13 @@ void CConversionPage::OnRate()
     }
     RebuildRateLine();
     OnClear();
+}
+
+QWidget* CConversionPage::TakePreferredFocus()
+{
+    auto* field = m_ui->sourceEdit;
+    const bool first = std::exchange(m_firstStart, false);
+    return first && field->isVisible() && field->isEnabled() && !field->isReadOnly() ? field : nullptr;
 }
 
 CCurrencyCategory* CConversionPage::LoadedCurrencyCategory()

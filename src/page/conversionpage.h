@@ -79,6 +79,9 @@ public:
 
     // False after a failed start or a category that could not be loaded: the page stays disabled.
     bool IsWorking() const { return m_working; }
+    // The control that takes the keys when the window first opens: the value field at a first
+    // start, so that the first thing typed is a value; null (the usual first control) after that.
+    QWidget* TakePreferredFocus();
     CCategory* CurrentCategory() const;
 
     // As tall in every category, so the window keeps its size: the room of the extra row (rate
@@ -145,5 +148,6 @@ private:
     bool m_useRegional = true;
     int m_significantDigits = 0;
     bool m_working = false;
+    bool m_firstStart = false;
     mutable int m_rateRowWidth = -1; // measured once per font, style and locale
 };

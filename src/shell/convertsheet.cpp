@@ -1,5 +1,6 @@
 #include "shell/convertsheet.h"
 
+#include "page/conversionpage.h"
 #include "platform/profilestore.h"
 #include "shell/appicon.h"
 #include "shell/instancechannel.h"
@@ -268,6 +269,12 @@ void CConvertSheet::FocusFirstControl()
     // As in any tabbed dialog, the shown page's first control takes the keys, so that typing right
     // after the window opens goes somewhere.
     QWidget* page = m_tabs->currentWidget();
+    if (auto* conversion = qobject_cast<CConversionPage*>(page)) {
+        if (QWidget* preferred = conversion->TakePreferredFocus()) {
+            preferred->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
     QWidget* tabBar = m_tabs->tabBar();
     for (QWidget* w = tabBar->nextInFocusChain(); w != tabBar; w = w->nextInFocusChain()) {
         if (page->isAncestorOf(w) && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {

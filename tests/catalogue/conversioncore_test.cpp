@@ -430,6 +430,21 @@ TEST_F(ZoneCoreTest, BothZonesShowTheirTimeOfOneInstant)
     EXPECT_EQ(result.target, "17:30:00");
 }
 
+TEST_F(ZoneCoreTest, AFirstVisitShowsTheSystemZoneAgainstUniversalTime)
+{
+    const char* saved = std::getenv("TZ");
+    const std::optional<std::string> tz = saved ? std::optional<std::string>(saved) : std::nullopt;
+    ::setenv("TZ", "Asia/Kolkata", 1);
+    ConversionCore& core = Make();
+    Open("Time Difference");
+    EXPECT_EQ(Selected(core.SourceUnits()), "(UTC+05:30) Asia/Kolkata");
+    EXPECT_EQ(Selected(core.TargetUnits()), "(UTC+00:00) Etc/UTC");
+    if (tz)
+        ::setenv("TZ", tz->c_str(), 1);
+    else
+        ::unsetenv("TZ");
+}
+
 TEST_F(ZoneCoreTest, ZonesPickedWhenTheListsSortedByNameStayPicked)
 {
     ConversionCore& core = Make();

@@ -20,29 +20,28 @@ namespace {
 
 using SettingsTest = PageTest;
 
-TEST_F(SettingsTest, FirstStartSelectsTheFirstCategoryAndWritesTheSelectionsAtOnce)
+TEST_F(SettingsTest, FirstStartOpensOnLengthAndWritesTheSelectionsAtOnce)
 {
     MakePage();
     EXPECT_TRUE(page->IsWorking());
     ASSERT_EQ(Categories()->count(), 14);
     EXPECT_EQ(Categories()->itemText(0), "Area");
     EXPECT_EQ(Categories()->itemText(13), "Weight");
-    EXPECT_EQ(Categories()->currentText(), "Area");
-    EXPECT_EQ(page->Caption(), "Kelvara [Area]");
+    EXPECT_EQ(Categories()->currentText(), "Length");
+    EXPECT_EQ(page->Caption(), "Kelvara [Length]");
 
     // Sorted lists: the bracketed group first, whatever the file order.
-    EXPECT_EQ(Entries(SourceUnits()), QStringList({"[UK] rood", "acre (ac)", "square kilometer (km\u00B2)",
-                                                   "square meter (m\u00B2)"}));
-    EXPECT_EQ(SourceUnits()->currentIndex(), 0);
-    EXPECT_EQ(TargetUnits()->currentIndex(), 0);
+    EXPECT_EQ(Entries(SourceUnits()).first(), "[UK] nautical mile (n.m.)");
+    EXPECT_EQ(SourceUnits()->currentText(), "meter (m)");
+    EXPECT_EQ(TargetUnits()->currentText(), "foot (ft)");
 
-    // Stored in orders no language changes: Area is the catalogue's third category, "[UK] rood" the
-    // fourth row of its file.
-    EXPECT_EQ(Stored("Settings", "Category"), 2);
-    EXPECT_EQ(Stored("Settings\\Categories\\0", "SourceUnit"), 3);
-    EXPECT_EQ(Stored("Settings\\Categories\\0", "TargetUnit"), 3);
+    // Stored in orders no language changes: Length is the catalogue's second category, the metre
+    // the fourth row of its file; the section is Length's place among the English names.
+    EXPECT_EQ(Stored("Settings", "Category"), 1);
+    EXPECT_EQ(Stored("Settings\\Categories\\6", "SourceUnit"), 3);
+    EXPECT_EQ(Stored("Settings\\Categories\\6", "TargetUnit"), 2);
     // The value list is not shown for a typed category, so its position is not written.
-    EXPECT_FALSE(store.Contains("Settings\\Categories\\0", "SourceValue"));
+    EXPECT_FALSE(store.Contains("Settings\\Categories\\6", "SourceValue"));
     EXPECT_TRUE(presenter.messages.empty());
 }
 
@@ -58,7 +57,7 @@ TEST_F(SettingsTest, ADeferredStartSaveStoresTheSelectionsOnceTheEventLoopRuns)
     EXPECT_EQ(store.writes, 0);
     QCoreApplication::processEvents();
     EXPECT_EQ(Stored("Settings", "Category"), 2) << "the corrected category is stored";
-    EXPECT_EQ(Stored("Settings\\Categories\\0", "SourceUnit"), 3);
+    EXPECT_EQ(Stored("Settings\\Categories\\0", "SourceUnit"), 0) << "square meter, Area's first visit";
 
     page = std::make_unique<CConversionPage>(
         nullptr, [] { return true; }, CConversionPage::StartSave::Deferred);

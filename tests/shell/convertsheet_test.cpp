@@ -258,7 +258,7 @@ TEST_F(SheetTest, TheShownPagesFirstControlHasTheKeyboardEachTimeTheWindowShows)
                       QWidget* focus = m_sheet->focusWidget();
                       return focus ? focus->objectName().toStdString() : std::string("(none)");
                   };
-                  EXPECT_EQ(focused(), "categoryList");
+                  EXPECT_EQ(focused(), "sourceEdit") << "a first start: what is typed is a value";
                   // Back from the tray, wherever the keyboard was when it hid.
                   struct Case {
                       int command;

@@ -35,7 +35,7 @@ TEST(ConversionPageInTheSheet, CaptionRegionalOptionAndCloseButton)
         ASSERT_NE(page, nullptr);
         EXPECT_TRUE(page->IsWorking());
         EXPECT_TRUE(presenter.messages.empty());
-        EXPECT_EQ(sheet.windowTitle(), "Kelvara [Area]");
+        EXPECT_EQ(sheet.windowTitle(), "Kelvara [Length]");
 
         // A page that started asks for Close instead of OK and Cancel.
         EXPECT_EQ(kelvara::test::RowButton(sheet, QDialogButtonBox::AcceptRole)->text(), "Close");

@@ -167,7 +167,9 @@ protected:
         for (QWidget* control : controls) {
             const QString name = Name(control);
             const bool ofData = IsListOfData(control);
-            if (!ExemptTooltips().count(control->objectName()))
+            // A country's name cut short in its list shows whole in the tooltip, named by iso-codes too.
+            const auto* list = qobject_cast<QComboBox*>(control);
+            if (!ExemptTooltips().count(control->objectName()) && !(list && NamedByIsoCodes(where, *list)))
                 Check(name + QStringLiteral(" tooltip"), control->toolTip(), where);
             if (ExemptTexts().count(control->objectName()))
                 continue;

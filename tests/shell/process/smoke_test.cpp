@@ -65,12 +65,11 @@ TEST_F(Smoke, TypeReadTheClipboardAndClose)
     ASSERT_EQ(status, 0);
     kelvara::test::WaitUntil([] { return false; }, 500);
 
-    // First start: the first category and the first unit on both sides, so 1 converts to 1.
-    EXPECT_TRUE(x.WindowTitle(window).startsWith(QStringLiteral("Kelvara [")))
-        << x.WindowTitle(window).toStdString();
+    // First start: Length, from metres (the test's locale measures in metric) to feet.
+    EXPECT_EQ(x.WindowTitle(window), QStringLiteral("Kelvara [Length]"));
     const QString clipboard = Clipboard(&status);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(clipboard, QStringLiteral("1"));
+    EXPECT_EQ(clipboard, QStringLiteral("3.28083989501312"));
 
     // The shown and painted window has not waited for what it does not use: the network layer
     // comes with the first fetch, and no image-format plugin is asked about anything.
@@ -146,7 +145,7 @@ TEST_F(OpenLists, EscapeInAnOpenListClosesOnlyTheList)
         QStringList open;
     };
     const Case cases[] = {
-        {"category list", {QStringLiteral("F4")}},
+        {"category list", {QStringLiteral("alt+a"), QStringLiteral("F4")}},
         {"unit list", {QStringLiteral("alt+n"), QStringLiteral("F4")}},
         {"unit list, filtered",
          {QStringLiteral("alt+i"), QStringLiteral("F4"), QStringLiteral("m"), QStringLiteral("e")}},
@@ -170,14 +169,17 @@ TEST_F(OpenLists, EscapeInAnOpenListClosesOnlyTheList)
     EXPECT_TRUE(program->WaitForExit(10000));
 }
 
-TEST_F(OpenLists, TypingAtOnceAfterTheStartGoesToTheFirstControl)
+TEST_F(OpenLists, TypingAtOnceAfterAFirstStartGoesToTheValueField)
 {
-    // The category list, first of the page: typing picks a category by its name.
     int status = -1;
-    RunTool(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("te")}, environment, &status);
-    EXPECT_TRUE(
-        kelvara::test::WaitUntil([&] { return Title() == QStringLiteral("Kelvara [Temperature]"); }, 5000))
-        << Title().toStdString();
+    RunTool(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("12")}, environment, &status);
+    Keys({QStringLiteral("Return")});
+    EXPECT_TRUE(kelvara::test::WaitUntil(
+        [&] {
+            return Clipboard().startsWith(QStringLiteral("12 ")) && Clipboard().contains("39.3700787401575");
+        },
+        5000))
+        << Clipboard().toStdString();
 }
 
 } // namespace
