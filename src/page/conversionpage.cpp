@@ -369,6 +369,8 @@ void CConversionPage::ShowResult(const kelvara::ConversionCore::Result& result)
         SetTargetText(result.target);
         break;
     case Form::Text:
+    case Form::Problem:
+        // Neither is a number to put on the clipboard.
         m_ui->targetEdit->setText(ToQt(result.target));
         break;
     case Form::Times:
