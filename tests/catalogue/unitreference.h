@@ -1,9 +1,9 @@
 #pragma once
 
-// The factor of every unit added since the first fourteen categories, as GNU units (Debian package
-// "units") defines it: a test asks `units` itself, so that our numbers are checked against a
-// reference we did not write. The few units it does not define are listed apart, each with the
-// definition and where it comes from.
+// The factor of every unit added since the first fourteen categories, and of every row of the
+// categories that gained units (but Length's), as GNU units (Debian package "units") defines it: a test asks
+// `units` itself, so that our numbers are checked against a reference we did not write. The few units it does
+// not define are listed apart, each with the definition and where it comes from.
 
 #include <string>
 #include <vector>
@@ -160,9 +160,17 @@ inline const std::vector<ReferenceCategory> kGnuUnitsReference = {
       {"standard gravity (g₀)", "gravity"},
       {"kilometer per hour per second (km/h/s)", "kph/s"},
       {"mile per hour per second (mph/s)", "mph/s"}}},
+    // The earlier rows of the categories that gained units are checked here too.
     {"Power",
      "W",
-     {{"milliwatt (mW)", "mW"},
+     {{"PS/pk/CV", "metrichorsepower"},
+      {"electrical horsepower", "electrichorsepower"},
+      {"boiler horsepower", "boilerhorsepower"},
+      {"[UK] horsepower (HP)", "brhorsepower"},
+      {"[US] horsepower (HP)", "horsepower"},
+      {"watt (W)", "W"},
+      {"newton meter/sec (N.m/s)", "N m/s"},
+      {"milliwatt (mW)", "mW"},
       {"kilowatt (kW)", "kW"},
       {"megawatt (MW)", "MW"},
       {"gigawatt (GW)", "GW"},
@@ -171,7 +179,14 @@ inline const std::vector<ReferenceCategory> kGnuUnitsReference = {
       {"foot-pound-force per second (ft·lbf/s)", "ft lbf/s"}}},
     {"Energy",
      "J",
-     {{"kilojoule (kJ)", "kJ"},
+     {{"[UK] British thermal unit (BTU)", "btu"},
+      {"[UK] therm", "100000 btu"},
+      {"joule (J)", "J"},
+      {"watt hour (Wh)", "Wh"},
+      {"kilowatt hour (kWh)", "kWh"},
+      {"calorie (cal)", "calorie_IT"},
+      {"electron volt (eV)", "eV"},
+      {"kilojoule (kJ)", "kJ"},
       {"megajoule (MJ)", "MJ"},
       {"gigajoule (GJ)", "GJ"},
       {"kilocalorie (kcal)", "kilo calorie_IT"},
@@ -183,7 +198,17 @@ inline const std::vector<ReferenceCategory> kGnuUnitsReference = {
       {"[US] therm (thm)", "UStherm"}}},
     {"Pressure",
      "Pa",
-     {{"hectopascal (hPa)", "hPa"},
+     {{"lbf/sq in (psi)", "psi"},
+      {"kip/sq in (ksi)", "ksi"},
+      {"tons/square inch (t/sq in)", "longton force/inch^2"},
+      {"pascal (Pa)", "Pa"},
+      {"torr (mmHg)", "torr"},
+      {"N/m²", "N/m^2"},
+      {"kg/cm²", "kgf/cm^2"},
+      {"kg/m²", "kgf/m^2"},
+      {"bar", "bar"},
+      {"atmosphere (atm)", "atm"},
+      {"hectopascal (hPa)", "hPa"},
       {"kilopascal (kPa)", "kPa"},
       {"megapascal (MPa)", "MPa"},
       {"gigapascal (GPa)", "GPa"},
@@ -192,6 +217,16 @@ inline const std::vector<ReferenceCategory> kGnuUnitsReference = {
       {"millimeter of water (mmH₂O)", "mmH2O"},
       {"inch of water (inH₂O)", "inH2O"},
       {"technical atmosphere (at)", "technicalatmosphere"}}},
+    {"Speed",
+     "km/hr",
+     {{"miles per hour (mph)", "mph"},
+      {"feet/second (ft/s)", "ft/s"},
+      {"miles per second (mi/s)", "mile/s"},
+      {"meters/second (m/s)", "m/s"},
+      {"kilometers/second (km/s)", "km/s"},
+      {"kilometers/hour (km/h)", "kph"},
+      {"knot", "knot"},
+      {"speed of light", "c"}}},
     {"Length", "m", {{"nautical mile (nmi)", "nmi"}, {"light-second", "lightsecond"}}},
 };
 

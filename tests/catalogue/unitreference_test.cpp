@@ -105,17 +105,25 @@ TEST(GnuUnitsReference, UnitsItLacksCarryTheirSourcedValue)
     }
 }
 
-// The categories added are checked row by row: a row added to their files without a reference
-// fails here.
-TEST(GnuUnitsReference, EveryRowOfTheNewCategoriesIsReferenced)
+// The categories of the reference are checked row by row (but Length, whose earlier rows the
+// definitions of exactfactors_test.cpp check): a row added to their files without a reference fails
+// here.
+TEST(GnuUnitsReference, EveryRowOfItsCategoriesIsReferenced)
 {
-    for (std::size_t i = kEarlierCategoryCount; i < 24; ++i) {
-        CCategoryArray catalogue;
-        CreateCatalogue(catalogue);
-        const std::string name = catalogue.at(i)->GetEnglishName();
-        for (const auto& unit : Loaded(name).GetUnits())
-            EXPECT_TRUE(InGnuUnitsReference(name, unit->GetName())) << name << ": " << unit->GetName();
+    CCategoryArray catalogue;
+    CreateCatalogue(catalogue);
+    std::set<std::string> covered;
+    for (const auto& c : kGnuUnitsReference) {
+        covered.insert(c.category);
+        if (std::string(c.category) == "Length")
+            continue;
+        for (const auto& unit : Loaded(c.category).GetUnits())
+            EXPECT_TRUE(InGnuUnitsReference(c.category, unit->GetName()))
+                << c.category << ": " << unit->GetName();
     }
+    // Every category added since the first fourteen has its table.
+    for (std::size_t i = kEarlierCategoryCount; i < catalogue.size(); ++i)
+        EXPECT_TRUE(covered.count(catalogue[i]->GetEnglishName())) << catalogue[i]->GetEnglishName();
 }
 
 // A unit converted into another and back is where it started, for every pair of every numeric
