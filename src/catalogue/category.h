@@ -112,5 +112,7 @@ private:
 using CCategoryArray = std::vector<std::unique_ptr<CCategory>>;
 // How many categories the catalogue had before any was added: earlier versions numbered these by
 // their English names.
+namespace kelvara {
 inline constexpr std::size_t kEarlierCategoryCount = 14;
+}
 bool CreateCatalogue(CCategoryArray& catalogue);
