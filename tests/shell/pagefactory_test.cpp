@@ -35,7 +35,8 @@ TEST(ConversionPageInTheSheet, CaptionRegionalOptionAndCloseButton)
         ASSERT_NE(page, nullptr);
         EXPECT_TRUE(page->IsWorking());
         EXPECT_TRUE(presenter.messages.empty());
-        EXPECT_EQ(sheet.windowTitle(), "Kelvara [Area]");
+        // The first category by name.
+        EXPECT_EQ(sheet.windowTitle(), "Kelvara [Acceleration]");
 
         // A page that started asks for Close instead of OK and Cancel.
         EXPECT_EQ(kelvara::test::RowButton(sheet, QDialogButtonBox::AcceptRole)->text(), "Close");
