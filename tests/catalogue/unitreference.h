@@ -4,6 +4,7 @@
 // test asks `units` itself, so that our numbers are checked against a reference we did not write. The few
 // units it does not define are listed apart, each with the definition and where it comes from.
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,12 @@ struct ReferenceCategory {
     const char* base;     // the data file's base unit in GNU units' notation
     std::vector<ReferenceRow> rows;
 };
+
+// A failing category is named in test output, not dumped.
+inline void PrintTo(const ReferenceCategory& c, std::ostream* out)
+{
+    *out << c.category;
+}
 
 // A fuel-economy row marked reciprocal is checked by the distance per volume that one of it is the
 // reciprocal of: x L/100 km are 100/x km/L, so its factor is 1/(L/100 km) in km/L.

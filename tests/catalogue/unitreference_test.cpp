@@ -71,12 +71,6 @@ double AskGnuUnits(const std::string& expression, const std::string& base, std::
     return value;
 }
 
-// A failing category is named, not dumped.
-void PrintTo(const ReferenceCategory& c, std::ostream* out)
-{
-    *out << c.category;
-}
-
 class GnuUnitsReference : public testing::TestWithParam<ReferenceCategory> {};
 
 TEST_P(GnuUnitsReference, EveryFactorIsGnuUnitsDefinition)
