@@ -110,9 +110,10 @@ private:
 // The categories in their fixed order: new ones are only ever appended, since a category's place
 // is what the settings remember.
 using CCategoryArray = std::vector<std::unique_ptr<CCategory>>;
+bool CreateCatalogue(CCategoryArray& catalogue);
+
+namespace kelvara {
 // How many categories the catalogue had before any was added: earlier versions numbered these by
 // their English names.
-namespace kelvara {
 inline constexpr std::size_t kEarlierCategoryCount = 14;
-}
-bool CreateCatalogue(CCategoryArray& catalogue);
+} // namespace kelvara
