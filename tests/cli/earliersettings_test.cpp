@@ -4,6 +4,7 @@
 // an earlier category's number and read its choices.
 
 #include "catalogue/category.h"
+#include "catalogue/civiltime.h"
 #include "catalogue/conversioncore.h"
 #include "catalogue/conversionunit.h"
 #include "kelvara/testpaths.h"
@@ -51,6 +52,8 @@ std::map<std::string, Shown> Read(CCategoryArray& catalogue, std::string& rememb
     std::map<std::string, Shown> shown;
     {
         ConversionCore core(catalogue, ConversionCore::Memory::Selections);
+        // Both readings show the zones at one instant, 15 July 2026 at noon.
+        core.SetInstant(kelvara::TicksFromSeconds(std::int64_t{20649} * 86400 + 12 * 3600));
         remembered = core.Categories().GetText(core.RememberedCategory());
         for (int i = 0; i < core.Categories().GetCount(); ++i) {
             const std::string name = core.Categories().GetText(i);
