@@ -12,8 +12,9 @@ set(CPACK_PACKAGE_HOMEPAGE_URL "${KELVARA_HOME_URL}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "unit, number-base and currency converter for the tray")
 set(CPACK_PACKAGE_DESCRIPTION [=[
 Kelvara is a small converter that waits in the notification area. It converts
-weight, length, area, capacity, speed, pressure, power, energy and temperature
-between US, UK, Japanese and metric units, numbers between binary, octal,
+weight, length, area, capacity, speed, pressure, power, energy, temperature,
+time, data size and rate, fuel economy, angle, frequency, force, torque, density
+and acceleration between US, UK, Japanese and metric units, numbers between binary, octal,
 decimal, hexadecimal, base 36 and Roman numerals, and currencies with
 euro-based exchange rates that you type or fetch.
 

@@ -4,6 +4,7 @@
 #include "catalogue/currency.h"
 #include "catalogue/defaultunit.h"
 #include "catalogue/number.h"
+#include "catalogue/reciprocalunit.h"
 #include "catalogue/sensitivity.h"
 #include "catalogue/temperature.h"
 #include "catalogue/textfilereader.h"
@@ -35,6 +36,7 @@ template <typename Unit, typename Peer> void Exercise(const std::string& line, P
     (void)unit.GetName();
     (void)unit.GetInputChars();
     if constexpr (std::is_base_of_v<CConversionUnit, Unit>) {
+        (void)unit.NoResultReason(line, peer);
         (void)unit.Convert(line, peer);
         (void)peer.Convert(line, unit);
         (void)unit.Convert("5.9", unit);
@@ -60,6 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     roman.Parse("Roman,100");
     CCurrency euro;
     euro.Parse("Euro,EUR,T,1");
+    CReciprocalUnit perHundred;
+    perHundred.Parse("L/100 km,100,r");
     try {
         CTextFileReader reader(path);
         // The same bytes from memory (the built-in archive's way) must give the same lines.
@@ -76,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Exercise<CTemperature>(line, celsius);
             Exercise<CNumber>(line, roman);
             Exercise<CCurrency>(line, euro);
+            Exercise<CReciprocalUnit>(line, perHundred);
             Exercise<CSensitivity>(line, meter);
             Exercise<CCountryCode>(line, meter);
         }

@@ -30,6 +30,16 @@ DATA_CONTEXTS = {
     "speed.dat": "Speed",
     "temperature.dat": "Temperature",
     "weight.dat": "Weight",
+    "time.dat": "Time",
+    "datasize.dat": "Data Size",
+    "datarate.dat": "Data Rate",
+    "fueleconomy.dat": "Fuel Economy",
+    "angle.dat": "Angle",
+    "frequency.dat": "Frequency",
+    "force.dat": "Force",
+    "torque.dat": "Torque",
+    "density.dat": "Density",
+    "acceleration.dat": "Acceleration",
 }
 COUNTRY_CONTEXT = "Country and Phone Codes"
 

@@ -1,10 +1,11 @@
 #pragma once
 
 // The categories that differ from CCategory only by how they are constructed (and, for
-// Temperature and Numbers, by the unit class they create).
+// Temperature, Numbers and Fuel Economy, by the unit class they create).
 
 #include "catalogue/category.h"
 #include "catalogue/number.h"
+#include "catalogue/reciprocalunit.h"
 #include "catalogue/temperature.h"
 #include "text/strings.h"
 
@@ -58,4 +59,55 @@ class CNumberCategory : public CCategory {
 public:
     CNumberCategory() : CCategory(Numeric, kelvara::IDS_NUMBERS, "number") {}
     std::unique_ptr<CBaseUnit> CreateUnit() override { return std::make_unique<CNumber>(); }
+};
+
+class CTimeCategory : public CCategory {
+public:
+    CTimeCategory() : CCategory(Numeric, kelvara::IDS_TIME, "time") {}
+};
+
+class CDataSizeCategory : public CCategory {
+public:
+    CDataSizeCategory() : CCategory(Numeric, kelvara::IDS_DATA_SIZE, "datasize") {}
+};
+
+class CDataRateCategory : public CCategory {
+public:
+    CDataRateCategory() : CCategory(Numeric, kelvara::IDS_DATA_RATE, "datarate") {}
+};
+
+class CFuelEconomyCategory : public CCategory {
+public:
+    CFuelEconomyCategory() : CCategory(Numeric, kelvara::IDS_FUEL_ECONOMY, "fueleconomy") {}
+    std::unique_ptr<CBaseUnit> CreateUnit() override { return std::make_unique<CReciprocalUnit>(); }
+};
+
+class CAngleCategory : public CCategory {
+public:
+    CAngleCategory() : CCategory(Numeric, kelvara::IDS_ANGLE, "angle") {}
+};
+
+class CFrequencyCategory : public CCategory {
+public:
+    CFrequencyCategory() : CCategory(Numeric, kelvara::IDS_FREQUENCY, "frequency") {}
+};
+
+class CForceCategory : public CCategory {
+public:
+    CForceCategory() : CCategory(Numeric, kelvara::IDS_FORCE, "force") {}
+};
+
+class CTorqueCategory : public CCategory {
+public:
+    CTorqueCategory() : CCategory(Numeric, kelvara::IDS_TORQUE, "torque") {}
+};
+
+class CDensityCategory : public CCategory {
+public:
+    CDensityCategory() : CCategory(Numeric, kelvara::IDS_DENSITY, "density") {}
+};
+
+class CAccelerationCategory : public CCategory {
+public:
+    CAccelerationCategory() : CCategory(Numeric, kelvara::IDS_ACCELERATION, "acceleration") {}
 };

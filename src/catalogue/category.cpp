@@ -247,5 +247,16 @@ bool CreateCatalogue(CCategoryArray& catalogue)
     catalogue.push_back(std::make_unique<CSensitivityCategory>());
     catalogue.push_back(std::make_unique<CCountryCodeCategory>());
     catalogue.push_back(std::make_unique<CTimeZoneCategory>());
+    // Added later: appended, so that the places above keep what the settings remember of them.
+    catalogue.push_back(std::make_unique<CTimeCategory>());
+    catalogue.push_back(std::make_unique<CDataSizeCategory>());
+    catalogue.push_back(std::make_unique<CDataRateCategory>());
+    catalogue.push_back(std::make_unique<CFuelEconomyCategory>());
+    catalogue.push_back(std::make_unique<CAngleCategory>());
+    catalogue.push_back(std::make_unique<CFrequencyCategory>());
+    catalogue.push_back(std::make_unique<CForceCategory>());
+    catalogue.push_back(std::make_unique<CTorqueCategory>());
+    catalogue.push_back(std::make_unique<CDensityCategory>());
+    catalogue.push_back(std::make_unique<CAccelerationCategory>());
     return true;
 }

@@ -107,6 +107,13 @@ private:
     bool m_builtInData = false;
 };
 
-// The fourteen categories in their fixed order.
+// The categories in their fixed order: new ones are only ever appended, since a category's place
+// is what the settings remember.
 using CCategoryArray = std::vector<std::unique_ptr<CCategory>>;
 bool CreateCatalogue(CCategoryArray& catalogue);
+
+namespace kelvara {
+// How many categories the catalogue had before any was added: earlier versions numbered these by
+// their English names.
+inline constexpr std::size_t kEarlierCategoryCount = 14;
+} // namespace kelvara

@@ -9,11 +9,13 @@
 #include "platform/regional.h"
 #include "text/collate.h"
 #include "text/leadingnumber.h"
+#include "text/strings.h"
 #include "text/textcase.h"
 
 #include <algorithm>
 #include <climits>
 #include <numeric>
+#include <string_view>
 #include <vector>
 
 namespace kelvara {
@@ -30,6 +32,14 @@ constexpr const char* kCategoryOrder = "CategoryOrder";
 // 1: the stored units and rows count in the category's own order (its data file's rows, its
 // columns as it declares them), not by name.
 constexpr const char* kUnitOrder = "UnitOrder";
+
+// What FormatDouble writes for infinities and NaN, signed or not.
+bool IsNonFiniteText(std::string_view text)
+{
+    if (text.starts_with('-'))
+        text.remove_prefix(1);
+    return text == "inf" || text == "nan";
+}
 
 std::string CategorySection(int number)
 {
@@ -98,11 +108,13 @@ ConversionCore::ConversionCore(CCategoryArray& catalogue, Memory memory)
 {
     for (std::size_t i = 0; i < m_catalogue.size(); ++i)
         m_categories.AddEntry(m_catalogue[i]->GetName(), ListItem{nullptr, static_cast<int>(i)});
-    // Each category's settings are kept under the number of its place among the English names,
-    // as they always were: that number is the same in every language.
+    // The first categories' settings are kept under the number of their place among their English
+    // names, as they always were: that number is the same in every language. Categories added later
+    // take the numbers after them in catalogue order, so that no earlier section changes meaning.
     m_englishOrder.resize(m_catalogue.size());
     std::iota(m_englishOrder.begin(), m_englishOrder.end(), 0);
-    std::stable_sort(m_englishOrder.begin(), m_englishOrder.end(), [this](int a, int b) {
+    const auto earlier = static_cast<std::ptrdiff_t>(std::min(kEarlierCategoryCount, m_catalogue.size()));
+    std::stable_sort(m_englishOrder.begin(), m_englishOrder.begin() + earlier, [this](int a, int b) {
         return CompareListText(m_catalogue[static_cast<std::size_t>(a)]->GetEnglishName(),
                                m_catalogue[static_cast<std::size_t>(b)]->GetEnglishName()) < 0;
     });
@@ -146,7 +158,7 @@ int ConversionCore::RememberedCategory() const
     if (profile.GetProfileInt(kSettings, kCategoryOrder, 0) != 1) {
         // Stored by an earlier version: its place in the list by English name. Turned once, the
         // value and its mark in one write.
-        if (stored < 0 || stored >= count)
+        if (stored < 0 || stored >= std::min(count, static_cast<int>(kEarlierCategoryCount)))
             return 0;
         index = m_englishOrder[static_cast<std::size_t>(stored)];
         profile.WriteProfileStrings(
@@ -427,8 +439,21 @@ ConversionCore::Result ConversionCore::Convert() const
             result.form = Result::Form::Empty;
             return result;
         }
+        unsigned reason = source->NoResultReason(m_sourceText, *target);
+        std::string text;
+        if (!reason) {
+            text = source->Convert(m_sourceText, *target);
+            // A result beyond the largest double is no number to show or copy.
+            if (IsNonFiniteText(text))
+                reason = IDS_RESULT_OUT_OF_RANGE;
+        }
+        if (reason) {
+            result.form = Result::Form::Problem;
+            result.target = LoadString(reason);
+            return result;
+        }
         result.form = Result::Form::Number;
-        result.target = regional(source->Convert(m_sourceText, *target));
+        result.target = regional(text);
         return result;
     }
     }

@@ -45,10 +45,12 @@ private:
 //
 // With memory, the selections of each category are kept in the settings store (kelvara::Profile())
 // in orders that no language changes: "Settings" / "Category" is the category's place in the
-// catalogue (marked "CategoryOrder" = 1); "Settings\Categories\<n>", where n is the category's place
-// among the English names, holds "SourceUnit", "TargetUnit" and "SourceValue" (lookups only) as
-// rows of the data file or columns in the category's order (marked "UnitOrder" = 1). Positions an
-// earlier version stored in the lists sorted by English name are turned once, when first read.
+// catalogue (marked "CategoryOrder" = 1); "Settings\Categories\<n>" holds "SourceUnit", "TargetUnit"
+// and "SourceValue" (lookups only) as rows of the data file or columns in the category's order
+// (marked "UnitOrder" = 1). n is the category's place among the English names of the earlier
+// categories (kEarlierCategoryCount), or, for a category added since, its place in the catalogue.
+// Positions an earlier version stored in the lists sorted by English name are turned once, when
+// first read.
 class ConversionCore {
 public:
     enum class Memory { None, Selections };
@@ -117,11 +119,12 @@ public:
 
     struct Result {
         enum class Form {
-            None,   // nothing chosen to convert: what is shown stays
-            Empty,  // no source value: no result
-            Number, // a number in the notation chosen; also what is copied
-            Text,   // a looked-up text shown as it is
-            Times,  // both zones' local times
+            None,    // nothing chosen to convert: what is shown stays
+            Empty,   // no source value: no result
+            Number,  // a number in the notation chosen; also what is copied
+            Text,    // a looked-up text shown as it is
+            Times,   // both zones' local times
+            Problem, // no number: `target` tells the user why (0 into a reciprocal unit, overflow)
         };
         Form form = Form::None;
         std::string source; // Times: the source zone's time

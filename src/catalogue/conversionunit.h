@@ -7,6 +7,12 @@ class CConversionUnit : public CBaseUnit {
 public:
     // Converts `source` from this unit into `target`; returns the result text.
     virtual std::string Convert(const std::string& source, const CConversionUnit& target) const = 0;
+    // The string-table entry that tells why `source` has no result in `target` (0 into a reciprocal
+    // unit); 0 when it has one.
+    virtual unsigned NoResultReason(const std::string& /*source*/, const CConversionUnit& /*target*/) const
+    {
+        return 0;
+    }
     // The number that defines the unit (factor, degree code, base, rate).
     virtual double GetValue() const = 0;
     // How a result in this unit is written: FormatDouble, or rounded to the significant digits

@@ -31,9 +31,20 @@ constexpr Pair kPairs[] = {
     {"Capacity", "liter (l)", "[US] gallon (gal)", true},
     {"Speed", "kilometers/hour (km/h)", "miles per hour (mph)", true},
     {"Pressure", "bar", "lbf/sq in (psi)", true},
-    {"Power", "kilowatt (kW)", "[US] horsepower (hp)", true},
-    {"Energy", "kilojoule (kJ)", "food kilocalorie (kcal)", true},
+    {"Power", "kilowatt (kW)", "[US] horsepower (HP)", true},
+    // Food labels count the kilocalorie of 4.184 kJ.
+    {"Energy", "kilojoule (kJ)", "food kilocalorie (food kcal)", true},
     {"Temperature", "° Celsius (°C)", "° Fahrenheit (°F)", true},
+    {"Fuel Economy", "liters per 100 kilometers (L/100 km)", "[US] miles per gallon (mpg)", true},
+    {"Force", "newton (N)", "pound-force (lbf)", true},
+    {"Torque", "newton meter (N·m)", "pound-force foot (lbf·ft)", true},
+    {"Density", "kilogram per cubic meter (kg/m³)", "pound per cubic foot (lb/ft³)", true},
+    {"Acceleration", "meter per second squared (m/s²)", "foot per second squared (ft/s²)", true},
+    {"Time", "hour (h)", "minute (min)", false},
+    {"Data Size", "gigabyte (GB)", "gibibyte (GiB)", false},
+    {"Data Rate", "megabit per second (Mbit/s)", "megabyte per second (MB/s)", false},
+    {"Angle", "degree (°)", "radian (rad)", false},
+    {"Frequency", "hertz (Hz)", "revolutions per minute (rpm)", false},
     {"Numbers", "Decimal", "Hexadecimal", false},
 };
 

@@ -92,7 +92,12 @@ int Commands::ConvertLines(const std::string& categoryName, const std::string& f
             return false;
         }
         m_core.SetSourceText(value);
-        result = m_core.Convert().target;
+        const ConversionCore::Result converted = m_core.Convert();
+        if (converted.form == ConversionCore::Result::Form::Problem) {
+            problem = converted.target;
+            return false;
+        }
+        result = converted.target;
         return true;
     };
     return kelvara::cli::ConvertLines(inputFd, m_out, m_err, convert) ? kExitOk : kExitLoadFailed;
@@ -229,6 +234,9 @@ int Commands::Convert(const std::string& categoryName, const std::string& value,
     switch (result.form) {
     case ConversionCore::Result::Form::None:
         return kExitUsage;
+    case ConversionCore::Result::Form::Problem:
+        std::fprintf(m_err, "kelvara-cli: %s\n", result.target.c_str());
+        return kExitNoResult;
     case ConversionCore::Result::Form::Times:
         Print(result.source + "\t" + result.target);
         break;

@@ -21,6 +21,7 @@ enum ExitCode : int {
     kExitUsage = 2,       // a bad command line, or a name that fits no choice or several
     kExitNotFound = 1,    // find: nothing matched
     kExitWriteFailed = 1, // standard output could not be written
+    kExitNoResult = 1,    // the value has no result in the target unit (the reason is printed)
 };
 
 // The commands of kelvara-cli over the conversion core: the tool chooses by name and prints what

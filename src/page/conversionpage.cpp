@@ -368,9 +368,19 @@ void CConversionPage::ShowResult(const kelvara::ConversionCore::Result& result)
         m_ui->targetEdit->clear();
         break;
     case Form::Number:
+        if (m_noResult) {
+            m_noResult = false;
+            m_ui->copyButton->setEnabled(true);
+        }
         SetTargetText(result.target);
         break;
     case Form::Text:
+        m_ui->targetEdit->setText(ToQt(result.target));
+        break;
+    case Form::Problem:
+        // Why there is no number: shown, never put on the clipboard.
+        m_noResult = true;
+        m_ui->copyButton->setEnabled(false);
         m_ui->targetEdit->setText(ToQt(result.target));
         break;
     case Form::Times:

@@ -144,6 +144,8 @@ private:
     RateFetcher m_rateFetcher;
     RatesUpdate m_ratesUpdate;
     bool m_rateWarning = false;
+    // The result field says why there is no result: Copy has nothing to copy until a number returns.
+    bool m_noResult = false;
     QString m_caption;
     bool m_useRegional = true;
     int m_significantDigits = 0;

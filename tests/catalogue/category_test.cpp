@@ -57,25 +57,48 @@ protected:
     CCategoryArray m_catalogue;
 };
 
-TEST_F(CategoryTest, CatalogueHoldsFourteenCategoriesUnloaded)
+TEST_F(CategoryTest, CatalogueHoldsTwentyFourCategoriesUnloaded)
 {
     ASSERT_TRUE(CreateCatalogue(m_catalogue));
     ASSERT_TRUE(CreateCatalogue(m_catalogue));
-    ASSERT_EQ(m_catalogue.size(), 14u);
+    ASSERT_EQ(m_catalogue.size(), 24u);
     FakeList list;
     for (const auto& c : m_catalogue) {
         EXPECT_FALSE(c->IsLoaded());
         list.AddEntry(c->GetName(), {});
     }
-    EXPECT_EQ(list.Texts(),
-              (std::vector<std::string>{"Area", "Capacity", "Country and Phone Codes", "Currency", "Energy",
-                                        "Film Sensitivity", "Length", "Numbers", "Power", "Pressure", "Speed",
-                                        "Temperature", "Time Difference", "Weight"}));
+    EXPECT_EQ(list.Texts(), (std::vector<std::string>{"Acceleration",
+                                                      "Angle",
+                                                      "Area",
+                                                      "Capacity",
+                                                      "Country and Phone Codes",
+                                                      "Currency",
+                                                      "Data Rate",
+                                                      "Data Size",
+                                                      "Density",
+                                                      "Energy",
+                                                      "Film Sensitivity",
+                                                      "Force",
+                                                      "Frequency",
+                                                      "Fuel Economy",
+                                                      "Length",
+                                                      "Numbers",
+                                                      "Power",
+                                                      "Pressure",
+                                                      "Speed",
+                                                      "Temperature",
+                                                      "Time",
+                                                      "Time Difference",
+                                                      "Torque",
+                                                      "Weight"}));
     EXPECT_EQ(m_catalogue[0]->GetDataFileName(), "weight.dat");
     EXPECT_EQ(m_catalogue[13]->GetDataFileName(), "");
     EXPECT_EQ(m_catalogue[10]->GetKind(), Currency);
     EXPECT_EQ(m_catalogue[11]->GetKind(), Lookup);
     EXPECT_EQ(m_catalogue[13]->GetKind(), TimeZone);
+    // Categories added later come after the first fourteen, whose places the settings remember.
+    EXPECT_EQ(m_catalogue[14]->GetDataFileName(), "time.dat");
+    EXPECT_EQ(m_catalogue[23]->GetDataFileName(), "acceleration.dat");
 }
 
 TEST_F(CategoryTest, LoadsOnceAndSkipsRowsSilently)

@@ -273,7 +273,7 @@ protected:
     std::vector<std::string> m_files;
 };
 
-TEST_F(BuiltArchive, CarriesTheThirteenDataFilesByteForByte)
+TEST_F(BuiltArchive, CarriesTheTwentyThreeDataFilesByteForByte)
 {
     const auto resource = kelvara::FindResource("CNVDATA", 128);
     ASSERT_GE(resource.size(), 4u);
@@ -298,7 +298,7 @@ TEST_F(BuiltArchive, CarriesTheThirteenDataFilesByteForByte)
         EXPECT_EQ(data[1], 0xFE);
     }
     EXPECT_EQ(names, m_files);
-    EXPECT_EQ(names.size(), 13u);
+    EXPECT_EQ(names.size(), 23u);
     // Blocks of 32768 bytes but the last, in every folder.
     ASSERT_EQ(kelvara::cab::Read16(&resource[26]), names.size()); // folders
     for (std::size_t i = 0; i < cabinet.GetMembers().size(); ++i) {
@@ -310,10 +310,12 @@ TEST_F(BuiltArchive, CarriesTheThirteenDataFilesByteForByte)
 TEST_F(BuiltArchive, EveryCategoryLoadsWithItsRows)
 {
     const std::map<std::string, std::size_t> rows = {
-        {"weight.dat", 51},     {"length.dat", 72},   {"area.dat", 27},      {"capacity.dat", 64},
-        {"speed.dat", 8},       {"pressure.dat", 10}, {"power.dat", 7},      {"energy.dat", 7},
-        {"temperature.dat", 5}, {"number.dat", 6},    {"currency.dat", 299}, {"sensitivity.dat", 23},
-        {"country.dat", 278}};
+        {"weight.dat", 51},     {"length.dat", 74},   {"area.dat", 27},       {"capacity.dat", 64},
+        {"speed.dat", 8},       {"pressure.dat", 19}, {"power.dat", 14},      {"energy.dat", 18},
+        {"temperature.dat", 5}, {"number.dat", 6},    {"currency.dat", 299},  {"sensitivity.dat", 23},
+        {"country.dat", 278},   {"time.dat", 15},     {"datasize.dat", 21},   {"datarate.dat", 12},
+        {"fueleconomy.dat", 6}, {"angle.dat", 9},     {"frequency.dat", 9},   {"force.dat", 11},
+        {"torque.dat", 9},      {"density.dat", 12},  {"acceleration.dat", 8}};
     CDataArchive archive;
     ASSERT_TRUE(archive.Prepare());
     CCategoryArray catalogue;
@@ -327,7 +329,7 @@ TEST_F(BuiltArchive, EveryCategoryLoadsWithItsRows)
         ASSERT_TRUE(category->EnsureLoaded()) << file;
         EXPECT_EQ(category->GetUnits().size(), rows.at(file)) << file;
     }
-    EXPECT_EQ(files, 13u);
+    EXPECT_EQ(files, 23u);
     EXPECT_TRUE(m_messages.messages.empty());
 }
 

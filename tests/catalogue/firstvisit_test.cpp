@@ -80,8 +80,14 @@ TEST_F(FirstVisitTest, EachCategoryOpensOnAUsefulPairForWhereTheUserLives)
         {american, "Speed", "miles per hour (mph)", "kilometers/hour (km/h)"},
         {swiss, "Pressure", "bar", "lbf/sq in (psi)"},
         {american, "Temperature", "° Fahrenheit (°F)", "° Celsius (°C)"},
+        {swiss, "Power", "kilowatt (kW)", "[US] horsepower (HP)"},
+        {american, "Energy", "food kilocalorie (food kcal)", "kilojoule (kJ)"},
+        {american, "Fuel Economy", "[US] miles per gallon (mpg)", "liters per 100 kilometers (L/100 km)"},
+        {swiss, "Torque", "newton meter (N·m)", "pound-force foot (lbf·ft)"},
         // Counting is the same everywhere.
         {american, "Numbers", "Decimal", "Hexadecimal"},
+        {american, "Data Size", "gigabyte (GB)", "gibibyte (GiB)"},
+        {american, "Angle", "degree (°)", "radian (rad)"},
         {swiss, "Film Sensitivity", "ASA / ISO", "DIN"},
         // The euro, the base of every rate, is what other currencies are read against; a euro
         // user reads the dollar.

@@ -96,8 +96,9 @@ TEST_F(Cli, CategoriesAreListedAsTheCategoryListShowsThem)
 {
     const auto r = Run({"categories"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "Area\nCapacity\nCountry and Phone Codes\nCurrency\nEnergy\nFilm Sensitivity\nLength\n"
-                     "Numbers\nPower\nPressure\nSpeed\nTemperature\nTime Difference\nWeight\n");
+    EXPECT_EQ(r.out, "Acceleration\nAngle\nArea\nCapacity\nCountry and Phone Codes\nCurrency\nData Rate\n"
+                     "Data Size\nDensity\nEnergy\nFilm Sensitivity\nForce\nFrequency\nFuel Economy\nLength\n"
+                     "Numbers\nPower\nPressure\nSpeed\nTemperature\nTime\nTime Difference\nTorque\nWeight\n");
     EXPECT_EQ(r.err, "");
 }
 
@@ -131,6 +132,53 @@ TEST_F(Cli, ConvertPrintsTheResultThePageShows)
     EXPECT_EQ(Convert("Country and Phone Codes", "x", "Germany", "Police Department"), "110");
     // An empty value gives an empty result, as on the page.
     EXPECT_EQ(Convert("Length", "", "meter (m)", "inch (in)"), "");
+}
+
+// The everyday conversions by the symbols people type, from the data built into the tool. Two rows
+// that share a symbol and a value (UK and US horsepower, "hp") are one choice.
+TEST_F(Cli, EverydayQuantitiesConvertByTheirUsualSymbols)
+{
+    const struct {
+        const char* category;
+        const char* value;
+        const char* from;
+        const char* to;
+        double result;
+    } cases[] = {
+        {"Power", "1", "kW", "hp", 1000 / 745.69987158227022},
+        {"Power", "100", "hp", "kW", 74.569987158227022},
+        {"Fuel economy", "30", "mpg", "L/100 km", 7.8404861111111111},
+        {"Data size", "1", "GiB", "MB", 1073.741824},
+    };
+    for (const auto& c : cases) {
+        const std::string out = Convert(c.category, c.value, c.from, c.to);
+        EXPECT_NEAR(std::strtod(out.c_str(), nullptr), c.result, c.result * 1e-12)
+            << c.category << ": " << c.value << " " << c.from << " -> " << c.to << " = " << out;
+    }
+}
+
+// No number to print: the reason on standard error and exit 1; in a batch, that line's number.
+TEST_F(Cli, AValueWithoutAResultSaysWhyInsteadOfPrintingInfinity)
+{
+    auto r = Run({"convert", "Fuel economy", "0", "mpg", "L/100 km"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(
+        r.err,
+        "kelvara-cli: No result: only a value greater than 0 converts between a unit and its reciprocal.\n");
+    r = Run({"convert", "Data size", "1e308", "PB", "bit"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "kelvara-cli: No result: the converted value is too large.\n");
+
+    ProcessOptions lines;
+    lines.input = "5\n-5\n";
+    r = Run({"convert", "Fuel economy", "L/100 km", "km/L"}, lines);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "20\n\n");
+    EXPECT_EQ(r.err,
+              "kelvara-cli: line 2: No result: only a value greater than 0 converts between a unit and "
+              "its reciprocal.\n");
 }
 
 TEST_F(Cli, NamesMatchExactlyThenBySymbolThenByAUniquePrefix)
@@ -201,7 +249,7 @@ TEST_F(Cli, AmbiguousAndUnknownNamesExitTwoListingTheCandidates)
 
     r = Run({"units", "Volume"});
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_NE(r.err.find("unknown category \"Volume\"; choose one of:\n  Area\n"), std::string::npos);
+    EXPECT_NE(r.err.find("unknown category \"Volume\"; choose one of:\n  Acceleration\n"), std::string::npos);
 }
 
 TEST_F(Cli, AValueBeginningWithAMinusIsAValue)

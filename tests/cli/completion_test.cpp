@@ -75,7 +75,7 @@ TEST_F(BashCompletion, CommandsAndOptions)
 
 TEST_F(BashCompletion, CategoryNamesQuotedForWhereTheWordStands)
 {
-    EXPECT_EQ(Complete({"units", "T"}), Words({"Temperature", "Time\\ Difference"}));
+    EXPECT_EQ(Complete({"units", "T"}), Words({"Temperature", "Time", "Time\\ Difference", "Torque"}));
     // Inside an open quote bash closes the quote itself.
     EXPECT_EQ(Complete({"convert", "\"Time D"}), Words({"Time Difference"}));
     EXPECT_EQ(Complete({"units", "'Country a"}), Words({"Country and Phone Codes"}));
@@ -102,8 +102,8 @@ TEST_F(BashCompletion, CandidatesAreNeverFilePatterns)
     } cases[] = {
         {{"convert", "Length", "1", "meter\\ \\(m\\)", "\"[US"}, {"[US] nautical mile (n.m.)"}},
         {{"convert", "Length", "1", "meter\\ \\(m\\)", "\\[US"}, {"\\[US\\]\\ nautical\\ mile\\ \\(n.m.\\)"}},
-        {{"units", "'Time"}, {"Time Difference"}},
-        {{"units", "Tim"}, {"Time\\ Difference"}},
+        {{"units", "'Time"}, {"Time", "Time Difference"}},
+        {{"units", "Tim"}, {"Time", "Time\\ Difference"}},
     };
     for (const char* options : {"", "nullglob", "failglob", "nullglob failglob nocaseglob"})
         for (const auto& c : cases)

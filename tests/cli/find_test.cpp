@@ -55,7 +55,8 @@ TEST_F(Find, PrintsCategoryAndUnitInCategoryOrderThenListOrder)
     // The units of a category keep the unit list's sorted order, not the file's.
     r = Run({"°"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "Temperature\t° Celsius (°C)\nTemperature\t° Fahrenheit (°F)\n"
+    EXPECT_EQ(r.out, "Angle\tdegree (°)\nFrequency\tdegrees per second (°/s)\n"
+                     "Temperature\t° Celsius (°C)\nTemperature\t° Fahrenheit (°F)\n"
                      "Temperature\t° Rankine (°Ra)\nTemperature\t° Réaumur (°Ré)\n");
 }
 

@@ -24,9 +24,9 @@ TEST_F(SettingsTest, FirstStartOpensOnLengthAndWritesTheSelectionsAtOnce)
 {
     MakePage();
     EXPECT_TRUE(page->IsWorking());
-    ASSERT_EQ(Categories()->count(), 14);
-    EXPECT_EQ(Categories()->itemText(0), "Area");
-    EXPECT_EQ(Categories()->itemText(13), "Weight");
+    ASSERT_EQ(Categories()->count(), 24);
+    EXPECT_EQ(Categories()->itemText(0), "Acceleration");
+    EXPECT_EQ(Categories()->itemText(23), "Weight");
     EXPECT_EQ(Categories()->currentText(), "Length");
     EXPECT_EQ(page->Caption(), "Kelvara [Length]");
 
@@ -53,11 +53,11 @@ TEST_F(SettingsTest, ADeferredStartSaveStoresTheSelectionsOnceTheEventLoopRuns)
     store.writes = 0;
     page = std::make_unique<CConversionPage>(
         nullptr, [] { return true; }, CConversionPage::StartSave::Deferred);
-    EXPECT_EQ(Categories()->currentText(), "Area");
+    EXPECT_EQ(Categories()->currentText(), "Acceleration");
     EXPECT_EQ(store.writes, 0);
     QCoreApplication::processEvents();
-    EXPECT_EQ(Stored("Settings", "Category"), 2) << "the corrected category is stored";
-    EXPECT_EQ(Stored("Settings\\Categories\\0", "SourceUnit"), 0) << "square meter, Area's first visit";
+    EXPECT_EQ(Stored("Settings", "Category"), 23) << "the corrected category is stored";
+    EXPECT_EQ(Stored("Settings\\Categories\\23", "SourceUnit"), 0) << "m/s², Acceleration's first visit";
 
     page = std::make_unique<CConversionPage>(
         nullptr, [] { return true; }, CConversionPage::StartSave::Deferred);
@@ -146,6 +146,30 @@ TEST_F(ConversionTest, ATypedValueIsConvertedShownAndPutOnTheClipboard)
     EXPECT_EQ(Target()->text(), "");
     EXPECT_FALSE(Button("copyButton")->isEnabled());
     EXPECT_EQ(Clipboard(), "2 pound (lb) = 0.90718474 kilogram (kg)");
+}
+
+// 0 has no reciprocal: the field says so, and neither the clipboard nor Copy takes the message.
+TEST_F(ConversionTest, AValueWithoutAResultSaysWhyAndIsNotCopied)
+{
+    MakePage();
+    ChooseCategory("Fuel Economy");
+    Choose(SourceUnits(), "liters per 100 kilometers (L/100 km)");
+    Choose(TargetUnits(), "kilometers per liter (km/L)");
+    Type(Source(), "5");
+    EXPECT_EQ(Target()->text(), "20");
+    EXPECT_EQ(Clipboard(), "20");
+
+    QTest::keyClick(Source(), Qt::Key_Backspace);
+    Type(Source(), "0");
+    EXPECT_EQ(Target()->text().toStdString(), LoadString(IDS_NO_RECIPROCAL));
+    EXPECT_EQ(Clipboard(), "20");
+    EXPECT_FALSE(Button("copyButton")->isEnabled());
+
+    // Another target takes the value linearly: a number again, and Copy with it.
+    Choose(TargetUnits(), "[US] gallons per 100 miles (gal/100 mi)");
+    EXPECT_EQ(Target()->text(), "0");
+    EXPECT_TRUE(Button("copyButton")->isEnabled());
+    EXPECT_TRUE(presenter.messages.empty());
 }
 
 TEST_F(ConversionTest, TheSourceFieldAdmitsTheDigitsOfTheSourceUnit)
@@ -353,7 +377,7 @@ TEST_F(FailureTest, WithoutAPreparerThePageReadsTheBuiltInArchiveWithoutTemporar
     ChooseCategory("Energy");
     EXPECT_TRUE(page->IsWorking());
     EXPECT_TRUE(presenter.messages.empty());
-    EXPECT_EQ(SourceUnits()->count(), 7);
+    EXPECT_EQ(SourceUnits()->count(), 18);
 
     const auto leftovers = [] {
         int count = 0;

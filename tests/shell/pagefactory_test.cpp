@@ -35,7 +35,7 @@ TEST(ConversionPageInTheSheet, CaptionRegionalOptionAndCloseButton)
         ASSERT_NE(page, nullptr);
         EXPECT_TRUE(page->IsWorking());
         EXPECT_TRUE(presenter.messages.empty());
-        EXPECT_EQ(sheet.windowTitle(), "Kelvara [Length]");
+        EXPECT_EQ(sheet.windowTitle(), "Kelvara [Length]") << "a first start";
 
         // A page that started asks for Close instead of OK and Cancel.
         EXPECT_EQ(kelvara::test::RowButton(sheet, QDialogButtonBox::AcceptRole)->text(), "Close");
