@@ -11,6 +11,11 @@
 
 namespace kelvara {
 
+bool IsPlausibleRate(double rate)
+{
+    return rate >= kMinPlausibleRate && rate <= kMaxPlausibleRate;
+}
+
 bool ReadStoredRate(const std::string& code, StoredRate& stored)
 {
     return ReadStoredRate(Profile(), code, stored);
@@ -22,10 +27,10 @@ bool ReadStoredRate(const ProfileStore& store, const std::string& code, StoredRa
     if (code.empty() || !store.GetProfileString(kRatesSection, code, text) || text.empty() ||
         text.size() > kMaxRateTextLength)
         return false;
-    // Only a usable rate replaces the file's: a stored 0, a negative number or text that is not a
-    // number would make every conversion from this currency meaningless.
+    // Only a usable rate replaces the file's: a stored 0, a negative number, an absurd figure or
+    // text that is not a number would make every conversion from this currency meaningless.
     const double rate = ReadLeadingDouble(text);
-    if (!(rate > 0) || !std::isfinite(rate))
+    if (!IsPlausibleRate(rate))
         return false;
     stored.rate = rate;
     stored.date = store.GetProfileString(kRatesSection, code + ".Date");

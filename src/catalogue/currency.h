@@ -61,6 +61,13 @@ inline constexpr const char* kReferenceRatesDateEntry = "ReferenceRatesDate";
 inline constexpr const char* kWorldRatesDateEntry = "WorldRatesDate";
 // A stored or typed rate text longer than this is not a rate (and would be read on every start).
 inline constexpr std::size_t kMaxRateTextLength = 32;
+// Units of a currency per euro that can be real: the weakest currencies trade at tens of thousands
+// to the euro and the dearest units of account (an ounce of gold, a bitcoin) at thousandths of it
+// or less, so a figure beyond these bounds is a fault or an attack, and its conversions would
+// overflow or vanish (1e-320 makes every amount infinite).
+inline constexpr double kMinPlausibleRate = 1e-9;
+inline constexpr double kMaxPlausibleRate = 1e9;
+bool IsPlausibleRate(double rate);
 
 // The base of every rate: its rows are fixed at 1, and no document or user gives it another.
 inline constexpr const char* kEuroCode = "EUR";
@@ -82,7 +89,7 @@ struct StoredRate {
     std::string date;   // empty: not known
     std::string source; // kRateSourceStored when not known
 };
-// The usable rate stored for `code` (positive and finite), with its date and source.
+// The usable rate stored for `code` (a plausible one), with its date and source.
 bool ReadStoredRate(const std::string& code, StoredRate& stored);
 bool ReadStoredRate(const ProfileStore& store, const std::string& code, StoredRate& stored);
 // Stores `text` (the rate in neutral notation) with its date and source; false when the store

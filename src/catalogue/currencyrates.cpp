@@ -44,11 +44,19 @@ const std::vector<CurrencyLink> kLinks = {
     {"TVD", "AUD", 1},             // Tuvalu's coins, at par with the Australian dollar it uses
 };
 
+// The shortest text that reads back as the same number: a rate is stored exactly as it was taken.
 std::string RateText(double rate)
 {
     char text[64];
-    std::snprintf(text, sizeof text, "%.10g", rate);
+    *std::to_chars(text, text + sizeof text - 1, rate).ptr = '\0';
     return text;
+}
+
+std::int64_t BuiltInDay()
+{
+    std::int64_t day = 0;
+    ParseIsoDate(kBuiltInRatesDate, day);
+    return day;
 }
 
 // A stored rate as the rules see it.
@@ -87,14 +95,20 @@ public:
         return held;
     }
 
+    // Whether exactly this rate of this source and day is what is held for `code`.
+    bool Holds(const std::string& code, double rate, const std::string& source, std::int64_t day) const
+    {
+        const Held held = Get(code);
+        return held.present && held.dated && held.day == day && held.source == source && held.rate == rate;
+    }
+
     // Whether a rate of `source` and `day` replaces what is held for `code`.
     bool Replaces(const std::string& code, const std::string& source, std::int64_t day) const
     {
         const Held held = Get(code);
-        if (!held.present)
-            return true;
-        if (held.source == kRateSourceBuiltIn)
-            return true;
+        // The rates the program carries are of their day too: an older document is no news.
+        if (!held.present || held.source == kRateSourceBuiltIn)
+            return day >= BuiltInDay();
         if (!held.dated)
             return m_request == RateRequest::User;
         if (held.source == kRateSourceTyped)
@@ -119,9 +133,15 @@ public:
 
     void SetDocumentDay(const char* entry, const std::string& date, std::int64_t day)
     {
-        std::int64_t last = 0;
-        if (!ParseIsoDate(m_store.GetProfileString(kRatesSection, entry), last) || last < day)
+        if (LastDocumentDay(entry) < day)
             m_writes.push_back({kRatesSection, entry, date});
+    }
+
+    // The day of the last document of this kind stored; the built-in rates' day before any.
+    std::int64_t LastDocumentDay(const char* entry) const
+    {
+        std::int64_t last = 0;
+        return ParseIsoDate(m_store.GetProfileString(kRatesSection, entry), last) ? last : BuiltInDay();
     }
 
     bool Floating(const std::string& code) const { return m_floating.count(code) != 0; }
@@ -142,6 +162,8 @@ void Apply(Update& update, const RateDocument& document, std::int64_t day, RateD
         // A superseded code in the document is never taken: its row follows the successor.
         if (!update.Floating(code) || FindCurrencyLink(code))
             continue;
+        if (update.Holds(code, rate, document.source, day))
+            continue; // the same document again: nothing to store, nothing kept back
         if (!update.Replaces(code, document.source, day)) {
             ++result.kept;
             continue;
@@ -160,13 +182,42 @@ bool EuroIsOne(const RateDocument& document, std::string& why)
     for (const auto& [code, rate] : document.rates) {
         if (code == kEuroCode && rate != 1) {
             // The shortest text that reads back as the figure: 1.0000000001 must not read "1".
-            char text[32];
-            *std::to_chars(text, text + sizeof text - 1, rate).ptr = '\0';
-            why = FormatText(LoadString(IDS_RATES_EURO_NOT_ONE), {std::string(text)});
+            why = FormatText(LoadString(IDS_RATES_EURO_NOT_ONE), {RateText(rate)});
             return false;
         }
     }
     return true;
+}
+
+// A figure no currency can have refuses the document: it is broken or forged, and its other
+// figures are no better. Only codes the program takes are judged (the world document also lists
+// tokens of every size).
+bool Plausible(const Update& update, const RateDocument& document, std::string& why)
+{
+    for (const auto& [code, rate] : document.rates) {
+        if (update.Floating(code) && !FindCurrencyLink(code) && !IsPlausibleRate(rate)) {
+            why = FormatText(LoadString(IDS_RATES_IMPLAUSIBLE), {code, RateText(rate)});
+            return false;
+        }
+    }
+    return true;
+}
+
+// Takes a document, judged by its day against the last one of its kind stored (`entry`) when it
+// brought nothing new: of that very day it is current; older, it is stale.
+void ApplyByAge(Update& update, const RateDocument& document, std::int64_t day, const char* entry,
+                RateDocumentResult& result)
+{
+    const std::int64_t last = update.LastDocumentDay(entry);
+    Apply(update, document, day, result);
+    if (result.stored == 0 && day == last)
+        result.current = true;
+    if (result.stored == 0 && day < last) {
+        result.refused = true;
+        result.why = FormatText(LoadString(IDS_RATES_STALE), {document.date, IsoDateFromDays(last)});
+        return;
+    }
+    update.SetDocumentDay(entry, document.date, day);
 }
 
 // Refuses the world document when it disagrees with a recent ECB rate on a code both publish.
@@ -206,6 +257,9 @@ RateUpdateResult StoreRateDocuments(const RateDocument* ecb, const RateDocument*
                                     ProfileStore& store)
 {
     RateUpdateResult result;
+    // Read, decide and write with no other update in between (a background update of the window
+    // and a command line's from a cron job may run at once).
+    const ProfileUpdate exclusive(store);
     // Hundreds of reads: one look at the store for all of them.
     const ProfileReads reads(store);
     Update update(currencies, request, store);
@@ -215,11 +269,10 @@ RateUpdateResult StoreRateDocuments(const RateDocument* ecb, const RateDocument*
         if (!ParseIsoDate(ecb->date, day)) {
             result.ecb.refused = true;
             result.ecb.why = LoadString(IDS_RATES_NO_VALID_DATE);
-        } else if (!EuroIsOne(*ecb, result.ecb.why)) {
+        } else if (!EuroIsOne(*ecb, result.ecb.why) || !Plausible(update, *ecb, result.ecb.why)) {
             result.ecb.refused = true;
         } else {
-            Apply(update, *ecb, day, result.ecb);
-            update.SetDocumentDay(kReferenceRatesDateEntry, ecb->date, day);
+            ApplyByAge(update, *ecb, day, kReferenceRatesDateEntry, result.ecb);
         }
     }
     if (world) {
@@ -227,12 +280,11 @@ RateUpdateResult StoreRateDocuments(const RateDocument* ecb, const RateDocument*
         if (!ParseIsoDate(world->date, day)) {
             result.world.refused = true;
             result.world.why = LoadString(IDS_RATES_NO_VALID_DATE);
-        } else if (!EuroIsOne(*world, result.world.why) ||
+        } else if (!EuroIsOne(*world, result.world.why) || !Plausible(update, *world, result.world.why) ||
                    !CrossCheck(update, *world, day, result.world.why)) {
             result.world.refused = true;
         } else {
-            Apply(update, *world, day, result.world);
-            update.SetDocumentDay(kWorldRatesDateEntry, world->date, day);
+            ApplyByAge(update, *world, day, kWorldRatesDateEntry, result.world);
         }
     }
     result.written = update.Commit();
@@ -247,8 +299,9 @@ UserRateResult StoreUserRate(CCurrencyCategory& currencies, const std::string& c
                              const std::string& source, ProfileStore& store)
 {
     const double rate = ReadLeadingDouble(text);
-    // An infinite rate (a typed 1e999) would turn every conversion into nonsense, like 0 does.
-    if (text.empty() || text.size() > kMaxRateTextLength || !(rate > 0) || !std::isfinite(rate))
+    // An infinite or absurd rate (a typed 1e999, 1e-320) would turn every conversion into
+    // nonsense, like 0 does.
+    if (text.empty() || text.size() > kMaxRateTextLength || !IsPlausibleRate(rate))
         return UserRateResult::Invalid;
     // Only a code with a row that takes rates has one to store (never the euro, nor a fixed peg).
     bool takes = false;

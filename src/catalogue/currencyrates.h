@@ -39,6 +39,7 @@ struct RateDocument {
 struct RateDocumentResult {
     bool given = false;   // a document of this source was part of the update
     bool refused = false; // nothing of it was taken; `why` says why
+    bool current = false; // of the day already stored, and nothing in it was news
     std::string why;
     int stored = 0; // codes whose rate it set
     int kept = 0;   // codes that kept a typed, newer or preferred rate
@@ -65,7 +66,11 @@ struct RateUpdateResult {
 
 // Stores the documents of one update for the category's currencies, as one write of the store:
 // the ECB's first, then the world document, checked against the ECB's rates. Rules, per code:
-//  - a document that gives the euro a rate other than 1 is refused whole;
+//  - a document that gives the euro a rate other than 1, or a code it takes a rate no currency can
+//    have (kMinPlausibleRate to kMaxPlausibleRate), is refused whole;
+//  - the built-in rates count as rates of their day; a document that took nothing and is older than
+//    the last one of its kind stored (or the built-in rates) is refused as stale, one of that very
+//    day is current;
 //  - fixed and linked rows take nothing; a code without a floating row is ignored;
 //  - a typed rate stands until a document of a later day; a rate of unknown date stands unless the
 //    user asked (`request`);

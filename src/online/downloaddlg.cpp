@@ -7,6 +7,7 @@
 #include "platform/privatetemp.h"
 #include "text/formattext.h"
 #include "text/formatting.h"
+#include "text/outsidetext.h"
 #include "text/strings.h"
 #include "ui_downloaddlg.h"
 
@@ -253,7 +254,9 @@ void CDownloadDlg::OnFinished()
         return;
     m_idleTimer.stop();
     if (const int error = m_web->error(m_reply); error != 0) {
-        Fail(kelvara::NetworkResultCode(error), m_reply->errorString().toStdString());
+        // The network layer's text carries the server's reason phrase.
+        Fail(kelvara::NetworkResultCode(error),
+             kelvara::OutsideText(m_reply->errorString().toStdString(), kelvara::kMaxErrorText));
         return;
     }
     if (const QUrl target = RedirectTarget(); !target.isEmpty()) {
@@ -289,8 +292,9 @@ void CDownloadDlg::FollowRedirect(const QUrl& target)
     // Never to a weaker scheme, and never off the web.
     if (!kelvara::IsAllowedRedirect(m_currentUrl, target)) {
         Fail(kelvara::NetworkResultCode(kelvara::neterror::kInsecureRedirect),
-             kelvara::FormatText(kelvara::LoadString(kelvara::IDS_REDIRECT_NOT_ALLOWED),
-                                 {target.toString().toStdString()}));
+             kelvara::FormatText(
+                 kelvara::LoadString(kelvara::IDS_REDIRECT_NOT_ALLOWED),
+                 {kelvara::OutsideText(target.toString().toStdString(), kelvara::kMaxErrorText)}));
         return;
     }
     if (++m_redirects > kMaxRedirects) {

@@ -2,6 +2,7 @@
 
 #include "online/webaccess.h"
 #include "text/formattext.h"
+#include "text/outsidetext.h"
 #include "text/strings.h"
 
 #include <QIODevice>
@@ -127,12 +128,15 @@ void QuietFetch::OnFinished()
         return;
     m_idle.stop();
     if (m_web->error(m_reply) != 0) {
-        Finish(false, m_reply->errorString());
+        // The network layer's text carries the server's reason phrase.
+        Finish(false,
+               QString::fromStdString(OutsideText(m_reply->errorString().toStdString(), kMaxErrorText)));
         return;
     }
     if (const QUrl target = RedirectTarget(*m_web, m_reply, m_currentUrl); !target.isEmpty()) {
         if (!IsAllowedRedirect(m_currentUrl, target)) {
-            Finish(false, Text(IDS_REDIRECT_NOT_ALLOWED, {target.toString().toStdString()}));
+            Finish(false, Text(IDS_REDIRECT_NOT_ALLOWED,
+                               {OutsideText(target.toString().toStdString(), kMaxErrorText)}));
             return;
         }
         if (++m_redirects > kMaxRedirects) {

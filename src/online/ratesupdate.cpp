@@ -84,7 +84,7 @@ void RatesUpdatePlan::Fetched(bool ok, std::string_view body, const std::string&
 
 RateUpdateResult RatesUpdatePlan::Store(CCurrencyCategory& currencies, ProfileStore& store)
 {
-    m_location = store.GetLocation();
+    m_writeFailure = SettingsWriteFailure(store);
     RateUpdateResult result = StoreRateDocuments(m_haveEcb ? &m_ecb : nullptr, m_haveWorld ? &m_world : nullptr,
                                                  currencies, m_request, store);
     if (result.written) {
@@ -93,14 +93,6 @@ RateUpdateResult RatesUpdatePlan::Store(CCurrencyCategory& currencies, ProfileSt
     }
     return result;
 }
-
-namespace {
-std::string WriteFailure(const std::string& location)
-{
-    return location.empty() ? LoadString(IDS_SETTINGS_NOT_WRITTEN)
-                            : FormatText(LoadString(IDS_SETTINGS_NOT_WRITTEN_AT), {location});
-}
-} // namespace
 
 std::vector<std::string> RatesUpdatePlan::Report(const RateUpdateResult& result) const
 {
@@ -111,11 +103,13 @@ std::vector<std::string> RatesUpdatePlan::Report(const RateUpdateResult& result)
         if (!wanted)
             return;
         if (have && !result.written)
-            lines.push_back(FormatText(LoadString(IDS_RATES_REPORT_NOTHING_OF),
-                                       {name, document.date, WriteFailure(m_location)}));
+            lines.push_back(
+                FormatText(LoadString(IDS_RATES_REPORT_NOTHING_OF), {name, document.date, m_writeFailure}));
         else if (have && stored.refused)
             lines.push_back(
                 FormatText(LoadString(IDS_RATES_REPORT_NOTHING_OF), {name, document.date, stored.why}));
+        else if (have && stored.current)
+            lines.push_back(FormatText(LoadString(IDS_RATES_REPORT_CURRENT), {name, document.date}));
         else if (have)
             lines.push_back(FormatText(LoadString(IDS_RATES_REPORT_STORED),
                                        {name, document.date, stored.stored, stored.kept}));
@@ -130,7 +124,7 @@ std::vector<std::string> RatesUpdatePlan::Report(const RateUpdateResult& result)
 std::string RatesUpdatePlan::Failure(const RateUpdateResult& result) const
 {
     if ((m_haveEcb || m_haveWorld) && !result.written)
-        return WriteFailure(m_location);
+        return m_writeFailure;
     const auto ecb = [](const std::string& why) {
         return FormatText(LoadString(IDS_RATES_ECB_FAILED), {why});
     };

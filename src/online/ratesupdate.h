@@ -61,7 +61,7 @@ private:
     RateDocument m_world;
     std::string m_ecbError;
     std::string m_worldError;
-    std::string m_location; // the store's, for a failed write
+    std::string m_writeFailure; // what to say if the store refuses the write
 };
 
 } // namespace kelvara

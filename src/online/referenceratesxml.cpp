@@ -6,6 +6,7 @@
 #include "online/xmlfile.h"
 #include "text/formattext.h"
 #include "text/leadingnumber.h"
+#include "text/outsidetext.h"
 #include "text/strings.h"
 
 #include <charconv>
@@ -33,11 +34,7 @@ std::string_view LocalName(std::string_view name)
 // Quoted for a message, cut short: a hostile document may put anything in there.
 std::string Quoted(std::string_view text)
 {
-    constexpr std::size_t kMax = 40;
-    std::string out = "'";
-    for (const char c : text.substr(0, kMax))
-        out += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
-    return out + (text.size() > kMax ? "...'" : "'");
+    return "'" + OutsideText(text) + "'";
 }
 
 // The namespace declarations in force at an element, each element's attributes read once as the

@@ -3,6 +3,7 @@
 
 #include "catalogue/currency.h"
 #include "text/formattext.h"
+#include "text/outsidetext.h"
 #include "text/strings.h"
 #include "text/textcase.h"
 
@@ -95,9 +96,10 @@ public:
         m_key.assign(key);
         m_path = m_depth == 1 ? Path::TopKey : Path::None;
         if (m_depth == 1 && !m_topKeys.insert(key).second)
-            return Fail(Text(IDS_DOC_KEY_REPEATED, {key}));
-        if (m_depth == 2 && m_inEuro && !m_euroKeys.insert(key).second)
-            return Fail(Text(IDS_DOC_RATE_REPEATED, {AsciiUppered(key)}));
+            return Fail(Text(IDS_DOC_KEY_REPEATED, {OutsideText(key)}));
+        // Codes are stored upper-cased, so "afn" and "AFN" name one currency.
+        if (m_depth == 2 && m_inEuro && !m_euroKeys.insert(IsCurrency(key) ? AsciiUppered(key) : key).second)
+            return Fail(Text(IDS_DOC_RATE_REPEATED, {OutsideText(AsciiUppered(key))}));
         return true;
     }
     bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&) override
@@ -205,7 +207,7 @@ bool ParseWorldRates(std::string_view document, const std::string& today, WorldR
     std::int64_t day = 0;
     std::int64_t now = 0;
     if (!ParseIsoDate(read.date, day)) {
-        why = Text(IDS_DOC_DATE_NOT_DATE_QUOTED, {read.date.substr(0, 40)});
+        why = Text(IDS_DOC_DATE_NOT_DATE_QUOTED, {OutsideText(read.date)});
         return false;
     }
     if (ParseIsoDate(today, now) && day > now + 1) {

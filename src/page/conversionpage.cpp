@@ -504,15 +504,10 @@ void CConversionPage::OnRate()
     case kelvara::UserRateResult::Invalid:
         ShowMessage(kelvara::IDS_INVALID_RATE, kelvara::MB_OK | kelvara::MB_ICONEXCLAMATION);
         return;
-    case kelvara::UserRateResult::WriteFailed: {
-        const std::string location = kelvara::Profile().GetLocation();
-        ShowMessage(
-            kelvara::IDS_RATE_NOT_STORED, kelvara::MB_OK | kelvara::MB_ICONEXCLAMATION,
-            location.empty()
-                ? kelvara::LoadString(kelvara::IDS_SETTINGS_NOT_WRITTEN)
-                : kelvara::FormatText(kelvara::LoadString(kelvara::IDS_SETTINGS_NOT_WRITTEN_AT), {location}));
+    case kelvara::UserRateResult::WriteFailed:
+        ShowMessage(kelvara::IDS_RATE_NOT_STORED, kelvara::MB_OK | kelvara::MB_ICONEXCLAMATION,
+                    kelvara::SettingsWriteFailure(kelvara::Profile()));
         return;
-    }
     case kelvara::UserRateResult::Stored:
         break;
     }

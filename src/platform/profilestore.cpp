@@ -1,8 +1,33 @@
 #include "platform/profilestore.h"
 
+#include "text/formattext.h"
 #include "text/leadingnumber.h"
+#include "text/strings.h"
 
 namespace kelvara {
+
+std::string SettingsWriteFailure(const ProfileStore& store)
+{
+    if (std::string problem = store.GetWriteProblem(); !problem.empty())
+        return problem;
+    const std::string location = store.GetLocation();
+    return location.empty() ? LoadString(IDS_SETTINGS_NOT_WRITTEN)
+                            : FormatText(LoadString(IDS_SETTINGS_NOT_WRITTEN_AT), {location});
+}
+
+void MemoryProfileStore::BeginUpdate()
+{
+    if (m_update.try_lock())
+        return;
+    if (m_waitHook)
+        m_waitHook();
+    m_update.lock();
+}
+
+void MemoryProfileStore::EndUpdate()
+{
+    m_update.unlock();
+}
 
 int MemoryProfileStore::GetProfileInt(const std::string& section, const std::string& entry,
                                       int defaultValue) const

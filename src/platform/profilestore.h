@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -54,7 +56,33 @@ public:
     // the reads after them. Pairs nest; ProfileReads makes one.
     virtual void BeginReads() const {}
     virtual void EndReads() const {}
+
+    // Between BeginUpdate and EndUpdate no other update of the same settings runs, in this process
+    // or another: an update that reads, decides and writes is never rolled back by one that read
+    // before it wrote. A lock left by a process that died holds nothing. Pairs nest; ProfileUpdate
+    // makes one.
+    virtual void BeginUpdate() {}
+    virtual void EndUpdate() {}
+
+    // Why the store refuses every write, when it does for a reason of its own (the file belongs to
+    // another user); empty otherwise.
+    virtual std::string GetWriteProblem() const { return {}; }
 };
+
+// BeginUpdate for as long as it lives.
+class ProfileUpdate {
+public:
+    explicit ProfileUpdate(ProfileStore& store) : m_store(store) { m_store.BeginUpdate(); }
+    ~ProfileUpdate() { m_store.EndUpdate(); }
+    ProfileUpdate(const ProfileUpdate&) = delete;
+    ProfileUpdate& operator=(const ProfileUpdate&) = delete;
+
+private:
+    ProfileStore& m_store;
+};
+
+// The message for a write the store refused: why, where.
+std::string SettingsWriteFailure(const ProfileStore& store);
 
 // BeginReads for as long as it lives.
 class ProfileReads {
@@ -79,7 +107,12 @@ public:
     bool WriteProfileString(const std::string& section, const std::string& entry,
                             const std::string& value) override;
     bool WriteProfileStrings(const std::vector<Value>& values) override;
+    void BeginUpdate() override;
+    void EndUpdate() override;
     using ProfileStore::GetProfileString;
+
+    // Tests: called when an update has to wait for another one to end, before it waits.
+    void SetUpdateWaitHook(std::function<void()> hook) { m_waitHook = std::move(hook); }
 
     // Tests: every write from now on fails (and changes nothing) while set.
     void SetFailWrites(bool fail) { m_failWrites = fail; }
@@ -94,6 +127,8 @@ private:
     };
     std::map<std::pair<std::string, std::string>, Stored> m_values;
     bool m_failWrites = false;
+    std::recursive_mutex m_update;
+    std::function<void()> m_waitHook;
 };
 
 // The store the program reads and writes. Never null: a memory store stands in until SetProfile.

@@ -1,12 +1,20 @@
 #include "platform/settingsprofilestore.h"
 
+#include "text/formattext.h"
 #include "text/leadingnumber.h"
+#include "text/strings.h"
 
 #include <QSettings>
 #include <QStringList>
 
 #include <cctype>
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
 #include <memory>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelvara {
 
@@ -71,7 +79,11 @@ SettingsProfileStore::SettingsProfileStore(const std::string& path, Access acces
 {
 }
 
-SettingsProfileStore::~SettingsProfileStore() = default;
+SettingsProfileStore::~SettingsProfileStore()
+{
+    if (m_updateFd >= 0)
+        close(m_updateFd);
+}
 
 namespace {
 std::unique_ptr<QSettings> Open(const std::string& path)
@@ -132,9 +144,67 @@ bool SettingsProfileStore::GetProfileString(const std::string& section, const st
     return true;
 }
 
+namespace {
+// Whether `path` and every link on the way from it to the file are the user's own (or absent: a
+// file not there yet is made by the user).
+bool OwnedAlongTheWay(std::string path)
+{
+    const uid_t user = geteuid();
+    for (int links = 0; links < 40; ++links) {
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0)
+            return true;
+        if (st.st_uid != user)
+            return false;
+        if (!S_ISLNK(st.st_mode))
+            return true;
+        char target[PATH_MAX];
+        const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+        if (n < 0)
+            return false;
+        const std::string to(target, static_cast<std::size_t>(n));
+        path = to.starts_with('/') ? to : path.substr(0, path.rfind('/') + 1) + to;
+    }
+    return false; // a loop of links is nobody's settings file
+}
+} // namespace
+
+std::string SettingsProfileStore::GetWriteProblem() const
+{
+    const std::string location = GetLocation();
+    if (location.empty() || OwnedAlongTheWay(location))
+        return {};
+    return FormatText(LoadString(IDS_SETTINGS_NOT_YOURS), {location});
+}
+
+void SettingsProfileStore::BeginUpdate()
+{
+    if (m_updates++ > 0 || m_readOnly)
+        return;
+    const std::string lock = GetLocation() + ".update";
+    if (!OwnedAlongTheWay(lock))
+        return; // nothing is written then either
+    // Without a lock file (a folder not there yet, or read-only) the update goes on unlocked: its
+    // write fails or is the first of all.
+    m_updateFd = open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_updateFd >= 0) {
+        while (flock(m_updateFd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+}
+
+void SettingsProfileStore::EndUpdate()
+{
+    if (m_updates == 0 || --m_updates > 0)
+        return;
+    if (m_updateFd >= 0)
+        close(m_updateFd); // drops the lock
+    m_updateFd = -1;
+}
+
 bool SettingsProfileStore::WriteProfileInt(const std::string& section, const std::string& entry, int value)
 {
-    if (m_readOnly)
+    if (m_readOnly || !GetWriteProblem().empty())
         return false;
     m_kept.reset(); // the reads after this one see it
     const auto settings = Open(m_path);
@@ -146,7 +216,7 @@ bool SettingsProfileStore::WriteProfileInt(const std::string& section, const std
 bool SettingsProfileStore::WriteProfileString(const std::string& section, const std::string& entry,
                                               const std::string& value)
 {
-    if (m_readOnly)
+    if (m_readOnly || !GetWriteProblem().empty())
         return false;
     m_kept.reset(); // the reads after this one see it
     const auto settings = Open(m_path);
@@ -157,7 +227,7 @@ bool SettingsProfileStore::WriteProfileString(const std::string& section, const 
 
 bool SettingsProfileStore::WriteProfileStrings(const std::vector<Value>& values)
 {
-    if (m_readOnly)
+    if (m_readOnly || !GetWriteProblem().empty())
         return false;
     m_kept.reset();
     const auto settings = Open(m_path);

@@ -44,6 +44,16 @@ public:
     // Where the values live (a file path here).
     std::string GetLocation() const override;
 
+    // An exclusive lock (flock) on a file beside the settings file, "<file>.update": the kernel
+    // drops it with the process that held it, so a killed update never blocks the next one.
+    void BeginUpdate() override;
+    void EndUpdate() override;
+
+    // A file that is not the user's own, or a link on the way to it that is not, is never written:
+    // run with another user's HOME (sudo -E), the program would otherwise rewrite that user's file,
+    // or any file a link planted there names. A user's own links (dotfile managers) are followed.
+    std::string GetWriteProblem() const override;
+
 private:
     struct Kept; // the settings a read-only store keeps open
     // Kept by a read-only store or between BeginReads and EndReads, else opened afresh into `fresh`.
@@ -53,6 +63,8 @@ private:
     bool m_readOnly;
     mutable std::unique_ptr<Kept> m_kept;
     mutable int m_reads = 0; // BeginReads not yet ended
+    int m_updateFd = -1;
+    int m_updates = 0; // BeginUpdate not yet ended
 };
 
 } // namespace kelvara

@@ -5,7 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace kelvara {
 namespace {
@@ -144,7 +150,7 @@ TEST_F(CurrencyRates, OneUpdateTakesTheEcbFirstAndChecksTheWorldAgainstIt)
     const RateDocument wrong{kRateSourceWorld, "2026-12-09", {{"AZN", 2.5}, {"USD", 2.32}}, {}};
     const RateUpdateResult refused = StoreRateDocuments(nullptr, &wrong, currencies, RateRequest::User, m_store);
     EXPECT_TRUE(refused.world.refused);
-    EXPECT_EQ(refused.world.why, "the world rates disagree with the ECB on USD by 100 %");
+    EXPECT_EQ(refused.world.why, "the world rates disagree with the ECB on USD by 100.0 %");
     EXPECT_EQ(Stored("AZN"), "1.98");
     EXPECT_EQ(Stored(kWorldRatesDateEntry), "2026-12-08");
     // Once the ECB's rate is more than a week older than the document, it no longer judges it.
@@ -194,6 +200,116 @@ TEST_F(CurrencyRates, RowsOfACodeConvertAlikeAndTheEuroIsAlwaysOne)
             EXPECT_FALSE(store.Contains(kRatesSection, "EUR"));
         }
     }
+}
+
+// Documents a hostile or broken server may send: each is refused whole with the code and the
+// figure or the days, or (of the day already stored) reported current; nothing of a refused one
+// is stored.
+TEST_F(CurrencyRates, ImplausibleAndStaleDocumentsAreRefusedWhole)
+{
+    Currencies currencies;
+    const struct {
+        const char* held; // the world document's day already stored ("" = none)
+        const char* date;
+        std::vector<std::pair<std::string, double>> rates;
+        const char* why; // "" = taken
+        bool current;
+    } cases[] = {
+        {"",
+         "2026-12-08",
+         {{"JPY", 170}, {"USD", 1e308}},
+         "the document gives USD a rate of 1e+308 to the euro, outside 1e-9 to 1e9",
+         false},
+        {"",
+         "2026-12-08",
+         {{"JPY", 170}, {"USD", 1e-320}},
+         "the document gives USD a rate of 1e-320 to the euro, outside 1e-9 to 1e9",
+         false},
+        {"", "2026-12-08", {{"JPY", 1e-9}, {"USD", 1e9}}, "", false},
+        // Codes the program does not take are not judged: the world document lists tokens too.
+        {"", "2026-12-08", {{"JPY", 170}, {"BTC", 1e-12}, {"XOF", 1e12}}, "", false},
+        // The built-in rates are of their day: older documents are no news.
+        {"",
+         "1970-01-01",
+         {{"JPY", 170}},
+         "the document of 1970-01-01 is older than the rates you have, of 2026-09-29",
+         false},
+        {"2026-12-08",
+         "2026-12-01",
+         {{"JPY", 170}},
+         "the document of 2026-12-01 is older than the rates you have, of 2026-12-08",
+         false},
+        {"2026-12-08", "2026-12-08", {{"JPY", 170}}, "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.date);
+        MemoryProfileStore store;
+        if (*c.held) {
+            store.WriteProfileStrings({{kRatesSection, kWorldRatesDateEntry, c.held},
+                                       {kRatesSection, "JPY", "170"},
+                                       {kRatesSection, "JPY.Date", c.held},
+                                       {kRatesSection, "JPY.Source", kRateSourceWorld}});
+        }
+        const std::string jpyBefore = store.GetProfileString(kRatesSection, "JPY");
+        const RateDocument world{kRateSourceWorld, c.date, c.rates, {}};
+        const RateDocumentResult r =
+            StoreRateDocuments(nullptr, &world, currencies, RateRequest::User, store).world;
+        EXPECT_EQ(r.why, c.why);
+        EXPECT_EQ(r.refused, *c.why != '\0');
+        EXPECT_EQ(r.current, c.current);
+        if (r.refused) {
+            EXPECT_EQ(store.GetProfileString(kRatesSection, "JPY"), jpyBefore);
+            EXPECT_EQ(store.GetProfileString(kRatesSection, kWorldRatesDateEntry), c.held);
+        }
+    }
+}
+
+// Two updates at once, the newer committing between the older's reads and its write: the older
+// waits, reads what the newer stored, and keeps it.
+TEST_F(CurrencyRates, AnUpdateNeverRollsBackOneThatRanMeanwhile)
+{
+    Currencies currencies;
+    class RacingStore : public MemoryProfileStore {
+    public:
+        std::function<void()> onFirstRead;
+        bool GetProfileString(const std::string& section, const std::string& entry,
+                              std::string& value) const override
+        {
+            if (onFirstRead && std::this_thread::get_id() == reader)
+                std::exchange(const_cast<RacingStore*>(this)->onFirstRead, nullptr)();
+            return MemoryProfileStore::GetProfileString(section, entry, value);
+        }
+        using MemoryProfileStore::GetProfileString;
+        std::thread::id reader = std::this_thread::get_id();
+    } store;
+
+    const RateDocument older{kRateSourceWorld, "2026-12-07", {{"JPY", 170}}, {}};
+    const RateDocument newer{kRateSourceWorld, "2026-12-08", {{"JPY", 180}}, {}};
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool waiting = false;
+    bool done = false;
+    store.SetUpdateWaitHook([&] {
+        const std::lock_guard lock(mutex);
+        waiting = true;
+        changed.notify_all();
+    });
+    std::thread other;
+    store.onFirstRead = [&] {
+        other = std::thread([&] {
+            StoreRateDocuments(nullptr, &newer, currencies, RateRequest::Background, store);
+            const std::lock_guard lock(mutex);
+            done = true;
+            changed.notify_all();
+        });
+        // Without one lock over the update, the newer one runs to its end right here.
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return waiting || done; });
+    };
+    StoreRateDocuments(nullptr, &older, currencies, RateRequest::Background, store);
+    other.join();
+    EXPECT_EQ(store.GetProfileString(kRatesSection, "JPY"), "180");
+    EXPECT_EQ(store.GetProfileString(kRatesSection, kWorldRatesDateEntry), "2026-12-08");
 }
 
 TEST_F(CurrencyRates, AFailedWriteStoresNothingAndSaysSo)

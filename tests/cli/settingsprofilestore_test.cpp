@@ -8,6 +8,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+
+#include <unistd.h>
 
 namespace {
 
@@ -99,6 +102,57 @@ TEST(SettingsProfileStore, TheProgramsStoreLivesUnderTheUsersConfigFolder)
 {
     kelvara::SettingsProfileStore store(Access::ReadOnly);
     EXPECT_EQ(store.GetLocation(), std::string(std::getenv("XDG_CONFIG_HOME")) + "/Brask/Kelvara.conf");
+}
+
+// Run with another user's HOME (sudo -E), a settings file of that user, or a link that user planted
+// towards a file of ours, is never written; a link of our own is followed. Files are handed to
+// another user with chown, so only root can set the scene.
+TEST(SettingsProfileStore, FilesAndLinksOfAnotherUserAreNeverWritten)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    constexpr uid_t kOther = 65534; // nobody
+    const std::string dir = FreshFile("owner") + ".d";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string precious = dir + "/precious";
+    std::ofstream(precious) << "root's own\n";
+    const auto contents = [](const std::string& path) {
+        std::ifstream in(path);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+
+    const struct {
+        const char* name;
+        bool linked;    // a link to `precious` instead of a file
+        bool othersOwn; // the file, or the link, belongs to kOther
+        bool written;
+    } cases[] = {
+        {"theirs.conf", false, true, false},
+        {"planted.conf", true, true, false},
+        {"ours.conf", true, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir + "/" + c.name;
+        if (c.linked)
+            fs::create_symlink(precious, path);
+        else
+            std::ofstream(path) << "[Settings]\nCategory=3\n";
+        if (c.othersOwn)
+            ASSERT_EQ(lchown(path.c_str(), kOther, kOther), 0);
+        const std::string before = contents(path);
+        kelvara::SettingsProfileStore store(path, Access::ReadWrite);
+        EXPECT_EQ(store.WriteProfileStrings({{"Settings", "Category", "1"}}), c.written);
+        EXPECT_EQ(store.GetWriteProblem().empty(), c.written);
+        if (!c.written) {
+            EXPECT_EQ(store.GetWriteProblem(),
+                      "the settings file " + path + " belongs to another user; nothing was written to it");
+            EXPECT_EQ(contents(path), before);
+            EXPECT_EQ(contents(precious), "root's own\n");
+        }
+    }
+    EXPECT_NE(contents(precious).find("Category=1"), std::string::npos) << "our own link is followed";
 }
 
 } // namespace

@@ -40,7 +40,8 @@ TEST(WorldRatesDocument, BadDocumentsChangeNothingAndSayWhy)
         {R"({"date": "2026-12-08", "eur": {}})", "the document gives no euro rates"},
         {R"({"date": 20261208, "eur": {"usd": 1.1}})", "the date is not a text"},
         {R"({"date": "2026-02-30", "eur": {"usd": 1.1}})", "the date \"2026-02-30\" is not a date"},
-        {R"({"date": "2026-12-10", "eur": {"usd": 1.1}})", "the document's date 2026-12-10 lies in the future"},
+        {R"({"date": "2026-12-10", "eur": {"usd": 1.1}})",
+         "the document's date 2026-12-10 lies in the future"},
         {R"({"date": "2026-12-08", "eur": {"usd": "1.1"}})", "the rate of USD is not a number but text"},
         {R"({"date": "2026-12-08", "eur": {"usd": null}})", "the rate of USD is not a number but null"},
         {R"({"date": "2026-12-08", "eur": {"usd": 0}})", "the rate of USD is not a positive number"},
@@ -48,6 +49,13 @@ TEST(WorldRatesDocument, BadDocumentsChangeNothingAndSayWhy)
         {R"({"date": "2026-12-08", "eur": {"usd": 1e400}})", "the document is not JSON (at byte 43)"},
         {R"({"date": "2026-12-08", "eur": {"usd": {"x": 1}}})", "the rate of USD is not a number"},
         {R"({"date": "2026-12-08", "eur": {"usd": 1.1, "usd": 1.2}})", "the rate of USD appears twice"},
+        {R"({"date": "2026-12-08", "eur": {"afn": 70.1, "AFN": 9999.9}})", "the rate of AFN appears twice"},
+        // What the server chose reaches a terminal cut short and without control characters.
+        {"{\"date\": \"2026-12-08\", \"\\u001b]0;x\\u0007\\u001b[31m" + std::string(100, 'k') +
+             "\": 1, \"\\u001b]0;x\\u0007\\u001b[31m" + std::string(100, 'k') + "\": 2}",
+         "the key \"?]0;x??[31mkkkkkkkkkkkkkkkkkkkkkkkkkkkkk...\" appears twice"},
+        {R"({"date": "\u001b[2J2026-12-08", "eur": {"usd": 1.1}})",
+         "the date \"?[2J2026-12-08\" is not a date"},
         {R"({"date": "2026-12-08", "date": "2026-12-07", "eur": {"usd": 1.1}})",
          "the key \"date\" appears twice"},
         {R"({"date": "2026-12-08", "eur": {"usd": 1.1}} x)", "the document is not JSON (at byte 45)"},
