@@ -2,6 +2,7 @@
 
 #include "catalogue/conversionunit.h"
 #include "catalogue/currencycategory.h"
+#include "catalogue/defaultunit.h"
 #include "catalogue/firstvisit.h"
 #include "catalogue/lookupunit.h"
 #include "catalogue/timezone.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <climits>
 #include <numeric>
+#include <typeinfo>
 #include <vector>
 
 namespace kelvara {
@@ -37,6 +39,21 @@ std::string CategorySection(int number)
 }
 
 } // namespace
+
+bool ConvertAlike(const ListItem& a, const ListItem& b)
+{
+    if (a.unit == b.unit && a.column == b.column)
+        return true;
+    if (!a.unit || !b.unit || typeid(*a.unit) != typeid(*b.unit))
+        return false;
+    const auto* ca = dynamic_cast<const CConversionUnit*>(a.unit);
+    const auto* cb = dynamic_cast<const CConversionUnit*>(b.unit);
+    if (!ca || !cb || ca->GetValue() != cb->GetValue())
+        return false;
+    const auto* da = dynamic_cast<const CDefaultUnit*>(a.unit);
+    const auto* db = dynamic_cast<const CDefaultUnit*>(b.unit);
+    return !da || !db || da->IsCompound() == db->IsCompound();
+}
 
 // --- ShownList ----------------------------------------------------------------------------------
 
@@ -93,13 +110,13 @@ int ShownList::Find(const ListItem& item) const
 
 // --- Choosing -----------------------------------------------------------------------------------
 
-ConversionCore::ConversionCore(CCategoryArray& catalogue, Memory memory)
-    : m_catalogue(catalogue), m_memory(memory)
+ConversionCore::ConversionCore(CCategoryArray& catalogue, ProfileStore& store, Memory memory)
+    : m_catalogue(catalogue), m_store(store), m_memory(memory)
 {
     for (std::size_t i = 0; i < m_catalogue.size(); ++i)
         m_categories.AddEntry(m_catalogue[i]->GetName(), ListItem{nullptr, static_cast<int>(i)});
-    // Each category's settings are kept under the number of its place among the English names,
-    // as they always were: that number is the same in every language.
+    // Each category's settings are kept under the number of its place among the English names:
+    // that number is the same in every language.
     m_englishOrder.resize(m_catalogue.size());
     std::iota(m_englishOrder.begin(), m_englishOrder.end(), 0);
     std::stable_sort(m_englishOrder.begin(), m_englishOrder.end(), [this](int a, int b) {
@@ -132,7 +149,7 @@ int ConversionCore::RememberedCategory() const
 {
     if (m_memory == Memory::None)
         return 0;
-    ProfileStore& profile = Profile();
+    ProfileStore& profile = m_store;
     const int stored = profile.GetProfileInt(kSettings, kCategory, INT_MIN);
     if (stored == INT_MIN) {
         // A first start: the quantity most conversions are of.
@@ -158,8 +175,7 @@ int ConversionCore::RememberedCategory() const
 
 bool ConversionCore::IsFirstStart() const
 {
-    return m_memory == Memory::Selections &&
-           Profile().GetProfileInt(kSettings, kCategory, INT_MIN) == INT_MIN;
+    return m_memory == Memory::Selections && m_store.GetProfileInt(kSettings, kCategory, INT_MIN) == INT_MIN;
 }
 
 bool ConversionCore::SelectCategory(int position, Store store)
@@ -282,7 +298,7 @@ ConversionCore::Remembered ConversionCore::LoadSelections() const
     if (m_memory == Memory::None || !m_category)
         return remembered;
     const std::string section = Section();
-    ProfileStore& profile = Profile();
+    ProfileStore& profile = m_store;
     remembered.value = profile.GetProfileInt(section, kSourceValue, 0);
     if (profile.GetProfileInt(section, kSourceUnit, INT_MIN) == INT_MIN &&
         profile.GetProfileInt(section, kTargetUnit, INT_MIN) == INT_MIN) {
@@ -347,7 +363,7 @@ void ConversionCore::StoreSelections()
     };
     if (m_category->IsLookup())
         values.push_back({section, kSourceValue, std::to_string(m_values.GetCurSel())});
-    Profile().WriteProfileStrings(values);
+    m_store.WriteProfileStrings(values);
 }
 
 // --- Values -------------------------------------------------------------------------------------
@@ -355,12 +371,23 @@ void ConversionCore::StoreSelections()
 void ConversionCore::SetSourceText(const std::string& typed)
 {
     // Letters are digits of other bases (and Roman numerals) in capitals only.
-    const std::string text = AsciiUppered(typed);
+    m_sourceText = FromRegional(AsciiUppered(typed));
+}
+
+std::string ConversionCore::FromRegional(const std::string& text) const
+{
     if (!m_regional || text.empty())
-        m_sourceText = text;
-    else
-        m_sourceText = m_category && m_category->GetKind() == Currency ? FromRegionalCurrency(text)
-                                                                       : FromRegionalNumber(text);
+        return text;
+    return m_category && m_category->GetKind() == Currency ? FromRegionalCurrency(text)
+                                                           : FromRegionalNumber(text);
+}
+
+std::string ConversionCore::ToRegional(const std::string& neutral) const
+{
+    if (!m_regional)
+        return neutral;
+    return m_category && m_category->GetKind() == Currency ? ToRegionalCurrency(neutral)
+                                                           : ToRegionalNumber(neutral);
 }
 
 std::string ConversionCore::GetSourceInputChars() const
@@ -374,11 +401,7 @@ bool ConversionCore::IsReadableSource(const std::string& typed) const
     const std::string digits = GetSourceInputChars();
     if (!digits.empty())
         return AsciiUppered(typed).find_first_not_of(digits) == std::string::npos;
-    std::string neutral = typed;
-    if (m_regional)
-        neutral = m_category && m_category->GetKind() == Currency ? FromRegionalCurrency(typed)
-                                                                  : FromRegionalNumber(typed);
-    return IsNumberInput(neutral);
+    return IsNumberInput(FromRegional(typed));
 }
 
 ConversionCore::Result ConversionCore::Convert() const
@@ -386,11 +409,6 @@ ConversionCore::Result ConversionCore::Convert() const
     Result result;
     if (!m_category)
         return result;
-    const auto regional = [this](const std::string& neutral) {
-        if (!m_regional)
-            return neutral;
-        return m_category->GetKind() == Currency ? ToRegionalCurrency(neutral) : ToRegionalNumber(neutral);
-    };
     switch (m_category->GetKind()) {
     case Lookup: {
         const auto* row = dynamic_cast<const CLookupUnit*>(m_values.SelectedItem().unit);
@@ -399,7 +417,7 @@ ConversionCore::Result ConversionCore::Convert() const
         const std::string text = row->GetColumnText(m_targets.SelectedItem().column);
         if (m_category->FormatsTarget()) {
             result.form = Result::Form::Number;
-            result.target = regional(text);
+            result.target = ToRegional(text);
         } else {
             result.form = Result::Form::Text;
             result.target = text;
@@ -428,7 +446,7 @@ ConversionCore::Result ConversionCore::Convert() const
             return result;
         }
         result.form = Result::Form::Number;
-        result.target = regional(source->Convert(m_sourceText, *target));
+        result.target = ToRegional(source->Convert(m_sourceText, *target));
         return result;
     }
     }

@@ -160,6 +160,21 @@ bool CCurrencyCategory::ReloadStoredRates()
     return changed;
 }
 
+const CCurrency* CCurrencyCategory::FindRateRow(std::string_view code, bool linked) const
+{
+    const CCurrency* found = nullptr;
+    for (const auto& unit : GetUnits()) {
+        const auto* candidate = dynamic_cast<const CCurrency*>(unit.get());
+        if (!candidate || candidate->GetCode() != code || (!linked && candidate->IsLinked()))
+            continue;
+        if (!candidate->IsFixed())
+            return candidate;
+        if (!found)
+            found = candidate;
+    }
+    return found;
+}
+
 void CCurrencyCategory::ApplyLinks()
 {
     const auto& units = GetUnits();
@@ -169,14 +184,7 @@ void CCurrencyCategory::ApplyLinks()
         // Even a row the file marks fixed: its rate was only ever the successor's of that day.
         if (!link)
             continue;
-        // The successor's floating row when there is one (they share the code's rate).
-        const CCurrency* successor = nullptr;
-        for (const auto& other : units) {
-            const auto* candidate = dynamic_cast<const CCurrency*>(other.get());
-            if (candidate && candidate->GetCode() == link->successor && !candidate->IsLinked() &&
-                (!successor || (successor->IsFixed() && !candidate->IsFixed())))
-                successor = candidate;
-        }
+        const CCurrency* successor = FindRateRow(link->successor, false);
         if (!successor)
             continue;
         currency->SetLinked(true);

@@ -9,7 +9,7 @@
 
 #include <charconv>
 #include <dlfcn.h>
-#include <map>
+#include <set>
 #include <unistd.h>
 
 namespace kelvara::cli {
@@ -88,17 +88,14 @@ int RunRates(Commands& commands, const std::vector<std::string>& args, std::FILE
         dynamic_cast<CCurrencyCategory*>(commands.FindLoadedCategory(LoadString(IDS_CURRENCY), exitCode));
     if (!currencies)
         return exitCode == kExitOk ? kExitLoadFailed : exitCode;
-    // One line per code: a floating row's rate (they share it), else the fixed one.
-    std::map<std::string, const CCurrency*> byCode;
-    for (const auto& unit : currencies->GetUnits()) {
-        const auto* currency = dynamic_cast<const CCurrency*>(unit.get());
-        if (!currency || currency->GetCode().empty())
-            continue;
-        auto [it, added] = byCode.emplace(currency->GetCode(), currency);
-        if (!added && it->second->IsFixed() && !currency->IsFixed())
-            it->second = currency;
-    }
-    for (const auto& [code, currency] : byCode) {
+    // One line per code, sorted.
+    std::set<std::string> codes;
+    for (const auto& unit : currencies->GetUnits())
+        if (const auto* currency = dynamic_cast<const CCurrency*>(unit.get());
+            currency && !currency->GetCode().empty())
+            codes.insert(currency->GetCode());
+    for (const std::string& code : codes) {
+        const CCurrency* currency = currencies->FindRateRow(code);
         const std::string date = currency->GetRateDate().empty() ? "-" : currency->GetRateDate();
         // The shortest text that reads back as the same number, for scripts.
         char rate[64];

@@ -1,9 +1,9 @@
 // The loadable reference-rate update of kelvara-cli (platform/ratesmodule.h).
 #include "platform/ratesmodule.h"
 
+#include "catalogue/catalogue.h"
 #include "catalogue/currency.h"
 #include "catalogue/currencycategory.h"
-#include "catalogue/dataarchive.h"
 #include "online/quietfetch.h"
 #include "online/ratesupdate.h"
 #include "online/referencerates.h"
@@ -68,15 +68,15 @@ int Update(int idleTimeoutMs, std::string& report, std::string& error)
     // the addresses come from the same settings.
     SettingsProfileStore store(SettingsProfileStore::Access::ReadWrite);
     SetProfile(&store);
-    CDataArchive archive;
-    CCurrencyCategory currencies;
+    Catalogue catalogue;
+    CCurrencyCategory* currencies = catalogue.LoadedCurrencies();
     int result = 0;
-    if (!archive.Prepare() || !currencies.EnsureLoaded()) {
+    if (!currencies) {
         error = LoadString(IDS_INIT_FAILED);
     } else {
         RatesUpdatePlan plan({true, true, RateRequest::User}, TodayIsoDate());
         FetchAll(plan, idleTimeoutMs);
-        const RateUpdateResult stored = plan.Store(currencies, store);
+        const RateUpdateResult stored = plan.Store(*currencies, store);
         for (const std::string& line : plan.Report(stored))
             report += line + "\n";
         result = plan.Failure(stored).empty() ? 1 : 0;

@@ -2,10 +2,10 @@
 
 #include "ui_conversionpage.h"
 
+#include "catalogue/catalogue.h"
 #include "catalogue/conversionunit.h"
 #include "catalogue/currencycategory.h"
 #include "catalogue/currencyrates.h"
-#include "catalogue/dataarchive.h"
 #include "platform/messages.h"
 #include "platform/profilestore.h"
 #include "text/formattext.h"
@@ -118,26 +118,20 @@ CConversionPage::~CConversionPage()
     m_ui->sourceUnitList->clear();
     m_ui->targetUnitList->clear();
     m_core.reset();
-    m_catalogue.clear();
 }
 
 void CConversionPage::Initialize(const DataPreparer& prepare, StartSave startSave)
 {
-    bool prepared = false;
-    if (prepare) {
-        prepared = prepare();
-    } else {
-        m_archive = std::make_unique<CDataArchive>();
-        prepared = m_archive->Prepare();
-    }
-    if (!prepared || !CreateCatalogue(m_catalogue)) {
-        ShowErrorMessage(kelvara::IDS_INIT_FAILED, kelvara::MB_ICONERROR, -1);
+    m_catalogue =
+        prepare ? std::make_unique<kelvara::Catalogue>(prepare) : std::make_unique<kelvara::Catalogue>();
+    // Readied at once: a page that cannot convert says so when it opens (the catalogue has told why).
+    if (!m_catalogue->Prepare()) {
         DisableAllControls();
         return;
     }
     m_working = true;
-    m_core =
-        std::make_unique<kelvara::ConversionCore>(m_catalogue, kelvara::ConversionCore::Memory::Selections);
+    m_core = std::make_unique<kelvara::ConversionCore>(m_catalogue->Categories(), kelvara::Profile(),
+                                                       kelvara::ConversionCore::Memory::Selections);
     m_core->SetRegional(m_useRegional);
     m_core->SetViews(m_ui->categoryList, m_ui->sourceUnitList, m_ui->targetUnitList, m_ui->valueList);
 
@@ -521,16 +515,14 @@ CCurrencyCategory* CConversionPage::LoadedCurrencyCategory()
 {
     if (!m_working)
         return nullptr;
-    for (const auto& category : m_catalogue) {
-        if (auto* currencies = dynamic_cast<CCurrencyCategory*>(category.get()))
-            return currencies->EnsureLoaded() ? currencies : nullptr;
-    }
-    return nullptr;
+    return m_catalogue->LoadedCurrencies();
 }
 
 void CConversionPage::RefreshRates()
 {
-    for (const auto& category : m_catalogue) {
+    if (!m_catalogue)
+        return;
+    for (const auto& category : m_catalogue->Categories()) {
         if (auto* currencies = dynamic_cast<CCurrencyCategory*>(category.get());
             currencies && currencies->IsLoaded())
             currencies->ReloadStoredRates();
@@ -632,8 +624,7 @@ void CConversionPage::SetSignificantDigits(int digits)
     RebuildRateLine();
     // Only a measured result changes; a looked-up one would only be copied again.
     const CCategory* category = CurrentCategory();
-    if (category && (category->GetKind() == Numeric || category->GetKind() == Currency) &&
-        !m_ui->sourceEdit->text().isEmpty())
+    if (category && category->TakesTypedNumber() && !m_ui->sourceEdit->text().isEmpty())
         RunConversion();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/catalogue.h"
 #include "catalogue/category.h"
 #include "catalogue/conversioncore.h"
 #include "page/zonedisplay.h"
@@ -13,7 +14,6 @@
 
 class CCurrency;
 class CCurrencyCategory;
-class CDataArchive;
 
 namespace Ui {
 class ConversionPage;
@@ -35,8 +35,8 @@ public:
     using RateFetcher = std::function<std::optional<double>(CCurrency&)>;
 
     // Builds the page and selects the remembered category. `prepare` readies the data files;
-    // without one the page prepares the built-in archive and keeps it for its life (a data file
-    // beside the program still comes first). The regional mode starts from the "Options" /
+    // without one the page's catalogue reads the built-in archive (a data file beside the program
+    // still comes first). The regional mode starts from the "Options" /
     // "UseRegionalSettings" setting.
     // When the start's selections are stored: at once, or once the event loop runs (the program's
     // window, which shows before the settings file is written).
@@ -137,8 +137,7 @@ private:
     QString ToolTipText(QObject* control) const;
 
     std::unique_ptr<Ui::ConversionPage> m_ui;
-    std::unique_ptr<CDataArchive> m_archive;
-    CCategoryArray m_catalogue;
+    std::unique_ptr<kelvara::Catalogue> m_catalogue;
     std::unique_ptr<kelvara::ConversionCore> m_core; // once the catalogue is there
     QTimer m_clock;
     RateFetcher m_rateFetcher;

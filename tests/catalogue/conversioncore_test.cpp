@@ -45,9 +45,10 @@ protected:
         SetProfile(nullptr);
     }
 
-    ConversionCore& Make(ConversionCore::Memory memory = ConversionCore::Memory::Selections)
+    ConversionCore& Make(ConversionCore::Memory memory = ConversionCore::Memory::Selections,
+                         ProfileStore* store = nullptr)
     {
-        m_core = std::make_unique<ConversionCore>(m_catalogue, memory);
+        m_core = std::make_unique<ConversionCore>(m_catalogue, store ? *store : m_store, memory);
         return *m_core;
     }
     static int Position(const SortedList& list, const std::string& text)
@@ -338,15 +339,13 @@ TEST_F(ConversionCoreTest, ATurnCutShortIsDoneAgainAtTheNextStart)
     store.WriteProfileInt("Settings", "Category", 13);
     store.WriteProfileInt("Settings\\Categories\\13", "SourceUnit", 3);
     store.WriteProfileInt("Settings\\Categories\\13", "TargetUnit", 2);
-    SetProfile(&store);
     for (const int writes : {1, 100}) {
         store.left = writes;
-        ConversionCore& core = Make();
+        ConversionCore& core = Make(ConversionCore::Memory::Selections, &store);
         ASSERT_TRUE(core.SelectCategory(core.RememberedCategory()));
         EXPECT_EQ(Selected(core.SourceUnits()), "pound (lb)");
         EXPECT_EQ(Selected(core.TargetUnits()), "ounce (oz)");
     }
-    SetProfile(&m_store);
 }
 
 TEST_F(ConversionCoreTest, TheRateLineSaysWhereEachRateComesFromAndWhetherItIsOld)
