@@ -13,7 +13,6 @@
 #include "text/strings.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 
 #include <cstdlib>
 #include <cstring>
@@ -46,15 +45,7 @@ void FetchAll(kelvara::RatesUpdatePlan& plan, int idleTimeoutMs)
         kelvara::QuietFetch fetch;
         fetch.SetSizeLimit(static_cast<long long>(CXmlFile::kMaxSize));
         fetch.SetIdleTimeout(idleTimeoutMs);
-        QEventLoop loop;
-        bool finished = false;
-        QObject::connect(&fetch, &kelvara::QuietFetch::Finished, &loop, [&] {
-            finished = true;
-            loop.quit();
-        });
-        fetch.Start(QUrl(QString::fromUtf8(url.c_str())));
-        if (!finished)
-            loop.exec();
+        fetch.Run(QUrl(QString::fromUtf8(url.c_str())));
         const QByteArray& body = fetch.Body();
         plan.Fetched(fetch.IsOk(), std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
                      fetch.Error().toStdString());

@@ -56,25 +56,15 @@ bool UpdateReferenceRates(QWidget* parent, CCurrencyCategory& currencies, const 
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     QuietFetch fetch;
-    QEventLoop loop;
     bool cancelled = false;
-    bool finished = false;
-    QObject::connect(&fetch, &QuietFetch::Finished, &loop, [&] {
-        finished = true;
-        loop.quit();
-    });
-    QObject::connect(&progress, &QProgressDialog::canceled, &loop, [&] {
+    QObject::connect(&progress, &QProgressDialog::canceled, &fetch, [&] {
         cancelled = true;
         fetch.Abort();
-        loop.quit();
     });
     progress.show();
     std::string url;
     while (!cancelled && plan.Next(url)) {
-        finished = false;
-        fetch.Start(QUrl(QString::fromStdString(url)));
-        if (!finished)
-            loop.exec();
+        fetch.Run(QUrl(QString::fromStdString(url)));
         if (cancelled)
             return false;
         ReadWithoutBlocking(plan, fetch);
