@@ -8,6 +8,7 @@
 #include "catalogue/timezone.h"
 #include "platform/profilestore.h"
 #include "platform/regional.h"
+#include "platform/settingskeys.h"
 #include "text/collate.h"
 #include "text/leadingnumber.h"
 #include "text/textcase.h"
@@ -22,20 +23,10 @@ namespace kelvara {
 
 namespace {
 
-constexpr const char* kSettings = "Settings";
-constexpr const char* kCategory = "Category";
-constexpr const char* kSourceUnit = "SourceUnit";
-constexpr const char* kTargetUnit = "TargetUnit";
-constexpr const char* kSourceValue = "SourceValue";
-// 1: the stored category is its place in the catalogue, not in the list by name.
-constexpr const char* kCategoryOrder = "CategoryOrder";
-// 1: the stored units and rows count in the category's own order (its data file's rows, its
-// columns as it declares them), not by name.
-constexpr const char* kUnitOrder = "UnitOrder";
 
 std::string CategorySection(int number)
 {
-    return std::string(kSettings) + "\\Categories\\" + std::to_string(number);
+    return kCategoriesSection + std::to_string(number);
 }
 
 } // namespace
@@ -150,7 +141,7 @@ int ConversionCore::RememberedCategory() const
     if (m_memory == Memory::None)
         return 0;
     ProfileStore& profile = m_store;
-    const int stored = profile.GetProfileInt(kSettings, kCategory, INT_MIN);
+    const int stored = profile.GetProfileInt(kSettingsSection, kCategoryEntry, INT_MIN);
     if (stored == INT_MIN) {
         // A first start: the quantity most conversions are of.
         for (std::size_t i = 0; i < m_catalogue.size(); ++i)
@@ -160,14 +151,14 @@ int ConversionCore::RememberedCategory() const
     }
     const int count = static_cast<int>(m_catalogue.size());
     int index = stored;
-    if (profile.GetProfileInt(kSettings, kCategoryOrder, 0) != 1) {
+    if (profile.GetProfileInt(kSettingsSection, kCategoryOrderEntry, 0) != 1) {
         // Stored by an earlier version: its place in the list by English name. Turned once, the
         // value and its mark in one write.
         if (stored < 0 || stored >= count)
             return 0;
         index = m_englishOrder[static_cast<std::size_t>(stored)];
         profile.WriteProfileStrings(
-            {{kSettings, kCategory, std::to_string(index)}, {kSettings, kCategoryOrder, "1"}});
+            {{kSettingsSection, kCategoryEntry, std::to_string(index)}, {kSettingsSection, kCategoryOrderEntry, "1"}});
     }
     const int position = m_categories.Find(ListItem{nullptr, index});
     return position < 0 ? 0 : position;
@@ -175,7 +166,7 @@ int ConversionCore::RememberedCategory() const
 
 bool ConversionCore::IsFirstStart() const
 {
-    return m_memory == Memory::Selections && m_store.GetProfileInt(kSettings, kCategory, INT_MIN) == INT_MIN;
+    return m_memory == Memory::Selections && m_store.GetProfileInt(kSettingsSection, kCategoryEntry, INT_MIN) == INT_MIN;
 }
 
 bool ConversionCore::SelectCategory(int position, Store store)
@@ -299,9 +290,9 @@ ConversionCore::Remembered ConversionCore::LoadSelections() const
         return remembered;
     const std::string section = Section();
     ProfileStore& profile = m_store;
-    remembered.value = profile.GetProfileInt(section, kSourceValue, 0);
-    if (profile.GetProfileInt(section, kSourceUnit, INT_MIN) == INT_MIN &&
-        profile.GetProfileInt(section, kTargetUnit, INT_MIN) == INT_MIN) {
+    remembered.value = profile.GetProfileInt(section, kSourceValueEntry, 0);
+    if (profile.GetProfileInt(section, kSourceUnitEntry, INT_MIN) == INT_MIN &&
+        profile.GetProfileInt(section, kTargetUnitEntry, INT_MIN) == INT_MIN) {
         // A first visit: a useful pair for where the user lives, not the first entry twice.
         const FirstVisit visit =
             ChooseFirstVisit(*m_category, SourceUnits(), TargetUnits(), ReadUserRegion());
@@ -316,9 +307,9 @@ ConversionCore::Remembered ConversionCore::LoadSelections() const
         return remembered;
     }
     // Nothing stored (or nothing that is there): the first entry of the list.
-    remembered.source = profile.GetProfileInt(section, kSourceUnit, -1);
-    remembered.target = profile.GetProfileInt(section, kTargetUnit, -1);
-    if (profile.GetProfileInt(section, kUnitOrder, 0) == 1)
+    remembered.source = profile.GetProfileInt(section, kSourceUnitEntry, -1);
+    remembered.target = profile.GetProfileInt(section, kTargetUnitEntry, -1);
+    if (profile.GetProfileInt(section, kUnitOrderEntry, 0) == 1)
         return remembered;
     // Stored by an earlier version as positions in lists sorted by the English names. Columns
     // (scales, services) were always declared in that order; units are turned into file rows.
@@ -327,11 +318,11 @@ ConversionCore::Remembered ConversionCore::LoadSelections() const
             return position;
         return m_category->FromEarlierListPosition(position);
     };
-    if (profile.GetProfileInt(section, kSourceUnit, INT_MIN) != INT_MIN) {
+    if (profile.GetProfileInt(section, kSourceUnitEntry, INT_MIN) != INT_MIN) {
         remembered.source = fromEarlier(SourceUnits(), remembered.source);
         remembered.converted = true;
     }
-    if (profile.GetProfileInt(section, kTargetUnit, INT_MIN) != INT_MIN) {
+    if (profile.GetProfileInt(section, kTargetUnitEntry, INT_MIN) != INT_MIN) {
         remembered.target = fromEarlier(TargetUnits(), remembered.target);
         remembered.converted = true;
     }
@@ -355,14 +346,14 @@ void ConversionCore::StoreSelections()
     };
     // One write: a position is never stored without the mark that says how to read it.
     std::vector<ProfileStore::Value> values{
-        {kSettings, kCategory, std::to_string(index)},
-        {kSettings, kCategoryOrder, "1"},
-        {section, kSourceUnit, order(m_sources)},
-        {section, kTargetUnit, order(m_targets)},
-        {section, kUnitOrder, "1"},
+        {kSettingsSection, kCategoryEntry, std::to_string(index)},
+        {kSettingsSection, kCategoryOrderEntry, "1"},
+        {section, kSourceUnitEntry, order(m_sources)},
+        {section, kTargetUnitEntry, order(m_targets)},
+        {section, kUnitOrderEntry, "1"},
     };
     if (m_category->IsLookup())
-        values.push_back({section, kSourceValue, std::to_string(m_values.GetCurSel())});
+        values.push_back({section, kSourceValueEntry, std::to_string(m_values.GetCurSel())});
     m_store.WriteProfileStrings(values);
 }
 

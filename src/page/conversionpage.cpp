@@ -8,6 +8,7 @@
 #include "catalogue/currencyrates.h"
 #include "platform/messages.h"
 #include "platform/profilestore.h"
+#include "platform/settingskeys.h"
 #include "text/formattext.h"
 #include "text/formatting.h"
 #include "text/strings.h"
@@ -26,8 +27,6 @@
 
 namespace {
 
-constexpr const char* kOptions = "Options";
-constexpr const char* kUseRegionalSettings = "UseRegionalSettings";
 
 constexpr int kClockPeriodMs = 1000;
 // Tooltips show at most this many characters of a long value.
@@ -66,7 +65,7 @@ CConversionPage::CConversionPage(QWidget* parent, DataPreparer prepare, StartSav
       m_caption(ToQt(kelvara::LoadString(kelvara::IDS_APP_TITLE)))
 {
     m_ui->setupUi(this);
-    m_useRegional = kelvara::Profile().GetProfileInt(kOptions, kUseRegionalSettings, 1) != 0;
+    m_useRegional = kelvara::Profile().GetProfileInt(kelvara::kOptionsSection, kelvara::kUseRegionalSettings, 1) != 0;
     kelvara::SetResultDigits(kelvara::ReadResultDigitsOption());
     m_significantDigits = kelvara::GetResultDigits();
 

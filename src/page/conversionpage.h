@@ -36,8 +36,7 @@ public:
 
     // Builds the page and selects the remembered category. `prepare` readies the data files;
     // without one the page's catalogue reads the built-in archive (a data file beside the program
-    // still comes first). The regional mode starts from the "Options" /
-    // "UseRegionalSettings" setting.
+    // still comes first). The regional mode starts from the kUseRegionalSettings option.
     // When the start's selections are stored: at once, or once the event loop runs (the program's
     // window, which shows before the settings file is written).
     enum class StartSave { Now, Deferred };
@@ -53,8 +52,8 @@ public:
     void SetUseRegionalSettings(bool on);
     bool UsesRegionalSettings() const { return m_useRegional; }
     // Rounds results to `digits` significant digits (0: all, as the catalogue writes them); the
-    // result shown, the clipboard and the rate line follow at once. Starts from the "Options" /
-    // "SignificantDigits" setting.
+    // result shown, the clipboard and the rate line follow at once. Starts from the
+    // kSignificantDigitsOption option.
     void SetSignificantDigits(int digits);
     int GetSignificantDigits() const { return m_significantDigits; }
     // Rebuilds the system-zone line (after the system's time or zone changed).
