@@ -362,7 +362,12 @@ void ConversionCore::StoreSelections()
 void ConversionCore::SetSourceText(const std::string& typed)
 {
     // Letters are digits of other bases (and Roman numerals) in capitals only.
-    m_sourceText = FromRegional(AsciiUppered(typed));
+    m_sourceText = FromRegional(UpperCased(typed));
+}
+
+std::string ConversionCore::UpperCased(const std::string& typed)
+{
+    return AsciiUppered(typed);
 }
 
 std::string ConversionCore::FromRegional(const std::string& text) const
@@ -381,17 +386,28 @@ std::string ConversionCore::ToRegional(const std::string& neutral) const
                                                            : ToRegionalNumber(neutral);
 }
 
-std::string ConversionCore::GetSourceInputChars() const
+std::string ConversionCore::UnitDigits() const
 {
     const CBaseUnit* unit = m_sources.SelectedItem().unit;
     return unit ? unit->GetInputChars() : std::string();
 }
 
+std::string ConversionCore::GetSourceInputChars() const
+{
+    std::string chars = UnitDigits();
+    if (!chars.empty())
+        return chars;
+    if (!m_regional)
+        return "0123456789.-";
+    return "0123456789" + (m_category && m_category->GetKind() == Currency ? GetRegionalCurrencyChars()
+                                                                          : GetRegionalNumberChars());
+}
+
 bool ConversionCore::IsReadableSource(const std::string& typed) const
 {
-    const std::string digits = GetSourceInputChars();
+    const std::string digits = UnitDigits();
     if (!digits.empty())
-        return AsciiUppered(typed).find_first_not_of(digits) == std::string::npos;
+        return UpperCased(typed).find_first_not_of(digits) == std::string::npos;
     return IsNumberInput(FromRegional(typed));
 }
 

@@ -112,8 +112,12 @@ public:
     void SetSourceText(const std::string& typed);
     // The source value in neutral notation, upper case.
     const std::string& GetSourceText() const { return m_sourceText; }
-    // The characters a value of the source unit may hold; empty for a decimal number in the
-    // notation chosen.
+    // How a typed value is shown and read: letters (digits of other bases, Roman numerals) in
+    // capitals, ASCII only, as the units read them.
+    static std::string UpperCased(const std::string& typed);
+    // The characters a value of the source unit may hold: the unit's own digits, else those of a
+    // decimal number in the notation chosen (the user's regional notation of the category's kind,
+    // or "0123456789.-").
     std::string GetSourceInputChars() const;
     // Whether `typed` reads as a value of the source unit: only its digits, or a decimal number with
     // an optional minus sign.
@@ -162,6 +166,8 @@ private:
     Remembered LoadSelections() const;
     // "Settings\Categories\<n>" of the category chosen.
     std::string Section() const;
+    // The source unit's own digits; empty for a decimal number.
+    std::string UnitDigits() const;
     // `text` between neutral notation and the regional one of the category's kind.
     std::string FromRegional(const std::string& text) const;
     std::string ToRegional(const std::string& neutral) const;

@@ -136,8 +136,6 @@ void CConversionPage::Initialize(const DataPreparer& prepare, StartSave startSav
 
     m_ui->sourceEdit->SetCaseInsensitive(true);
     m_ui->sourceEdit->SetUpperCase(true);
-    m_ui->sourceEdit->SetRegionalMode(m_useRegional);
-    m_ui->targetEdit->SetRegionalMode(m_useRegional);
     PlaceSeparator(false);
     m_ui->zoneLine->SetFitToText(true, 0);
 
@@ -251,13 +249,9 @@ void CConversionPage::LayoutForCategory(CCategory& category)
         m_ui->zoneLine->hide();
     }
 
-    const bool currency = category.GetKind() == Currency;
-    m_ui->sourceEdit->SetCurrencyMode(currency);
-    m_ui->targetEdit->SetCurrencyMode(currency);
     m_ui->sourceEdit->setReadOnly(category.IsSourceReadOnly());
 
     PlaceSeparator(category.SeparatorBelowUnits());
-    // After the currency mode, so the first currency already admits the monetary characters.
     RebuildSourceFilter();
 
     m_ui->clearButton->setEnabled(category.CanClear());
@@ -608,8 +602,6 @@ void CConversionPage::SetUseRegionalSettings(bool on)
     m_useRegional = on;
     if (m_core)
         m_core->SetRegional(on);
-    m_ui->sourceEdit->SetRegionalMode(on);
-    m_ui->targetEdit->SetRegionalMode(on);
     m_ui->sourceEdit->clear();
     m_ui->targetEdit->clear();
     RebuildSourceFilter();

@@ -153,6 +153,47 @@ TEST_F(ConversionCoreTest, ReadsOnlyWhatTheSourceUnitTakes)
     }
 }
 
+// What the value field admits and how a value is read and shown follow the category's kind: the
+// monetary notation for currencies, the number notation for the rest, neutral when regional
+// notation is off, and a unit's own digits whatever the notation.
+TEST_F(ConversionCoreTest, TheNotationFollowsTheCategorysKind)
+{
+    LocaleItems items;
+    items.decimal = ",";
+    items.thousand = ".";
+    items.monDecimal = ".";
+    items.monThousand = "'";
+    items.negativeCurrency = 0; // (1'234.5)
+    const FixedLocaleItems locale(items);
+    SetLocaleItemsSource(&locale);
+    const struct {
+        const char* category;
+        const char* unit;
+        bool regional;
+        const char* chars;
+        const char* typed;
+        const char* shown; // the same unit on both sides: the value as it comes back
+    } cases[] = {
+        {"Weight", "gram (g)", true, "0123456789,.-", "-1.234,5", "-1.234,5"},
+        {"Weight", "gram (g)", false, "0123456789.-", "-1234.5", "-1234.5"},
+        {"Currency", "Euro (EUR)", true, "0123456789.'()", "(1'234.5)", "(1'234.5)"},
+        {"Currency", "Euro (EUR)", false, "0123456789.-", "-1234.5", "-1234.5"},
+        {"Numbers", "hexadecimal", true, "0123456789ABCDEF", "ff", "FF"},
+    };
+    ConversionCore& core = Make(ConversionCore::Memory::None);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.unit) + (c.regional ? ", regional" : ", neutral"));
+        core.SetRegional(c.regional);
+        Open(c.category);
+        Pick(c.unit, c.unit);
+        EXPECT_EQ(core.GetSourceInputChars(), c.chars);
+        EXPECT_TRUE(core.IsReadableSource(c.typed));
+        core.SetSourceText(c.typed);
+        EXPECT_EQ(core.Convert().target, c.shown);
+    }
+    SetLocaleItemsSource(nullptr);
+}
+
 TEST_F(ConversionCoreTest, LookupRowsFollowTheSourceColumnAndFixedRowsTheSourceEntry)
 {
     ConversionCore& core = Make();
