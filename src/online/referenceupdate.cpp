@@ -99,14 +99,14 @@ ReferenceRatesFetch::~ReferenceRatesFetch()
 
 bool ReferenceRatesFetch::IsDue(std::int64_t nowTicks)
 {
-    return AreReferenceRatesDue(nowTicks) || AreWorldRatesDue(TodayIsoDate(), Profile());
+    return AreReferenceRatesDue(nowTicks, Profile()) || AreWorldRatesDue(TodayIsoDate(), Profile());
 }
 
 bool ReferenceRatesFetch::Start()
 {
     if (m_running)
         return false;
-    const bool ecb = AreReferenceRatesDue(CurrentUtcTicks());
+    const bool ecb = AreReferenceRatesDue(CurrentUtcTicks(), Profile());
     const bool world = AreWorldRatesDue(TodayIsoDate(), Profile());
     if (!ecb && !world)
         return false;

@@ -65,9 +65,7 @@ CConversionPage::CConversionPage(QWidget* parent, DataPreparer prepare, StartSav
       m_caption(ToQt(kelvara::LoadString(kelvara::IDS_APP_TITLE)))
 {
     m_ui->setupUi(this);
-    m_useRegional = kelvara::Profile().GetProfileInt(kelvara::kOptionsSection, kelvara::kUseRegionalSettings, 1) != 0;
     kelvara::SetResultDigits(kelvara::ReadResultDigitsOption());
-    m_significantDigits = kelvara::GetResultDigits();
 
     m_ui->categoryList->SetSorted(true);
     m_ui->sourceUnitList->SetSorted(true);
@@ -131,7 +129,8 @@ void CConversionPage::Initialize(const DataPreparer& prepare, StartSave startSav
     m_working = true;
     m_core = std::make_unique<kelvara::ConversionCore>(m_catalogue->Categories(), kelvara::Profile(),
                                                        kelvara::ConversionCore::Memory::Selections);
-    m_core->SetRegional(m_useRegional);
+    m_core->SetRegional(
+        kelvara::Profile().GetProfileInt(kelvara::kOptionsSection, kelvara::kUseRegionalSettings, 1) != 0);
     m_core->SetViews(m_ui->categoryList, m_ui->sourceUnitList, m_ui->targetUnitList, m_ui->valueList);
 
     m_ui->sourceEdit->SetCaseInsensitive(true);
@@ -599,7 +598,6 @@ void CConversionPage::keyPressEvent(QKeyEvent* event)
 
 void CConversionPage::SetUseRegionalSettings(bool on)
 {
-    m_useRegional = on;
     if (m_core)
         m_core->SetRegional(on);
     m_ui->sourceEdit->clear();
@@ -611,7 +609,6 @@ void CConversionPage::SetUseRegionalSettings(bool on)
 void CConversionPage::SetSignificantDigits(int digits)
 {
     kelvara::SetResultDigits(digits);
-    m_significantDigits = kelvara::GetResultDigits();
     RebuildRateLine();
     // Only a measured result changes; a looked-up one would only be copied again.
     const CCategory* category = CurrentCategory();

@@ -3,6 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/category.h"
 #include "catalogue/conversioncore.h"
+#include "catalogue/conversionunit.h"
 #include "page/zonedisplay.h"
 
 #include <QTimer>
@@ -50,12 +51,13 @@ public:
 
     // Shows values in the user's regional notation (on) or in neutral notation; empties both fields.
     void SetUseRegionalSettings(bool on);
-    bool UsesRegionalSettings() const { return m_useRegional; }
+    // The core's mode; off while the page cannot convert.
+    bool UsesRegionalSettings() const { return m_core && m_core->IsRegional(); }
     // Rounds results to `digits` significant digits (0: all, as the catalogue writes them); the
     // result shown, the clipboard and the rate line follow at once. Starts from the
     // kSignificantDigitsOption option.
     void SetSignificantDigits(int digits);
-    int GetSignificantDigits() const { return m_significantDigits; }
+    int GetSignificantDigits() const { return kelvara::GetResultDigits(); }
     // Rebuilds the system-zone line (after the system's time or zone changed).
     void RefreshTimeZoneDisplay();
 
@@ -143,8 +145,6 @@ private:
     RatesUpdate m_ratesUpdate;
     bool m_rateWarning = false;
     QString m_caption;
-    bool m_useRegional = true;
-    int m_significantDigits = 0;
     bool m_working = false;
     bool m_firstStart = false;
     mutable int m_rateRowWidth = -1; // measured once per font, style and locale
