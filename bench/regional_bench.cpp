@@ -80,10 +80,10 @@ void BM_KeystrokeNumberEdit(benchmark::State& state)
     // Neither field is shown, so nothing is painted.
     CNumberEdit source;
     CNumberEdit target;
-    source.SetValueText("1234567.891");
+    source.setText(QString::fromStdString(ToRegionalNumber("1234567.891")));
     for (auto _ : state) {
-        const std::string value = source.GetValueText();
-        target.SetValueText(units.meter.Convert(value, units.foot));
+        const std::string value = FromRegionalNumber(source.text().toStdString());
+        target.setText(QString::fromStdString(ToRegionalNumber(units.meter.Convert(value, units.foot))));
     }
     benchmark::DoNotOptimize(target.text());
 }

@@ -71,6 +71,8 @@ public:
     virtual bool FillValueList(kelvara::UnitList& list, int selection, int column);
 
     CategoryKind GetKind() const { return m_kind; }
+    // Whether the source value is a number the user types and the result one computed from it.
+    bool TakesTypedNumber() const { return m_kind == Numeric || m_kind == Currency; }
     std::string GetDataFileName() const { return m_fileName; }
     bool IsLoaded() const { return m_units != nullptr; }
     // Whether the units came from the data carried in the program (not from a file beside it).

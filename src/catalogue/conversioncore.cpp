@@ -2,11 +2,13 @@
 
 #include "catalogue/conversionunit.h"
 #include "catalogue/currencycategory.h"
+#include "catalogue/defaultunit.h"
 #include "catalogue/firstvisit.h"
 #include "catalogue/lookupunit.h"
 #include "catalogue/timezone.h"
 #include "platform/profilestore.h"
 #include "platform/regional.h"
+#include "platform/settingskeys.h"
 #include "text/collate.h"
 #include "text/leadingnumber.h"
 #include "text/strings.h"
@@ -16,22 +18,13 @@
 #include <climits>
 #include <numeric>
 #include <string_view>
+#include <typeinfo>
 #include <vector>
 
 namespace kelvara {
 
 namespace {
 
-constexpr const char* kSettings = "Settings";
-constexpr const char* kCategory = "Category";
-constexpr const char* kSourceUnit = "SourceUnit";
-constexpr const char* kTargetUnit = "TargetUnit";
-constexpr const char* kSourceValue = "SourceValue";
-// 1: the stored category is its place in the catalogue, not in the list by name.
-constexpr const char* kCategoryOrder = "CategoryOrder";
-// 1: the stored units and rows count in the category's own order (its data file's rows, its
-// columns as it declares them), not by name.
-constexpr const char* kUnitOrder = "UnitOrder";
 
 // What FormatDouble writes for infinities and NaN, signed or not.
 bool IsNonFiniteText(std::string_view text)
@@ -43,10 +36,25 @@ bool IsNonFiniteText(std::string_view text)
 
 std::string CategorySection(int number)
 {
-    return std::string(kSettings) + "\\Categories\\" + std::to_string(number);
+    return kCategoriesSection + std::to_string(number);
 }
 
 } // namespace
+
+bool ConvertAlike(const ListItem& a, const ListItem& b)
+{
+    if (a.unit == b.unit && a.column == b.column)
+        return true;
+    if (!a.unit || !b.unit || typeid(*a.unit) != typeid(*b.unit))
+        return false;
+    const auto* ca = dynamic_cast<const CConversionUnit*>(a.unit);
+    const auto* cb = dynamic_cast<const CConversionUnit*>(b.unit);
+    if (!ca || !cb || ca->GetValue() != cb->GetValue())
+        return false;
+    const auto* da = dynamic_cast<const CDefaultUnit*>(a.unit);
+    const auto* db = dynamic_cast<const CDefaultUnit*>(b.unit);
+    return !da || !db || da->IsCompound() == db->IsCompound();
+}
 
 // --- ShownList ----------------------------------------------------------------------------------
 
@@ -103,8 +111,8 @@ int ShownList::Find(const ListItem& item) const
 
 // --- Choosing -----------------------------------------------------------------------------------
 
-ConversionCore::ConversionCore(CCategoryArray& catalogue, Memory memory)
-    : m_catalogue(catalogue), m_memory(memory)
+ConversionCore::ConversionCore(CCategoryArray& catalogue, ProfileStore& store, Memory memory)
+    : m_catalogue(catalogue), m_store(store), m_memory(memory)
 {
     for (std::size_t i = 0; i < m_catalogue.size(); ++i)
         m_categories.AddEntry(m_catalogue[i]->GetName(), ListItem{nullptr, static_cast<int>(i)});
@@ -144,8 +152,8 @@ int ConversionCore::RememberedCategory() const
 {
     if (m_memory == Memory::None)
         return 0;
-    ProfileStore& profile = Profile();
-    const int stored = profile.GetProfileInt(kSettings, kCategory, INT_MIN);
+    ProfileStore& profile = m_store;
+    const int stored = profile.GetProfileInt(kSettingsSection, kCategoryEntry, INT_MIN);
     if (stored == INT_MIN) {
         // A first start: the quantity most conversions are of.
         for (std::size_t i = 0; i < m_catalogue.size(); ++i)
@@ -155,14 +163,14 @@ int ConversionCore::RememberedCategory() const
     }
     const int count = static_cast<int>(m_catalogue.size());
     int index = stored;
-    if (profile.GetProfileInt(kSettings, kCategoryOrder, 0) != 1) {
+    if (profile.GetProfileInt(kSettingsSection, kCategoryOrderEntry, 0) != 1) {
         // Stored by an earlier version: its place in the list by English name. Turned once, the
         // value and its mark in one write.
         if (stored < 0 || stored >= std::min(count, static_cast<int>(kEarlierCategoryCount)))
             return 0;
         index = m_englishOrder[static_cast<std::size_t>(stored)];
         profile.WriteProfileStrings(
-            {{kSettings, kCategory, std::to_string(index)}, {kSettings, kCategoryOrder, "1"}});
+            {{kSettingsSection, kCategoryEntry, std::to_string(index)}, {kSettingsSection, kCategoryOrderEntry, "1"}});
     }
     const int position = m_categories.Find(ListItem{nullptr, index});
     return position < 0 ? 0 : position;
@@ -170,8 +178,7 @@ int ConversionCore::RememberedCategory() const
 
 bool ConversionCore::IsFirstStart() const
 {
-    return m_memory == Memory::Selections &&
-           Profile().GetProfileInt(kSettings, kCategory, INT_MIN) == INT_MIN;
+    return m_memory == Memory::Selections && m_store.GetProfileInt(kSettingsSection, kCategoryEntry, INT_MIN) == INT_MIN;
 }
 
 bool ConversionCore::SelectCategory(int position, Store store)
@@ -294,10 +301,10 @@ ConversionCore::Remembered ConversionCore::LoadSelections() const
     if (m_memory == Memory::None || !m_category)
         return remembered;
     const std::string section = Section();
-    ProfileStore& profile = Profile();
-    remembered.value = profile.GetProfileInt(section, kSourceValue, 0);
-    if (profile.GetProfileInt(section, kSourceUnit, INT_MIN) == INT_MIN &&
-        profile.GetProfileInt(section, kTargetUnit, INT_MIN) == INT_MIN) {
+    ProfileStore& profile = m_store;
+    remembered.value = profile.GetProfileInt(section, kSourceValueEntry, 0);
+    if (profile.GetProfileInt(section, kSourceUnitEntry, INT_MIN) == INT_MIN &&
+        profile.GetProfileInt(section, kTargetUnitEntry, INT_MIN) == INT_MIN) {
         // A first visit: a useful pair for where the user lives, not the first entry twice.
         const FirstVisit visit =
             ChooseFirstVisit(*m_category, SourceUnits(), TargetUnits(), ReadUserRegion());
@@ -312,9 +319,9 @@ ConversionCore::Remembered ConversionCore::LoadSelections() const
         return remembered;
     }
     // Nothing stored (or nothing that is there): the first entry of the list.
-    remembered.source = profile.GetProfileInt(section, kSourceUnit, -1);
-    remembered.target = profile.GetProfileInt(section, kTargetUnit, -1);
-    if (profile.GetProfileInt(section, kUnitOrder, 0) == 1)
+    remembered.source = profile.GetProfileInt(section, kSourceUnitEntry, -1);
+    remembered.target = profile.GetProfileInt(section, kTargetUnitEntry, -1);
+    if (profile.GetProfileInt(section, kUnitOrderEntry, 0) == 1)
         return remembered;
     // Stored by an earlier version as positions in lists sorted by the English names. Columns
     // (scales, services) were always declared in that order; units are turned into file rows.
@@ -323,11 +330,11 @@ ConversionCore::Remembered ConversionCore::LoadSelections() const
             return position;
         return m_category->FromEarlierListPosition(position);
     };
-    if (profile.GetProfileInt(section, kSourceUnit, INT_MIN) != INT_MIN) {
+    if (profile.GetProfileInt(section, kSourceUnitEntry, INT_MIN) != INT_MIN) {
         remembered.source = fromEarlier(SourceUnits(), remembered.source);
         remembered.converted = true;
     }
-    if (profile.GetProfileInt(section, kTargetUnit, INT_MIN) != INT_MIN) {
+    if (profile.GetProfileInt(section, kTargetUnitEntry, INT_MIN) != INT_MIN) {
         remembered.target = fromEarlier(TargetUnits(), remembered.target);
         remembered.converted = true;
     }
@@ -351,15 +358,15 @@ void ConversionCore::StoreSelections()
     };
     // One write: a position is never stored without the mark that says how to read it.
     std::vector<ProfileStore::Value> values{
-        {kSettings, kCategory, std::to_string(index)},
-        {kSettings, kCategoryOrder, "1"},
-        {section, kSourceUnit, order(m_sources)},
-        {section, kTargetUnit, order(m_targets)},
-        {section, kUnitOrder, "1"},
+        {kSettingsSection, kCategoryEntry, std::to_string(index)},
+        {kSettingsSection, kCategoryOrderEntry, "1"},
+        {section, kSourceUnitEntry, order(m_sources)},
+        {section, kTargetUnitEntry, order(m_targets)},
+        {section, kUnitOrderEntry, "1"},
     };
     if (m_category->IsLookup())
-        values.push_back({section, kSourceValue, std::to_string(m_values.GetCurSel())});
-    Profile().WriteProfileStrings(values);
+        values.push_back({section, kSourceValueEntry, std::to_string(m_values.GetCurSel())});
+    m_store.WriteProfileStrings(values);
 }
 
 // --- Values -------------------------------------------------------------------------------------
@@ -367,30 +374,53 @@ void ConversionCore::StoreSelections()
 void ConversionCore::SetSourceText(const std::string& typed)
 {
     // Letters are digits of other bases (and Roman numerals) in capitals only.
-    const std::string text = AsciiUppered(typed);
-    if (!m_regional || text.empty())
-        m_sourceText = text;
-    else
-        m_sourceText = m_category && m_category->GetKind() == Currency ? FromRegionalCurrency(text)
-                                                                       : FromRegionalNumber(text);
+    m_sourceText = FromRegional(UpperCased(typed));
 }
 
-std::string ConversionCore::GetSourceInputChars() const
+std::string ConversionCore::UpperCased(const std::string& typed)
+{
+    return AsciiUppered(typed);
+}
+
+std::string ConversionCore::FromRegional(const std::string& text) const
+{
+    if (!m_regional || text.empty())
+        return text;
+    return m_category && m_category->GetKind() == Currency ? FromRegionalCurrency(text)
+                                                           : FromRegionalNumber(text);
+}
+
+std::string ConversionCore::ToRegional(const std::string& neutral) const
+{
+    if (!m_regional)
+        return neutral;
+    return m_category && m_category->GetKind() == Currency ? ToRegionalCurrency(neutral)
+                                                           : ToRegionalNumber(neutral);
+}
+
+std::string ConversionCore::UnitDigits() const
 {
     const CBaseUnit* unit = m_sources.SelectedItem().unit;
     return unit ? unit->GetInputChars() : std::string();
 }
 
+std::string ConversionCore::GetSourceInputChars() const
+{
+    std::string chars = UnitDigits();
+    if (!chars.empty())
+        return chars;
+    if (!m_regional)
+        return "0123456789.-";
+    return "0123456789" + (m_category && m_category->GetKind() == Currency ? GetRegionalCurrencyChars()
+                                                                          : GetRegionalNumberChars());
+}
+
 bool ConversionCore::IsReadableSource(const std::string& typed) const
 {
-    const std::string digits = GetSourceInputChars();
+    const std::string digits = UnitDigits();
     if (!digits.empty())
-        return AsciiUppered(typed).find_first_not_of(digits) == std::string::npos;
-    std::string neutral = typed;
-    if (m_regional)
-        neutral = m_category && m_category->GetKind() == Currency ? FromRegionalCurrency(typed)
-                                                                  : FromRegionalNumber(typed);
-    return IsNumberInput(neutral);
+        return UpperCased(typed).find_first_not_of(digits) == std::string::npos;
+    return IsNumberInput(FromRegional(typed));
 }
 
 ConversionCore::Result ConversionCore::Convert() const
@@ -398,11 +428,6 @@ ConversionCore::Result ConversionCore::Convert() const
     Result result;
     if (!m_category)
         return result;
-    const auto regional = [this](const std::string& neutral) {
-        if (!m_regional)
-            return neutral;
-        return m_category->GetKind() == Currency ? ToRegionalCurrency(neutral) : ToRegionalNumber(neutral);
-    };
     switch (m_category->GetKind()) {
     case Lookup: {
         const auto* row = dynamic_cast<const CLookupUnit*>(m_values.SelectedItem().unit);
@@ -411,7 +436,7 @@ ConversionCore::Result ConversionCore::Convert() const
         const std::string text = row->GetColumnText(m_targets.SelectedItem().column);
         if (m_category->FormatsTarget()) {
             result.form = Result::Form::Number;
-            result.target = regional(text);
+            result.target = ToRegional(text);
         } else {
             result.form = Result::Form::Text;
             result.target = text;
@@ -453,7 +478,7 @@ ConversionCore::Result ConversionCore::Convert() const
             return result;
         }
         result.form = Result::Form::Number;
-        result.target = regional(text);
+        result.target = ToRegional(text);
         return result;
     }
     }

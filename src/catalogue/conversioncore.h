@@ -13,6 +13,8 @@ class CCurrencyCategory;
 
 namespace kelvara {
 
+class ProfileStore;
+
 // One list of the conversion: the entries as the category fills them, told also to a view (a
 // drop-down list of the window) so that its positions are the list's.
 class ShownList : public UnitList {
@@ -39,11 +41,15 @@ private:
     UnitList* m_view = nullptr;
 };
 
+// Whether two list entries give the same result: the same row or column, or two units that convert
+// alike (several rows of one currency, at one rate). A name that fits both is no ambiguity.
+bool ConvertAlike(const ListItem& a, const ListItem& b);
+
 // The conversion itself, whoever shows it: the chosen category, its source and target units (or
 // looked-up row), the value typed, the result and the rate line. The window's page shows what it
 // says and passes on what the user does; kelvara-cli chooses by name and prints.
 //
-// With memory, the selections of each category are kept in the settings store (kelvara::Profile())
+// With memory, the selections of each category are kept in the settings store the core is given,
 // in orders that no language changes: "Settings" / "Category" is the category's place in the
 // catalogue (marked "CategoryOrder" = 1); "Settings\Categories\<n>" holds "SourceUnit", "TargetUnit"
 // and "SourceValue" (lookups only) as rows of the data file or columns in the category's order
@@ -58,8 +64,9 @@ public:
     // that shows before writing its settings).
     enum class Store { Now, Later };
 
-    // `catalogue` must be created (CreateCatalogue) and outlive the core.
-    explicit ConversionCore(CCategoryArray& catalogue, Memory memory = Memory::None);
+    // `catalogue` must be created (CreateCatalogue) and, like `store`, outlive the core. The store
+    // is read and written only with memory.
+    ConversionCore(CCategoryArray& catalogue, ProfileStore& store, Memory memory = Memory::None);
     ConversionCore(const ConversionCore&) = delete;
     ConversionCore& operator=(const ConversionCore&) = delete;
 
@@ -107,8 +114,12 @@ public:
     void SetSourceText(const std::string& typed);
     // The source value in neutral notation, upper case.
     const std::string& GetSourceText() const { return m_sourceText; }
-    // The characters a value of the source unit may hold; empty for a decimal number in the
-    // notation chosen.
+    // How a typed value is shown and read: letters (digits of other bases, Roman numerals) in
+    // capitals, ASCII only, as the units read them.
+    static std::string UpperCased(const std::string& typed);
+    // The characters a value of the source unit may hold: the unit's own digits, else those of a
+    // decimal number in the notation chosen (the user's regional notation of the category's kind,
+    // or "0123456789.-").
     std::string GetSourceInputChars() const;
     // Whether `typed` reads as a value of the source unit: only its digits, or a decimal number with
     // an optional minus sign.
@@ -158,10 +169,16 @@ private:
     Remembered LoadSelections() const;
     // "Settings\Categories\<n>" of the category chosen.
     std::string Section() const;
+    // The source unit's own digits; empty for a decimal number.
+    std::string UnitDigits() const;
+    // `text` between neutral notation and the regional one of the category's kind.
+    std::string FromRegional(const std::string& text) const;
+    std::string ToRegional(const std::string& neutral) const;
     void RefillValues(bool initial, int selection);
     void FollowFixedRows(bool fromValues);
 
     CCategoryArray& m_catalogue;
+    ProfileStore& m_store;
     Memory m_memory;
     std::vector<int> m_englishOrder;   // catalogue places by English name
     std::vector<int> m_sectionNumbers; // the other way round

@@ -1,6 +1,7 @@
 #include "catalogue/conversionunit.h"
 
 #include "platform/profilestore.h"
+#include "platform/settingskeys.h"
 #include "text/formatting.h"
 
 #include <atomic>
@@ -33,7 +34,7 @@ int GetResultDigits()
 
 int ReadResultDigitsOption()
 {
-    const int stored = Profile().GetProfileInt("Options", kSignificantDigitsOption, kDefaultResultDigits);
+    const int stored = Profile().GetProfileInt(kOptionsSection, kSignificantDigitsOption, kDefaultResultDigits);
     // 0 is the user's choice of every digit; anything else outside the range was never offered.
     if (stored == kAllResultDigits)
         return kAllResultDigits;

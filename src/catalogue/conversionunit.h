@@ -35,8 +35,7 @@ inline constexpr int kDefaultResultDigits = 15;
 void SetResultDigits(int digits);
 int GetResultDigits();
 
-// The option as stored: "Options" / "SignificantDigits" (0: all; absent or out of range: the default).
-inline constexpr const char* kSignificantDigitsOption = "SignificantDigits";
+// The option as stored (kSignificantDigitsOption).
 int ReadResultDigitsOption();
 
 } // namespace kelvara

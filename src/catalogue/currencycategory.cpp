@@ -4,6 +4,7 @@
 
 #include "platform/profilestore.h"
 #include "platform/regional.h"
+#include "platform/settingskeys.h"
 #include "text/formatting.h"
 #include "text/translate.h"
 
@@ -11,8 +12,6 @@
 #include <map>
 
 namespace {
-constexpr const char* kOptions = "Options";
-constexpr const char* kEuroReference = "EuroReference";
 
 // Earlier versions stored a selection as its position in the lists, which showed the 279 rows of
 // that day's built-in data file sorted by name: the file row of each such position. Rows are only ever
@@ -92,7 +91,7 @@ void CCurrencyCategory::AlignCodes()
 bool CCurrencyCategory::IsEuroReference() const
 {
     if (!m_euroReference)
-        m_euroReference = kelvara::Profile().GetProfileInt(kOptions, kEuroReference, 1) != 0;
+        m_euroReference = kelvara::Profile().GetProfileInt(kelvara::kOptionsSection, kelvara::kEuroReference, 1) != 0;
     return *m_euroReference;
 }
 
@@ -117,7 +116,7 @@ std::string CCurrencyCategory::GetRateLine(const CCurrency& source, bool regiona
 void CCurrencyCategory::ToggleEuroReference()
 {
     m_euroReference = !IsEuroReference();
-    kelvara::Profile().WriteProfileInt(kOptions, kEuroReference, *m_euroReference ? 1 : 0);
+    kelvara::Profile().WriteProfileInt(kelvara::kOptionsSection, kelvara::kEuroReference, *m_euroReference ? 1 : 0);
 }
 
 CCurrencyCategory::RateOrigin CCurrencyCategory::GetRateLineOrigin(const CCurrency& source) const
@@ -160,6 +159,21 @@ bool CCurrencyCategory::ReloadStoredRates()
     return changed;
 }
 
+const CCurrency* CCurrencyCategory::FindRateRow(std::string_view code, bool linked) const
+{
+    const CCurrency* found = nullptr;
+    for (const auto& unit : GetUnits()) {
+        const auto* candidate = dynamic_cast<const CCurrency*>(unit.get());
+        if (!candidate || candidate->GetCode() != code || (!linked && candidate->IsLinked()))
+            continue;
+        if (!candidate->IsFixed())
+            return candidate;
+        if (!found)
+            found = candidate;
+    }
+    return found;
+}
+
 void CCurrencyCategory::ApplyLinks()
 {
     const auto& units = GetUnits();
@@ -169,14 +183,7 @@ void CCurrencyCategory::ApplyLinks()
         // Even a row the file marks fixed: its rate was only ever the successor's of that day.
         if (!link)
             continue;
-        // The successor's floating row when there is one (they share the code's rate).
-        const CCurrency* successor = nullptr;
-        for (const auto& other : units) {
-            const auto* candidate = dynamic_cast<const CCurrency*>(other.get());
-            if (candidate && candidate->GetCode() == link->successor && !candidate->IsLinked() &&
-                (!successor || (successor->IsFixed() && !candidate->IsFixed())))
-                successor = candidate;
-        }
+        const CCurrency* successor = FindRateRow(link->successor, false);
         if (!successor)
             continue;
         currency->SetLinked(true);

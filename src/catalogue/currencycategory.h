@@ -35,6 +35,10 @@ public:
     // Every floating currency takes the rate stored for its code again (after an update stored
     // new ones); true when any changed.
     bool ReloadStoredRates();
+    // The row whose rate stands for `code`: its first floating row, else its first fixed one (a
+    // floating row follows the market, so it is the code's rate); null when no row has the code.
+    // Rows that take a successor's rate (ApplyLinks) count only with `linked`.
+    const CCurrency* FindRateRow(std::string_view code, bool linked = true) const;
     // Every row of a superseded code (kelvara::FindCurrencyLink) takes its successor's rate times
     // the ratio, with the successor's day and source.
     void ApplyLinks();

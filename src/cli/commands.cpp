@@ -2,7 +2,6 @@
 
 #include "catalogue/conversionunit.h"
 #include "catalogue/datalookup.h"
-#include "catalogue/defaultunit.h"
 #include "catalogue/timezone.h"
 #include "catalogue/timezonecategory.h"
 #include "cli/batch.h"
@@ -13,7 +12,6 @@
 #include "text/textcase.h"
 
 #include <functional>
-#include <typeinfo>
 #include <vector>
 
 namespace kelvara::cli {
@@ -46,28 +44,10 @@ void Complain(std::FILE* err, unsigned id, const std::vector<FormatArg>& args)
     std::fprintf(err, "kelvara-cli: %s\n", FormatText(LoadString(id), args).c_str());
 }
 
-// Whether two list entries give the same result: the same row or column, or two units that
-// convert alike (several rows of one currency, at one rate).
-bool SameChoice(const ListItem& a, const ListItem& b)
-{
-    if (a.unit == b.unit && a.column == b.column)
-        return true;
-    if (!a.unit || !b.unit || typeid(*a.unit) != typeid(*b.unit))
-        return false;
-    const auto* ca = dynamic_cast<const CConversionUnit*>(a.unit);
-    const auto* cb = dynamic_cast<const CConversionUnit*>(b.unit);
-    if (!ca || !cb || ca->GetValue() != cb->GetValue())
-        return false;
-    const auto* da = dynamic_cast<const CDefaultUnit*>(a.unit);
-    const auto* db = dynamic_cast<const CDefaultUnit*>(b.unit);
-    return !da || !db || da->IsCompound() == db->IsCompound();
-}
-
 } // namespace
 
-Commands::Commands(CCategoryArray& catalogue, std::unique_ptr<CDataArchive> archive, std::FILE* out,
-                   std::FILE* err, bool regional)
-    : m_catalogue(catalogue), m_core(catalogue), m_archive(std::move(archive)), m_out(out), m_err(err)
+Commands::Commands(Catalogue& catalogue, ProfileStore& store, std::FILE* out, std::FILE* err, bool regional)
+    : m_catalogue(catalogue), m_core(catalogue.Categories(), store), m_out(out), m_err(err)
 {
     m_core.SetRegional(regional);
 }
@@ -79,7 +59,7 @@ int Commands::ConvertLines(const std::string& categoryName, const std::string& f
     CCategory* category = FindLoadedCategory(categoryName, exitCode);
     if (!category)
         return exitCode;
-    if (category->GetKind() != Numeric && category->GetKind() != Currency) {
+    if (!category->TakesTypedNumber()) {
         Complain(m_err, IDS_CLI_NO_STANDARD_INPUT, {category->GetName()});
         return kExitUsage;
     }
@@ -133,7 +113,7 @@ int Choose(const SortedList& list, const std::vector<std::string>& english, cons
 {
     const auto texts = list.GetTexts();
     const NameMatch match = MatchName(texts, english, query, [&list](int a, int b) {
-        return SameChoice(list.GetItem(a), list.GetItem(b));
+        return ConvertAlike(list.GetItem(a), list.GetItem(b));
     });
     if (match.kind == NameMatch::Found)
         return match.index;
@@ -172,7 +152,7 @@ int Commands::ListCategories()
 int Commands::FindCategory(const std::string& name)
 {
     const auto englishName = [this](const ListItem& item) {
-        return m_catalogue[static_cast<std::size_t>(item.column)]->GetEnglishName();
+        return m_catalogue.Categories()[static_cast<std::size_t>(item.column)]->GetEnglishName();
     };
     return Choose(m_core.Categories(), EnglishTexts(m_core.Categories(), englishName), name, {}, m_err);
 }
@@ -185,17 +165,10 @@ CCategory* Commands::FindLoadedCategory(const std::string& name, int& exitCode)
         return nullptr;
     }
     const CCategory& chosen =
-        *m_catalogue[static_cast<std::size_t>(m_core.Categories().GetItem(position).column)];
-    const std::string file = chosen.GetDataFileName();
-    if (!file.empty() && FindBesideProgram(file).empty() && m_archive && !m_archive->Prepare()) {
-        ShowErrorMessage(IDS_INIT_FAILED, MB_ICONERROR, -1);
-        m_archive.reset();
-        exitCode = kExitLoadFailed;
-        return nullptr;
-    }
-    // Failures are reported by the category itself, through the message presenter.
-    const bool loaded = m_core.SelectCategory(position);
-    m_archive.reset();
+        *m_catalogue.Categories()[static_cast<std::size_t>(m_core.Categories().GetItem(position).column)];
+    // Failures are reported by the catalogue or the category, through the message presenter.
+    const bool loaded = m_catalogue.PrepareFor(chosen) && m_core.SelectCategory(position);
+    m_catalogue.ReleaseArchive();
     if (!loaded) {
         exitCode = kExitLoadFailed;
         return nullptr;
@@ -256,7 +229,7 @@ bool Commands::ChooseUnits(CCategory& category, const std::string& typedFrom, co
     category.FillSourceUnits(quickSources, 0);
     category.FillTargetUnits(quickTargets, 0);
     const auto same = [](const SortedList& list) {
-        return [&list](int a, int b) { return SameChoice(list.GetItem(a), list.GetItem(b)); };
+        return [&list](int a, int b) { return ConvertAlike(list.GetItem(a), list.GetItem(b)); };
     };
     // A name in English always fits, whatever the language the lists show.
     const auto english = [&category](const SortedList& list) {
@@ -330,9 +303,9 @@ bool Commands::ChooseZone(CCategory& category, int side, const std::string& name
     // Also the beginning of a zone id ("Europe/Ber") or a city alone ("Tokyo").
     std::vector<std::string> ids;
     std::vector<std::string> cities;
-    for (const auto& text : list.GetTexts()) {
-        const auto close = text.find(") ");
-        ids.push_back(close == std::string::npos ? text : text.substr(close + 2));
+    for (int i = 0; i < list.GetCount(); ++i) {
+        const auto* zone = dynamic_cast<const CTimeZone*>(list.GetItem(i).unit);
+        ids.push_back(zone ? zone->GetZoneId() : list.GetText(i));
         cities.push_back(ids.back().substr(ids.back().rfind('/') + 1));
     }
     std::vector<int> ambiguous;

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "catalogue/catalogue.h"
 #include "catalogue/category.h"
 #include "catalogue/civiltime.h"
 #include "catalogue/conversioncore.h"
 #include "catalogue/conversionunit.h"
-#include "catalogue/dataarchive.h"
 #include "catalogue/sortedlist.h"
 
 #include <cstdio>
@@ -28,10 +28,9 @@ enum ExitCode : int {
 // the core gives.
 class Commands {
 public:
-    // `archive` is prepared only when a category's data file is not beside the program; it goes as
-    // soon as the category has loaded, with the inflated data it holds.
-    Commands(CCategoryArray& catalogue, std::unique_ptr<CDataArchive> archive, std::FILE* out, std::FILE* err,
-             bool regional);
+    // The catalogue's archive goes as soon as the category a command needs has loaded, with the
+    // inflated data it holds.
+    Commands(Catalogue& catalogue, ProfileStore& store, std::FILE* out, std::FILE* err, bool regional);
 
     // The universal time Time Difference shows instead of the current one.
     void SetInstant(kelvara::UtcTicks instant) { m_core.SetInstant(instant); }
@@ -66,9 +65,8 @@ private:
     bool ChooseRow(CCategory& category, const std::string& value);
     void Print(const std::string& line);
 
-    CCategoryArray& m_catalogue;
+    Catalogue& m_catalogue;
     ConversionCore m_core;
-    std::unique_ptr<CDataArchive> m_archive;
     std::FILE* m_out;
     std::FILE* m_err;
 };

@@ -150,7 +150,7 @@ int Commands::Complete(const std::vector<std::string>& args)
     } else if (positional.empty()) {
         candidates = {"categories", "convert", "find", "rates", "units"};
     } else if ((positional[0] == "units" || positional[0] == "convert") && positional.size() == 1) {
-        for (const auto& category : m_catalogue)
+        for (const auto& category : m_catalogue.Categories())
             candidates.push_back(category->GetName());
         std::sort(candidates.begin(), candidates.end(),
                   [](const std::string& a, const std::string& b) { return CompareListText(a, b) < 0; });

@@ -19,20 +19,10 @@ int Commands::Find(const std::vector<std::string>& words)
 
     const SortedList& categories = m_core.Categories();
 
-    bool archiveTried = false;
     bool found = false;
     for (int c = 0; c < categories.GetCount(); ++c) {
-        CCategory& category = *m_catalogue[static_cast<std::size_t>(categories.GetItem(c).column)];
-        const std::string file = category.GetDataFileName();
-        // One copy of the archive serves every category, and only when a file is not beside us.
-        if (!file.empty() && !category.IsLoaded() && FindBesideProgram(file).empty() && m_archive &&
-            !archiveTried) {
-            archiveTried = true;
-            if (!m_archive->Prepare()) {
-                ShowErrorMessage(IDS_INIT_FAILED, MB_ICONERROR, -1);
-                m_archive.reset();
-            }
-        }
+        CCategory& category =
+            *m_catalogue.Categories()[static_cast<std::size_t>(categories.GetItem(c).column)];
         // A zone's entry is "(UTC+09:00) Asia/Tokyo": reading its file to learn the offset is the
         // dearest part of a search, so zones that cannot match are not read.
         if (auto* zones = dynamic_cast<CTimeZoneCategory*>(&category))
@@ -40,7 +30,7 @@ int Commands::Find(const std::vector<std::string>& words)
                 return query.MayMatchAfterPrefix(id, "(utc+-0123456789:)");
             });
         // A category that cannot load has said why on standard error; the others are still searched.
-        if (!category.EnsureLoaded())
+        if (!m_catalogue.Load(category))
             continue;
         SortedList units;
         category.FillSourceUnits(units, 0);
@@ -62,7 +52,7 @@ int Commands::Find(const std::vector<std::string>& words)
             }
         }
     }
-    m_archive.reset();
+    m_catalogue.ReleaseArchive();
     return found ? kExitOk : kExitNotFound;
 }
 

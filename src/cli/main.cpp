@@ -1,9 +1,9 @@
 // kelvara-cli: the catalogue of Kelvara from the command line, for scripts.
 
+#include "catalogue/catalogue.h"
 #include "catalogue/category.h"
 #include "catalogue/civiltime.h"
 #include "catalogue/conversionunit.h"
-#include "catalogue/dataarchive.h"
 #include "cli/commands.h"
 #include "cli/rates.h"
 #include "kelvara/version.h"
@@ -221,10 +221,8 @@ int Run(int argc, char** argv)
     if (args.front() != "find" && args.front() != "__complete")
         kelvara::SetProfile(&settings);
 #endif
-    CCategoryArray catalogue;
-    CreateCatalogue(catalogue);
-    // The archive installs itself as the data-file lookup and removes its folder when it goes.
-    kelvara::cli::Commands commands(catalogue, std::make_unique<CDataArchive>(), stdout, stderr, regional);
+    kelvara::Catalogue catalogue;
+    kelvara::cli::Commands commands(catalogue, kelvara::Profile(), stdout, stderr, regional);
     if (instant)
         commands.SetInstant(*instant);
 
@@ -253,7 +251,7 @@ int Run(int argc, char** argv)
     } else {
         exitCode = UsageError(Text(kelvara::IDS_CLI_UNKNOWN_COMMAND, {command}));
     }
-    catalogue.clear();
+    catalogue.Categories().clear();
     kelvara::SetProfile(nullptr);
     kelvara::SetMessagePresenter(nullptr);
     return exitCode;

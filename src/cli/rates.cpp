@@ -2,14 +2,14 @@
 
 #include "catalogue/currency.h"
 #include "catalogue/currencycategory.h"
+#include "platform/module.h"
 #include "platform/programpath.h"
 #include "platform/ratesmodule.h"
 #include "text/formattext.h"
 #include "text/strings.h"
 
 #include <charconv>
-#include <dlfcn.h>
-#include <map>
+#include <set>
 #include <unistd.h>
 
 namespace kelvara::cli {
@@ -18,9 +18,9 @@ namespace {
 
 constexpr int kIdleTimeoutMs = 30000;
 
-// Loads the update module: beside the program (the build tree), else where an install puts it.
-// Only ever by full path, never through the library search path.
-void* LoadRatesModule(std::string& tried)
+// The update's two entries, from the module beside the program (the build tree), else where an
+// install puts it; null after saying what was tried in `tried`.
+bool LoadRatesModule(KelvaraUpdateRatesFunction& update, KelvaraRatesFreeFunction& release, std::string& tried)
 {
     const std::string folder = ProgramDirectory();
     for (const std::string& candidate :
@@ -28,27 +28,27 @@ void* LoadRatesModule(std::string& tried)
         tried += (tried.empty() ? "" : ", ") + candidate;
         if (::access(candidate.c_str(), R_OK) != 0)
             continue;
-        if (void* module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL))
-            return module;
-        tried += std::string(" (") + ::dlerror() + ")";
+        std::string why;
+        void* updateEntry = ModuleEntry(candidate, KELVARA_RATES_UPDATE_SYMBOL, why);
+        void* releaseEntry = updateEntry ? ModuleEntry(candidate, KELVARA_RATES_FREE_SYMBOL, why) : nullptr;
+        if (releaseEntry) {
+            update = reinterpret_cast<KelvaraUpdateRatesFunction>(updateEntry);
+            release = reinterpret_cast<KelvaraRatesFreeFunction>(releaseEntry);
+            return true;
+        }
+        tried += " (" + why + ")";
     }
-    return nullptr;
+    return false;
 }
 
 int Update(std::FILE* out, std::FILE* err)
 {
     std::string tried;
-    void* module = LoadRatesModule(tried);
-    if (!module) {
+    KelvaraUpdateRatesFunction update = nullptr;
+    KelvaraRatesFreeFunction release = nullptr;
+    if (!LoadRatesModule(update, release, tried)) {
         std::fprintf(err, "kelvara-cli: %s\n%s\n", LoadString(IDS_RETRIEVE_FAILED).c_str(),
                      FormatText(LoadString(IDS_CLI_HELPER_NOT_LOADED), {tried}).c_str());
-        return kExitLoadFailed;
-    }
-    // The module stays loaded: the Qt libraries it brings do not take being unloaded.
-    auto update = reinterpret_cast<KelvaraUpdateRatesFunction>(::dlsym(module, KELVARA_RATES_UPDATE_SYMBOL));
-    auto release = reinterpret_cast<KelvaraRatesFreeFunction>(::dlsym(module, KELVARA_RATES_FREE_SYMBOL));
-    if (!update || !release) {
-        std::fprintf(err, "kelvara-cli: %s\n", LoadString(IDS_CLI_HELPER_MISMATCH).c_str());
         return kExitLoadFailed;
     }
     char* report = nullptr;
@@ -88,17 +88,14 @@ int RunRates(Commands& commands, const std::vector<std::string>& args, std::FILE
         dynamic_cast<CCurrencyCategory*>(commands.FindLoadedCategory(LoadString(IDS_CURRENCY), exitCode));
     if (!currencies)
         return exitCode == kExitOk ? kExitLoadFailed : exitCode;
-    // One line per code: a floating row's rate (they share it), else the fixed one.
-    std::map<std::string, const CCurrency*> byCode;
-    for (const auto& unit : currencies->GetUnits()) {
-        const auto* currency = dynamic_cast<const CCurrency*>(unit.get());
-        if (!currency || currency->GetCode().empty())
-            continue;
-        auto [it, added] = byCode.emplace(currency->GetCode(), currency);
-        if (!added && it->second->IsFixed() && !currency->IsFixed())
-            it->second = currency;
-    }
-    for (const auto& [code, currency] : byCode) {
+    // One line per code, sorted.
+    std::set<std::string> codes;
+    for (const auto& unit : currencies->GetUnits())
+        if (const auto* currency = dynamic_cast<const CCurrency*>(unit.get());
+            currency && !currency->GetCode().empty())
+            codes.insert(currency->GetCode());
+    for (const std::string& code : codes) {
+        const CCurrency* currency = currencies->FindRateRow(code);
         const std::string date = currency->GetRateDate().empty() ? "-" : currency->GetRateDate();
         // The shortest text that reads back as the same number, for scripts.
         char rate[64];

@@ -1,19 +1,12 @@
 #include "online/downloaddlg.h"
 
 #include "online/bytesize.h"
-#include "online/quietfetch.h"
-#include "online/webaccess.h"
 #include "platform/messages.h"
 #include "platform/privatetemp.h"
 #include "text/formattext.h"
-#include "text/formatting.h"
-#include "text/outsidetext.h"
 #include "text/strings.h"
 #include "ui_downloaddlg.h"
 
-#include <kelvara/version.h>
-
-#include <QIODevice>
 #include <QPushButton>
 
 #include <algorithm>
@@ -40,18 +33,22 @@ std::string NetworkErrorText(std::int32_t code)
     return {};
 }
 
-bool IsWebScheme(const QString& scheme)
+// Writes all of `size` bytes; 0, or the errno of the failure.
+int WriteAll(int fd, const char* data, qint64 size)
 {
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<std::size_t>(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += n;
+        size -= n;
+    }
+    return 0;
 }
 } // namespace
-
-namespace kelvara {
-std::int32_t NetworkResultCode(int networkError)
-{
-    return static_cast<std::int32_t>(0x800C0000u | (static_cast<std::uint32_t>(networkError) & 0xFFFFu));
-}
-} // namespace kelvara
 
 CDownloadDlg::CDownloadDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CDownloadDlg>())
 {
@@ -61,16 +58,16 @@ CDownloadDlg::CDownloadDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_un
     m_ui->progressBar->setRange(0, 100);
     m_ui->progressBar->setValue(0);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CDownloadDlg::reject);
-    m_idleTimer.setSingleShot(true);
-    connect(&m_idleTimer, &QTimer::timeout, this, &CDownloadDlg::OnIdle);
-    m_deadlineTimer.setSingleShot(true);
-    connect(&m_deadlineTimer, &QTimer::timeout, this, &CDownloadDlg::OnDeadline);
+    connect(&m_fetch, &kelvara::QuietFetch::Progress, this, &CDownloadDlg::Progress);
+    connect(&m_fetch, &kelvara::QuietFetch::Finished, this, &CDownloadDlg::OnFinished);
+    m_fetch.SetSink([this](const char* bytes, qint64 size) { return WriteAll(m_fd, bytes, size); });
     kelvara::SetErrorTextProvider(&NetworkErrorText);
 }
 
 CDownloadDlg::~CDownloadDlg()
 {
-    StopTransfer();
+    m_fetch.disconnect(this);
+    m_fetch.Abort();
     CloseFile();
     if (!m_fileName.empty()) {
         ::unlink(m_fileName.c_str());
@@ -113,34 +110,7 @@ void CDownloadDlg::Start()
         return;
     }
     m_fd = fd;
-
-    m_currentUrl = QUrl(QString::fromStdString(m_url));
-    if (!m_currentUrl.isValid() || !IsWebScheme(m_currentUrl.scheme()) || m_currentUrl.host().isEmpty()) {
-        Fail(kelvara::NetworkResultCode(kelvara::neterror::kProtocolUnknown),
-             kelvara::FormatText(kelvara::LoadString(kelvara::IDS_NOT_WEB_ADDRESS), {m_url}));
-        return;
-    }
-
-    std::string why;
-    if (!m_web && !(m_web = kelvara::GetWebAccess(&why))) {
-        Fail(kelvara::NetworkResultCode(kelvara::neterror::kUnknownNetwork), why);
-        return;
-    }
-    if (!m_network)
-        m_network = m_web->createManager(this);
-    m_deadlineTimer.start(m_deadline);
-    Request(m_currentUrl);
-}
-
-void CDownloadDlg::Request(const QUrl& url)
-{
-    m_currentUrl = url;
-    m_drained = 0;
-    // The network layer keeps no more than this of a reply that we have not taken yet.
-    m_reply = m_web->get(m_network, url, QStringLiteral("Kelvara/" KELVARA_VERSION_STRING),
-                         kelvara::QuietFetch::kReadBufferSize, this,
-                         {[this] { OnReadyRead(); }, [this] { OnMetaData(); }, [this] { OnFinished(); }});
-    m_idleTimer.start(m_idleTimeout);
+    m_fetch.Start(QUrl(QString::fromStdString(m_url)));
 }
 
 void CDownloadDlg::Progress(qint64 progress, qint64 maximum)
@@ -160,168 +130,22 @@ void CDownloadDlg::Progress(qint64 progress, qint64 maximum)
     m_ui->statusLabel->setText(QString::fromStdString(text));
 }
 
-qint64 CDownloadDlg::AnnouncedLength() const
+void CDownloadDlg::OnFinished(bool ok)
 {
-    return m_web->contentLength(m_reply);
-}
-
-void CDownloadDlg::OnMetaData()
-{
-    if (!m_reply || !RedirectTarget().isEmpty())
+    // A cancel has ended the dialog already, silently.
+    if (m_cancelled)
         return;
-    m_idleTimer.start(m_idleTimeout);
-    // Refused before anything is stored.
-    if (AnnouncedLength() > m_sizeLimit) {
-        FailTooLarge();
+    if (!ok) {
+        Fail(m_fetch.Code(), m_fetch.Error().toStdString());
         return;
     }
-    // The server has answered: "Connecting" gives way to the count.
-    Progress(m_written, std::max<qint64>(AnnouncedLength(), 0));
-}
-
-void CDownloadDlg::FailTooLarge()
-{
-    Fail(kelvara::kReplyTooLarge,
-         kelvara::FormatText(kelvara::LoadString(kelvara::IDS_REPLY_LARGER_THAN),
-                             {kelvara::FormatByteSize(static_cast<std::uint64_t>(m_sizeLimit))}));
-}
-
-void CDownloadDlg::OnReadyRead()
-{
-    if (!m_reply)
-        return;
-    m_idleTimer.start(m_idleTimeout);
-    // The body of a redirect is not the resource; it is thrown away, up to the size limit.
-    if (!RedirectTarget().isEmpty()) {
-        char buffer[16 * 1024];
-        qint64 n = 0;
-        while ((n = m_reply->read(buffer, sizeof buffer)) > 0) {
-            m_drained += n;
-            if (m_drained > m_sizeLimit) {
-                FailTooLarge();
-                return;
-            }
-        }
-        return;
-    }
-    if (AnnouncedLength() > m_sizeLimit) {
-        FailTooLarge();
-        return;
-    }
-    if (WriteAvailable())
-        Progress(m_written, std::max<qint64>(AnnouncedLength(), 0));
-}
-
-bool CDownloadDlg::WriteAvailable()
-{
-    // In pieces of a bounded size, whatever the network layer holds.
-    char buffer[16 * 1024];
-    for (;;) {
-        const qint64 got = m_reply->read(buffer, sizeof buffer);
-        if (got <= 0)
-            return true;
-        if (m_written + got > m_sizeLimit) {
-            FailTooLarge();
-            return false;
-        }
-        const char* next = buffer;
-        qint64 left = got;
-        while (left > 0) {
-            const ssize_t n = ::write(m_fd, next, static_cast<std::size_t>(left));
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                FailSystem(errno);
-                return false;
-            }
-            next += n;
-            left -= n;
-            m_written += n;
-        }
-    }
-}
-
-void CDownloadDlg::FailSystem(int error)
-{
-    // The code and the system's text for it, taken before anything else can change errno.
-    const std::int32_t code = kelvara::ResultFromErrno(error);
-    Fail(code, kelvara::GetErrorText(code));
-}
-
-void CDownloadDlg::OnFinished()
-{
-    if (!m_reply)
-        return;
-    m_idleTimer.stop();
-    if (const int error = m_web->error(m_reply); error != 0) {
-        // The network layer's text carries the server's reason phrase.
-        Fail(kelvara::NetworkResultCode(error),
-             kelvara::OutsideText(m_reply->errorString().toStdString(), kelvara::kMaxErrorText));
-        return;
-    }
-    if (const QUrl target = RedirectTarget(); !target.isEmpty()) {
-        FollowRedirect(target);
-        return;
-    }
-    if (!WriteAvailable())
-        return;
-    // The network layer reports a connection closed early; this also catches a server that says
-    // it is done before the length it announced.
-    const qint64 length = AnnouncedLength();
-    if (length >= 0 && length != m_written) {
-        Fail(kelvara::kReplyIncomplete,
-             kelvara::FormatText(kelvara::LoadString(kelvara::IDS_REPLY_INCOMPLETE), {m_written, length}));
-        return;
-    }
-    Progress(m_written, std::max<qint64>(length, 0));
-    StopTransfer();
+    Progress(m_fetch.Received(), m_fetch.Announced());
     if (!CloseFile()) {
-        FailSystem(errno);
+        const std::int32_t code = kelvara::ResultFromErrno(errno);
+        Fail(code, kelvara::GetErrorText(code));
         return;
     }
     done(1);
-}
-
-QUrl CDownloadDlg::RedirectTarget() const
-{
-    return kelvara::RedirectTarget(*m_web, m_reply, m_currentUrl);
-}
-
-void CDownloadDlg::FollowRedirect(const QUrl& target)
-{
-    // Never to a weaker scheme, and never off the web.
-    if (!kelvara::IsAllowedRedirect(m_currentUrl, target)) {
-        Fail(kelvara::NetworkResultCode(kelvara::neterror::kInsecureRedirect),
-             kelvara::FormatText(
-                 kelvara::LoadString(kelvara::IDS_REDIRECT_NOT_ALLOWED),
-                 {kelvara::OutsideText(target.toString().toStdString(), kelvara::kMaxErrorText)}));
-        return;
-    }
-    if (++m_redirects > kMaxRedirects) {
-        Fail(kelvara::NetworkResultCode(kelvara::neterror::kTooManyRedirects),
-             kelvara::LoadString(kelvara::IDS_TOO_MANY_REDIRECTS));
-        return;
-    }
-    StopTransfer();
-    Request(target);
-}
-
-void CDownloadDlg::OnIdle()
-{
-    if (!m_reply)
-        return;
-    Fail(kelvara::kTransferTimedOut,
-         kelvara::FormatText(kelvara::LoadString(kelvara::IDS_SERVER_SILENT),
-                             {FormatDouble(static_cast<double>(m_idleTimeout.count()) / 1000.0)}));
-}
-
-void CDownloadDlg::OnDeadline()
-{
-    if (!m_reply)
-        return;
-    Fail(kelvara::kTransferTimedOut,
-         kelvara::FormatText(kelvara::LoadString(kelvara::IDS_TRANSFER_TOO_LONG),
-                             {FormatDouble(static_cast<double>(m_deadline.count()) / 1000.0)}));
 }
 
 void CDownloadDlg::reject()
@@ -333,9 +157,7 @@ void CDownloadDlg::Cancel()
 {
     m_cancelled = true;
     m_ui->cancelButton->setEnabled(false);
-    m_idleTimer.stop();
-    m_deadlineTimer.stop();
-    StopTransfer();
+    m_fetch.Abort();
     CloseFile();
     done(2);
 }
@@ -346,16 +168,6 @@ void CDownloadDlg::Fail(std::int32_t code, const std::string& text)
     g_lastCode = code;
     g_lastText = text;
     ShowErrorMessage(kelvara::IDS_RETRIEVE_FAILED, kelvara::MB_OK | kelvara::MB_ICONERROR, code);
-}
-
-void CDownloadDlg::StopTransfer()
-{
-    if (!m_reply)
-        return;
-    QIODevice* reply = m_reply;
-    m_reply = nullptr;
-    reply->disconnect(this);
-    m_web->abort(reply);
 }
 
 bool CDownloadDlg::CloseFile()
@@ -376,7 +188,7 @@ std::string CDownloadDlg::ReadFileText() const
         return {};
     std::string content;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size >= 0 && info.st_size <= m_sizeLimit) {
+    if (::fstat(fd, &info) == 0 && info.st_size >= 0 && info.st_size <= m_fetch.SizeLimit()) {
         content.resize(static_cast<std::size_t>(info.st_size));
         std::size_t got = 0;
         while (got < content.size()) {

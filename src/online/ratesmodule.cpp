@@ -1,9 +1,9 @@
 // The loadable reference-rate update of kelvara-cli (platform/ratesmodule.h).
 #include "platform/ratesmodule.h"
 
+#include "catalogue/catalogue.h"
 #include "catalogue/currency.h"
 #include "catalogue/currencycategory.h"
-#include "catalogue/dataarchive.h"
 #include "online/quietfetch.h"
 #include "online/ratesupdate.h"
 #include "online/referencerates.h"
@@ -13,7 +13,6 @@
 #include "text/strings.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 
 #include <cstdlib>
 #include <cstring>
@@ -46,15 +45,7 @@ void FetchAll(kelvara::RatesUpdatePlan& plan, int idleTimeoutMs)
         kelvara::QuietFetch fetch;
         fetch.SetSizeLimit(static_cast<long long>(CXmlFile::kMaxSize));
         fetch.SetIdleTimeout(idleTimeoutMs);
-        QEventLoop loop;
-        bool finished = false;
-        QObject::connect(&fetch, &kelvara::QuietFetch::Finished, &loop, [&] {
-            finished = true;
-            loop.quit();
-        });
-        fetch.Start(QUrl(QString::fromUtf8(url.c_str())));
-        if (!finished)
-            loop.exec();
+        fetch.Run(QUrl(QString::fromUtf8(url.c_str())));
         const QByteArray& body = fetch.Body();
         plan.Fetched(fetch.IsOk(), std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
                      fetch.Error().toStdString());
@@ -68,15 +59,15 @@ int Update(int idleTimeoutMs, std::string& report, std::string& error)
     // the addresses come from the same settings.
     SettingsProfileStore store(SettingsProfileStore::Access::ReadWrite);
     SetProfile(&store);
-    CDataArchive archive;
-    CCurrencyCategory currencies;
+    Catalogue catalogue;
+    CCurrencyCategory* currencies = catalogue.LoadedCurrencies();
     int result = 0;
-    if (!archive.Prepare() || !currencies.EnsureLoaded()) {
+    if (!currencies) {
         error = LoadString(IDS_INIT_FAILED);
     } else {
         RatesUpdatePlan plan({true, true, RateRequest::User}, TodayIsoDate());
         FetchAll(plan, idleTimeoutMs);
-        const RateUpdateResult stored = plan.Store(currencies, store);
+        const RateUpdateResult stored = plan.Store(*currencies, store);
         for (const std::string& line : plan.Report(stored))
             report += line + "\n";
         result = plan.Failure(stored).empty() ? 1 : 0;

@@ -22,11 +22,11 @@ std::string LastPublicationDate(std::int64_t nowTicks)
     return IsoDateFromDays(day);
 }
 
-bool AreReferenceRatesDue(std::int64_t nowTicks)
+bool AreReferenceRatesDue(std::int64_t nowTicks, const ProfileStore& store)
 {
     std::int64_t stored = 0;
     std::int64_t published = 0;
-    if (!ParseIsoDate(Profile().GetProfileString(kRatesSection, kReferenceRatesDateEntry), stored))
+    if (!ParseIsoDate(store.GetProfileString(kRatesSection, kReferenceRatesDateEntry), stored))
         return true;
     ParseIsoDate(LastPublicationDate(nowTicks), published);
     return stored < published;

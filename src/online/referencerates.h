@@ -40,12 +40,14 @@ bool ParseReferenceRates(std::string_view document, const std::string& today, Re
 
 namespace kelvara {
 
+class ProfileStore;
+
 // The ECB publishes on working days at about 16:00 Central European time. The day of the last
 // document that should be out at universal time `now`: the latest Monday to Friday whose 15:00
 // UTC has passed (an hour late in summer; holidays bring no document, which costs one request).
 std::string LastPublicationDate(std::int64_t nowTicks);
-// Whether the stored reference rates ("Settings\Rates" / ReferenceRatesDate) are older than the
-// last publication.
-bool AreReferenceRatesDue(std::int64_t nowTicks);
+// Whether the reference rates `store` holds (kRatesSection / kReferenceRatesDateEntry) are older
+// than the last publication.
+bool AreReferenceRatesDue(std::int64_t nowTicks, const ProfileStore& store);
 
 } // namespace kelvara

@@ -56,25 +56,15 @@ bool UpdateReferenceRates(QWidget* parent, CCurrencyCategory& currencies, const 
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     QuietFetch fetch;
-    QEventLoop loop;
     bool cancelled = false;
-    bool finished = false;
-    QObject::connect(&fetch, &QuietFetch::Finished, &loop, [&] {
-        finished = true;
-        loop.quit();
-    });
-    QObject::connect(&progress, &QProgressDialog::canceled, &loop, [&] {
+    QObject::connect(&progress, &QProgressDialog::canceled, &fetch, [&] {
         cancelled = true;
         fetch.Abort();
-        loop.quit();
     });
     progress.show();
     std::string url;
     while (!cancelled && plan.Next(url)) {
-        finished = false;
-        fetch.Start(QUrl(QString::fromStdString(url)));
-        if (!finished)
-            loop.exec();
+        fetch.Run(QUrl(QString::fromStdString(url)));
         if (cancelled)
             return false;
         ReadWithoutBlocking(plan, fetch);
@@ -109,14 +99,14 @@ ReferenceRatesFetch::~ReferenceRatesFetch()
 
 bool ReferenceRatesFetch::IsDue(std::int64_t nowTicks)
 {
-    return AreReferenceRatesDue(nowTicks) || AreWorldRatesDue(TodayIsoDate(), Profile());
+    return AreReferenceRatesDue(nowTicks, Profile()) || AreWorldRatesDue(TodayIsoDate(), Profile());
 }
 
 bool ReferenceRatesFetch::Start()
 {
     if (m_running)
         return false;
-    const bool ecb = AreReferenceRatesDue(CurrentUtcTicks());
+    const bool ecb = AreReferenceRatesDue(CurrentUtcTicks(), Profile());
     const bool world = AreWorldRatesDue(TodayIsoDate(), Profile());
     if (!ecb && !world)
         return false;

@@ -25,8 +25,10 @@ struct WorldRates;
 namespace neterror {
 inline constexpr int kTooManyRedirects = 10;
 inline constexpr int kInsecureRedirect = 11;
+inline constexpr int kOperationCanceled = 5;
 inline constexpr int kUnknownNetwork = 99;
 inline constexpr int kProtocolUnknown = 301;
+inline constexpr int kUnknownServer = 499;
 } // namespace neterror
 
 // What a reply reports, called with the `context` given to get() as the receiver (disconnecting

@@ -2,12 +2,13 @@
 
 #include "ui_conversionpage.h"
 
+#include "catalogue/catalogue.h"
 #include "catalogue/conversionunit.h"
 #include "catalogue/currencycategory.h"
 #include "catalogue/currencyrates.h"
-#include "catalogue/dataarchive.h"
 #include "platform/messages.h"
 #include "platform/profilestore.h"
+#include "platform/settingskeys.h"
 #include "text/formattext.h"
 #include "text/formatting.h"
 #include "text/strings.h"
@@ -26,8 +27,6 @@
 
 namespace {
 
-constexpr const char* kOptions = "Options";
-constexpr const char* kUseRegionalSettings = "UseRegionalSettings";
 
 constexpr int kClockPeriodMs = 1000;
 // Tooltips show at most this many characters of a long value.
@@ -66,9 +65,7 @@ CConversionPage::CConversionPage(QWidget* parent, DataPreparer prepare, StartSav
       m_caption(ToQt(kelvara::LoadString(kelvara::IDS_APP_TITLE)))
 {
     m_ui->setupUi(this);
-    m_useRegional = kelvara::Profile().GetProfileInt(kOptions, kUseRegionalSettings, 1) != 0;
     kelvara::SetResultDigits(kelvara::ReadResultDigitsOption());
-    m_significantDigits = kelvara::GetResultDigits();
 
     m_ui->categoryList->SetSorted(true);
     m_ui->sourceUnitList->SetSorted(true);
@@ -118,33 +115,26 @@ CConversionPage::~CConversionPage()
     m_ui->sourceUnitList->clear();
     m_ui->targetUnitList->clear();
     m_core.reset();
-    m_catalogue.clear();
 }
 
 void CConversionPage::Initialize(const DataPreparer& prepare, StartSave startSave)
 {
-    bool prepared = false;
-    if (prepare) {
-        prepared = prepare();
-    } else {
-        m_archive = std::make_unique<CDataArchive>();
-        prepared = m_archive->Prepare();
-    }
-    if (!prepared || !CreateCatalogue(m_catalogue)) {
-        ShowErrorMessage(kelvara::IDS_INIT_FAILED, kelvara::MB_ICONERROR, -1);
+    m_catalogue =
+        prepare ? std::make_unique<kelvara::Catalogue>(prepare) : std::make_unique<kelvara::Catalogue>();
+    // Readied at once: a page that cannot convert says so when it opens (the catalogue has told why).
+    if (!m_catalogue->Prepare()) {
         DisableAllControls();
         return;
     }
     m_working = true;
-    m_core =
-        std::make_unique<kelvara::ConversionCore>(m_catalogue, kelvara::ConversionCore::Memory::Selections);
-    m_core->SetRegional(m_useRegional);
+    m_core = std::make_unique<kelvara::ConversionCore>(m_catalogue->Categories(), kelvara::Profile(),
+                                                       kelvara::ConversionCore::Memory::Selections);
+    m_core->SetRegional(
+        kelvara::Profile().GetProfileInt(kelvara::kOptionsSection, kelvara::kUseRegionalSettings, 1) != 0);
     m_core->SetViews(m_ui->categoryList, m_ui->sourceUnitList, m_ui->targetUnitList, m_ui->valueList);
 
     m_ui->sourceEdit->SetCaseInsensitive(true);
     m_ui->sourceEdit->SetUpperCase(true);
-    m_ui->sourceEdit->SetRegionalMode(m_useRegional);
-    m_ui->targetEdit->SetRegionalMode(m_useRegional);
     PlaceSeparator(false);
     m_ui->zoneLine->SetFitToText(true, 0);
 
@@ -258,13 +248,9 @@ void CConversionPage::LayoutForCategory(CCategory& category)
         m_ui->zoneLine->hide();
     }
 
-    const bool currency = category.GetKind() == Currency;
-    m_ui->sourceEdit->SetCurrencyMode(currency);
-    m_ui->targetEdit->SetCurrencyMode(currency);
     m_ui->sourceEdit->setReadOnly(category.IsSourceReadOnly());
 
     PlaceSeparator(category.SeparatorBelowUnits());
-    // After the currency mode, so the first currency already admits the monetary characters.
     RebuildSourceFilter();
 
     m_ui->clearButton->setEnabled(category.CanClear());
@@ -526,16 +512,14 @@ CCurrencyCategory* CConversionPage::LoadedCurrencyCategory()
 {
     if (!m_working)
         return nullptr;
-    for (const auto& category : m_catalogue) {
-        if (auto* currencies = dynamic_cast<CCurrencyCategory*>(category.get()))
-            return currencies->EnsureLoaded() ? currencies : nullptr;
-    }
-    return nullptr;
+    return m_catalogue->LoadedCurrencies();
 }
 
 void CConversionPage::RefreshRates()
 {
-    for (const auto& category : m_catalogue) {
+    if (!m_catalogue)
+        return;
+    for (const auto& category : m_catalogue->Categories()) {
         if (auto* currencies = dynamic_cast<CCurrencyCategory*>(category.get());
             currencies && currencies->IsLoaded())
             currencies->ReloadStoredRates();
@@ -619,11 +603,8 @@ void CConversionPage::keyPressEvent(QKeyEvent* event)
 
 void CConversionPage::SetUseRegionalSettings(bool on)
 {
-    m_useRegional = on;
     if (m_core)
         m_core->SetRegional(on);
-    m_ui->sourceEdit->SetRegionalMode(on);
-    m_ui->targetEdit->SetRegionalMode(on);
     m_ui->sourceEdit->clear();
     m_ui->targetEdit->clear();
     RebuildSourceFilter();
@@ -633,12 +614,10 @@ void CConversionPage::SetUseRegionalSettings(bool on)
 void CConversionPage::SetSignificantDigits(int digits)
 {
     kelvara::SetResultDigits(digits);
-    m_significantDigits = kelvara::GetResultDigits();
     RebuildRateLine();
     // Only a measured result changes; a looked-up one would only be copied again.
     const CCategory* category = CurrentCategory();
-    if (category && (category->GetKind() == Numeric || category->GetKind() == Currency) &&
-        !m_ui->sourceEdit->text().isEmpty())
+    if (category && category->TakesTypedNumber() && !m_ui->sourceEdit->text().isEmpty())
         RunConversion();
 }
 

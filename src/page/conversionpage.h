@@ -1,7 +1,9 @@
 #pragma once
 
+#include "catalogue/catalogue.h"
 #include "catalogue/category.h"
 #include "catalogue/conversioncore.h"
+#include "catalogue/conversionunit.h"
 #include "page/zonedisplay.h"
 
 #include <QTimer>
@@ -13,7 +15,6 @@
 
 class CCurrency;
 class CCurrencyCategory;
-class CDataArchive;
 
 namespace Ui {
 class ConversionPage;
@@ -35,9 +36,8 @@ public:
     using RateFetcher = std::function<std::optional<double>(CCurrency&)>;
 
     // Builds the page and selects the remembered category. `prepare` readies the data files;
-    // without one the page prepares the built-in archive and keeps it for its life (a data file
-    // beside the program still comes first). The regional mode starts from the "Options" /
-    // "UseRegionalSettings" setting.
+    // without one the page's catalogue reads the built-in archive (a data file beside the program
+    // still comes first). The regional mode starts from the kUseRegionalSettings option.
     // When the start's selections are stored: at once, or once the event loop runs (the program's
     // window, which shows before the settings file is written).
     enum class StartSave { Now, Deferred };
@@ -51,12 +51,13 @@ public:
 
     // Shows values in the user's regional notation (on) or in neutral notation; empties both fields.
     void SetUseRegionalSettings(bool on);
-    bool UsesRegionalSettings() const { return m_useRegional; }
+    // The core's mode; off while the page cannot convert.
+    bool UsesRegionalSettings() const { return m_core && m_core->IsRegional(); }
     // Rounds results to `digits` significant digits (0: all, as the catalogue writes them); the
-    // result shown, the clipboard and the rate line follow at once. Starts from the "Options" /
-    // "SignificantDigits" setting.
+    // result shown, the clipboard and the rate line follow at once. Starts from the
+    // kSignificantDigitsOption option.
     void SetSignificantDigits(int digits);
-    int GetSignificantDigits() const { return m_significantDigits; }
+    int GetSignificantDigits() const { return kelvara::GetResultDigits(); }
     // Rebuilds the system-zone line (after the system's time or zone changed).
     void RefreshTimeZoneDisplay();
 
@@ -137,8 +138,7 @@ private:
     QString ToolTipText(QObject* control) const;
 
     std::unique_ptr<Ui::ConversionPage> m_ui;
-    std::unique_ptr<CDataArchive> m_archive;
-    CCategoryArray m_catalogue;
+    std::unique_ptr<kelvara::Catalogue> m_catalogue;
     std::unique_ptr<kelvara::ConversionCore> m_core; // once the catalogue is there
     QTimer m_clock;
     RateFetcher m_rateFetcher;
@@ -147,8 +147,6 @@ private:
     // The result field says why there is no result: Copy has nothing to copy until a number returns.
     bool m_noResult = false;
     QString m_caption;
-    bool m_useRegional = true;
-    int m_significantDigits = 0;
     bool m_working = false;
     bool m_firstStart = false;
     mutable int m_rateRowWidth = -1; // measured once per font, style and locale

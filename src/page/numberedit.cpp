@@ -1,6 +1,6 @@
 #include "page/numberedit.h"
 
-#include "platform/regional.h"
+#include "catalogue/conversioncore.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -11,14 +11,14 @@
 
 namespace {
 
-// Shows every letter in upper case. It never refuses text: which characters may be typed is
+// Shows every letter in upper case, as the core reads it. It never refuses text: which characters may be typed is
 // decided on key presses, and pasted or programmatic text is always taken.
 class UpperCaseValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override
     {
-        input = input.toUpper();
+        input = QString::fromStdString(kelvara::ConversionCore::UpperCased(input.toStdString()));
         return Acceptable;
     }
 };
@@ -40,38 +40,14 @@ bool IsControl(char32_t c)
 
 } // namespace
 
-CNumberEdit::CNumberEdit(QWidget* parent) : QLineEdit(parent)
-{
-    SetValidChars({});
-}
+CNumberEdit::CNumberEdit(QWidget* parent) : QLineEdit(parent) {}
 
 CNumberEdit::~CNumberEdit() = default;
 
 void CNumberEdit::SetValidChars(const std::string& chars)
 {
-    if (!chars.empty())
-        m_validChars = chars;
-    else if (!m_regional)
-        m_validChars = "0123456789.-";
-    else
-        m_validChars = "0123456789" + (m_currency ? GetRegionalCurrencyChars() : GetRegionalNumberChars());
+    m_validChars = chars;
     m_admitted = QString::fromStdString(m_validChars).toStdU32String();
-}
-
-std::string CNumberEdit::GetValueText() const
-{
-    std::string value = text().toStdString();
-    if (!m_regional)
-        return value;
-    return m_currency ? FromRegionalCurrency(value) : FromRegionalNumber(value);
-}
-
-void CNumberEdit::SetValueText(const std::string& value)
-{
-    if (!m_regional)
-        setText(QString::fromStdString(value));
-    else
-        setText(QString::fromStdString(m_currency ? ToRegionalCurrency(value) : ToRegionalNumber(value)));
 }
 
 void CNumberEdit::SetUpperCase(bool on)
@@ -102,9 +78,10 @@ bool CNumberEdit::FilterTyped(const QString& typed, QString& insert) const
             out += c;
             continue;
         }
+        // The capitals the core reads: ASCII letters only.
         char32_t tested = c;
-        if (m_caseInsensitive && QChar::isLower(c))
-            tested = QChar::toUpper(c);
+        if (m_caseInsensitive && c >= U'a' && c <= U'z')
+            tested = c - U'a' + U'A';
         if (Admits(tested)) {
             // The field takes the character as typed; the upper-case form only served the test.
             out += c;
@@ -118,7 +95,7 @@ bool CNumberEdit::FilterTyped(const QString& typed, QString& insert) const
     }
     insert = QString::fromStdU32String(out);
     if (IsUpperCase())
-        insert = insert.toUpper();
+        insert = QString::fromStdString(kelvara::ConversionCore::UpperCased(insert.toStdString()));
     return true;
 }
 

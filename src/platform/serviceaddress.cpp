@@ -1,6 +1,7 @@
 #include "platform/serviceaddress.h"
 
 #include "platform/profilestore.h"
+#include "platform/settingskeys.h"
 #include "text/textcase.h"
 
 #include "kelvara/addresses.h"
@@ -8,8 +9,6 @@
 namespace kelvara {
 
 namespace {
-
-constexpr const char* kSection = "Options";
 
 bool IsHostChar(char c)
 {
@@ -51,7 +50,7 @@ std::string TrimTrailingSlashes(std::string address)
 std::string Configured(const char* entry, const char* builtIn, bool allowAt = false)
 {
     std::string value;
-    if (Profile().GetProfileString(kSection, entry, value) && IsWebAddress(value, allowAt))
+    if (Profile().GetProfileString(kOptionsSection, entry, value) && IsWebAddress(value, allowAt))
         return value;
     return builtIn;
 }
@@ -90,7 +89,7 @@ bool IsWebAddress(std::string_view address, bool allowAtInPath)
 
 std::string ServiceAddress()
 {
-    return TrimTrailingSlashes(Configured("ServiceUrl", KELVARA_DEFAULT_SERVICE_URL));
+    return TrimTrailingSlashes(Configured(kServiceUrl, KELVARA_DEFAULT_SERVICE_URL));
 }
 
 std::string RateServicePageAddress()
@@ -100,23 +99,23 @@ std::string RateServicePageAddress()
 
 std::string UpdateServiceAddress()
 {
-    return TrimTrailingSlashes(Configured("UpdateServiceUrl", KELVARA_DEFAULT_UPDATE_URL));
+    return TrimTrailingSlashes(Configured(kUpdateServiceUrl, KELVARA_DEFAULT_UPDATE_URL));
 }
 
 std::string HomePageAddress()
 {
-    return Configured("HomePageUrl", KELVARA_DEFAULT_HOME_URL);
+    return Configured(kHomePageUrl, KELVARA_DEFAULT_HOME_URL);
 }
 
 std::string ReferenceRatesAddress()
 {
-    return Configured("ReferenceRatesUrl", KELVARA_DEFAULT_REFERENCE_RATES_URL);
+    return Configured(kReferenceRatesUrl, KELVARA_DEFAULT_REFERENCE_RATES_URL);
 }
 
 std::vector<std::string> WorldRatesAddresses()
 {
     std::string value;
-    if (Profile().GetProfileString(kSection, "WorldRatesUrl", value) && IsWebAddress(value, true))
+    if (Profile().GetProfileString(kOptionsSection, kWorldRatesUrl, value) && IsWebAddress(value, true))
         return {value};
     return {KELVARA_DEFAULT_WORLD_RATES_URL, KELVARA_DEFAULT_WORLD_RATES_FALLBACK_URL};
 }

@@ -8,7 +8,7 @@ namespace kelvara {
 
 // The web addresses the program talks to or links to. Each has a default chosen when the program
 // is built (CMake cache variables KELVARA_SERVICE_URL, KELVARA_UPDATE_URL, KELVARA_HOME_URL) and
-// an override in the settings store, section "Options":
+// an override in the settings store's options (settingskeys.h):
 //   "ServiceUrl"        the currency-rate service
 //   "UpdateServiceUrl"  the update service
 //   "HomePageUrl"       the project's home page

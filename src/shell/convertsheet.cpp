@@ -2,6 +2,7 @@
 
 #include "page/conversionpage.h"
 #include "platform/profilestore.h"
+#include "platform/settingskeys.h"
 #include "shell/appicon.h"
 #include "shell/instancechannel.h"
 #include "shell/optionspage.h"
@@ -61,14 +62,14 @@ public:
     explicit SheetTabs(QWidget* parent) : QTabWidget(parent) { setTabBar(new EqualTabBar(this)); }
 };
 
-constexpr int kTrayRetryMs = 3000;
+constexpr int kTrayRetry = 3000;
 
-// Between looks for a tray that is not there yet; "Options" / "TrayRetryMs" sets another interval
+// Between looks for a tray that is not there yet; the kTrayRetryMs option sets another interval
 // (tests shorten it). Anything outside 10 ms to a minute keeps the usual one.
 int TrayRetryInterval()
 {
-    const int ms = kelvara::Profile().GetProfileInt("Options", "TrayRetryMs", kTrayRetryMs);
-    return ms >= 10 && ms <= 60000 ? ms : kTrayRetryMs;
+    const int ms = kelvara::Profile().GetProfileInt(kelvara::kOptionsSection, kelvara::kTrayRetryMs, kTrayRetry);
+    return ms >= 10 && ms <= 60000 ? ms : kTrayRetry;
 }
 
 int DoubleClickInterval()

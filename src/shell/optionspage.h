@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/settingskeys.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -76,15 +78,3 @@ private:
     bool m_topMostSupported;
 };
 
-namespace kelvara {
-
-// Where the options live in the settings store.
-inline constexpr const char* kOptionsSection = "Options";
-inline constexpr const char* kCloseToSystray = "CloseToSystray";
-inline constexpr const char* kAlwaysOnTop = "AlwaysOnTop";
-inline constexpr const char* kShowBalloon = "ShowBalloon";
-inline constexpr const char* kUseRegionalSettings = "UseRegionalSettings";
-// 1 (the default): fetch the reference rates in the background while the program runs.
-inline constexpr const char* kUpdateRates = "UpdateRates";
-
-} // namespace kelvara

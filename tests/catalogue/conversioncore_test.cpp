@@ -45,9 +45,10 @@ protected:
         SetProfile(nullptr);
     }
 
-    ConversionCore& Make(ConversionCore::Memory memory = ConversionCore::Memory::Selections)
+    ConversionCore& Make(ConversionCore::Memory memory = ConversionCore::Memory::Selections,
+                         ProfileStore* store = nullptr)
     {
-        m_core = std::make_unique<ConversionCore>(m_catalogue, memory);
+        m_core = std::make_unique<ConversionCore>(m_catalogue, store ? *store : m_store, memory);
         return *m_core;
     }
     static int Position(const SortedList& list, const std::string& text)
@@ -150,6 +151,47 @@ TEST_F(ConversionCoreTest, ReadsOnlyWhatTheSourceUnitTakes)
         core.SelectSourceUnit(Position(core.SourceUnits(), c.unit));
         EXPECT_EQ(core.IsReadableSource(c.typed), c.readable) << c.unit << ": " << c.typed;
     }
+}
+
+// What the value field admits and how a value is read and shown follow the category's kind: the
+// monetary notation for currencies, the number notation for the rest, neutral when regional
+// notation is off, and a unit's own digits whatever the notation.
+TEST_F(ConversionCoreTest, TheNotationFollowsTheCategorysKind)
+{
+    LocaleItems items;
+    items.decimal = ",";
+    items.thousand = ".";
+    items.monDecimal = ".";
+    items.monThousand = "'";
+    items.negativeCurrency = 0; // (1'234.5)
+    const FixedLocaleItems locale(items);
+    SetLocaleItemsSource(&locale);
+    const struct {
+        const char* category;
+        const char* unit;
+        bool regional;
+        const char* chars;
+        const char* typed;
+        const char* shown; // the same unit on both sides: the value as it comes back
+    } cases[] = {
+        {"Weight", "gram (g)", true, "0123456789,.-", "-1.234,5", "-1.234,5"},
+        {"Weight", "gram (g)", false, "0123456789.-", "-1234.5", "-1234.5"},
+        {"Currency", "Euro (EUR)", true, "0123456789.'()", "(1'234.5)", "(1'234.5)"},
+        {"Currency", "Euro (EUR)", false, "0123456789.-", "-1234.5", "-1234.5"},
+        {"Numbers", "hexadecimal", true, "0123456789ABCDEF", "ff", "FF"},
+    };
+    ConversionCore& core = Make(ConversionCore::Memory::None);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.unit) + (c.regional ? ", regional" : ", neutral"));
+        core.SetRegional(c.regional);
+        Open(c.category);
+        Pick(c.unit, c.unit);
+        EXPECT_EQ(core.GetSourceInputChars(), c.chars);
+        EXPECT_TRUE(core.IsReadableSource(c.typed));
+        core.SetSourceText(c.typed);
+        EXPECT_EQ(core.Convert().target, c.shown);
+    }
+    SetLocaleItemsSource(nullptr);
 }
 
 TEST_F(ConversionCoreTest, LookupRowsFollowTheSourceColumnAndFixedRowsTheSourceEntry)
@@ -341,15 +383,13 @@ TEST_F(ConversionCoreTest, ATurnCutShortIsDoneAgainAtTheNextStart)
     store.WriteProfileInt("Settings", "Category", 13);
     store.WriteProfileInt("Settings\\Categories\\13", "SourceUnit", 3);
     store.WriteProfileInt("Settings\\Categories\\13", "TargetUnit", 2);
-    SetProfile(&store);
     for (const int writes : {1, 100}) {
         store.left = writes;
-        ConversionCore& core = Make();
+        ConversionCore& core = Make(ConversionCore::Memory::Selections, &store);
         ASSERT_TRUE(core.SelectCategory(core.RememberedCategory()));
         EXPECT_EQ(Selected(core.SourceUnits()), "pound (lb)");
         EXPECT_EQ(Selected(core.TargetUnits()), "ounce (oz)");
     }
-    SetProfile(&m_store);
 }
 
 TEST_F(ConversionCoreTest, TheRateLineSaysWhereEachRateComesFromAndWhetherItIsOld)

@@ -29,7 +29,7 @@ protected:
         SetUserRegionSource(&m_region);
         SetProgramDirectoryOverride(KELVARA_BUILT_DATA_DIR);
         ASSERT_TRUE(CreateCatalogue(m_catalogue));
-        m_core = std::make_unique<ConversionCore>(m_catalogue, ConversionCore::Memory::Selections);
+        m_core = std::make_unique<ConversionCore>(m_catalogue, m_store, ConversionCore::Memory::Selections);
     }
     void TearDown() override
     {
@@ -116,7 +116,7 @@ TEST_F(FirstVisitTest, AStoredChoiceWinsAndAFirstStartOpensOnLength)
     for (int i = 0; i < sources.GetCount(); ++i)
         if (sources.GetText(i) == "gram (g)")
             m_core->SelectSourceUnit(i);
-    m_core = std::make_unique<ConversionCore>(m_catalogue, ConversionCore::Memory::Selections);
+    m_core = std::make_unique<ConversionCore>(m_catalogue, m_store, ConversionCore::Memory::Selections);
     EXPECT_FALSE(m_core->IsFirstStart());
     EXPECT_EQ(m_core->Categories().GetText(m_core->RememberedCategory()), "Weight");
     EXPECT_EQ(Open("Weight"), std::make_pair(std::string("gram (g)"), std::string("kilogram (kg)")))

@@ -168,7 +168,7 @@ protected:
         SetProfile(&m_store);
         SetProgramDirectoryOverride(KELVARA_BUILT_DATA_DIR);
         ASSERT_TRUE(CreateCatalogue(m_catalogue));
-        m_core = std::make_unique<ConversionCore>(m_catalogue);
+        m_core = std::make_unique<ConversionCore>(m_catalogue, m_store);
         SetResultDigits(15);
     }
     void TearDown() override

@@ -51,7 +51,7 @@ std::map<std::string, Shown> Read(CCategoryArray& catalogue, std::string& rememb
     kelvara::SetProfile(&store);
     std::map<std::string, Shown> shown;
     {
-        ConversionCore core(catalogue, ConversionCore::Memory::Selections);
+        ConversionCore core(catalogue, store, ConversionCore::Memory::Selections);
         // Both readings show the zones at one instant, 15 July 2026 at noon.
         core.SetInstant(kelvara::TicksFromSeconds(std::int64_t{20649} * 86400 + 12 * 3600));
         remembered = core.Categories().GetText(core.RememberedCategory());

@@ -147,7 +147,7 @@ TEST_F(Languages, EveryRememberedChoiceSurvivesAChangeOfLanguage)
         Speak(round == 1 ? "de_DE.UTF-8" : "C");
         CCategoryArray catalogue;
         CreateCatalogue(catalogue);
-        ConversionCore core(catalogue, ConversionCore::Memory::Selections);
+        ConversionCore core(catalogue, settings, ConversionCore::Memory::Selections);
         // The category chosen last is remembered too.
         ASSERT_TRUE(core.SelectCategory(core.RememberedCategory()));
         EXPECT_TRUE(round == 0 || core.GetCategory()->GetEnglishName() == "Time Difference");

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QNetworkReply>
+#include <QSignalSpy>
 
 #include "online/quietfetch.h"
 #include "online/webaccess.h"
@@ -343,6 +344,58 @@ TEST_F(DownloadDialogTest, TenRedirectsAreFollowedAndTheEleventhIsRefused)
     ASSERT_EQ(Run(dialog, "/hop1"), 2) << "eleven";
     ExpectRetrievalFailure("The server redirected too often.",
                            NetworkResultCode(QNetworkReply::TooManyRedirectsError));
+}
+
+// The dialog is a view over the one transfer engine: every failure it reports is the engine's, in
+// the same words and with the same code, under the same limits. The engine alone refuses a reply
+// announced too large at once, not after the idle time.
+TEST_F(DownloadDialogTest, TheDialogReportsWhatTheQuietFetchFindsWordForWord)
+{
+    m_server.Serve("/silent", {.silent = true});
+    m_server.Serve("/huge", {.body = "x", .announcedLength = 200ll * 1024 * 1024, .hold = true});
+    m_server.Serve("/short", {.body = std::string(500, 's'), .announcedLength = 1000});
+    m_server.Serve("/away", {.status = 302, .reason = "Found", .headers = {{"Location", "ftp://127.0.0.1/x"}}});
+    m_server.Serve("/chatty", {.status = 302,
+                               .reason = "Found",
+                               .headers = {{"Location", "/never"}},
+                               .sendLength = false,
+                               .filler = 50'000});
+    m_server.Serve("/refused", {.status = 403, .reason = "Forbidden", .body = "no"});
+    const struct {
+        const char* target;
+        std::int32_t code;
+        const char* error; // empty: the network layer's own words
+    } cases[] = {
+        {"/silent", kTransferTimedOut, "The server sent nothing for 0.3 seconds."},
+        {"/huge", kReplyTooLarge, "The server's reply is larger than 9.76 KB."},
+        {"/short", NetworkResultCode(QNetworkReply::RemoteHostClosedError), ""},
+        {"/away", NetworkResultCode(neterror::kInsecureRedirect), "The server redirected to an address that is not allowed: ftp://127.0.0.1/x"},
+        {"/chatty", kReplyTooLarge, "The server's reply is larger than 9.76 KB."},
+        {"/refused", NetworkResultCode(QNetworkReply::ContentAccessDenied), ""},
+        {"file:///etc/passwd", NetworkResultCode(neterror::kProtocolUnknown), "Not a web address: file:///etc/passwd"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        const std::string url = c.target[0] == '/' ? m_server.Address() + c.target : c.target;
+        QuietFetch fetch;
+        fetch.SetIdleTimeout(300);
+        fetch.SetSizeLimit(10'000);
+        QSignalSpy done(&fetch, &QuietFetch::Finished);
+        fetch.Start(QUrl(QString::fromStdString(url)));
+        ASSERT_TRUE(done.wait(5000));
+        EXPECT_FALSE(fetch.IsOk());
+        EXPECT_EQ(fetch.Code(), c.code);
+        if (*c.error) {
+            EXPECT_EQ(fetch.Error().toStdString(), c.error);
+        }
+
+        m_presenter.messages.clear();
+        CDownloadDlg dialog;
+        dialog.SetIdleTimeout(std::chrono::milliseconds(300));
+        dialog.SetSizeLimit(10'000);
+        ASSERT_EQ(Run(dialog, url), 2);
+        ExpectRetrievalFailure(fetch.Error().toStdString(), c.code);
+    }
 }
 
 TEST(RedirectRules, NeverToAWeakerSchemeNorOffTheWeb)

@@ -215,7 +215,7 @@ TEST_F(ReferenceRatesTest, ASilentServerTimesOutAndAnEndlessOneIsCut)
     fetch.Start(QUrl(QString::fromStdString(m_server.Address() + "/endless")));
     ASSERT_TRUE(done.wait(5000));
     EXPECT_FALSE(fetch.IsOk());
-    EXPECT_EQ(fetch.Error(), QStringLiteral("The server's reply is larger than the limit."));
+    EXPECT_EQ(fetch.Error(), QStringLiteral("The server's reply is larger than 9.76 KB."));
     EXPECT_TRUE(fetch.Body().isEmpty());
 }
 

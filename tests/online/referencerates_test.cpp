@@ -298,12 +298,10 @@ TEST(ReferenceRatesSchedule, TheLastPublicationIsTheLastWorkingDayAfterItsHour)
     EXPECT_EQ(LastPublicationDate(at(2026, 12, 13, 20)), "2026-12-11"); // Sunday: Friday's
 
     MemoryProfileStore store;
-    SetProfile(&store);
-    EXPECT_TRUE(AreReferenceRatesDue(at(2026, 12, 8, 16))) << "nothing stored yet";
+    EXPECT_TRUE(AreReferenceRatesDue(at(2026, 12, 8, 16), store)) << "nothing stored yet";
     store.WriteProfileString(kRatesSection, kReferenceRatesDateEntry, "2026-12-07");
-    EXPECT_FALSE(AreReferenceRatesDue(at(2026, 12, 8, 14)));
-    EXPECT_TRUE(AreReferenceRatesDue(at(2026, 12, 8, 16)));
-    SetProfile(nullptr);
+    EXPECT_FALSE(AreReferenceRatesDue(at(2026, 12, 8, 14), store));
+    EXPECT_TRUE(AreReferenceRatesDue(at(2026, 12, 8, 16), store));
 }
 
 TEST(ReferenceRatesSchedule, RateAgeWarnings)

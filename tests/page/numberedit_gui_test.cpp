@@ -1,5 +1,4 @@
 #include "page/numberedit.h"
-#include "platform/localeitems.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -18,8 +17,6 @@ static void PrintTo(const QString& text, std::ostream* out)
 
 namespace {
 
-using kelvara::LocaleItems;
-
 // Records the keys that reach the parent, to see that swallowed ones go nowhere.
 class KeyRecorder : public QWidget {
 public:
@@ -35,17 +32,6 @@ protected:
 
 class NumberEdit : public testing::Test {
 protected:
-    NumberEdit()
-    {
-        m_items.decimal = m_items.monDecimal = ",";
-        m_items.thousand = m_items.monThousand = ".";
-        m_source.Set(m_items);
-        kelvara::SetLocaleItemsSource(&m_source);
-    }
-    ~NumberEdit() override { kelvara::SetLocaleItemsSource(nullptr); }
-
-    void Use(const LocaleItems& items) { m_source.Set(items); }
-
     // Types `text` one character at a time, as a keyboard would.
     static void Type(CNumberEdit& edit, const QString& text)
     {
@@ -54,55 +40,23 @@ protected:
             QApplication::sendEvent(&edit, &press);
         }
     }
-
-    LocaleItems m_items;
-    kelvara::FixedLocaleItems m_source{LocaleItems{}};
 };
 
-TEST_F(NumberEdit, ANewFieldAdmitsDigitsAndTheRegionalNumberCharacters)
+// Which characters a value takes is the conversion core's to say (ConversionCore tests); the
+// field admits what it is told and nothing before.
+TEST_F(NumberEdit, TheFieldAdmitsWhatItIsToldAndNothingBefore)
 {
     CNumberEdit edit;
-    EXPECT_EQ(edit.GetValidChars(), "0123456789,.-");
-    Type(edit, "-1a.2 34,5x()");
-    EXPECT_EQ(edit.text(), "-1.234,5");
-}
-
-TEST_F(NumberEdit, EachModeAdmitsItsOwnCharacters)
-{
-    CNumberEdit edit;
-    edit.SetRegionalMode(false);
-    edit.SetValidChars({});
-    EXPECT_EQ(edit.GetValidChars(), "0123456789.-");
-    Type(edit, "1,5.2-(");
-    EXPECT_EQ(edit.text(), "15.2-");
-
-    LocaleItems items = m_items;
-    items.negativeCurrency = 14;
-    Use(items);
-    edit.clear();
-    edit.SetRegionalMode(true);
-    edit.SetCurrencyMode(true);
-    edit.SetValidChars({});
-    EXPECT_EQ(edit.GetValidChars(), "0123456789,.()");
+    Type(edit, "12");
+    EXPECT_EQ(edit.text(), "");
+    edit.SetValidChars("0123456789,.()");
     Type(edit, "(1-2,5)");
     EXPECT_EQ(edit.text(), "(12,5)");
-
     // A unit's own list replaces everything.
     edit.clear();
     edit.SetValidChars("01");
     Type(edit, "012,3-10");
     EXPECT_EQ(edit.text(), "0110");
-}
-
-TEST_F(NumberEdit, TheListIsFixedWhenSetNotWhenTyped)
-{
-    CNumberEdit edit;
-    edit.SetRegionalMode(false);
-    Type(edit, ",");
-    EXPECT_EQ(edit.text(), ",");
-    edit.SetValidChars({});
-    Type(edit, ",");
-    EXPECT_EQ(edit.text(), ",");
 }
 
 TEST_F(NumberEdit, CaseInsensitiveFilterTestsTheUpperCaseButInsertsAsTyped)
@@ -182,21 +136,13 @@ TEST_F(NumberEdit, SwallowedCharactersGoNowhere)
 
 TEST_F(NumberEdit, RegionalSeparatorsWithoutAKeyCanBeTyped)
 {
-    LocaleItems items;
-    items.decimal = ",";
-    items.thousand = "\u202F";
-    Use(items);
     CNumberEdit edit;
-    EXPECT_EQ(edit.GetValidChars(), "0123456789,\u202F-");
+    edit.SetValidChars("0123456789,\u202F-");
     Type(edit, "1 234,5");
     EXPECT_EQ(edit.text(), QString::fromUtf8("1\u202F234,5"));
-    EXPECT_EQ(edit.GetValueText(), "1234.5");
 
-    items.decimal = ".";
-    items.thousand = "\u2019";
-    Use(items);
     edit.clear();
-    edit.SetValidChars({});
+    edit.SetValidChars("0123456789.\u2019-");
     Type(edit, QString::fromUtf8("1\u2019234'5 é"));
     EXPECT_EQ(edit.text(), QString::fromUtf8("1\u2019234\u20195"));
 }
@@ -212,30 +158,6 @@ TEST_F(NumberEdit, ComposedCharactersAreFilteredToo)
     admitted.setCommitString("1");
     QApplication::sendEvent(&edit, &admitted);
     EXPECT_EQ(edit.text(), "1");
-}
-
-TEST_F(NumberEdit, ValuesAreReadAndWrittenInTheNotationOfTheMode)
-{
-    CNumberEdit edit;
-    edit.SetValueText("-1234.5");
-    EXPECT_EQ(edit.text(), "-1.234,5");
-    EXPECT_EQ(edit.GetValueText(), "-1234.5");
-    edit.SetValueText("FF");
-    EXPECT_EQ(edit.text(), "FF");
-
-    LocaleItems items = m_items;
-    items.negativeCurrency = 0;
-    Use(items);
-    edit.SetCurrencyMode(true);
-    edit.SetValueText("-1234.5");
-    EXPECT_EQ(edit.text(), "(1.234,5)");
-    EXPECT_EQ(edit.GetValueText(), "-1234.5");
-
-    edit.SetRegionalMode(false);
-    edit.SetValueText("-1234.5");
-    EXPECT_EQ(edit.text(), "-1234.5");
-    edit.setText("1.234,5");
-    EXPECT_EQ(edit.GetValueText(), "1.234,5");
 }
 
 } // namespace
