@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -44,7 +45,8 @@ void FetchAll(kelvara::RatesUpdatePlan& plan, int idleTimeoutMs)
     while (plan.Next(url)) {
         kelvara::QuietFetch fetch;
         fetch.SetSizeLimit(static_cast<long long>(CXmlFile::kMaxSize));
-        fetch.SetIdleTimeout(idleTimeoutMs);
+        fetch.SetIdleTimeout(std::min(idleTimeoutMs, plan.TimeLeftMs()));
+        fetch.SetDeadline(std::min(kelvara::QuietFetch::kDefaultDeadlineMs, plan.TimeLeftMs()));
         fetch.Run(QUrl(QString::fromUtf8(url.c_str())));
         const QByteArray& body = fetch.Body();
         plan.Fetched(fetch.IsOk(), std::string_view(body.constData(), static_cast<std::size_t>(body.size())),

@@ -15,7 +15,9 @@
 namespace kelvara {
 
 RatesUpdatePlan::RatesUpdatePlan(Options options, std::string today)
-    : m_today(std::move(today)), m_request(options.request), m_wantEcb(options.ecb), m_wantWorld(options.world)
+    : m_today(std::move(today)), m_request(options.request), m_wantEcb(options.ecb), m_wantWorld(options.world),
+      m_deadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(options.budgetMs)),
+      m_budgetMs(options.budgetMs)
 {
     if (m_wantEcb)
         m_steps.push_back({Source::Ecb, ReferenceRatesAddress()});
@@ -24,8 +26,25 @@ RatesUpdatePlan::RatesUpdatePlan(Options options, std::string today)
             m_steps.push_back({Source::World, std::move(url)});
 }
 
+int RatesUpdatePlan::TimeLeftMs() const
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline -
+                                                                            std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+}
+
 bool RatesUpdatePlan::Next(std::string& url)
 {
+    if (m_next < m_steps.size() && TimeLeftMs() == 0) {
+        // What is still to come gets nothing; a source already read keeps what it has.
+        const std::string why = FormatText(LoadString(IDS_UPDATE_OUT_OF_TIME), {m_budgetMs / 1000});
+        for (; m_next < m_steps.size(); ++m_next) {
+            const bool ecb = m_steps[m_next].source == Source::Ecb;
+            if (!(ecb ? m_haveEcb : m_haveWorld))
+                (ecb ? m_ecbError : m_worldError) = why;
+        }
+        return false;
+    }
     while (m_next < m_steps.size()) {
         const Step& step = m_steps[m_next];
         if (step.source == Source::World && m_haveWorld) {
@@ -52,7 +71,9 @@ void RatesUpdatePlan::Fetched(bool ok, std::string_view body, const std::string&
     const Source source = m_steps[m_next - 1].source;
     std::string& why = source == Source::Ecb ? m_ecbError : m_worldError;
     if (!ok) {
-        why = LoadString(IDS_RETRIEVE_FAILED) + " (" + error + ")";
+        // A transfer cut short by the budget says so, not by the time it happened to have left.
+        why = TimeLeftMs() == 0 ? FormatText(LoadString(IDS_UPDATE_OUT_OF_TIME), {m_budgetMs / 1000})
+                                : LoadString(IDS_RETRIEVE_FAILED) + " (" + error + ")";
         return;
     }
     std::string reason;

@@ -2,6 +2,7 @@
 
 #include "catalogue/currencyrates.h"
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,14 +23,21 @@ public:
         bool ecb = true;   // fetch the ECB's reference rates
         bool world = true; // fetch the world rates
         RateRequest request = RateRequest::User;
+        // One time budget for the whole update, every source and address together: with the
+        // transfers' own limits one after the other an update could take minutes.
+        int budgetMs = kUpdateBudgetMs;
     };
+    static constexpr int kUpdateBudgetMs = 60000;
     // A world document older than this (in days before today) makes the next address worth a try.
     static constexpr int kWorldStaleDays = 2;
 
     RatesUpdatePlan(Options options, std::string today);
 
-    // The next address to fetch; false when there is nothing more to fetch.
+    // The next address to fetch; false when there is nothing more to fetch, or no time left for it
+    // (the sources not fetched then say so).
     bool Next(std::string& url);
+    // What is left of the budget: the longest the next transfer may take.
+    int TimeLeftMs() const;
     // The answer to the address Next gave last: the body, or the transfer's failure in words.
     void Fetched(bool ok, std::string_view body, const std::string& error);
 
@@ -62,6 +70,8 @@ private:
     std::string m_ecbError;
     std::string m_worldError;
     std::string m_writeFailure; // what to say if the store refuses the write
+    std::chrono::steady_clock::time_point m_deadline;
+    int m_budgetMs;
 };
 
 } // namespace kelvara

@@ -14,6 +14,7 @@
 #include <QProgressDialog>
 #include <QThread>
 
+#include <algorithm>
 #include <memory>
 
 namespace kelvara {
@@ -64,6 +65,8 @@ bool UpdateReferenceRates(QWidget* parent, CCurrencyCategory& currencies, const 
     progress.show();
     std::string url;
     while (!cancelled && plan.Next(url)) {
+        fetch.SetIdleTimeout(std::min(QuietFetch::kDefaultIdleTimeoutMs, plan.TimeLeftMs()));
+        fetch.SetDeadline(std::min(QuietFetch::kDefaultDeadlineMs, plan.TimeLeftMs()));
         fetch.Run(QUrl(QString::fromStdString(url)));
         if (cancelled)
             return false;
@@ -122,6 +125,8 @@ void ReferenceRatesFetch::FetchNext()
 {
     std::string url;
     if (m_plan->Next(url)) {
+        m_fetch->SetIdleTimeout(std::min(QuietFetch::kDefaultIdleTimeoutMs, m_plan->TimeLeftMs()));
+        m_fetch->SetDeadline(std::min(QuietFetch::kDefaultDeadlineMs, m_plan->TimeLeftMs()));
         m_fetch->Start(QUrl(QString::fromStdString(url)));
         return;
     }
