@@ -27,8 +27,9 @@ int Commands::Find(const std::vector<std::string>& words)
         // Reading a zone's file to learn its offset is the dearest part of a search, so zones whose
         // names cannot match are not read.
         if (auto* zones = dynamic_cast<CTimeZoneCategory*>(&category))
-            zones->SetZoneFilter(
-                [&query](std::string_view id) { return query.MayMatchAfterPrefix(id, kZoneNamePrefixChars); });
+            zones->SetZoneFilter([&query](std::string_view id) {
+                return query.MayMatchAfterPrefix(id, kZoneNamePrefixChars);
+            });
         // A category that cannot load has said why on standard error; the others are still searched.
         if (!m_catalogue.Load(category))
             continue;
