@@ -169,8 +169,8 @@ int ConversionCore::RememberedCategory() const
         if (stored < 0 || stored >= std::min(count, static_cast<int>(kEarlierCategoryCount)))
             return 0;
         index = m_englishOrder[static_cast<std::size_t>(stored)];
-        profile.WriteProfileStrings(
-            {{kSettingsSection, kCategoryEntry, std::to_string(index)}, {kSettingsSection, kCategoryOrderEntry, "1"}});
+        profile.WriteProfileStrings({{kSettingsSection, kCategoryEntry, std::to_string(index)},
+                                     {kSettingsSection, kCategoryOrderEntry, "1"}});
     }
     const int position = m_categories.Find(ListItem{nullptr, index});
     return position < 0 ? 0 : position;
@@ -178,7 +178,8 @@ int ConversionCore::RememberedCategory() const
 
 bool ConversionCore::IsFirstStart() const
 {
-    return m_memory == Memory::Selections && m_store.GetProfileInt(kSettingsSection, kCategoryEntry, INT_MIN) == INT_MIN;
+    return m_memory == Memory::Selections &&
+           m_store.GetProfileInt(kSettingsSection, kCategoryEntry, INT_MIN) == INT_MIN;
 }
 
 bool ConversionCore::SelectCategory(int position, Store store)
@@ -412,7 +413,7 @@ std::string ConversionCore::GetSourceInputChars() const
     if (!m_regional)
         return "0123456789.-";
     return "0123456789" + (m_category && m_category->GetKind() == Currency ? GetRegionalCurrencyChars()
-                                                                          : GetRegionalNumberChars());
+                                                                           : GetRegionalNumberChars());
 }
 
 bool ConversionCore::IsReadableSource(const std::string& typed) const

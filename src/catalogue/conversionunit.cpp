@@ -34,7 +34,8 @@ int GetResultDigits()
 
 int ReadResultDigitsOption()
 {
-    const int stored = Profile().GetProfileInt(kOptionsSection, kSignificantDigitsOption, kDefaultResultDigits);
+    const int stored =
+        Profile().GetProfileInt(kOptionsSection, kSignificantDigitsOption, kDefaultResultDigits);
     // 0 is the user's choice of every digit; anything else outside the range was never offered.
     if (stored == kAllResultDigits)
         return kAllResultDigits;

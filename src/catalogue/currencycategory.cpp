@@ -91,7 +91,8 @@ void CCurrencyCategory::AlignCodes()
 bool CCurrencyCategory::IsEuroReference() const
 {
     if (!m_euroReference)
-        m_euroReference = kelvara::Profile().GetProfileInt(kelvara::kOptionsSection, kelvara::kEuroReference, 1) != 0;
+        m_euroReference =
+            kelvara::Profile().GetProfileInt(kelvara::kOptionsSection, kelvara::kEuroReference, 1) != 0;
     return *m_euroReference;
 }
 
@@ -116,7 +117,8 @@ std::string CCurrencyCategory::GetRateLine(const CCurrency& source, bool regiona
 void CCurrencyCategory::ToggleEuroReference()
 {
     m_euroReference = !IsEuroReference();
-    kelvara::Profile().WriteProfileInt(kelvara::kOptionsSection, kelvara::kEuroReference, *m_euroReference ? 1 : 0);
+    kelvara::Profile().WriteProfileInt(kelvara::kOptionsSection, kelvara::kEuroReference,
+                                       *m_euroReference ? 1 : 0);
 }
 
 CCurrencyCategory::RateOrigin CCurrencyCategory::GetRateLineOrigin(const CCurrency& source) const

@@ -58,8 +58,8 @@ std::string CDefaultUnit::Convert(const std::string& source, const CConversionUn
         if (point != std::string::npos && point > 0) {
             const double v = kelvara::ReadLeadingDouble(std::string_view(s).substr(0, point)) +
                              kelvara::ReadLeadingDouble(std::string_view(s).substr(point + 1)) / m_ratio;
-            // The value passes through six-decimal text, as it always has ("5.10" ft in is
-            // 5.833333 ft, not 5.8333...).
+            // The value passes through six-decimal text, so that results match those already
+            // stored and copied ("5.10" ft in is 5.833333 ft, not 5.8333...).
             s = kelvara::FormatFixed(v, 6);
         }
     }

@@ -97,6 +97,9 @@ namespace kelvara {
 
 // "(UTC+01:00) Europe/Berlin" for an offset in minutes east and a zone id.
 std::string ZoneDisplayName(std::int32_t offsetMinutes, std::string_view id);
+// Every character the "(UTC+hh:mm)" before the id may hold, folded: a search that knows only the
+// id can tell whether the whole name may match without reading the offset.
+inline constexpr std::string_view kZoneNamePrefixChars = "(utc+-0123456789:)";
 
 // The zone `id` from the bytes of its TZif file; null when they are malformed.
 std::unique_ptr<CTimeZone> MakeTimeZone(const std::string& id, std::string_view tzif);

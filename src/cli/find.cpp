@@ -2,6 +2,7 @@
 
 #include "catalogue/countrycode.h"
 #include "catalogue/datalookup.h"
+#include "catalogue/timezone.h"
 #include "catalogue/timezonecategory.h"
 #include "cli/commands.h"
 #include "platform/messages.h"
@@ -23,11 +24,11 @@ int Commands::Find(const std::vector<std::string>& words)
     for (int c = 0; c < categories.GetCount(); ++c) {
         CCategory& category =
             *m_catalogue.Categories()[static_cast<std::size_t>(categories.GetItem(c).column)];
-        // A zone's entry is "(UTC+09:00) Asia/Tokyo": reading its file to learn the offset is the
-        // dearest part of a search, so zones that cannot match are not read.
+        // Reading a zone's file to learn its offset is the dearest part of a search, so zones whose
+        // names cannot match are not read.
         if (auto* zones = dynamic_cast<CTimeZoneCategory*>(&category))
             zones->SetZoneFilter([&query](std::string_view id) {
-                return query.MayMatchAfterPrefix(id, "(utc+-0123456789:)");
+                return query.MayMatchAfterPrefix(id, kZoneNamePrefixChars);
             });
         // A category that cannot load has said why on standard error; the others are still searched.
         if (!m_catalogue.Load(category))

@@ -20,7 +20,8 @@ constexpr int kIdleTimeoutMs = 30000;
 
 // The update's two entries, from the module beside the program (the build tree), else where an
 // install puts it; null after saying what was tried in `tried`.
-bool LoadRatesModule(KelvaraUpdateRatesFunction& update, KelvaraRatesFreeFunction& release, std::string& tried)
+bool LoadRatesModule(KelvaraUpdateRatesFunction& update, KelvaraRatesFreeFunction& release,
+                     std::string& tried)
 {
     const std::string folder = ProgramDirectory();
     for (const std::string& candidate :

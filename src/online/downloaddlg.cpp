@@ -3,6 +3,7 @@
 #include "online/bytesize.h"
 #include "platform/messages.h"
 #include "platform/privatetemp.h"
+#include "platform/smallfile.h"
 #include "text/formattext.h"
 #include "text/strings.h"
 #include "ui_downloaddlg.h"
@@ -11,8 +12,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -181,28 +180,10 @@ bool CDownloadDlg::CloseFile()
 
 std::string CDownloadDlg::ReadFileText() const
 {
-    if (m_fileName.empty())
-        return {};
-    const int fd = ::open(m_fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return {};
     std::string content;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size >= 0 && info.st_size <= m_fetch.SizeLimit()) {
-        content.resize(static_cast<std::size_t>(info.st_size));
-        std::size_t got = 0;
-        while (got < content.size()) {
-            const ssize_t n = ::read(fd, content.data() + got, content.size() - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        if (got != content.size())
-            content.clear();
-    }
-    ::close(fd);
+    if (m_fileName.empty() ||
+        !kelvara::ReadSmallFile(m_fileName, content, static_cast<std::size_t>(m_fetch.SizeLimit())))
+        return {};
     std::string text;
     text.reserve(content.size());
     for (std::size_t i = 0; i < content.size(); ++i) {

@@ -14,8 +14,8 @@ class CDownloadDlg;
 }
 
 // Fetches one http or https address (QuietFetch, under its limits) into a new temporary file behind
-// a small modal dialog with progress and a Cancel button. exec() gives 1 only when the whole resource is in the file; 2
-// otherwise, after the failure has been reported to the user (string 46 with the network layer's
+// a small modal dialog with progress and a Cancel button. exec() gives 1 only when the whole resource is in
+// the file; 2 otherwise, after the failure has been reported to the user (string 46 with the network layer's
 // text and code) or because the user cancelled (Cancel, the close box or Escape; nothing shown).
 // The file lives in the program's private temporary folder until the dialog object is destroyed.
 class CDownloadDlg : public QDialog {
@@ -31,8 +31,14 @@ public:
     void SetOperation(const std::string& text);
     void SetUrl(const std::string& url);
     void SetSizeLimit(qint64 bytes) { m_fetch.SetSizeLimit(bytes); }
-    void SetIdleTimeout(std::chrono::milliseconds timeout) { m_fetch.SetIdleTimeout(static_cast<int>(timeout.count())); }
-    void SetDeadline(std::chrono::milliseconds deadline) { m_fetch.SetDeadline(static_cast<int>(deadline.count())); }
+    void SetIdleTimeout(std::chrono::milliseconds timeout)
+    {
+        m_fetch.SetIdleTimeout(static_cast<int>(timeout.count()));
+    }
+    void SetDeadline(std::chrono::milliseconds deadline)
+    {
+        m_fetch.SetDeadline(static_cast<int>(deadline.count()));
+    }
 
     // The temporary file's path; empty before the transfer started.
     const std::string& GetFileName() const { return m_fileName; }

@@ -77,7 +77,8 @@ void QuietFetch::Start(const QUrl& url)
     m_announced = -1;
     // A failure before the request still comes from the event loop, as promised.
     const auto failLater = [this](std::int32_t code, const QString& error) {
-        QMetaObject::invokeMethod(this, [this, code, error] { Fail(code, error); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, code, error] { Fail(code, error); }, Qt::QueuedConnection);
     };
     if (!url.isValid() || !IsWebScheme(url.scheme().toLower()) || url.host().isEmpty()) {
         failLater(NetworkResultCode(neterror::kProtocolUnknown),
@@ -114,8 +115,9 @@ void QuietFetch::Request(const QUrl& url)
 {
     m_currentUrl = url;
     m_drained = 0;
-    m_reply = m_web->get(m_network, url, QStringLiteral("Kelvara/" KELVARA_VERSION_STRING), kReadBufferSize, this,
-                         {[this] { OnReadyRead(); }, [this] { OnMetaData(); }, [this] { OnFinished(); }});
+    m_reply =
+        m_web->get(m_network, url, QStringLiteral("Kelvara/" KELVARA_VERSION_STRING), kReadBufferSize, this,
+                   {[this] { OnReadyRead(); }, [this] { OnMetaData(); }, [this] { OnFinished(); }});
     m_idle.start(m_idleTimeoutMs);
 }
 
@@ -126,7 +128,8 @@ bool QuietFetch::IsRedirect() const
 
 void QuietFetch::FailTooLarge()
 {
-    Fail(kReplyTooLarge, Text(IDS_REPLY_LARGER_THAN, {FormatByteSize(static_cast<std::uint64_t>(m_sizeLimit))}));
+    Fail(kReplyTooLarge,
+         Text(IDS_REPLY_LARGER_THAN, {FormatByteSize(static_cast<std::uint64_t>(m_sizeLimit))}));
 }
 
 void QuietFetch::OnMetaData()

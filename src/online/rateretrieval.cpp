@@ -6,9 +6,6 @@
 #include "platform/serviceaddress.h"
 #include "text/strings.h"
 
-namespace {
-}
-
 bool RetrieveRate(QWidget* parent, const CCurrency& currency, double& rate)
 {
     if (currency.IsFixed())

@@ -27,7 +27,6 @@
 
 namespace {
 
-
 constexpr int kClockPeriodMs = 1000;
 // Tooltips show at most this many characters of a long value.
 constexpr int kToolTipLength = 255;

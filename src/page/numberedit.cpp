@@ -11,8 +11,8 @@
 
 namespace {
 
-// Shows every letter in upper case, as the core reads it. It never refuses text: which characters may be typed is
-// decided on key presses, and pasted or programmatic text is always taken.
+// Shows every letter in upper case, as the core reads it. It never refuses text: which characters may be
+// typed is decided on key presses, and pasted or programmatic text is always taken.
 class UpperCaseValidator : public QValidator {
 public:
     using QValidator::QValidator;
@@ -40,7 +40,9 @@ bool IsControl(char32_t c)
 
 } // namespace
 
-CNumberEdit::CNumberEdit(QWidget* parent) : QLineEdit(parent) {}
+CNumberEdit::CNumberEdit(QWidget* parent) : QLineEdit(parent)
+{
+}
 
 CNumberEdit::~CNumberEdit() = default;
 

@@ -6,7 +6,8 @@
 
 namespace kelvara {
 
-// The regional items the number services read, in the form the program has always used them.
+// The regional items the number services read, in the form of the system's locale items (the
+// pattern numbers of FormatNumber and FormatCurrency).
 // An empty text or a negative number means the item cannot be read.
 struct LocaleItems {
     std::string decimal = ".";     // decimal separator

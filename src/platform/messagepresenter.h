@@ -4,7 +4,8 @@
 
 namespace kelvara {
 
-// Message-box types: buttons in the low nibble, icon in 0xF0, as the program has always used them.
+// Message-box types: buttons in the low nibble, icon in 0xF0, the values of the system's message
+// box, so that codes stay comparable across platforms.
 enum : unsigned {
     MB_OK = 0x00,
     MB_OKCANCEL = 0x01,

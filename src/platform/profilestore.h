@@ -8,8 +8,8 @@
 
 namespace kelvara {
 
-// The per-user settings store. Sections use "\" between levels ("Settings\Categories\3"), as the
-// settings have always been named; an implementation maps them onto its own hierarchy.
+// The per-user settings store. Sections use "\" between levels ("Settings\Categories\3"): the names
+// stored settings files already hold; an implementation maps them onto its own hierarchy.
 class ProfileStore {
 public:
     virtual ~ProfileStore() = default;

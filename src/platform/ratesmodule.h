@@ -12,9 +12,10 @@
 extern "C" {
 // Fetches the ECB's reference rates and the world rates from the addresses the settings give, under
 // the download rules (redirects, size limit, `idleTimeoutMs`), reads them and stores them in the
-// program's settings as the program does. `*report` gets one line per source: what was stored, or
-// why nothing was; `*error` a message when nothing could be attempted. 1 when both sources were
-// stored, else 0 (what was stored stays stored). Both texts are freed with the free function.
+// program's settings by the catalogue's rules (the window's update stores through the same code). `*report`
+// gets one line per source: what was stored, or why nothing was; `*error` a message when nothing could be
+// attempted. 1 when both sources were stored, else 0 (what was stored stays stored). Both texts are freed
+// with the free function.
 using KelvaraUpdateRatesFunction = int (*)(int idleTimeoutMs, char** report, char** error);
 using KelvaraRatesFreeFunction = void (*)(char* memory);
 }

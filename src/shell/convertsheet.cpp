@@ -68,7 +68,8 @@ constexpr int kTrayRetry = 3000;
 // (tests shorten it). Anything outside 10 ms to a minute keeps the usual one.
 int TrayRetryInterval()
 {
-    const int ms = kelvara::Profile().GetProfileInt(kelvara::kOptionsSection, kelvara::kTrayRetryMs, kTrayRetry);
+    const int ms =
+        kelvara::Profile().GetProfileInt(kelvara::kOptionsSection, kelvara::kTrayRetryMs, kTrayRetry);
     return ms >= 10 && ms <= 60000 ? ms : kTrayRetry;
 }
 

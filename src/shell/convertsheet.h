@@ -35,7 +35,8 @@ class CConvertSheet : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CConvertSheet)
 public:
-    // Tray-menu commands, numbered as the program has always numbered them.
+    // Tray-menu commands, by number: each menu action carries its number, and OnCommand (tests
+    // too) dispatches on it.
     enum Command : int {
         ID_TRAY_OPEN = 32771,
         ID_TRAY_EXIT = 32774,

@@ -74,8 +74,8 @@ void CMyCommandLineInfo::ParseParam(const std::string& param, bool flag, bool /*
 {
     if (flag && IsHiddenSwitch(param))
         m_hidden = true;
-    // Anything else is left alone, as the program has always done: file names and other switches
-    // mean nothing to it.
+    // Anything else is left alone: file names and other switches mean nothing to the program, and a
+    // desktop may add its own.
 }
 
 void CMyCommandLineInfo::ParseCommandLine(const std::vector<std::string>& arguments)

@@ -77,4 +77,3 @@ private:
     int m_significantDigits;
     bool m_topMostSupported;
 };
-

@@ -26,7 +26,7 @@ enum class TrayEvent {
     Activated,
 };
 
-// Balloon icons, numbered as the program has always passed them.
+// Balloon icons, numbered as the system's notification area takes them.
 enum TrayBalloonIcon : unsigned { BalloonNone = 0, BalloonInfo = 1, BalloonWarning = 2, BalloonError = 3 };
 
 // The desktop's notification area as CTrayIcon talks to it: one icon, added, modified and
@@ -72,8 +72,8 @@ public:
     void SetMenu(QMenu* menu) override;
     QRect Geometry() const override;
 
-    // The shortest time a balloon is asked to stay, in milliseconds: the program's time-out value
-    // (30) was always far below what notification areas allow, which stretched it to this.
+    // The shortest time a balloon is asked to stay, in milliseconds: a shorter time-out
+    // (the program asks for 30) would hide the balloon before anyone could read it.
     static constexpr int kMinimumBalloonMs = 10000;
     // How often a shown icon checks that its tray is still there where the tray's going cannot be
     // watched (Qt says nothing when it goes): an X tray's window and a StatusNotifier watcher's bus

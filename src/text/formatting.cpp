@@ -26,8 +26,8 @@ std::string FormatFixed(double value, int decimals)
 namespace {
 
 constexpr int kDecimals = 15;
-// The C runtime our results have always been written by carries 17 significant digits and writes
-// zeros after them: 123.45 is "123.450000000000000", not "123.450000000000003".
+// Results carry 17 significant digits and zeros after them, so that stored and compared texts stay
+// the same on every C runtime: 123.45 is "123.450000000000000", not "123.450000000000003".
 constexpr int kSignificantDigits = 17;
 // What a value too small for fifteen decimals is shown with.
 constexpr int kSmallValueDigits = 15;

@@ -1,8 +1,10 @@
 #include "catalogue/cabinet.h"
 #include "catalogue/cabinetformat.h"
 #include "catalogue/cabinetwriter.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/categories.h"
 #include "catalogue/countrycodecategory.h"
+#include "catalogue/currencycategory.h"
 #include "catalogue/dataarchive.h"
 #include "catalogue/sortedlist.h"
 #include "kelvara/testpaths.h"
@@ -112,6 +114,41 @@ protected:
     std::string m_programDir;
     kelvara::test::RecordingPresenter m_messages;
 };
+
+// Every part of the program loads through one Catalogue: a file beside the program needs no
+// archive, and an archive that cannot be readied is tried and reported once, however many
+// categories ask (kelvara-cli find asks for each).
+TEST_F(DataArchive, TheCatalogueReadiesTheArchiveOnceAndOnlyWhenAFileIsNotBesideTheProgram)
+{
+    fs::copy_file(std::string(KELVARA_TEST_DATA_DIR) + "/catalogue/length.dat", m_programDir + "/length.dat");
+    int prepared = 0;
+    kelvara::Catalogue failing([&prepared] {
+        ++prepared;
+        errno = ENOSPC;
+        return false;
+    });
+    const auto category = [](kelvara::Catalogue& catalogue, unsigned nameId) -> CCategory& {
+        for (const auto& c : catalogue.Categories())
+            if (c->GetName() == kelvara::LoadString(nameId))
+                return *c;
+        throw std::runtime_error("no such category");
+    };
+    EXPECT_TRUE(failing.Load(category(failing, kelvara::IDS_LENGTH)));
+    EXPECT_EQ(prepared, 0) << "a file beside the program needs no archive";
+    EXPECT_FALSE(failing.Load(category(failing, kelvara::IDS_TEMPERATURE)));
+    EXPECT_FALSE(failing.Load(category(failing, kelvara::IDS_NUMBERS)));
+    EXPECT_EQ(failing.LoadedCurrencies(), nullptr);
+    EXPECT_EQ(prepared, 1);
+    ASSERT_EQ(Texts().size(), 1u);
+    EXPECT_NE(Texts()[0].find("[0x8007001C]"), std::string::npos) << Texts()[0];
+
+    // An archive given to the catalogue serves what is not beside the program.
+    m_messages.messages.clear();
+    kelvara::Catalogue catalogue(FixtureArchive());
+    ASSERT_NE(catalogue.LoadedCurrencies(), nullptr);
+    EXPECT_TRUE(catalogue.Load(category(catalogue, kelvara::IDS_TEMPERATURE)));
+    EXPECT_EQ(Texts(), std::vector<std::string>{});
+}
 
 TEST_F(DataArchive, MembersAreReadFromMemoryWithoutWritingAnything)
 {

@@ -354,7 +354,8 @@ TEST_F(DownloadDialogTest, TheDialogReportsWhatTheQuietFetchFindsWordForWord)
     m_server.Serve("/silent", {.silent = true});
     m_server.Serve("/huge", {.body = "x", .announcedLength = 200ll * 1024 * 1024, .hold = true});
     m_server.Serve("/short", {.body = std::string(500, 's'), .announcedLength = 1000});
-    m_server.Serve("/away", {.status = 302, .reason = "Found", .headers = {{"Location", "ftp://127.0.0.1/x"}}});
+    m_server.Serve("/away",
+                   {.status = 302, .reason = "Found", .headers = {{"Location", "ftp://127.0.0.1/x"}}});
     m_server.Serve("/chatty", {.status = 302,
                                .reason = "Found",
                                .headers = {{"Location", "/never"}},
@@ -369,10 +370,12 @@ TEST_F(DownloadDialogTest, TheDialogReportsWhatTheQuietFetchFindsWordForWord)
         {"/silent", kTransferTimedOut, "The server sent nothing for 0.3 seconds."},
         {"/huge", kReplyTooLarge, "The server's reply is larger than 9.76 KB."},
         {"/short", NetworkResultCode(QNetworkReply::RemoteHostClosedError), ""},
-        {"/away", NetworkResultCode(neterror::kInsecureRedirect), "The server redirected to an address that is not allowed: ftp://127.0.0.1/x"},
+        {"/away", NetworkResultCode(neterror::kInsecureRedirect),
+         "The server redirected to an address that is not allowed: ftp://127.0.0.1/x"},
         {"/chatty", kReplyTooLarge, "The server's reply is larger than 9.76 KB."},
         {"/refused", NetworkResultCode(QNetworkReply::ContentAccessDenied), ""},
-        {"file:///etc/passwd", NetworkResultCode(neterror::kProtocolUnknown), "Not a web address: file:///etc/passwd"},
+        {"file:///etc/passwd", NetworkResultCode(neterror::kProtocolUnknown),
+         "Not a web address: file:///etc/passwd"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.target);

@@ -4,6 +4,7 @@
 #include "catalogue/currency.h"
 #include "catalogue/currencycategory.h"
 #include "online/quietfetch.h"
+#include "online/ratesupdate.h"
 #include "online/referencerates.h"
 #include "online/referenceupdate.h"
 #include "online/webaccess.h"
@@ -12,12 +13,14 @@
 #include "kelvara/testpaths.h"
 #include "support/pseudolanguage.h"
 
+#include <QElapsedTimer>
 #include <QNetworkReply>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -231,6 +234,32 @@ TEST_F(ReferenceRatesTest, AServerThatTricklesIsCutAtTheDeadline)
     ASSERT_TRUE(done.wait(5000));
     EXPECT_FALSE(fetch.IsOk());
     EXPECT_EQ(fetch.Error(), QStringLiteral("The transfer did not finish within 0.8 seconds."));
+}
+
+// Both sources trickling: without one budget for the update, each address would take its own
+// transfer limit in turn; with it, the whole update ends when the budget does and says so.
+TEST_F(ReferenceRatesTest, AWholeUpdateEndsWithinOneBudget)
+{
+    m_server.Serve("/daily.xml", {.announcedLength = 100'000, .trickleMs = 50});
+    m_server.Serve(kWorldPath, {.announcedLength = 100'000, .trickleMs = 50});
+    RatesUpdatePlan plan({true, true, RateRequest::User, 1000}, "2026-12-08");
+    QElapsedTimer elapsed;
+    elapsed.start();
+    int fetched = 0;
+    std::string url;
+    while (plan.Next(url)) {
+        QuietFetch fetch;
+        fetch.SetIdleTimeout(std::min(QuietFetch::kDefaultIdleTimeoutMs, plan.TimeLeftMs()));
+        fetch.SetDeadline(std::min(QuietFetch::kDefaultDeadlineMs, plan.TimeLeftMs()));
+        fetch.Run(QUrl(QString::fromStdString(url)));
+        plan.Fetched(fetch.IsOk(), {}, fetch.Error().toStdString());
+        ++fetched;
+    }
+    EXPECT_LT(elapsed.elapsed(), 3000) << fetched << " transfers";
+    const RateUpdateResult result = plan.Store(m_currencies, m_store);
+    EXPECT_EQ(plan.Failure(result),
+              "the ECB's reference rates: the update took longer than 1 s and was stopped");
+    EXPECT_TRUE(NothingStored());
 }
 
 // kelvara-cli rates --update, against the same server, in a settings folder of its own.
