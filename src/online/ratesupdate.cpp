@@ -71,8 +71,9 @@ void RatesUpdatePlan::Fetched(bool ok, std::string_view body, const std::string&
     const Source source = m_steps[m_next - 1].source;
     std::string& why = source == Source::Ecb ? m_ecbError : m_worldError;
     if (!ok) {
-        // A transfer cut short by the budget says so, not by the time it happened to have left.
-        why = TimeLeftMs() == 0 ? FormatText(LoadString(IDS_UPDATE_OUT_OF_TIME), {m_budgetMs / 1000})
+        // A transfer cut short by the budget says so, not by the time it happened to have left (its
+        // own timer may fire a moment before the budget's end).
+        why = TimeLeftMs() < kBudgetSlackMs ? FormatText(LoadString(IDS_UPDATE_OUT_OF_TIME), {m_budgetMs / 1000})
                                 : LoadString(IDS_RETRIEVE_FAILED) + " (" + error + ")";
         return;
     }

@@ -28,6 +28,7 @@ public:
         int budgetMs = kUpdateBudgetMs;
     };
     static constexpr int kUpdateBudgetMs = 60000;
+    static constexpr int kBudgetSlackMs = 50;
     // A world document older than this (in days before today) makes the next address worth a try.
     static constexpr int kWorldStaleDays = 2;
 
