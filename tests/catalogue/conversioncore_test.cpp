@@ -151,6 +151,33 @@ TEST_F(ConversionCoreTest, ReadsOnlyWhatTheSourceUnitTakes)
         core.SelectSourceUnit(Position(core.SourceUnits(), c.unit));
         EXPECT_EQ(core.IsReadableSource(c.typed), c.readable) << c.unit << ": " << c.typed;
     }
+    // In the regional notation money is read in the currency's, measures in the number's (here the
+    // one's point is the other's comma).
+    LocaleItems items;
+    items.decimal = items.monThousand = ",";
+    items.thousand = items.monDecimal = ".";
+    FixedLocaleItems notation(items);
+    SetLocaleItemsSource(&notation);
+    core.SetRegional(true);
+    const struct {
+        const char* category;
+        const char* unit;
+        const char* readable;
+        const char* unreadable;
+        const char* result; // of the readable one, from the unit to itself
+    } regional[] = {
+        {"Weight", "gram (g)", "1.500,5", "1,5,5", "1.500,5"},
+        {"Currency", "Euro (EUR)", "1,500.5", "1.5.5", "1,500.5"},
+    };
+    for (const auto& r : regional) {
+        Open(r.category);
+        Pick(r.unit, r.unit);
+        EXPECT_TRUE(core.IsReadableSource(r.readable)) << r.category;
+        EXPECT_FALSE(core.IsReadableSource(r.unreadable)) << r.category;
+        core.SetSourceText(r.readable);
+        EXPECT_EQ(core.Convert().target, r.result) << r.category;
+    }
+    SetLocaleItemsSource(nullptr);
 }
 
 // What the value field admits and how a value is read and shown follow the category's kind: the
@@ -275,6 +302,72 @@ TEST_F(ConversionCoreTest, EachCategoryRemembersItsSelections)
     EXPECT_EQ(Selected(again.SourceUnits()), "pound (lb)");
     EXPECT_EQ(Selected(again.TargetUnits()), "ounce (oz)");
     EXPECT_EQ(again.GetSourceText(), "");
+
+    // A target stored alone: the source is the first entry.
+    m_store.Clear();
+    m_store.WriteProfileInt("Settings\\Categories\\13", "TargetUnit", 3);
+    m_store.WriteProfileInt("Settings\\Categories\\13", "UnitOrder", 1);
+    ConversionCore& lone = Make();
+    Open("Weight");
+    EXPECT_EQ(Selected(lone.SourceUnits()), lone.SourceUnits().GetText(0));
+    EXPECT_EQ(Selected(lone.TargetUnits()), "ounce (oz)");
+}
+
+// A stored category the lists do not hold, of either version, opens the first entry; the last of
+// the earlier version's places still names its category.
+TEST_F(ConversionCoreTest, AStoredCategoryOutOfRangeOpensTheFirstEntry)
+{
+    const struct {
+        int order; // the CategoryOrder mark stored with it
+        int stored;
+        const char* category; // "" = the first entry
+    } cases[] = {
+        {1, 99, ""},       {1, -1, ""},    {1, 13, "Time Difference"}, {0, 14, ""}, {0, -1, ""},
+        {0, 13, "Weight"}, {0, 0, "Area"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.order) + ": " + std::to_string(c.stored));
+        m_store.Clear();
+        m_store.WriteProfileInt("Settings", "Category", c.stored);
+        m_store.WriteProfileInt("Settings", "CategoryOrder", c.order);
+        const int position = Make().RememberedCategory();
+        EXPECT_EQ(*c.category ? m_core->Categories().GetText(position) : std::to_string(position),
+                  *c.category ? c.category : "0");
+    }
+}
+
+// Nothing chosen yet, or an entry the lists do not hold: nothing converts, moves or is stored.
+TEST_F(ConversionCoreTest, NothingChosenIsNothingToConvert)
+{
+    ConversionCore& core = Make();
+    core.SelectSourceUnit(0);
+    core.SelectTargetUnit(0);
+    core.SetSourceText("1");
+    EXPECT_EQ(core.Convert().form, Form::None);
+    EXPECT_FALSE(core.GetRateLine().shown);
+    EXPECT_FALSE(core.Swap());
+    EXPECT_FALSE(m_store.Contains("Settings", "Category"));
+
+    Open("Area");
+    const ListItem area = core.SourceUnits().GetItem(0);
+    Open("Weight");
+    Pick("pound (lb)", "ounce (oz)");
+    for (const ListItem& item : {area, ListItem{nullptr, 0}}) {
+        EXPECT_FALSE(core.SelectSourceItem(item));
+        EXPECT_FALSE(core.SelectTargetItem(item));
+    }
+    EXPECT_EQ(Selected(core.SourceUnits()), "pound (lb)");
+    EXPECT_EQ(Selected(core.TargetUnits()), "ounce (oz)");
+    const ListItem gram = core.SourceUnits().GetItem(Position(core.SourceUnits(), "gram (g)"));
+    EXPECT_TRUE(core.SelectTargetItem(gram));
+    EXPECT_TRUE(core.SelectSourceItem(gram));
+    EXPECT_EQ(Selected(core.TargetUnits()), "gram (g)");
+    EXPECT_EQ(Selected(core.SourceUnits()), "gram (g)");
+
+    // A category whose file is missing (the fixtures hold no speed.dat) opens nothing.
+    EXPECT_FALSE(core.SelectCategory(Position(core.Categories(), "Speed")));
+    EXPECT_EQ(core.GetCategory(), nullptr);
+    EXPECT_EQ(core.Convert().form, Form::None);
 }
 
 TEST_F(ConversionCoreTest, SelectionsAreStoredLateOnlyWhenAskedAndNeverWithoutMemory)

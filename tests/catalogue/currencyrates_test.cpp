@@ -120,6 +120,8 @@ TEST_F(CurrencyRates, PrecedenceOfSources)
         EXPECT_TRUE(result.written);
         EXPECT_EQ(Stored("JPY"), c.replaced ? "153" : "150") << what;
         EXPECT_EQ((ecb ? result.ecb : result.world).stored, c.replaced ? 1 : 0) << what;
+        EXPECT_TRUE((ecb ? result.ecb : result.world).given);
+        EXPECT_FALSE((ecb ? result.world : result.ecb).given);
     }
 }
 
@@ -154,8 +156,23 @@ TEST_F(CurrencyRates, OneUpdateTakesTheEcbFirstAndChecksTheWorldAgainstIt)
     EXPECT_EQ(Stored("AZN"), "1.98");
     EXPECT_EQ(Stored(kWorldRatesDateEntry), "2026-12-08");
     // Once the ECB's rate is more than a week older than the document, it no longer judges it.
-    const RateDocument later{kRateSourceWorld, "2026-12-15", {{"USD", 2.32}}, {}};
-    EXPECT_FALSE(StoreRateDocuments(nullptr, &later, currencies, RateRequest::User, m_store).world.refused);
+    for (const auto& [date, judged] : {std::pair{"2026-12-14", true}, std::pair{"2026-12-15", false}}) {
+        const RateDocument next{kRateSourceWorld, date, {{"USD", 2.32}}, {}};
+        EXPECT_EQ(StoreRateDocuments(nullptr, &next, currencies, RateRequest::User, m_store).world.refused,
+                  judged)
+            << date;
+    }
+    // The ECB's rate judges the world document of the same update before it is stored; 3 % off is
+    // still agreement.
+    const RateDocument ecb100{kRateSourceEcb, "2026-12-07", {{"USD", 1.16}, {"JPY", 100}}, {}};
+    for (const auto& [jpy, why] : {std::pair{103.0, ""}, std::pair{103.5, "on JPY by 3.5 %"}}) {
+        MemoryProfileStore fresh;
+        const RateDocument sent{kRateSourceWorld, "2026-12-08", {{"JPY", jpy}}, {}};
+        const std::string said =
+            StoreRateDocuments(&ecb100, &sent, currencies, RateRequest::User, fresh).world.why;
+        EXPECT_EQ(said, *why ? std::string("the world rates disagree with the ECB ") + why : "");
+        EXPECT_EQ(fresh.GetProfileString(kRatesSection, "JPY"), "100");
+    }
 }
 
 // The euro is the base of every rate: its rows stay at 1 whatever a document, the user, a data

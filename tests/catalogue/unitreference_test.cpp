@@ -157,7 +157,7 @@ TEST(RoundTrip, EveryUnitConvertsThereAndBack)
         }
     }
     EXPECT_GT(pairs, 10000);
-    SetResultDigits(kAllResultDigits);
+    SetResultDigits(kDefaultResultDigits);
 }
 
 // The core over the built data files, as beside the program.
@@ -173,7 +173,7 @@ protected:
     }
     void TearDown() override
     {
-        SetResultDigits(kAllResultDigits);
+        SetResultDigits(kDefaultResultDigits);
         m_core.reset();
         SetProgramDirectoryOverride({});
         SetProfile(nullptr);

@@ -88,7 +88,7 @@ TEST(EarlierSettings, EveryRememberedChoiceComesBackAsItWas)
     const auto before = Read(earlier, rememberedEarlier);
     const auto after = Read(today, rememberedToday);
     kelvara::SetProgramDirectoryOverride({});
-    kelvara::SetResultDigits(kelvara::kAllResultDigits);
+    kelvara::SetResultDigits(kelvara::kDefaultResultDigits);
 
     EXPECT_EQ(rememberedEarlier, "Currency");
     EXPECT_EQ(rememberedToday, "Currency");

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kelvara {
 namespace {
@@ -50,17 +52,29 @@ TEST(ReferenceRatesDocument, ReadsTheDayAndEveryRateInDocumentOrder)
     EXPECT_EQ(rates.rates[0], (std::pair<std::string, double>("USD", 1.0523)));
     EXPECT_EQ(rates.rates[3], (std::pair<std::string, double>("TRY", 36.512)));
     EXPECT_EQ(rates.texts[2], "4.9770") << "stored as the ECB wrote it";
+
+    // Of several days the latest counts, the first of them on a tie.
+    const std::string days =
+        "<g:Envelope xmlns:g='http://www.gesmes.org/xml/2002-08-01' "
+        "xmlns='http://www.ecb.int/vocabulary/2002-08-01/eurofxref'><Cube>"
+        "<Cube time='2026-12-04'><Cube currency='USD' rate='1.01'/></Cube>"
+        "<Cube time='2026-12-07'><Cube currency='USD' rate='1.02'/></Cube>"
+        "<Cube time='2026-12-07'><Cube currency='USD' rate='1.03'/></Cube>"
+        "<Cube time='2026-12-05'><Cube currency='USD' rate='1.04'/></Cube></Cube></g:Envelope>";
+    ASSERT_TRUE(ParseReferenceRates(days, kToday, rates, why)) << why;
+    EXPECT_EQ(rates.date, "2026-12-07");
+    EXPECT_EQ(rates.rates, (std::vector<std::pair<std::string, double>>{{"USD", 1.02}}));
 }
 
 TEST(ReferenceRatesDocument, NamespacesDecideNotPrefixesOrOrder)
 {
     // Other prefixes for both namespaces, attributes in the other order, blanks around values.
-    const std::string prefixed =
-        "<e:Envelope xmlns:e='http://www.gesmes.org/xml/2002-08-01' "
-        "xmlns:x='http://www.ecb.int/vocabulary/2002-08-01/eurofxref'>"
-        "<e:subject>Reference rates</e:subject>"
-        "<x:Cube><x:Cube time=' 2026-12-07 '><x:Cube rate=' 162.35 ' currency='JPY'/>"
-        "<x:Cube rate='1.0523' currency='USD'/></x:Cube></x:Cube></e:Envelope>";
+    const std::string prefixed = "<e:Envelope xmlns:e='http://www.gesmes.org/xml/2002-08-01' "
+                                 "xmlns:x='http://www.ecb.int/vocabulary/2002-08-01/eurofxref'>"
+                                 "<e:subject>Reference rates</e:subject>"
+                                 "<x:Cube><x:Cube time='&#9;&#10;&#13; 2026-12-07 &#13;&#10;&#9;'>"
+                                 "<x:Cube rate='&#9;&#10;&#13; 162.35 &#13;&#10;&#9;' currency='JPY'/>"
+                                 "<x:Cube rate='1.0523' currency='USD'/></x:Cube></x:Cube></e:Envelope>";
     ReferenceRates rates;
     std::string why;
     ASSERT_TRUE(ParseReferenceRates(prefixed, kToday, rates, why)) << why;

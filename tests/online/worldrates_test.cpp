@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kelvara {
 namespace {
@@ -13,16 +15,30 @@ TEST(WorldRatesDocument, ReadsTheDayAndTheCurrenciesSkippingTokens)
 {
     WorldRates rates;
     std::string why;
-    ASSERT_TRUE(ParseWorldRates(R"({"date": "2026-12-08", "eur": {"1inch": 11.3, "usd": 1.136, "ars": 1732,
-                                    "doge": 0, "xau": 2.75e-4, "spam": "text"}, "other": [1, {"a": null}]})",
+    // Tokens, keys of three characters that are not letters, a text or an array or object under a
+    // currency key outside "eur" (before it or after it), and an "eur" below the top are skipped;
+    // only the top-level "date" is the date.
+    ASSERT_TRUE(ParseWorldRates(R"({"date": "2026-12-08", "btc": {"usd": 9e4}, "eur": {"1inch": {"a": 1},
+                                    "usd": 1.136, "ars": 1732, "doge": 0, "xau": 2.75e-4, "spam": "text",
+                                    "1in": 5, "u$d": 6, "us": 7, "zar": 20.1, "AZN": 1.98}, "jpy": {"usd": 1},
+                                    "note": "2001-01-01", "other": [1, {"date": "2001-01-01"}],
+                                    "gbp": [1], "x": {"eur": {"usd": "text"}}})",
                                 kToday, rates, why))
         << why;
     EXPECT_EQ(rates.date, "2026-12-08");
-    ASSERT_EQ(rates.rates.size(), 3u);
-    EXPECT_EQ(rates.rates[0].first, "USD");
-    EXPECT_EQ(rates.rates[0].second, 1.136);
-    EXPECT_EQ(rates.rates[1].first, "ARS");
-    EXPECT_EQ(rates.rates[2].first, "XAU");
+    EXPECT_EQ(rates.rates,
+              (std::vector<std::pair<std::string, double>>{
+                  {"USD", 1.136}, {"ARS", 1732}, {"XAU", 2.75e-4}, {"ZAR", 20.1}, {"AZN", 1.98}}));
+
+    // At the limits, not beyond them: nested 16 deep, 4 MB long.
+    const std::string deep = R"({"date": "2026-12-08", "eur": {"usd": 1.1}, "x": )" + std::string(15, '[') +
+                             std::string(15, ']') + "}";
+    std::string large = R"({"date": "2026-12-08", "eur": {"usd": 1.1}})";
+    large.resize(kMaxWorldRatesSize, ' ');
+    for (const std::string& document : {deep, large}) {
+        ASSERT_TRUE(ParseWorldRates(document, kToday, rates, why)) << why;
+        EXPECT_EQ(rates.rates.size(), 1u);
+    }
 }
 
 TEST(WorldRatesDocument, BadDocumentsChangeNothingAndSayWhy)
@@ -48,6 +64,17 @@ TEST(WorldRatesDocument, BadDocumentsChangeNothingAndSayWhy)
         {R"({"date": "2026-12-08", "eur": {"usd": -1.1}})", "the rate of USD is not a positive number"},
         {R"({"date": "2026-12-08", "eur": {"usd": 1e400}})", "the document is not JSON (at byte 43)"},
         {R"({"date": "2026-12-08", "eur": {"usd": {"x": 1}}})", "the rate of USD is not a number"},
+        {R"({"date": "2026-12-08", "eur": {"usd": [1]}})", "the rate of USD is not a number"},
+        {R"({"date": "2026-12-08", "eur": {"usd": true}})",
+         "the rate of USD is not a number but a truth value"},
+        {R"({"date": "2026-12-08x", "eur": {"usd": 1.1}})", "the date \"2026-12-08x\" is not a date"},
+        {R"({"date": "2026/12-08", "eur": {"usd": 1.1}})", "the date \"2026/12-08\" is not a date"},
+        {R"({"date": "2026-12/08", "eur": {"usd": 1.1}})", "the date \"2026-12/08\" is not a date"},
+        {R"({"date": "2026-13-08", "eur": {"usd": 1.1}})", "the date \"2026-13-08\" is not a date"},
+        {R"({"date": "2026-00-08", "eur": {"usd": 1.1}})", "the date \"2026-00-08\" is not a date"},
+        {R"({"date": "2026-12-00", "eur": {"usd": 1.1}})", "the date \"2026-12-00\" is not a date"},
+        {R"({"date": "202a-12-08", "eur": {"usd": 1.1}})", "the date \"202a-12-08\" is not a date"},
+        {R"({"date": "2026-1 -08", "eur": {"usd": 1.1}})", "the date \"2026-1 -08\" is not a date"},
         {R"({"date": "2026-12-08", "eur": {"usd": 1.1, "usd": 1.2}})", "the rate of USD appears twice"},
         {R"({"date": "2026-12-08", "eur": {"afn": 70.1, "AFN": 9999.9}})", "the rate of AFN appears twice"},
         // What the server chose reaches a terminal cut short and without control characters.

@@ -139,9 +139,38 @@ TEST(FormatSignificant, RoundsTheValueToTheDigitsAskedFor)
         {1e-300, 6, "0." + Zeros(299) + "1"},
         {std::numeric_limits<double>::denorm_min(), 4, "0." + Zeros(323) + "4941"},
         {-1e300, 6, "-1" + Zeros(300)},
+        {0.5, 6, "0.5"},
+        {-2.71828, 2, "-2.7"},
+        {123, 6, "123"},                   // as many digits before the point as the value has: no point
+        {1.0 / 3, 0, "0.333333333333333"}, // all digits: as FormatDouble writes it
+        {std::numeric_limits<double>::infinity(), 6, "inf"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(kelvara::FormatSignificant(c.value, c.digits), c.text) << c.value << " at " << c.digits;
+}
+
+// What compound units carry over (the ounces of 1.3 lb): rounded as the result is written, and
+// untouched with "all digits" (0), beyond 17 digits, or when there is nothing to round.
+TEST(RoundSignificant, RoundsAsTheResultIsWrittenOrNotAtAll)
+{
+    const double third = 1.0 / 3;
+    const struct {
+        double value;
+        int digits;
+        double rounded;
+    } cases[] = {
+        {third, 0, third},
+        {third, -1, third},
+        {third, 17, third},
+        {third, 40, third},
+        {third, 3, 0.333},
+        {-2.71828, 2, -2.7},
+        {999.95, 4, 1000},
+        {0.0, 6, 0.0},
+        {std::numeric_limits<double>::infinity(), 6, std::numeric_limits<double>::infinity()},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(kelvara::RoundSignificant(c.value, c.digits), c.rounded) << c.value << " at " << c.digits;
 }
 
 TEST(FormatDouble, IgnoresTheProcessLocale)
