@@ -139,8 +139,9 @@ TEST(SettingsProfileStore, FilesAndLinksOfAnotherUserAreNeverWritten)
             fs::create_symlink(precious, path);
         else
             std::ofstream(path) << "[Settings]\nCategory=3\n";
-        if (c.othersOwn)
+        if (c.othersOwn) {
             ASSERT_EQ(lchown(path.c_str(), kOther, kOther), 0);
+        }
         const std::string before = contents(path);
         kelvara::SettingsProfileStore store(path, Access::ReadWrite);
         EXPECT_EQ(store.WriteProfileStrings({{"Settings", "Category", "1"}}), c.written);

@@ -168,8 +168,9 @@ protected:
             const QString name = Name(control);
             const bool ofData = IsListOfData(control);
             // A country's name cut short in its list shows whole in the tooltip, named by iso-codes too.
-            const auto* list = qobject_cast<QComboBox*>(control);
-            if (!ExemptTooltips().count(control->objectName()) && !(list && NamedByIsoCodes(where, *list)))
+            const auto* countries = qobject_cast<QComboBox*>(control);
+            if (!ExemptTooltips().count(control->objectName()) &&
+                !(countries && NamedByIsoCodes(where, *countries)))
                 Check(name + QStringLiteral(" tooltip"), control->toolTip(), where);
             if (ExemptTexts().count(control->objectName()))
                 continue;
