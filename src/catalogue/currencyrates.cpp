@@ -15,6 +15,14 @@
 
 namespace kelvara {
 
+// The shortest text that reads back as the same number: a rate is stored exactly as it was taken.
+std::string RateText(double rate)
+{
+    char text[64];
+    *std::to_chars(text, text + sizeof text - 1, rate).ptr = '\0';
+    return text;
+}
+
 namespace {
 
 // Redenominations, by the issuing central bank's act, and the local issues at par.
@@ -43,14 +51,6 @@ const std::vector<CurrencyLink> kLinks = {
     {"IMP", "GBP", 1},             // Isle of Man Treasury, likewise
     {"TVD", "AUD", 1},             // Tuvalu's coins, at par with the Australian dollar it uses
 };
-
-// The shortest text that reads back as the same number: a rate is stored exactly as it was taken.
-std::string RateText(double rate)
-{
-    char text[64];
-    *std::to_chars(text, text + sizeof text - 1, rate).ptr = '\0';
-    return text;
-}
 
 std::int64_t BuiltInDay()
 {

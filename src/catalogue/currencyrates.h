@@ -89,6 +89,10 @@ enum class UserRateResult { Stored, Invalid, WriteFailed };
 UserRateResult StoreUserRate(CCurrencyCategory& currencies, const std::string& code, const std::string& text,
                              const std::string& source, ProfileStore& store);
 
+// A rate as it is stored, whatever gave it (a document, the rate service): the shortest text that
+// reads back as the same number, so no digit is lost (a service's 0.0000123 is not 0.000012).
+std::string RateText(double rate);
+
 // Whether the stored world rates are older than `today` (the document comes out every day).
 bool AreWorldRatesDue(const std::string& today, const ProfileStore& store);
 

@@ -482,7 +482,7 @@ void CConversionPage::OnRate()
         const std::optional<double> fetched = m_rateFetcher(*currency);
         if (!fetched)
             return;
-        text = kelvara::FormatFixed(*fetched, 6);
+        text = kelvara::RateText(*fetched);
         source = kelvara::kRateSourceService;
     }
     switch (kelvara::StoreUserRate(*currencies, currency->GetCode(), text, source, kelvara::Profile())) {

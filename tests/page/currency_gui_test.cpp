@@ -123,7 +123,8 @@ TEST_F(CurrencyPageTest, AnEmptyFieldFetchesTheRateWhenAFetcherIsSet)
     });
     Button("rateButton")->click();
     EXPECT_EQ(asked, "JPY");
-    EXPECT_EQ(store.GetProfileString("Settings\\Rates", "JPY"), "161.250000");
+    EXPECT_EQ(store.GetProfileString("Settings\\Rates", "JPY"), "161.25")
+        << "stored as every document rate is: every digit, no more";
     EXPECT_EQ(RateLine(), "1 \u20AC = 161.25");
 
     // A failed fetch changes nothing and says nothing more.
