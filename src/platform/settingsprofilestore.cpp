@@ -204,10 +204,12 @@ void SettingsProfileStore::EndUpdate()
 
 bool SettingsProfileStore::WriteProfileInt(const std::string& section, const std::string& entry, int value)
 {
-    if (m_readOnly || !GetWriteProblem().empty())
+    if (m_readOnly)
         return false;
     m_kept.reset(); // the reads after this one see it
     const auto settings = Open(m_path);
+    if (!OwnedAlongTheWay(settings->fileName().toStdString()))
+        return false;
     settings->setValue(KeyOf(section, entry), value);
     settings->sync();
     return Written(*settings);
@@ -216,10 +218,12 @@ bool SettingsProfileStore::WriteProfileInt(const std::string& section, const std
 bool SettingsProfileStore::WriteProfileString(const std::string& section, const std::string& entry,
                                               const std::string& value)
 {
-    if (m_readOnly || !GetWriteProblem().empty())
+    if (m_readOnly)
         return false;
     m_kept.reset(); // the reads after this one see it
     const auto settings = Open(m_path);
+    if (!OwnedAlongTheWay(settings->fileName().toStdString()))
+        return false;
     settings->setValue(KeyOf(section, entry), ToQString(value));
     settings->sync();
     return Written(*settings);
@@ -227,10 +231,12 @@ bool SettingsProfileStore::WriteProfileString(const std::string& section, const 
 
 bool SettingsProfileStore::WriteProfileStrings(const std::vector<Value>& values)
 {
-    if (m_readOnly || !GetWriteProblem().empty())
+    if (m_readOnly)
         return false;
     m_kept.reset();
     const auto settings = Open(m_path);
+    if (!OwnedAlongTheWay(settings->fileName().toStdString()))
+        return false;
     // Refuse before changing anything when the file cannot be read: the write would replace it.
     if (settings->status() == QSettings::AccessError)
         return false;
