@@ -126,40 +126,6 @@ TEST(GnuUnitsReference, EveryRowOfItsCategoriesIsReferenced)
     }
 }
 
-// A unit converted into another and back is where it started, for every pair of every numeric
-// category: a factor applied the wrong way round, or a reciprocal taken on one way only, shows.
-TEST(RoundTrip, EveryUnitConvertsThereAndBack)
-{
-    SetResultDigits(kMaxResultDigits);
-    CCategoryArray catalogue;
-    CreateCatalogue(catalogue);
-    int pairs = 0;
-    for (const auto& category : catalogue) {
-        const std::string name = category->GetEnglishName();
-        // Numbers of other bases and Roman numerals are whole; the compound units truncate.
-        if (category->GetKind() != Numeric || name == "Numbers")
-            continue;
-        const auto& units = Loaded(name).GetUnits();
-        for (const auto& a : units) {
-            const auto& from = dynamic_cast<const CConversionUnit&>(*a);
-            if (const auto* d = dynamic_cast<const CDefaultUnit*>(&from); d && d->IsCompound())
-                continue;
-            for (const auto& b : units) {
-                const auto& to = dynamic_cast<const CConversionUnit&>(*b);
-                if (const auto* d = dynamic_cast<const CDefaultUnit*>(&to); d && d->IsCompound())
-                    continue;
-                const std::string there = from.Convert("1.25", to);
-                const double back = std::strtod(to.Convert(there, from).c_str(), nullptr);
-                EXPECT_NEAR(back, 1.25, 1.25e-12)
-                    << name << ": " << a->GetName() << " -> " << b->GetName() << " = " << there;
-                ++pairs;
-            }
-        }
-    }
-    EXPECT_GT(pairs, 10000);
-    SetResultDigits(kDefaultResultDigits);
-}
-
 // The core over the built data files, as beside the program.
 class ReciprocalCore : public testing::Test {
 protected:
@@ -221,7 +187,6 @@ TEST_F(ReciprocalCore, ValuesWithoutAResultSaySoInsteadOfShowingInfinity)
         {"Fuel Economy", "7.84048611111111", per100, mpg, Form::Number, "30"},
         {"Fuel Economy", "5", per100, kmPerLiter, Form::Number, "20"},
         {"Fuel Economy", "0", mpg, per100, Form::Problem, noReciprocal},
-        {"Fuel Economy", "0", per100, kmPerLiter, Form::Problem, noReciprocal},
         {"Fuel Economy", "-5", per100, mpg, Form::Problem, noReciprocal},
         // Two volumes per distance relate linearly: nothing is consumed is nothing either way.
         {"Fuel Economy", "0", per100, gallonsPer100, Form::Number, "0"},
@@ -229,7 +194,6 @@ TEST_F(ReciprocalCore, ValuesWithoutAResultSaySoInsteadOfShowingInfinity)
         // A positive value too small for its reciprocal to be a double.
         {"Fuel Economy", "1e-320", per100, kmPerLiter, Form::Problem, tooLarge},
         {"Data Size", "1e308", "petabyte (PB)", "bit", Form::Problem, tooLarge},
-        {"Data Size", "-1e308", "petabyte (PB)", "bit", Form::Problem, tooLarge},
         {"Data Size", "1e290", "petabyte (PB)", "bit", Form::Number, "8e305"},
         {"Length", "1e308", "kilometer (km)", "millimeter (mm)", Form::Problem, tooLarge},
     };
