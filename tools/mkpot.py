@@ -42,6 +42,11 @@ DATA_CONTEXTS = {
     "acceleration.dat": "Acceleration",
 }
 COUNTRY_CONTEXT = "Country and Phone Codes"
+# Currencies iso-codes names, whose names our catalogues word themselves: its translations mix up
+# the riyal (Qatar, Saudi Arabia) and the rial (Iran, Oman, Yemen) in several languages, and
+# misspell the New Taiwan Dollar in French. The English is iso-codes' own name of the code.
+ISO_NAMES_WE_WORD = ["Qatari Rial", "Saudi Riyal", "Iranian Rial", "Rial Omani", "Yemeni Rial",
+                     "New Taiwan Dollar"]
 
 C_ESCAPES = {"n": "\n", "t": "\t", '"': '"', "\\": "\\", "'": "'", "a": "\a", "r": "\r"}
 
@@ -176,12 +181,38 @@ def data_rows(path):
             yield number, next(csv.reader([stripped], skipinitialspace=True))
 
 
+def currency_row_parts(source_dir):
+    """The table of currency rows' parts: row name -> (country, country code, currency)."""
+    path = "src/catalogue/currencyrowname.cpp"
+    literal = r'"((?:[^"\\]|\\.)*)"'
+    row = re.compile(r"^\s*\{%s, \{%s, %s, %s\}\},$" % ((literal,) * 4))
+    parts = {}
+    with open(os.path.join(source_dir, path), encoding="utf-8") as f:
+        for number, line in enumerate(f, 1):
+            m = row.match(line)
+            if m:
+                parts[c_unescape(m.group(1))] = ("%s:%d" % (path, number),) + tuple(
+                    c_unescape(g) for g in m.groups()[1:])
+    return parts
+
+
 def read_data_files(source_dir, iso_json, template):
     folder = "resources/data"
+    # A currency row the table splits is shown as its country and its currency's name (the latter
+    # from iso-codes when it lists the code); other rows are translated whole.
+    parts = currency_row_parts(source_dir)
     for name, context in DATA_CONTEXTS.items():
         path = folder + "/" + name
         for number, fields in data_rows(os.path.join(source_dir, path)):
-            template.add(context, fields[0].strip(), "%s:%d" % (path, number))
+            text = fields[0].strip()
+            if name == "currency.dat" and text in parts:
+                where, country, _, currency = parts[text]
+                template.add("Country", country, where)
+                template.add("Currency name", currency, where)
+                continue
+            template.add(context, text, "%s:%d" % (path, number))
+    for text in ISO_NAMES_WE_WORD:
+        template.add("Currency name", text, "tools/mkpot.py")
     # Countries are named by iso-codes' catalogue; ours names only the rows it has no code for.
     with open(iso_json, encoding="utf-8") as f:
         known = {c["alpha_2"].lower() for c in json.load(f)["3166-1"]}

@@ -1,6 +1,6 @@
 #include "catalogue/countrycodecategory.h"
 
-#include "catalogue/isocountrynames.h"
+#include "catalogue/isonames.h"
 #include "platform/translations.h"
 #include "text/strings.h"
 #include "text/textcase.h"

@@ -1,6 +1,7 @@
 #include "catalogue/currencycategory.h"
 
 #include "catalogue/currencyrates.h"
+#include "catalogue/currencyrowname.h"
 
 #include "platform/profilestore.h"
 #include "platform/regional.h"
@@ -54,7 +55,7 @@ std::string CCurrencyCategory::GetUnitText(const CBaseUnit& unit) const
     const auto* currency = dynamic_cast<const CCurrency*>(&unit);
     if (!currency)
         return CCategory::GetUnitText(unit);
-    return kelvara::Translate(GetEnglishName(), currency->GetRowName()) + " (" + currency->GetCode() + ")";
+    return kelvara::CurrencyRowText(currency->GetRowName(), currency->GetCode()) + " (" + currency->GetCode() + ")";
 }
 
 void CCurrencyCategory::OnUnitsLoaded()

@@ -18,7 +18,7 @@ int SortedList::AddEntry(const std::string& text, const ListItem& item)
     if (m_sorted)
         at = std::upper_bound(
             m_entries.begin(), m_entries.end(), text,
-            [](const std::string& t, const Entry& e) { return CompareListText(t, e.text) < 0; });
+            [](const std::string& t, const Entry& e) { return CompareDisplayText(t, e.text) < 0; });
     const auto position = static_cast<int>(at - m_entries.begin());
     m_entries.insert(at, Entry{text, item, static_cast<int>(m_entries.size())});
     // The selected entry stays selected when one is inserted before it.

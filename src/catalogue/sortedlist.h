@@ -9,7 +9,7 @@ namespace kelvara {
 
 // A list that lives in memory only: what the command line fills where the page has combo boxes,
 // and what tests fill to see what the page would show. A sorted list keeps its entries in
-// CompareListText order (an entry equal to others goes after them); an unsorted one in the order
+// CompareDisplayText order (an entry equal to others goes after them); an unsorted one in the order
 // they were added.
 class SortedList : public UnitList {
 public:

@@ -14,12 +14,12 @@ struct ListItem {
 };
 
 // The drop-down list the category fillers write into; the page's combo boxes implement it, and so
-// do the command line and the tests. A sorted list keeps its entries ordered by CompareListText.
+// do the command line and the tests. A sorted list keeps its entries ordered by CompareDisplayText.
 class UnitList {
 public:
     virtual ~UnitList() = default;
     virtual void ResetContent() = 0;
-    // Whether the entries added from now on go in CompareListText order or at the end.
+    // Whether the entries added from now on go in CompareDisplayText order or at the end.
     virtual void SetSorted(bool sorted) = 0;
     // Returns the position of the new entry, or -1 when it could not be added.
     virtual int AddEntry(const std::string& text, const ListItem& item) = 0;

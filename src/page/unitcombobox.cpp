@@ -1,5 +1,7 @@
 #include "page/unitcombobox.h"
 
+#include "catalogue/baseunit.h"
+
 #include "text/collate.h"
 #include "text/strings.h"
 #include "text/textmatch.h"
@@ -180,7 +182,10 @@ void UnitComboBox::ApplyFilter(const QString& text)
     int first = -1;
     int shownRows = 0;
     for (int i = 0; i < count(); ++i) {
-        const bool shown = query.IsEmpty() || query.Matches(itemText(i).toStdString());
+        // An entry is found by its English name too, whatever the language it shows in.
+        const ListItem item = ItemAt(i);
+        const bool shown = query.IsEmpty() || query.Matches(itemText(i).toStdString()) ||
+                           (item.unit && query.Matches(item.unit->GetName()));
         list->setRowHidden(i, !shown);
         if (shown && first < 0)
             first = i;
@@ -284,7 +289,7 @@ int UnitComboBox::InsertPosition(const QString& text) const
     int high = count();
     while (low < high) {
         const int mid = low + (high - low) / 2;
-        if (CompareListText(itemText(mid).toStdString(), key) <= 0)
+        if (CompareDisplayText(itemText(mid).toStdString(), key) <= 0)
             low = mid + 1;
         else
             high = mid;

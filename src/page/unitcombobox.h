@@ -13,7 +13,7 @@ class QLineEdit;
 
 namespace kelvara {
 
-// A drop-down list of the page. A sorted one keeps its entries in the order of CompareListText, so
+// A drop-down list of the page. A sorted one keeps its entries in the order of CompareDisplayText, so
 // a stored position means the same entry from one run to the next whatever the file order; an
 // unsorted one keeps the order in which entries were added. Each entry carries its item as data.
 // Opening and closing the drop-down are reported, because the page acts on both.

@@ -4,6 +4,7 @@
 #include "text/translate.h"
 
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <libintl.h>
 
@@ -12,6 +13,24 @@
 #endif
 
 namespace kelvara {
+
+namespace {
+// The language the environment asks for, by gettext's rules: none under the C locale, else the
+// first of LANGUAGE's list, else the messages locale's name; English is no language to translate to.
+std::string AskedLanguage()
+{
+    const char* locale = std::setlocale(LC_MESSAGES, nullptr);
+    if (!locale || !std::strcmp(locale, "C") || !std::strcmp(locale, "POSIX"))
+        return {};
+    std::string language = locale;
+    if (const char* list = std::getenv("LANGUAGE"); list && *list)
+        language.assign(list, std::strcspn(list, ":"));
+    language = language.substr(0, language.find_first_of(".@"));
+    if (language.empty() || language == "C" || language == "POSIX" || language.rfind("en", 0) == 0)
+        return {};
+    return language;
+}
+} // namespace
 
 std::string InitTranslations(const std::string& localeDir)
 {
@@ -26,8 +45,11 @@ std::string InitTranslations(const std::string& localeDir)
     ::bindtextdomain(kTextDomain, folder.c_str());
     for (const char* domain : {kTextDomain, kCountryDomain, kCurrencyDomain})
         ::bind_textdomain_codeset(domain, "UTF-8");
-    NoteTranslationChange();
-    return CatalogueLanguage();
+    // A language our catalogue lacks still has iso-codes' country and currency names, and its own
+    // order of the lists.
+    const std::string catalogue = CatalogueLanguage();
+    SetTextLanguage(catalogue.empty() ? AskedLanguage() : catalogue);
+    return catalogue;
 }
 
 std::string CatalogueLanguage()

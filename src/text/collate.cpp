@@ -1,6 +1,14 @@
 #include "text/collate.h"
 
+#include <unicode/coll.h>
+#include <unicode/locid.h>
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <tuple>
 
 namespace kelvara {
@@ -85,7 +93,69 @@ int Compare(std::string_view a, std::string_view b, bool exact)
         return -1;
     return 0;
 }
+std::mutex g_collatorMutex;
+std::shared_ptr<const icu::Collator> g_collator;
+
+std::shared_ptr<const icu::Collator> CurrentCollator()
+{
+    const std::lock_guard lock(g_collatorMutex);
+    return g_collator;
+}
+
+// A letter beyond Latin-1 folded as the list order sees it: lower case (full folding's simple
+// form), and a letter with marks as its base letter ("ś" -> "s"; "ł" has no base and stays).
+char32_t FoldOther(char32_t c)
+{
+    auto folded = static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
+    icu::UnicodeString decomposition;
+    if (U_SUCCESS(status) && nfd->getDecomposition(static_cast<UChar32>(folded), decomposition) &&
+        decomposition.length() > 0) {
+        const UChar32 base = decomposition.char32At(0);
+        if (u_isalpha(base))
+            folded = static_cast<char32_t>(base);
+    }
+    return folded;
+}
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    char bytes[U8_MAX_LENGTH];
+    std::int32_t length = 0;
+    UBool error = false;
+    U8_APPEND(bytes, length, U8_MAX_LENGTH, static_cast<UChar32>(c), error);
+    if (!error)
+        out.append(bytes, static_cast<std::size_t>(length));
+}
 } // namespace
+
+void SetCollationLanguage(const std::string& language)
+{
+    std::shared_ptr<const icu::Collator> collator;
+    if (!language.empty()) {
+        UErrorCode status = U_ZERO_ERROR;
+        const icu::Locale locale(language.substr(0, language.find_first_of(".@")).c_str());
+        std::unique_ptr<icu::Collator> made(icu::Collator::createInstance(locale, status));
+        if (U_SUCCESS(status) && made)
+            collator = std::move(made);
+    }
+    const std::lock_guard lock(g_collatorMutex);
+    g_collator = std::move(collator);
+}
+
+int CompareDisplayText(std::string_view a, std::string_view b)
+{
+    if (const auto collator = CurrentCollator()) {
+        UErrorCode status = U_ZERO_ERROR;
+        const UCollationResult result = collator->compareUTF8(
+            icu::StringPiece(a.data(), static_cast<std::int32_t>(a.size())),
+            icu::StringPiece(b.data(), static_cast<std::int32_t>(b.size())), status);
+        if (U_SUCCESS(status) && result != UCOL_EQUAL)
+            return result == UCOL_LESS ? -1 : 1;
+    }
+    return CompareListText(a, b);
+}
 
 int CompareListText(std::string_view a, std::string_view b)
 {
@@ -101,13 +171,38 @@ std::string FoldListText(std::string_view text)
     std::size_t i = 0;
     while (i < text.size()) {
         const std::size_t start = i;
-        const Key key = KeyOf(NextChar(text, i));
+        const char32_t c = NextChar(text, i);
+        const Key key = KeyOf(c);
         if (key.klass == 2)
             out += static_cast<char>(key.base);
+        else if (key.klass == 3)
+            AppendUtf8(out, FoldOther(c));
         else
             out.append(text.substr(start, i - start));
     }
     return out;
+}
+
+std::string LowerFirstLetterOfWord(std::string_view text)
+{
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const auto length = static_cast<std::int32_t>(text.size());
+    std::int32_t i = 0;
+    UChar32 first = 0;
+    U8_NEXT(bytes, i, length, first);
+    const std::int32_t rest = i;
+    UChar32 second = 0;
+    if (i < length)
+        U8_NEXT(bytes, i, length, second);
+    if (first < 0 || !u_isupper(first) || !u_islower(second))
+        return std::string(text);
+    char lowered[U8_MAX_LENGTH];
+    std::int32_t size = 0;
+    UBool error = false;
+    U8_APPEND(lowered, size, U8_MAX_LENGTH, u_tolower(first), error);
+    if (error)
+        return std::string(text);
+    return std::string(lowered, static_cast<std::size_t>(size)) + std::string(text.substr(static_cast<std::size_t>(rest)));
 }
 
 } // namespace kelvara

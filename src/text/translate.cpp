@@ -1,13 +1,19 @@
 #include "text/translate.h"
 
+#include "text/collate.h"
+
 #include <atomic>
 #include <cstring>
 #include <libintl.h>
+#include <mutex>
+#include <utility>
 
 namespace kelvara {
 
 namespace {
 std::atomic<unsigned> g_generation{1};
+std::mutex g_languageMutex;
+std::string g_language;
 
 // gettext keys a text with a context as "context\x04text" (the convention msgfmt compiles).
 const char* LookUpInContext(const char* domain, const char* context, const char* text, std::string& key)
@@ -51,6 +57,22 @@ const char* TranslateFrom(const char* domain, const char* text)
     if (!text || !*text)
         return text;
     return ::dgettext(domain, text);
+}
+
+std::string TextLanguage()
+{
+    const std::lock_guard lock(g_languageMutex);
+    return g_language;
+}
+
+void SetTextLanguage(std::string language)
+{
+    {
+        const std::lock_guard lock(g_languageMutex);
+        g_language = std::move(language);
+    }
+    SetCollationLanguage(TextLanguage());
+    NoteTranslationChange();
 }
 
 unsigned TranslationGeneration()

@@ -21,6 +21,12 @@ std::string Translate(const std::string& context, const std::string& text);
 // A name from another catalogue (kCountryDomain, ...); `text` itself when it has none.
 const char* TranslateFrom(const char* domain, const char* text);
 
+// The language the texts are shown in, as the user's environment asks for it ("de", "pt_BR",
+// "sv"), whether or not our catalogue has it (iso-codes may); empty for English. Set with the
+// catalogue (InitTranslations); the lists sort and fold by it.
+std::string TextLanguage();
+void SetTextLanguage(std::string language);
+
 // Every call of Translate since the last change of language gave the same answer; LoadString's
 // cache and the like compare this number to know when to look again.
 unsigned TranslationGeneration();

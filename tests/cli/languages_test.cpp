@@ -79,7 +79,12 @@ TEST_F(Languages, TheListsShowTheNamesInTheUsersLanguageAndEnglishSpeakersSeeThe
     };
     const Case cases[] = {
         {"Weight", "pound (lb)", "(lb) pound"},
-        {"Currency", "Andorra Euro", "Euro Andorra (EUR)"},
+        // Country, dash and currency in the user's language: the country ours ("United States"
+        // reordered), else iso-codes'; the currency iso-codes', else ours; '*' kept for an ended one.
+        {"Currency", "Andorra Euro", "Andorra \u2013 Euro (EUR)"},
+        {"Currency", "United States Dollars", "States United \u2013 US-Dollar (USD)"},
+        {"Currency", "Germany *Deutsche Marks", "Germany \u2013 *Mark Deutsche (DEM)"},
+        {"Currency", "[Gold Ounces]", "Ounces] [Gold (XAU)"}, // no country: the row whole
         {"Country and Phone Codes", "de", "Deutschland"},      // iso-codes
         {"Country and Phone Codes", "kr", "Korea, Republik"},  // iso-codes, not the row's name
         {"Country and Phone Codes", "ac", "Island Ascension"}, // no ISO code: ours
@@ -205,7 +210,7 @@ TEST_F(Languages, TheToolTakesNamesInEnglishAndInTheUsersLanguage)
         {{"convert", "⟦Weight⟧", "1", "⟦kilogram (kg)⟧", "⟦pound (lb)⟧"},
          {"convert", "weight", "1", "kilogram", "pound (lb)"},
          "2.20462262184878\n"},
-        {{"convert", "⟦Currency⟧", "5", "⟦Andorra Euro⟧", "EUR"},
+        {{"convert", "⟦Currency⟧", "5", "⟦Euro⟧", "EUR"},
          {"convert", "Currency", "5", "Andorra", "EUR"},
          "5\n"},
         {{"convert", "⟦Country and Phone Codes⟧", "-", "⟦Netherlands Antilles⟧", "⟦Police Department⟧"},

@@ -262,9 +262,9 @@ TEST_F(RateAgeTest, TheRateLineSaysWhereARateComesFromInTheUsersLanguage)
         const char* currency;
         QString age;
     } rows[] = {
-        {"⟦Andorra Euro⟧ (EUR)", "⟦fixed⟧)"},
-        {"⟦United States Dollars⟧ (USD)", "ECB, " + Short(2026, 12, 7) + ")"},
-        {"⟦Switzerland Francs⟧ (CHF)", "⟦stored⟧, ⟦date unknown⟧)"},
+        {"Andorra Euro (EUR)", "⟦fixed⟧)"},
+        {"United States Dollars (USD)", "ECB, " + Short(2026, 12, 7) + ")"},
+        {"Switzerland Francs (CHF)", "⟦stored⟧, ⟦date unknown⟧)"},
         {"Japanese Yen (JPY)", "⟦built-in⟧, " + Short(2026, 9, 29) + ")"},
     };
     for (const auto& row : rows) {

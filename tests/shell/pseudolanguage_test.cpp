@@ -150,10 +150,14 @@ protected:
                                                : control->objectName();
     }
 
-    // The countries are named by iso-codes' catalogues, which have no pseudo-language (the
-    // category's tests see them in German).
+    // The countries are named by iso-codes' catalogues, which have no pseudo-language, and a
+    // language of English shows the currency rows as the data file writes them (the categories'
+    // tests see both in German).
     static bool NamedByIsoCodes(const QString& where, const QComboBox& list)
     {
+        if (where.contains(QStringLiteral("Currency")))
+            return list.objectName() == QStringLiteral("sourceUnitList") ||
+                   list.objectName() == QStringLiteral("targetUnitList");
         return where.contains(QStringLiteral("Country and Phone Codes")) &&
                list.objectName() == QStringLiteral("sourceUnitList");
     }
