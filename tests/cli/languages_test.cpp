@@ -233,8 +233,8 @@ TEST_F(Languages, TheToolTakesNamesInEnglishAndInTheUsersLanguage)
     EXPECT_EQ(run({"units", "Temperature"}).out.rfind("⟦", 0), 0u);
 }
 
-// With the catalogues we ship: a German or French user names the lists in their language or in
-// English, and is told what went wrong in their language.
+// With the catalogues we ship: a user names the lists in their language or in English, and is
+// told what went wrong in their language.
 TEST_F(Languages, TheShippedCataloguesNameWhatTheToolTakes)
 {
     struct Case {
@@ -251,11 +251,22 @@ TEST_F(Languages, TheShippedCataloguesNameWhatTheToolTakes)
          "2.20462262184878\n",
          nullptr},
         {"fr_FR.UTF-8", {"convert", "Longueur", "1", "mètre", "pied (ft)"}, "3.28083989501312\n", nullptr},
+        // Any word of a name in the user's script finds it, and its English name always; a language
+        // we have no catalogue of still names currencies by iso-codes.
+        {"ru_RU.UTF-8", {"convert", "Масса", "1", "килограмм", "фунт (lb)"}, "2.20462262184878\n", nullptr},
+        {"ru_RU.UTF-8", {"find", "фунт", "стерлингов"}, "Валюты\tВеликобритания – фунт стерлингов (GBP)\n", nullptr},
+        {"ja_JP.UTF-8", {"find", "pound", "lb"}, "重量\tポンド (lb)\n", nullptr},
+        {"zh_CN.UTF-8", {"find", "磅"}, "重量\t磅 (lb)\n", nullptr},
+        {"pl_PL.UTF-8", {"find", "ŁOKIEĆ"}, "Długość\tłokieć\n", nullptr},
+        {"sv_SE.UTF-8", {"find", "schweizerfranc"}, "Currency\tSchweiz – schweizerfranc (CHF)\n", nullptr},
         {"de_DE.UTF-8", {"convert", "Länge", "1", "xx", "ft"}, "", "unbekannt"},
         {"fr_FR.UTF-8", {"convert", "Longueur", "1", "xx", "ft"}, "", "inconnu"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.locale) + " " + c.args[1] + " " + c.args[3]);
+        std::string trace = c.locale;
+        for (const auto& arg : c.args)
+            trace += " " + arg;
+        SCOPED_TRACE(trace);
         ASSERT_EQ(ProvideLocale(c.locale), "");
         std::vector<std::string> args = c.args;
         args.insert(args.begin(), KELVARA_BINARY_DIR "/src/cli/kelvara-cli");
@@ -264,7 +275,10 @@ TEST_F(Languages, TheShippedCataloguesNameWhatTheToolTakes)
         options.env["LANGUAGE"] = std::nullopt;
         options.env["LANG"] = c.locale;
         const ProcessResult result = RunProcess(args, options);
-        EXPECT_EQ(result.out, c.out);
+        if (c.args[0] == "find")
+            EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
+        else
+            EXPECT_EQ(result.out, c.out);
         if (c.errPart)
             EXPECT_NE(result.err.find(c.errPart), std::string::npos) << result.err;
         else
