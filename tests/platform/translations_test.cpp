@@ -1,6 +1,7 @@
 #include "platform/translations.h"
 
 #include "kelvara/testpaths.h"
+#include "platform/smallfile.h"
 #include "support/locales.h"
 #include "support/testenv.h"
 #include "text/strings.h"
@@ -8,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace kelvara {
@@ -63,7 +68,7 @@ TEST_F(TranslationsTest, CatalogueFollowsTheEnvironment)
         {nullptr, nullptr, "fr_FR.UTF-8", "de_DE.UTF-8", "fr"},
         {nullptr, "de_DE.UTF-8", "fr_FR.UTF-8", "fr_FR.UTF-8", "de"},
         {"fr", nullptr, nullptr, "de_DE.UTF-8", "fr"},
-        {"it:de:fr", nullptr, nullptr, "en_US.UTF-8", "de"},
+        {"sv:de:fr", nullptr, nullptr, "en_US.UTF-8", "de"},
         {"fr", "C", nullptr, "de_DE.UTF-8", ""},
         {nullptr, nullptr, nullptr, "en_US.UTF-8", ""},
         {nullptr, nullptr, nullptr, nullptr, ""},
@@ -95,6 +100,64 @@ TEST_F(TranslationsTest, TextsFollowTheCatalogue)
         EXPECT_EQ(LoadString(999999), "");
     }
     EXPECT_EQ(LoadString(IDS_WEIGHT), english);
+}
+
+// A damaged catalogue in the catalogue folder is never handed to the C library (which trusts its
+// offsets and would crash): the texts stay English, and a sound one of another language still works.
+TEST_F(TranslationsTest, ADamagedCatalogueLeavesTheTextsEnglish)
+{
+    std::string sound;
+    ASSERT_TRUE(ReadSmallFile(std::string(kLocaleDir) + "/de/LC_MESSAGES/kelvara.mo", sound, 1 << 24));
+    ASSERT_TRUE(IsSoundMessageCatalogue(sound));
+    const auto put = [](std::string bytes, std::size_t at, std::uint32_t value) {
+        std::memcpy(bytes.data() + at, &value, 4); // the build's own byte order, as msgfmt writes
+        return bytes;
+    };
+    std::uint32_t originals = 0;
+    std::memcpy(&originals, sound.data() + 12, 4);
+    std::uint32_t hash = 0;
+    std::memcpy(&hash, sound.data() + 24, 4);
+    struct Row {
+        const char* what;
+        std::string bytes;
+    };
+    const Row damaged[] = {
+        {"cut short", sound.substr(0, sound.size() / 2)},
+        {"cut in the header", sound.substr(0, 20)},
+        {"not a catalogue", std::string(sound.size(), 'x')},
+        {"a later revision", put(sound, 4, 2)},
+        {"more entries than tables", put(sound, 8, 0x10000000)},
+        {"a table past the end", put(sound, 12, static_cast<std::uint32_t>(sound.size()))},
+        {"a string past the end", put(sound, originals + 4, static_cast<std::uint32_t>(sound.size() - 2))},
+        {"a string without its end", put(sound, originals, 1)}, // the header's length cut to 1
+        {"a hash entry naming no string", put(sound, hash, 0x7FFFFFFF)},
+    };
+    for (const Row& row : damaged)
+        EXPECT_FALSE(IsSoundMessageCatalogue(row.bytes)) << row.what;
+
+    const std::string folder = test::TestRoot() + "/damaged-locale";
+    for (const char* language : {"de", "fr"})
+        std::filesystem::create_directories(folder + "/" + language + "/LC_MESSAGES");
+    std::filesystem::copy_file(std::string(kLocaleDir) + "/fr/LC_MESSAGES/kelvara.mo",
+                               folder + "/fr/LC_MESSAGES/kelvara.mo",
+                               std::filesystem::copy_options::overwrite_existing);
+    {
+        std::ofstream out(folder + "/de/LC_MESSAGES/kelvara.mo", std::ios::binary | std::ios::trunc);
+        out << damaged[0].bytes;
+    }
+    const std::string english = LoadString(IDS_WEIGHT);
+    {
+        Language german(nullptr, "de_DE.UTF-8", nullptr, nullptr);
+        EXPECT_EQ(InitTranslations(folder), "");
+        EXPECT_EQ(LoadString(IDS_WEIGHT), english);
+        // iso-codes' names and the language's order still follow the language.
+        EXPECT_EQ(TextLanguage(), "de_DE");
+    }
+    {
+        Language french(nullptr, "fr_FR.UTF-8", nullptr, nullptr);
+        EXPECT_EQ(InitTranslations(folder), "fr");
+        EXPECT_NE(LoadString(IDS_WEIGHT), english);
+    }
 }
 
 } // namespace
