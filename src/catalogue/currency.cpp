@@ -80,11 +80,7 @@ std::string IsoDateFromDays(std::int64_t days)
 
 std::string TodayIsoDate()
 {
-    const std::int64_t seconds = SecondsFromTicks(CurrentUtcTicks());
-    std::int64_t days = seconds / kSecondsPerDay;
-    if (seconds % kSecondsPerDay < 0)
-        --days;
-    return IsoDateFromDays(days);
+    return IsoDateFromDays(DaysFromTicks(CurrentUtcTicks()));
 }
 
 bool IsRateOutdated(const std::string& date, const std::string& source, const std::string& today)
