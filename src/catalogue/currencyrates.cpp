@@ -127,8 +127,8 @@ public:
              std::int64_t day, const std::string& source)
     {
         m_writes.push_back({kRatesSection, code, text});
-        m_writes.push_back({kRatesSection, code + ".Date", date});
-        m_writes.push_back({kRatesSection, code + ".Source", source});
+        m_writes.push_back({kRatesSection, code + kRateDateSuffix, date});
+        m_writes.push_back({kRatesSection, code + kRateSourceSuffix, source});
         m_held[code] = Held{true, rate, day, true, source};
     }
 
@@ -313,8 +313,8 @@ UserRateResult StoreUserRate(CCurrencyCategory& currencies, const std::string& c
         return UserRateResult::Invalid;
     const std::string today = TodayIsoDate();
     if (!store.WriteProfileStrings({{kRatesSection, code, text},
-                                    {kRatesSection, code + ".Date", today},
-                                    {kRatesSection, code + ".Source", source}}))
+                                    {kRatesSection, code + kRateDateSuffix, today},
+                                    {kRatesSection, code + kRateSourceSuffix, source}}))
         return UserRateResult::WriteFailed;
     // Rates are kept by code: every floating row of it takes the new rate now, not after a restart.
     for (const auto& unit : currencies.GetUnits()) {
