@@ -58,6 +58,11 @@ std::int64_t SecondsFromTicks(UtcTicks ticks)
     return FloorDiv(ticks, kTicksPerSecond);
 }
 
+std::int64_t DaysFromTicks(UtcTicks ticks)
+{
+    return FloorDiv(SecondsFromTicks(ticks), kSecondsPerDay);
+}
+
 std::int64_t YearOfSeconds(std::int64_t seconds)
 {
     std::int64_t year;

@@ -36,6 +36,9 @@ inline UtcTicks TicksFromSeconds(std::int64_t seconds)
     return seconds * kTicksPerSecond;
 }
 std::int64_t YearOfSeconds(std::int64_t seconds);
+// The day (since 1970-01-01) that universal time `ticks` falls on: floor division, so that the
+// instants before 1970 fall on the day they belong to.
+std::int64_t DaysFromTicks(UtcTicks ticks);
 
 // Reads "YYYY-MM-DDTHH:MM[:SS[.fraction]]" with an optional trailing "Z" (a space may stand for the
 // "T"), as universal time. False for anything else, including out-of-range fields.

@@ -521,4 +521,14 @@ ConversionCore::RateLine ConversionCore::GetRateLine() const
     return line;
 }
 
+bool ReadRegionalOption(const ProfileStore& store)
+{
+    return store.GetProfileInt(kOptionsSection, kUseRegionalSettings, 1) != 0;
+}
+
+bool WriteRegionalOption(ProfileStore& store, bool on)
+{
+    return store.WriteProfileInt(kOptionsSection, kUseRegionalSettings, on ? 1 : 0);
+}
+
 } // namespace kelvara

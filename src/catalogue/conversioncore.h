@@ -192,4 +192,9 @@ private:
     std::optional<UtcTicks> m_instant;
 };
 
+// The regional-notation option as `store` keeps it (on unless turned off); read and written only
+// here, so that every page agrees on its key and default. False when the store refused the write.
+bool ReadRegionalOption(const ProfileStore& store);
+bool WriteRegionalOption(ProfileStore& store, bool on);
+
 } // namespace kelvara

@@ -32,14 +32,18 @@ int GetResultDigits()
     return g_resultDigits.load(std::memory_order_relaxed);
 }
 
-int ReadResultDigitsOption()
+int ReadResultDigitsOption(const ProfileStore& store)
 {
-    const int stored =
-        Profile().GetProfileInt(kOptionsSection, kSignificantDigitsOption, kDefaultResultDigits);
+    const int stored = store.GetProfileInt(kOptionsSection, kSignificantDigitsOption, kDefaultResultDigits);
     // 0 is the user's choice of every digit; anything else outside the range was never offered.
     if (stored == kAllResultDigits)
         return kAllResultDigits;
     return InRange(stored) == kAllResultDigits ? kDefaultResultDigits : stored;
+}
+
+bool WriteResultDigitsOption(ProfileStore& store, int digits)
+{
+    return store.WriteProfileInt(kOptionsSection, kSignificantDigitsOption, InRange(digits));
 }
 
 } // namespace kelvara

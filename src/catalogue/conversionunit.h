@@ -22,6 +22,8 @@ public:
 
 namespace kelvara {
 
+class ProfileStore;
+
 // How many significant digits measured results are written with: 1 to kMaxResultDigits, or
 // kAllResultDigits for every digit FormatDouble writes. One choice for the whole program (the
 // option, or kelvara-cli's --digits); numbers of other bases, Roman numerals, times, telephone data
@@ -35,7 +37,9 @@ inline constexpr int kDefaultResultDigits = 15;
 void SetResultDigits(int digits);
 int GetResultDigits();
 
-// The option as stored (kSignificantDigitsOption).
-int ReadResultDigitsOption();
+// The option as `store` keeps it (kSignificantDigitsOption); read and written only here. False when
+// the store refused the write.
+int ReadResultDigitsOption(const ProfileStore& store);
+bool WriteResultDigitsOption(ProfileStore& store, int digits);
 
 } // namespace kelvara

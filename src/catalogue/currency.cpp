@@ -33,8 +33,8 @@ bool ReadStoredRate(const ProfileStore& store, const std::string& code, StoredRa
     if (!IsPlausibleRate(rate))
         return false;
     stored.rate = rate;
-    stored.date = store.GetProfileString(kRatesSection, code + ".Date");
-    stored.source = store.GetProfileString(kRatesSection, code + ".Source");
+    stored.date = store.GetProfileString(kRatesSection, code + kRateDateSuffix);
+    stored.source = store.GetProfileString(kRatesSection, code + kRateSourceSuffix);
     if (stored.source.empty())
         stored.source = kRateSourceStored;
     return true;
@@ -45,8 +45,8 @@ bool WriteStoredRate(const std::string& code, const std::string& text, const std
 {
     // One write: a rate, its day and its source never disagree, whenever the program is stopped.
     return Profile().WriteProfileStrings({{kRatesSection, code, text},
-                                          {kRatesSection, code + ".Date", date},
-                                          {kRatesSection, code + ".Source", source}});
+                                          {kRatesSection, code + kRateDateSuffix, date},
+                                          {kRatesSection, code + kRateSourceSuffix, source}});
 }
 
 bool ParseIsoDate(std::string_view text, std::int64_t& days)
@@ -80,11 +80,7 @@ std::string IsoDateFromDays(std::int64_t days)
 
 std::string TodayIsoDate()
 {
-    const std::int64_t seconds = SecondsFromTicks(CurrentUtcTicks());
-    std::int64_t days = seconds / kSecondsPerDay;
-    if (seconds % kSecondsPerDay < 0)
-        --days;
-    return IsoDateFromDays(days);
+    return IsoDateFromDays(DaysFromTicks(CurrentUtcTicks()));
 }
 
 bool IsRateOutdated(const std::string& date, const std::string& source, const std::string& today)

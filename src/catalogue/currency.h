@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/conversionunit.h"
+#include "platform/settingskeys.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -51,14 +52,6 @@ private:
 namespace kelvara {
 class ProfileStore;
 
-// The settings section that holds the rates the user typed or fetched. Under the code itself the
-// rate (neutral notation, as it has always been kept); beside it "<code>.Date" (YYYY-MM-DD) and
-// "<code>.Source". Rates stored before dates were kept have neither and read as of unknown age.
-inline constexpr const char* kRatesSection = "Settings\\Rates";
-// The day of the last reference-rate document stored (YYYY-MM-DD), in the same section.
-inline constexpr const char* kReferenceRatesDateEntry = "ReferenceRatesDate";
-// The day of the last world-rate document stored, likewise.
-inline constexpr const char* kWorldRatesDateEntry = "WorldRatesDate";
 // A stored or typed rate text longer than this is not a rate (and would be read on every start).
 inline constexpr std::size_t kMaxRateTextLength = 32;
 // Units of a currency per euro that can be real: the weakest currencies trade at tens of thousands

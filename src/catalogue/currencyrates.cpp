@@ -1,5 +1,6 @@
 #include "catalogue/currencyrates.h"
 
+#include "catalogue/civiltime.h"
 #include "catalogue/currencycategory.h"
 #include "platform/profilestore.h"
 #include "text/formattext.h"
@@ -126,8 +127,8 @@ public:
              std::int64_t day, const std::string& source)
     {
         m_writes.push_back({kRatesSection, code, text});
-        m_writes.push_back({kRatesSection, code + ".Date", date});
-        m_writes.push_back({kRatesSection, code + ".Source", source});
+        m_writes.push_back({kRatesSection, code + kRateDateSuffix, date});
+        m_writes.push_back({kRatesSection, code + kRateSourceSuffix, source});
         m_held[code] = Held{true, rate, day, true, source};
     }
 
@@ -312,8 +313,8 @@ UserRateResult StoreUserRate(CCurrencyCategory& currencies, const std::string& c
         return UserRateResult::Invalid;
     const std::string today = TodayIsoDate();
     if (!store.WriteProfileStrings({{kRatesSection, code, text},
-                                    {kRatesSection, code + ".Date", today},
-                                    {kRatesSection, code + ".Source", source}}))
+                                    {kRatesSection, code + kRateDateSuffix, today},
+                                    {kRatesSection, code + kRateSourceSuffix, source}}))
         return UserRateResult::WriteFailed;
     // Rates are kept by code: every floating row of it takes the new rate now, not after a restart.
     for (const auto& unit : currencies.GetUnits()) {
@@ -327,14 +328,27 @@ UserRateResult StoreUserRate(CCurrencyCategory& currencies, const std::string& c
     return UserRateResult::Stored;
 }
 
-bool AreWorldRatesDue(const std::string& today, const ProfileStore& store)
+std::int64_t LastPublicationDay(UtcTicks now)
 {
-    std::int64_t stored = 0;
-    std::int64_t now = 0;
-    if (!ParseIsoDate(store.GetProfileString(kRatesSection, kWorldRatesDateEntry), stored) ||
-        !ParseIsoDate(today, now))
-        return true;
-    return stored < now;
+    constexpr int kPublicationHour = 15;
+    std::int64_t day = DaysFromTicks(now);
+    if (CivilFromTicks(now).hour < kPublicationHour)
+        --day;
+    // 1970-01-01 was a Thursday: day 0 has weekday 4 (0 = Sunday).
+    const auto weekday = [](std::int64_t d) { return static_cast<int>(((d % 7) + 7 + 4) % 7); };
+    while (weekday(day) == 0 || weekday(day) == 6)
+        --day;
+    return day;
+}
+
+DueRates RatesDue(const ProfileStore& store, UtcTicks now)
+{
+    const auto olderThan = [&store](const char* entry, std::int64_t day) {
+        std::int64_t stored = 0;
+        return !ParseIsoDate(store.GetProfileString(kRatesSection, entry), stored) || stored < day;
+    };
+    return {olderThan(kReferenceRatesDateEntry, LastPublicationDay(now)),
+            olderThan(kWorldRatesDateEntry, DaysFromTicks(now))};
 }
 
 } // namespace kelvara

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/currency.h"
+#include "platform/clock.h"
 
 #include <string>
 #include <string_view>
@@ -93,7 +94,20 @@ UserRateResult StoreUserRate(CCurrencyCategory& currencies, const std::string& c
 // reads back as the same number, so no digit is lost (a service's 0.0000123 is not 0.000012).
 std::string RateText(double rate);
 
-// Whether the stored world rates are older than `today` (the document comes out every day).
-bool AreWorldRatesDue(const std::string& today, const ProfileStore& store);
+// The ECB publishes on working days at about 16:00 Central European time. The day (since
+// 1970-01-01) of the last document that should be out at universal time `now`: the latest Monday
+// to Friday whose 15:00 UTC has passed (an hour late in summer; holidays bring no document, which
+// costs one request).
+std::int64_t LastPublicationDay(UtcTicks now);
+
+// Which documents are worth fetching at universal time `now`, by the days of the last ones `store`
+// holds (kReferenceRatesDateEntry, kWorldRatesDateEntry): the ECB's while its day is older than the
+// last publication, the world document while its day is older than today (it comes out every day).
+// A day not stored, or not a day, is due.
+struct DueRates {
+    bool ecb = false;
+    bool world = false;
+};
+DueRates RatesDue(const ProfileStore& store, UtcTicks now);
 
 } // namespace kelvara

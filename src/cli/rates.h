@@ -9,9 +9,9 @@
 namespace kelvara::cli {
 
 // `kelvara-cli rates [--update]`: lists every currency code with its rate (stored, else built-in),
-// the day it is of and its source; with --update instead fetches the ECB's reference rates, stores
-// them by the catalogue's rules, as the window's update does, and says so in one line. Exit 1 with the reason
-// when that fails; nothing is stored then.
+// the day it is of and its source; with --update instead fetches the ECB's reference rates and the
+// world rates, stores them by the catalogue's rules and says in one line per source what was stored
+// or why nothing was. Exit 1 when a source stored nothing; what the other brought stays stored.
 int RunRates(Commands& commands, const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 
 } // namespace kelvara::cli

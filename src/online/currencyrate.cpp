@@ -6,8 +6,6 @@
 
 #include <algorithm>
 
-using kelvara::IsBlank;
-
 std::string BuildRateUrl(std::string_view serviceAddress, std::string_view code)
 {
     return std::string(serviceAddress) +
@@ -24,12 +22,7 @@ bool ParseRatePage(std::string_view page, std::string_view code, double& rate)
     const auto end = page.find(code, begin);
     if (end == std::string_view::npos)
         return false;
-    std::string_view number = page.substr(begin, end - begin);
-    while (!number.empty() && IsBlank(number.front()))
-        number.remove_prefix(1);
-    while (!number.empty() && IsBlank(number.back()))
-        number.remove_suffix(1);
-    std::string digits(number);
+    std::string digits(kelvara::Trim(page.substr(begin, end - begin)));
     // Commas only ever separate thousands here; a decimal comma is not recognised.
     digits.erase(std::remove(digits.begin(), digits.end(), ','), digits.end());
     rate = kelvara::ReadLeadingDouble(digits);

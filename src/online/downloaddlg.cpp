@@ -14,41 +14,6 @@
 #include <cerrno>
 #include <unistd.h>
 
-namespace {
-
-// The text of the last failure, by code, for the message box's error line: the network layer's
-// texts are specific to one reply (they name the address and the server's answer), so they are
-// remembered when the failure happens rather than looked up by number.
-std::int32_t g_lastCode = 0;
-std::string g_lastText;
-
-std::string NetworkErrorText(std::int32_t code)
-{
-    if (code == g_lastCode && !g_lastText.empty())
-        return g_lastText;
-    const auto ucode = static_cast<std::uint32_t>(code);
-    if ((ucode & 0xFFFF0000u) == 0x800C0000u)
-        return kelvara::FormatText(kelvara::LoadString(kelvara::IDS_NETWORK_ERROR), {ucode & 0xFFFFu});
-    return {};
-}
-
-// Writes all of `size` bytes; 0, or the errno of the failure.
-int WriteAll(int fd, const char* data, qint64 size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<std::size_t>(size));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data += n;
-        size -= n;
-    }
-    return 0;
-}
-} // namespace
-
 CDownloadDlg::CDownloadDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CDownloadDlg>())
 {
     m_ui->setupUi(this);
@@ -59,8 +24,9 @@ CDownloadDlg::CDownloadDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_un
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CDownloadDlg::reject);
     connect(&m_fetch, &kelvara::QuietFetch::Progress, this, &CDownloadDlg::Progress);
     connect(&m_fetch, &kelvara::QuietFetch::Finished, this, &CDownloadDlg::OnFinished);
-    m_fetch.SetSink([this](const char* bytes, qint64 size) { return WriteAll(m_fd, bytes, size); });
-    kelvara::SetErrorTextProvider(&NetworkErrorText);
+    m_fetch.SetSink([this](const char* bytes, qint64 size) {
+        return kelvara::WriteAll(m_fd, bytes, static_cast<std::size_t>(size));
+    });
 }
 
 CDownloadDlg::~CDownloadDlg()
@@ -164,9 +130,8 @@ void CDownloadDlg::Cancel()
 void CDownloadDlg::Fail(std::int32_t code, const std::string& text)
 {
     Cancel();
-    g_lastCode = code;
-    g_lastText = text;
-    ShowErrorMessage(kelvara::IDS_RETRIEVE_FAILED, kelvara::MB_OK | kelvara::MB_ICONERROR, code);
+    kelvara::ShowFailureMessage(kelvara::IDS_RETRIEVE_FAILED, kelvara::MB_OK | kelvara::MB_ICONERROR, code,
+                                text);
 }
 
 bool CDownloadDlg::CloseFile()

@@ -4,7 +4,6 @@
 
 #include <QDialog>
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,8 +20,6 @@ class CDownloadDlg;
 class CDownloadDlg : public QDialog {
     Q_OBJECT
 public:
-    static constexpr qint64 kDefaultSizeLimit = kelvara::QuietFetch::kDefaultSizeLimit;
-
     explicit CDownloadDlg(QWidget* parent = nullptr);
     ~CDownloadDlg() override;
     Q_DISABLE_COPY_MOVE(CDownloadDlg)
@@ -30,15 +27,8 @@ public:
     // The line at the top of the dialog.
     void SetOperation(const std::string& text);
     void SetUrl(const std::string& url);
-    void SetSizeLimit(qint64 bytes) { m_fetch.SetSizeLimit(bytes); }
-    void SetIdleTimeout(std::chrono::milliseconds timeout)
-    {
-        m_fetch.SetIdleTimeout(static_cast<int>(timeout.count()));
-    }
-    void SetDeadline(std::chrono::milliseconds deadline)
-    {
-        m_fetch.SetDeadline(static_cast<int>(deadline.count()));
-    }
+    // The transfer, for its limits.
+    kelvara::QuietFetch& Fetch() { return m_fetch; }
 
     // The temporary file's path; empty before the transfer started.
     const std::string& GetFileName() const { return m_fileName; }

@@ -22,7 +22,7 @@ namespace kelvara {
 namespace {
 QString Text(unsigned id, const std::vector<FormatArg>& args = {})
 {
-    return QString::fromStdString(FormatText(LoadString(id), args));
+    return QString::fromStdString(FormatString(id, args));
 }
 
 std::string Seconds(int milliseconds)
@@ -96,13 +96,13 @@ void QuietFetch::Start(const QUrl& url)
     Request(url);
 }
 
-bool QuietFetch::Run(const QUrl& url)
+bool QuietFetch::Wait()
 {
-    QEventLoop loop;
-    connect(this, &QuietFetch::Finished, &loop, &QEventLoop::quit);
-    Start(url);
-    if (!m_done)
+    if (!m_done) {
+        QEventLoop loop;
+        connect(this, &QuietFetch::Finished, &loop, &QEventLoop::quit);
         loop.exec();
+    }
     return m_ok;
 }
 
@@ -191,9 +191,10 @@ void QuietFetch::OnFinished()
         return;
     m_idle.stop();
     if (const int error = m_web->error(m_reply); error != 0) {
-        // The network layer's text carries the server's reason phrase.
-        Fail(NetworkResultCode(error),
-             QString::fromStdString(OutsideText(m_reply->errorString().toStdString(), kMaxErrorText)));
+        // The network layer's text carries the server's reason phrase; no failure is without words.
+        const std::string text = OutsideText(m_reply->errorString().toStdString(), kMaxErrorText);
+        Fail(NetworkResultCode(error), text.empty() ? Text(IDS_NETWORK_ERROR, {static_cast<unsigned>(error)})
+                                                    : QString::fromStdString(text));
         return;
     }
     if (const QUrl target = RedirectTarget(*m_web, m_reply, m_currentUrl); !target.isEmpty()) {

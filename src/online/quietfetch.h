@@ -62,8 +62,13 @@ public:
     void SetDeadline(int milliseconds) { m_deadlineMs = milliseconds; }
     void SetSink(Sink sink) { m_sink = std::move(sink); }
     void Start(const QUrl& url);
-    // Start, then wait in a local event loop until Finished; IsOk().
-    bool Run(const QUrl& url);
+    // Waits in a local event loop until Finished; IsOk().
+    bool Wait();
+    bool Run(const QUrl& url)
+    {
+        Start(url);
+        return Wait();
+    }
     // Stops the transfer; Finished(false) comes at once, unless it came already.
     void Abort();
 

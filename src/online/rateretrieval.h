@@ -5,16 +5,13 @@
 class CCurrency;
 class QWidget;
 
-// Fetches the current rate of `currency` (units per one euro) from the rate service behind the
-// download dialog. False without asking anything for a fixed currency, and false when the
-// transfer failed (already reported), was cancelled, or the page lacks the markers (silent). A
-// page that has them gives true with whatever number they hold, 0 for none; the caller judges it.
-bool RetrieveRate(QWidget* parent, const CCurrency& currency, double& rate);
-
 namespace kelvara {
 
-// RetrieveRate in the form the conversion page's Rate button takes it
-// (CConversionPage::SetRateFetcher): the rate, or nothing.
+// Fetches the current rate of `currency` (units per one euro) from the rate service behind the
+// download dialog, for the conversion page's Rate button (CConversionPage::SetRateFetcher).
+// Nothing without asking anything for a fixed currency, and nothing when the transfer failed
+// (already reported), was cancelled, or the page lacks the markers (silent). A page that has them
+// gives whatever number they hold, 0 for none; the caller judges it.
 std::optional<double> FetchRate(QWidget* parent, const CCurrency& currency);
 
 } // namespace kelvara

@@ -6,32 +6,21 @@
 #include "catalogue/currencycategory.h"
 #include "online/quietfetch.h"
 #include "online/ratesupdate.h"
-#include "online/referencerates.h"
 #include "online/webaccess.h"
-#include "online/xmlfile.h"
 #include "platform/settingsprofilestore.h"
 #include "text/strings.h"
 
 #include <QCoreApplication>
 
-#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
+#include <string.h>
 #include <string>
 
 namespace {
 
-char* Copy(const std::string& text)
-{
-    auto* copy = static_cast<char*>(std::malloc(text.size() + 1));
-    if (copy)
-        std::memcpy(copy, text.c_str(), text.size() + 1);
-    return copy;
-}
-
 // Fetches every address the plan asks for, one after the other.
-void FetchAll(kelvara::RatesUpdatePlan& plan, int idleTimeoutMs)
+void FetchAll(kelvara::RatesUpdatePlan& plan)
 {
     // The network layer needs an application object and an event loop; the tool has neither.
     std::unique_ptr<QCoreApplication> application;
@@ -41,16 +30,10 @@ void FetchAll(kelvara::RatesUpdatePlan& plan, int idleTimeoutMs)
     if (!QCoreApplication::instance())
         application = std::make_unique<QCoreApplication>(argc, argv);
     kelvara::SetWebAccess(&kelvara::NetworkWebAccess()); // linked into this module
-    std::string url;
-    while (plan.Next(url)) {
-        kelvara::QuietFetch fetch;
-        fetch.SetSizeLimit(static_cast<long long>(CXmlFile::kMaxSize));
-        fetch.SetIdleTimeout(std::min(idleTimeoutMs, plan.TimeLeftMs()));
-        fetch.SetDeadline(std::min(kelvara::QuietFetch::kDefaultDeadlineMs, plan.TimeLeftMs()));
-        fetch.Run(QUrl(QString::fromUtf8(url.c_str())));
-        const QByteArray& body = fetch.Body();
-        plan.Fetched(fetch.IsOk(), std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
-                     fetch.Error().toStdString());
+    kelvara::QuietFetch fetch;
+    while (plan.StartNext(fetch)) {
+        fetch.Wait();
+        plan.Fetched(fetch);
     }
 }
 
@@ -67,8 +50,9 @@ int Update(int idleTimeoutMs, std::string& report, std::string& error)
     if (!currencies) {
         error = LoadString(IDS_INIT_FAILED);
     } else {
-        RatesUpdatePlan plan({true, true, RateRequest::User}, TodayIsoDate());
-        FetchAll(plan, idleTimeoutMs);
+        RatesUpdatePlan plan({true, true, RateRequest::User, RatesUpdatePlan::kUpdateBudgetMs, idleTimeoutMs},
+                             TodayIsoDate());
+        FetchAll(plan);
         const RateUpdateResult stored = plan.Store(*currencies, store);
         for (const std::string& line : plan.Report(stored))
             report += line + "\n";
@@ -86,8 +70,8 @@ extern "C" __attribute__((visibility("default"))) int kelvara_update_all_rates(i
     std::string reportText;
     std::string errorText;
     const int ok = Update(idleTimeoutMs, reportText, errorText);
-    *report = reportText.empty() ? nullptr : Copy(reportText);
-    *error = errorText.empty() ? nullptr : Copy(errorText);
+    *report = reportText.empty() ? nullptr : ::strdup(reportText.c_str());
+    *error = errorText.empty() ? nullptr : ::strdup(errorText.c_str());
     return ok;
 }
 

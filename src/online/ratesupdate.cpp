@@ -1,9 +1,11 @@
 #include "online/ratesupdate.h"
 
 #include "catalogue/currencycategory.h"
+#include "online/quietfetch.h"
 #include "online/referencerates.h"
 #include "online/webaccess.h"
 #include "online/worldrates.h"
+#include "online/xmlfile.h"
 #include "platform/profilestore.h"
 #include "platform/serviceaddress.h"
 #include "text/formattext.h"
@@ -15,9 +17,10 @@
 namespace kelvara {
 
 RatesUpdatePlan::RatesUpdatePlan(Options options, std::string today)
-    : m_today(std::move(today)), m_request(options.request), m_wantEcb(options.ecb), m_wantWorld(options.world),
+    : m_today(std::move(today)), m_request(options.request), m_wantEcb(options.ecb),
+      m_wantWorld(options.world),
       m_deadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(options.budgetMs)),
-      m_budgetMs(options.budgetMs)
+      m_budgetMs(options.budgetMs), m_idleTimeoutMs(options.idleTimeoutMs)
 {
     if (m_wantEcb)
         m_steps.push_back({Source::Ecb, ReferenceRatesAddress()});
@@ -33,11 +36,16 @@ int RatesUpdatePlan::TimeLeftMs() const
     return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
 }
 
+std::string RatesUpdatePlan::OutOfTime() const
+{
+    return FormatString(IDS_UPDATE_OUT_OF_TIME, {m_budgetMs / 1000});
+}
+
 bool RatesUpdatePlan::Next(std::string& url)
 {
     if (m_next < m_steps.size() && TimeLeftMs() == 0) {
         // What is still to come gets nothing; a source already read keeps what it has.
-        const std::string why = FormatText(LoadString(IDS_UPDATE_OUT_OF_TIME), {m_budgetMs / 1000});
+        const std::string why = OutOfTime();
         for (; m_next < m_steps.size(); ++m_next) {
             const bool ecb = m_steps[m_next].source == Source::Ecb;
             if (!(ecb ? m_haveEcb : m_haveWorld))
@@ -64,6 +72,25 @@ bool RatesUpdatePlan::Next(std::string& url)
     return false;
 }
 
+bool RatesUpdatePlan::StartNext(QuietFetch& fetch)
+{
+    std::string url;
+    if (!Next(url))
+        return false;
+    fetch.SetSizeLimit(static_cast<qint64>(CXmlFile::kMaxSize));
+    fetch.SetIdleTimeout(std::min(m_idleTimeoutMs, TimeLeftMs()));
+    fetch.SetDeadline(std::min(QuietFetch::kDefaultDeadlineMs, TimeLeftMs()));
+    fetch.Start(QUrl(QString::fromStdString(url)));
+    return true;
+}
+
+void RatesUpdatePlan::Fetched(const QuietFetch& fetch)
+{
+    const QByteArray& body = fetch.Body();
+    Fetched(fetch.IsOk(), std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
+            fetch.Error().toStdString());
+}
+
 void RatesUpdatePlan::Fetched(bool ok, std::string_view body, const std::string& error)
 {
     if (m_next == 0 || m_next > m_steps.size())
@@ -73,14 +100,15 @@ void RatesUpdatePlan::Fetched(bool ok, std::string_view body, const std::string&
     if (!ok) {
         // A transfer cut short by the budget says so, not by the time it happened to have left (its
         // own timer may fire a moment before the budget's end).
-        why = TimeLeftMs() < kBudgetSlackMs ? FormatText(LoadString(IDS_UPDATE_OUT_OF_TIME), {m_budgetMs / 1000})
-                                : LoadString(IDS_RETRIEVE_FAILED) + " (" + error + ")";
+        why = TimeLeftMs() < kBudgetSlackMs ? OutOfTime()
+                                            : LoadString(IDS_RETRIEVE_FAILED) + " (" + error + ")";
         return;
     }
     std::string reason;
+    const WebAccess* web = GetWebAccess(&reason);
     if (source == Source::Ecb) {
         ReferenceRates rates;
-        if (!ParseFetchedReferenceRates(body, m_today, rates, reason)) {
+        if (!web || !web->parseReferenceRates(body, m_today, rates, reason)) {
             why = reason;
             return;
         }
@@ -90,7 +118,7 @@ void RatesUpdatePlan::Fetched(bool ok, std::string_view body, const std::string&
         return;
     }
     WorldRates rates;
-    if (!ParseFetchedWorldRates(body, m_today, rates, reason)) {
+    if (!web || !web->parseWorldRates(body, m_today, rates, reason)) {
         // A later address may still serve a good one; an earlier good one stays.
         if (!m_haveWorld)
             why = reason;
@@ -124,19 +152,17 @@ std::vector<std::string> RatesUpdatePlan::Report(const RateUpdateResult& result)
                           const RateDocumentResult& stored, const std::string& error) {
         if (!wanted)
             return;
-        if (have && !result.written)
+        if (have && (!result.written || stored.refused))
             lines.push_back(
-                FormatText(LoadString(IDS_RATES_REPORT_NOTHING_OF), {name, document.date, m_writeFailure}));
-        else if (have && stored.refused)
-            lines.push_back(
-                FormatText(LoadString(IDS_RATES_REPORT_NOTHING_OF), {name, document.date, stored.why}));
+                FormatString(IDS_RATES_REPORT_NOTHING_OF,
+                             {name, document.date, result.written ? stored.why : m_writeFailure}));
         else if (have && stored.current)
-            lines.push_back(FormatText(LoadString(IDS_RATES_REPORT_CURRENT), {name, document.date}));
+            lines.push_back(FormatString(IDS_RATES_REPORT_CURRENT, {name, document.date}));
         else if (have)
-            lines.push_back(FormatText(LoadString(IDS_RATES_REPORT_STORED),
-                                       {name, document.date, stored.stored, stored.kept}));
+            lines.push_back(
+                FormatString(IDS_RATES_REPORT_STORED, {name, document.date, stored.stored, stored.kept}));
         else
-            lines.push_back(FormatText(LoadString(IDS_RATES_REPORT_NOTHING), {name, error}));
+            lines.push_back(FormatString(IDS_RATES_REPORT_NOTHING, {name, error}));
     };
     line(LoadString(IDS_RATES_ECB_REFERENCE), m_wantEcb, m_haveEcb, m_ecb, result.ecb, m_ecbError);
     line(kRateSourceWorld, m_wantWorld, m_haveWorld, m_world, result.world, m_worldError);
@@ -147,20 +173,14 @@ std::string RatesUpdatePlan::Failure(const RateUpdateResult& result) const
 {
     if ((m_haveEcb || m_haveWorld) && !result.written)
         return m_writeFailure;
-    const auto ecb = [](const std::string& why) {
-        return FormatText(LoadString(IDS_RATES_ECB_FAILED), {why});
-    };
-    const auto world = [](const std::string& why) {
-        return FormatText(LoadString(IDS_RATES_WORLD_FAILED), {why});
-    };
     if (m_wantEcb && !m_haveEcb)
-        return ecb(m_ecbError);
+        return FormatString(IDS_RATES_ECB_FAILED, {m_ecbError});
     if (m_haveEcb && result.ecb.refused)
-        return ecb(result.ecb.why);
+        return FormatString(IDS_RATES_ECB_FAILED, {result.ecb.why});
     if (m_wantWorld && !m_haveWorld)
-        return world(m_worldError);
+        return FormatString(IDS_RATES_WORLD_FAILED, {m_worldError});
     if (m_haveWorld && result.world.refused)
-        return world(result.world.why);
+        return FormatString(IDS_RATES_WORLD_FAILED, {result.world.why});
     return {};
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/currencyrates.h"
+#include "online/quietfetch.h"
 
 #include <chrono>
 #include <string>
@@ -26,6 +27,8 @@ public:
         // One time budget for the whole update, every source and address together: with the
         // transfers' own limits one after the other an update could take minutes.
         int budgetMs = kUpdateBudgetMs;
+        // The longest a transfer may wait for the server to send something.
+        int idleTimeoutMs = QuietFetch::kDefaultIdleTimeoutMs;
     };
     static constexpr int kUpdateBudgetMs = 60000;
     static constexpr int kBudgetSlackMs = 50;
@@ -37,10 +40,14 @@ public:
     // The next address to fetch; false when there is nothing more to fetch, or no time left for it
     // (the sources not fetched then say so).
     bool Next(std::string& url);
+    // Starts `fetch` on the next address, within the documents' size limit, the idle time-out and
+    // what is left of the budget; false as Next.
+    bool StartNext(QuietFetch& fetch);
     // What is left of the budget: the longest the next transfer may take.
     int TimeLeftMs() const;
     // The answer to the address Next gave last: the body, or the transfer's failure in words.
     void Fetched(bool ok, std::string_view body, const std::string& error);
+    void Fetched(const QuietFetch& fetch);
 
     // Stores what arrived, as one write of `store`, and makes the category take the new rates.
     RateUpdateResult Store(CCurrencyCategory& currencies, ProfileStore& store);
@@ -53,6 +60,7 @@ public:
 
 private:
     enum class Source { Ecb, World };
+    std::string OutOfTime() const;
     struct Step {
         Source source;
         std::string url;
@@ -73,6 +81,7 @@ private:
     std::string m_writeFailure; // what to say if the store refuses the write
     std::chrono::steady_clock::time_point m_deadline;
     int m_budgetMs;
+    int m_idleTimeoutMs;
 };
 
 } // namespace kelvara

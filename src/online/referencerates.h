@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -35,19 +34,5 @@ inline constexpr std::size_t kMaxReferenceElements = 100000;
 inline constexpr std::size_t kMaxReferenceAttributes = 100;
 bool ParseReferenceRates(std::string_view document, const std::string& today, ReferenceRates& rates,
                          std::string& why);
-
-} // namespace kelvara
-
-namespace kelvara {
-
-class ProfileStore;
-
-// The ECB publishes on working days at about 16:00 Central European time. The day of the last
-// document that should be out at universal time `now`: the latest Monday to Friday whose 15:00
-// UTC has passed (an hour late in summer; holidays bring no document, which costs one request).
-std::string LastPublicationDate(std::int64_t nowTicks);
-// Whether the reference rates `store` holds (kRatesSection / kReferenceRatesDateEntry) are older
-// than the last publication.
-bool AreReferenceRatesDue(std::int64_t nowTicks, const ProfileStore& store);
 
 } // namespace kelvara

@@ -20,11 +20,6 @@ namespace kelvara {
 
 namespace {
 
-std::string Text(unsigned id, const std::vector<FormatArg>& args = {})
-{
-    return FormatText(LoadString(id), args);
-}
-
 std::string_view LocalName(std::string_view name)
 {
     const auto colon = name.find(':');
@@ -88,13 +83,14 @@ bool WithinLimits(const pugi::xml_document& xml, std::string& why)
     for (pugi::xml_node node = xml.first_child(); node;) {
         if (node.type() == pugi::node_element) {
             if (++elements > kMaxReferenceElements) {
-                why = Text(IDS_DOC_TOO_MANY_ELEMENTS, {kMaxReferenceElements});
+                why = FormatString(IDS_DOC_TOO_MANY_ELEMENTS, {kMaxReferenceElements});
                 return false;
             }
             std::size_t attributes = 0;
             for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
                 if (++attributes > kMaxReferenceAttributes) {
-                    why = Text(IDS_DOC_TOO_MANY_ATTRIBUTES, {Quoted(node.name()), kMaxReferenceAttributes});
+                    why = FormatString(IDS_DOC_TOO_MANY_ATTRIBUTES,
+                                       {Quoted(node.name()), kMaxReferenceAttributes});
                     return false;
                 }
         }
@@ -136,7 +132,7 @@ bool ParseDocument(std::string_view document, const std::string& today, Referenc
                    std::string& why)
 {
     if (document.size() > CXmlFile::kMaxSize) {
-        why = Text(IDS_DOC_LARGER_THAN_MB, {CXmlFile::kMaxSize / (1024 * 1024)});
+        why = FormatString(IDS_DOC_LARGER_THAN_MB, {CXmlFile::kMaxSize / (1024 * 1024)});
         return false;
     }
     pugi::xml_document xml;
@@ -144,21 +140,21 @@ bool ParseDocument(std::string_view document, const std::string& today, Referenc
     const pugi::xml_parse_result result =
         xml.load_buffer(document.data(), document.size(), pugi::parse_default, pugi::encoding_auto);
     if (!result) {
-        why = Text(IDS_DOC_NOT_XML_AT, {result.description(), result.offset});
+        why = FormatString(IDS_DOC_NOT_XML_AT, {result.description(), result.offset});
         return false;
     }
     int roots = 0;
     for (const pugi::xml_node child : xml.children())
         roots += child.type() == pugi::node_element ? 1 : 0;
     if (roots != 1) {
-        why = Text(roots == 0 ? IDS_DOC_NOT_XML_NO_ELEMENT : IDS_DOC_SEVERAL_ROOTS);
+        why = FormatString(roots == 0 ? IDS_DOC_NOT_XML_NO_ELEMENT : IDS_DOC_SEVERAL_ROOTS);
         return false;
     }
     if (!WithinLimits(xml, why))
         return false;
     const NamespaceScope root(xml.document_element(), nullptr);
     if (!root.Is(kGesmesNamespace, "Envelope")) {
-        why = Text(IDS_DOC_NOT_REFERENCE_RATES, {Quoted(root.Node().name())});
+        why = FormatString(IDS_DOC_NOT_REFERENCE_RATES, {Quoted(root.Node().name())});
         return false;
     }
 
@@ -178,7 +174,7 @@ bool ParseDocument(std::string_view document, const std::string& today, Referenc
             const std::string_view time = Trimmed(day.attribute("time").value());
             std::int64_t days = 0;
             if (!ParseIsoDate(time, days)) {
-                why = Text(IDS_DOC_DATE_NO_DATE, {Quoted(time)});
+                why = FormatString(IDS_DOC_DATE_NO_DATE, {Quoted(time)});
                 return false;
             }
             if (!dated || days > datedDay) {
@@ -189,12 +185,12 @@ bool ParseDocument(std::string_view document, const std::string& today, Referenc
         }
     }
     if (!dated) {
-        why = Text(IDS_DOC_NO_DATED_CUBE);
+        why = FormatString(IDS_DOC_NO_DATED_CUBE);
         return false;
     }
     std::int64_t todayDays = 0;
     if (ParseIsoDate(today, todayDays) && datedDay > todayDays + 1) {
-        why = Text(IDS_DOC_DATE_IN_FUTURE, {IsoDateFromDays(datedDay)});
+        why = FormatString(IDS_DOC_DATE_IN_FUTURE, {IsoDateFromDays(datedDay)});
         return false;
     }
 
@@ -208,11 +204,11 @@ bool ParseDocument(std::string_view document, const std::string& today, Referenc
             continue;
         const std::string_view code = Trimmed(cube.attribute("currency").value());
         if (!IsCode(code)) {
-            why = Text(IDS_DOC_BAD_CODE, {Quoted(code)});
+            why = FormatString(IDS_DOC_BAD_CODE, {Quoted(code)});
             return false;
         }
         if (!seen.insert(std::string(code)).second) {
-            why = Text(IDS_DOC_RATE_TWICE, {std::string(code)});
+            why = FormatString(IDS_DOC_RATE_TWICE, {std::string(code)});
             return false;
         }
         const std::string_view text = Trimmed(cube.attribute("rate").value());
@@ -220,14 +216,14 @@ bool ParseDocument(std::string_view document, const std::string& today, Referenc
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rate);
         if (text.empty() || error != std::errc() || end != text.data() + text.size() || !(rate > 0) ||
             !std::isfinite(rate)) {
-            why = Text(IDS_DOC_RATE_NOT_POSITIVE_AS, {std::string(code), Quoted(text)});
+            why = FormatString(IDS_DOC_RATE_NOT_POSITIVE_AS, {std::string(code), Quoted(text)});
             return false;
         }
         read.rates.emplace_back(std::string(code), rate);
         read.texts.push_back(IsPlainDecimal(text) ? std::string(text) : std::string());
     }
     if (read.rates.empty()) {
-        why = Text(IDS_DOC_NO_RATES_FOR, {read.date});
+        why = FormatString(IDS_DOC_NO_RATES_FOR, {read.date});
         return false;
     }
     rates = std::move(read);
@@ -242,7 +238,7 @@ bool ParseReferenceRates(std::string_view document, const std::string& today, Re
     try {
         return ParseDocument(document, today, rates, why);
     } catch (const std::bad_alloc&) {
-        why = Text(IDS_DOC_NO_MEMORY);
+        why = FormatString(IDS_DOC_NO_MEMORY);
         return false;
     }
 }

@@ -3,7 +3,6 @@
 #include "catalogue/currencycategory.h"
 #include "online/quietfetch.h"
 #include "online/ratesupdate.h"
-#include "online/referencerates.h"
 #include "online/webaccess.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
@@ -14,7 +13,6 @@
 #include <QProgressDialog>
 #include <QThread>
 
-#include <algorithm>
 #include <memory>
 
 namespace kelvara {
@@ -23,23 +21,21 @@ namespace {
 
 // Reads what arrived on a thread of its own: even within the readers' limits a document of the
 // size allowed takes longer than a frame, and the window (and the instance socket, which a new copy
-// asks) must keep answering meanwhile. The thread touches only the plan and `body`.
-QThread* ReadThread(RatesUpdatePlan& plan, std::shared_ptr<const std::string> body, bool ok, std::string error)
-{
-    return QThread::create([&plan, body = std::move(body), ok, error = std::move(error)] {
-        plan.Fetched(ok, *body, error);
-    });
-}
-
-// The same, waited for in a local event loop so that the window keeps painting.
-void ReadWithoutBlocking(RatesUpdatePlan& plan, const QuietFetch& fetch)
+// asks) must keep answering meanwhile. The thread touches only the plan and its copy of the answer.
+QThread* ReadThread(RatesUpdatePlan& plan, const QuietFetch& fetch)
 {
     // The readers' module is loaded here, not on the other thread.
     GetWebAccess();
     auto body = std::make_shared<const std::string>(fetch.Body().constData(),
                                                     static_cast<std::size_t>(fetch.Body().size()));
-    const std::unique_ptr<QThread> thread(ReadThread(plan, std::move(body), fetch.IsOk(),
-                                                     fetch.Error().toStdString()));
+    return QThread::create([&plan, body = std::move(body), ok = fetch.IsOk(),
+                            error = fetch.Error().toStdString()] { plan.Fetched(ok, *body, error); });
+}
+
+// The same, waited for in a local event loop so that the window keeps painting.
+void ReadWithoutBlocking(RatesUpdatePlan& plan, const QuietFetch& fetch)
+{
+    const std::unique_ptr<QThread> thread(ReadThread(plan, fetch));
     QEventLoop loop;
     QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
     thread->start();
@@ -63,11 +59,8 @@ bool UpdateReferenceRates(QWidget* parent, CCurrencyCategory& currencies, const 
         fetch.Abort();
     });
     progress.show();
-    std::string url;
-    while (!cancelled && plan.Next(url)) {
-        fetch.SetIdleTimeout(std::min(QuietFetch::kDefaultIdleTimeoutMs, plan.TimeLeftMs()));
-        fetch.SetDeadline(std::min(QuietFetch::kDefaultDeadlineMs, plan.TimeLeftMs()));
-        fetch.Run(QUrl(QString::fromStdString(url)));
+    while (!cancelled && plan.StartNext(fetch)) {
+        fetch.Wait();
         if (cancelled)
             return false;
         ReadWithoutBlocking(plan, fetch);
@@ -102,34 +95,29 @@ ReferenceRatesFetch::~ReferenceRatesFetch()
 
 bool ReferenceRatesFetch::IsDue(std::int64_t nowTicks)
 {
-    return AreReferenceRatesDue(nowTicks, Profile()) || AreWorldRatesDue(TodayIsoDate(), Profile());
+    const DueRates due = RatesDue(Profile(), nowTicks);
+    return due.ecb || due.world;
 }
 
 bool ReferenceRatesFetch::Start()
 {
     if (m_running)
         return false;
-    const bool ecb = AreReferenceRatesDue(CurrentUtcTicks(), Profile());
-    const bool world = AreWorldRatesDue(TodayIsoDate(), Profile());
-    if (!ecb && !world)
+    const DueRates due = RatesDue(Profile(), CurrentUtcTicks());
+    if (!due.ecb && !due.world)
         return false;
     m_running = true;
     m_error.clear();
-    m_plan = std::make_unique<RatesUpdatePlan>(RatesUpdatePlan::Options{ecb, world, RateRequest::Background},
-                                               TodayIsoDate());
+    m_plan = std::make_unique<RatesUpdatePlan>(
+        RatesUpdatePlan::Options{due.ecb, due.world, RateRequest::Background}, TodayIsoDate());
     FetchNext();
     return true;
 }
 
 void ReferenceRatesFetch::FetchNext()
 {
-    std::string url;
-    if (m_plan->Next(url)) {
-        m_fetch->SetIdleTimeout(std::min(QuietFetch::kDefaultIdleTimeoutMs, m_plan->TimeLeftMs()));
-        m_fetch->SetDeadline(std::min(QuietFetch::kDefaultDeadlineMs, m_plan->TimeLeftMs()));
-        m_fetch->Start(QUrl(QString::fromStdString(url)));
+    if (m_plan->StartNext(*m_fetch))
         return;
-    }
     m_running = false;
     CCurrencyCategory* currencies = m_currencies ? m_currencies() : nullptr;
     if (!currencies) {
@@ -142,12 +130,9 @@ void ReferenceRatesFetch::FetchNext()
     emit Done(result.written && (result.ecb.stored > 0 || result.world.stored > 0));
 }
 
-void ReferenceRatesFetch::OnFinished(bool ok)
+void ReferenceRatesFetch::OnFinished()
 {
-    GetWebAccess();
-    auto body = std::make_shared<const std::string>(m_fetch->Body().constData(),
-                                                    static_cast<std::size_t>(m_fetch->Body().size()));
-    m_readThread = ReadThread(*m_plan, std::move(body), ok, m_fetch->Error().toStdString());
+    m_readThread = ReadThread(*m_plan, *m_fetch);
     connect(m_readThread, &QThread::finished, this, [this] {
         m_readThread->wait();
         delete m_readThread;

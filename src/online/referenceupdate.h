@@ -47,7 +47,7 @@ signals:
 
 private:
     void FetchNext();
-    void OnFinished(bool ok);
+    void OnFinished();
 
     std::function<CCurrencyCategory*()> m_currencies;
     QuietFetch* m_fetch;

@@ -41,14 +41,16 @@ void CheckForUpdatesAgainst(QWidget* parent, const VersionSource& programVersion
 
     PackedVersion own;
     std::string text;
-    if (programVersion && programVersion(own) && FetchedXmlNodeText(dialog.GetFileName(), kVersionQuery, text)) {
+    const WebAccess* web = GetWebAccess();
+    if (web && programVersion && programVersion(own) &&
+        web->xmlFileNodeText(dialog.GetFileName(), kVersionQuery, text)) {
         PackedVersion latest;
         ParseVersionText(text, latest); // text that is no version reads as 0.0.0.0
         if (IsNewerVersion(latest, own)) {
             if (ShowMessage(IDS_NEWER_VERSION, MB_YESNO | MB_ICONQUESTION) != IDYES)
                 return;
             std::string fileName;
-            if (FetchedXmlNodeText(dialog.GetFileName(), kFileNameQuery, fileName) && !fileName.empty()) {
+            if (web->xmlFileNodeText(dialog.GetFileName(), kFileNameQuery, fileName) && !fileName.empty()) {
                 QDesktopServices::openUrl(QUrl(QString::fromStdString(BuildDownloadUrl(service, fileName))));
             } else {
                 // The user was promised a download that cannot be addressed; say so rather than

@@ -58,26 +58,6 @@ const WebAccess* GetWebAccess(std::string* why)
     return state.access;
 }
 
-bool ParseFetchedReferenceRates(std::string_view document, const std::string& today, ReferenceRates& rates,
-                                std::string& why)
-{
-    const WebAccess* web = GetWebAccess(&why);
-    return web && web->parseReferenceRates(document, today, rates, why);
-}
-
-bool ParseFetchedWorldRates(std::string_view document, const std::string& today, WorldRates& rates,
-                            std::string& why)
-{
-    const WebAccess* web = GetWebAccess(&why);
-    return web && web->parseWorldRates(document, today, rates, why);
-}
-
-bool FetchedXmlNodeText(const std::string& path, const std::string& query, std::string& text)
-{
-    const WebAccess* web = GetWebAccess();
-    return web && web->xmlFileNodeText(path, query, text);
-}
-
 QUrl RedirectTarget(const WebAccess& web, const QIODevice* reply, const QUrl& current)
 {
     const int status = web.httpStatus(reply);

@@ -80,14 +80,6 @@ const WebAccess* GetWebAccess(std::string* why = nullptr);
 void SetWebAccess(const WebAccess* access);
 void SetWebModulePath(const std::string& path);
 
-// The readers of fetched documents, through the layer; false with the reason in `why` when the
-// layer cannot be loaded.
-bool ParseFetchedReferenceRates(std::string_view document, const std::string& today, ReferenceRates& rates,
-                                std::string& why);
-bool FetchedXmlNodeText(const std::string& path, const std::string& query, std::string& text);
-bool ParseFetchedWorldRates(std::string_view document, const std::string& today, WorldRates& rates,
-                            std::string& why);
-
 // Where a finished or arriving redirect (301, 302, 303, 307, 308) points, resolved against
 // `current`; empty for any other reply.
 QUrl RedirectTarget(const WebAccess& web, const QIODevice* reply, const QUrl& current);

@@ -16,11 +16,6 @@ namespace kelvara {
 
 namespace {
 
-std::string Text(unsigned id, const std::vector<FormatArg>& args = {})
-{
-    return FormatText(LoadString(id), args);
-}
-
 // A currency's key: three letters. The document's other keys (crypto tokens) are skipped unread.
 bool IsCurrency(std::string_view key)
 {
@@ -63,7 +58,7 @@ public:
         } else if (m_depth == 1) {
             m_topIsObject = true;
         } else if (m_inEuro && m_depth == 3 && IsCurrency(m_key)) {
-            return Fail(Text(IDS_DOC_RATE_NOT_NUMBER, {AsciiUppered(m_key)}));
+            return Fail(FormatString(IDS_DOC_RATE_NOT_NUMBER, {AsciiUppered(m_key)}));
         }
         m_path = Path::None;
         return true;
@@ -80,9 +75,9 @@ public:
         if (!Enter())
             return false;
         if (m_depth == 1)
-            return Fail(Text(IDS_DOC_NOT_OBJECT));
+            return Fail(FormatString(IDS_DOC_NOT_OBJECT));
         if (m_inEuro && m_depth == 3 && IsCurrency(m_key))
-            return Fail(Text(IDS_DOC_RATE_NOT_NUMBER, {AsciiUppered(m_key)}));
+            return Fail(FormatString(IDS_DOC_RATE_NOT_NUMBER, {AsciiUppered(m_key)}));
         m_path = Path::None;
         return true;
     }
@@ -96,16 +91,16 @@ public:
         m_key.assign(key);
         m_path = m_depth == 1 ? Path::TopKey : Path::None;
         if (m_depth == 1 && !m_topKeys.insert(key).second)
-            return Fail(Text(IDS_DOC_KEY_REPEATED, {OutsideText(key)}));
+            return Fail(FormatString(IDS_DOC_KEY_REPEATED, {OutsideText(key)}));
         // Codes are stored upper-cased, so "afn" and "AFN" name one currency.
         if (m_depth == 2 && m_inEuro && !m_euroKeys.insert(IsCurrency(key) ? AsciiUppered(key) : key).second)
-            return Fail(Text(IDS_DOC_RATE_REPEATED, {OutsideText(AsciiUppered(key))}));
+            return Fail(FormatString(IDS_DOC_RATE_REPEATED, {OutsideText(AsciiUppered(key))}));
         return true;
     }
     bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&) override
     {
         if (m_why.empty())
-            m_why = Text(IDS_DOC_NOT_JSON_AT, {position});
+            m_why = FormatString(IDS_DOC_NOT_JSON_AT, {position});
         return false;
     }
 
@@ -120,7 +115,7 @@ private:
     bool Enter()
     {
         if (++m_depth > kMaxWorldDepth)
-            return Fail(Text(IDS_DOC_TOO_DEEP));
+            return Fail(FormatString(IDS_DOC_TOO_DEEP));
         return true;
     }
     bool Fail(std::string why)
@@ -132,28 +127,28 @@ private:
     bool Value(unsigned notNumber)
     {
         if (m_depth == 0)
-            return Fail(Text(IDS_DOC_NOT_OBJECT));
+            return Fail(FormatString(IDS_DOC_NOT_OBJECT));
         if (m_depth == 1 && m_key == "date")
-            return Fail(Text(IDS_DOC_DATE_NOT_TEXT));
+            return Fail(FormatString(IDS_DOC_DATE_NOT_TEXT));
         if (m_inEuro && m_depth == 2 && IsCurrency(m_key))
-            return Fail(Text(notNumber, {AsciiUppered(m_key)}));
+            return Fail(FormatString(notNumber, {AsciiUppered(m_key)}));
         return true;
     }
     bool Number(double value)
     {
         if (m_depth == 0)
-            return Fail(Text(IDS_DOC_NOT_OBJECT));
+            return Fail(FormatString(IDS_DOC_NOT_OBJECT));
         if (m_depth == 1 && m_key == "date")
-            return Fail(Text(IDS_DOC_DATE_NOT_TEXT));
+            return Fail(FormatString(IDS_DOC_DATE_NOT_TEXT));
         if (!m_inEuro || m_depth != 2)
             return true;
         // Only currencies (three letters) are read; the tokens beside them are none of ours.
         if (!IsCurrency(m_key))
             return true;
         if (!(value > 0) || !std::isfinite(value))
-            return Fail(Text(IDS_DOC_RATE_NOT_POSITIVE, {AsciiUppered(m_key)}));
+            return Fail(FormatString(IDS_DOC_RATE_NOT_POSITIVE, {AsciiUppered(m_key)}));
         if (m_rates.rates.size() >= kMaxWorldRates)
-            return Fail(Text(IDS_DOC_TOO_MANY_RATES));
+            return Fail(FormatString(IDS_DOC_TOO_MANY_RATES));
         m_rates.rates.emplace_back(AsciiUppered(m_key), value);
         return true;
     }
@@ -177,7 +172,7 @@ bool ParseWorldRates(std::string_view document, const std::string& today, WorldR
 {
     rates = {};
     if (document.size() > kMaxWorldRatesSize) {
-        why = Text(IDS_DOC_LARGER_THAN_MB, {kMaxWorldRatesSize / (1024 * 1024)});
+        why = FormatString(IDS_DOC_LARGER_THAN_MB, {kMaxWorldRatesSize / (1024 * 1024)});
         return false;
     }
     WorldRates read;
@@ -189,33 +184,33 @@ bool ParseWorldRates(std::string_view document, const std::string& today, WorldR
         ok = false;
     }
     if (!ok) {
-        why = reader.Why().empty() ? Text(IDS_DOC_NOT_JSON) : reader.Why();
+        why = reader.Why().empty() ? FormatString(IDS_DOC_NOT_JSON) : reader.Why();
         return false;
     }
     if (!reader.TopIsObject()) {
-        why = Text(IDS_DOC_NOT_OBJECT);
+        why = FormatString(IDS_DOC_NOT_OBJECT);
         return false;
     }
     if (!reader.HasDate()) {
-        why = Text(IDS_DOC_NO_DATE);
+        why = FormatString(IDS_DOC_NO_DATE);
         return false;
     }
     if (!reader.HasEuro()) {
-        why = Text(IDS_DOC_NO_EURO_RATES);
+        why = FormatString(IDS_DOC_NO_EURO_RATES);
         return false;
     }
     std::int64_t day = 0;
     std::int64_t now = 0;
     if (!ParseIsoDate(read.date, day)) {
-        why = Text(IDS_DOC_DATE_NOT_DATE_QUOTED, {OutsideText(read.date)});
+        why = FormatString(IDS_DOC_DATE_NOT_DATE_QUOTED, {OutsideText(read.date)});
         return false;
     }
     if (ParseIsoDate(today, now) && day > now + 1) {
-        why = Text(IDS_DOC_DATE_OF_DOCUMENT_IN_FUTURE, {read.date});
+        why = FormatString(IDS_DOC_DATE_OF_DOCUMENT_IN_FUTURE, {read.date});
         return false;
     }
     if (read.rates.empty()) {
-        why = Text(IDS_DOC_NO_EURO_RATES);
+        why = FormatString(IDS_DOC_NO_EURO_RATES);
         return false;
     }
     rates = std::move(read);

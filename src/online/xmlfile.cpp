@@ -1,8 +1,8 @@
 #include "online/xmlfile.h"
 
+#include "platform/smallfile.h"
 #include "text/textcase.h"
 
-#include <fstream>
 #include <new>
 #include <pugixml.hpp>
 
@@ -10,8 +10,6 @@ struct CXmlFile::Document {
     pugi::xml_document document;
     pugi::xml_node root;
 };
-
-using kelvara::IsBlank;
 
 namespace {
 // All text below `node` in document order; a loop rather than recursion, so deep nesting cannot
@@ -43,19 +41,8 @@ CXmlFile::~CXmlFile() = default;
 bool CXmlFile::Load(const std::string& path)
 {
     Close();
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
     std::string content;
-    char buffer[64 * 1024];
-    while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
-        content.append(buffer, static_cast<std::size_t>(file.gcount()));
-        if (content.size() > kMaxSize)
-            return false;
-    }
-    if (file.bad())
-        return false;
-    return LoadBuffer(content.data(), content.size());
+    return kelvara::ReadSmallFile(path, content, kMaxSize) && LoadBuffer(content.data(), content.size());
 }
 
 bool CXmlFile::LoadBuffer(const char* data, std::size_t size)
@@ -101,13 +88,7 @@ bool CXmlFile::GetNodeText(const std::string& query, std::string& text) const
             value = match.node().value();
         else
             return false;
-        std::size_t first = 0;
-        std::size_t last = value.size();
-        while (first < last && IsBlank(value[first]))
-            ++first;
-        while (last > first && IsBlank(value[last - 1]))
-            --last;
-        text = value.substr(first, last - first);
+        text = kelvara::Trim(value);
         return true;
     } catch (const pugi::xpath_exception&) {
         return false;

@@ -8,7 +8,6 @@
 #include "catalogue/currencyrates.h"
 #include "platform/messages.h"
 #include "platform/profilestore.h"
-#include "platform/settingskeys.h"
 #include "text/formattext.h"
 #include "text/formatting.h"
 #include "text/strings.h"
@@ -64,7 +63,7 @@ CConversionPage::CConversionPage(QWidget* parent, DataPreparer prepare, StartSav
       m_caption(ToQt(kelvara::LoadString(kelvara::IDS_APP_TITLE)))
 {
     m_ui->setupUi(this);
-    kelvara::SetResultDigits(kelvara::ReadResultDigitsOption());
+    kelvara::SetResultDigits(kelvara::ReadResultDigitsOption(kelvara::Profile()));
 
     m_ui->categoryList->SetSorted(true);
     m_ui->sourceUnitList->SetSorted(true);
@@ -128,8 +127,7 @@ void CConversionPage::Initialize(const DataPreparer& prepare, StartSave startSav
     m_working = true;
     m_core = std::make_unique<kelvara::ConversionCore>(m_catalogue->Categories(), kelvara::Profile(),
                                                        kelvara::ConversionCore::Memory::Selections);
-    m_core->SetRegional(
-        kelvara::Profile().GetProfileInt(kelvara::kOptionsSection, kelvara::kUseRegionalSettings, 1) != 0);
+    m_core->SetRegional(kelvara::ReadRegionalOption(kelvara::Profile()));
     m_core->SetViews(m_ui->categoryList, m_ui->sourceUnitList, m_ui->targetUnitList, m_ui->valueList);
 
     m_ui->sourceEdit->SetCaseInsensitive(true);

@@ -3,7 +3,6 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/category.h"
 #include "catalogue/conversioncore.h"
-#include "catalogue/conversionunit.h"
 #include "page/zonedisplay.h"
 
 #include <QTimer>
@@ -37,7 +36,7 @@ public:
 
     // Builds the page and selects the remembered category. `prepare` readies the data files;
     // without one the page's catalogue reads the built-in archive (a data file beside the program
-    // still comes first). The regional mode starts from the kUseRegionalSettings option.
+    // still comes first). The regional mode starts from the stored option (ReadRegionalOption).
     // When the start's selections are stored: at once, or once the event loop runs (the program's
     // window, which shows before the settings file is written).
     enum class StartSave { Now, Deferred };
@@ -54,10 +53,9 @@ public:
     // The core's mode; off while the page cannot convert.
     bool UsesRegionalSettings() const { return m_core && m_core->IsRegional(); }
     // Rounds results to `digits` significant digits (0: all, as the catalogue writes them); the
-    // result shown, the clipboard and the rate line follow at once. Starts from the
-    // kSignificantDigitsOption option.
+    // result shown, the clipboard and the rate line follow at once. Starts from the stored option
+    // (ReadResultDigitsOption).
     void SetSignificantDigits(int digits);
-    int GetSignificantDigits() const { return kelvara::GetResultDigits(); }
     // Rebuilds the system-zone line (after the system's time or zone changed).
     void RefreshTimeZoneDisplay();
 

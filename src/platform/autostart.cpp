@@ -57,20 +57,6 @@ std::string UnescapeValue(const std::string& value)
     return out;
 }
 
-bool WriteAll(int fd, const std::string& data)
-{
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 std::string AutostartEntryPath()
@@ -178,7 +164,8 @@ bool WriteAutostartEntry(const std::string& programPath)
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return false;
-    bool ok = WriteAll(fd, text.str()) && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+    const std::string bytes = text.str();
+    bool ok = WriteAll(fd, bytes.data(), bytes.size()) == 0 && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (ok && ::rename(temp.c_str(), path.c_str()) == 0)
         return true;

@@ -9,7 +9,39 @@
 namespace kelvara {
 
 namespace {
-ErrorTextProvider g_errorTextProvider = nullptr;
+
+// One line: the system's texts may end in line breaks, and carry "\r\n" within.
+std::string OneLine(const std::string& text)
+{
+    std::string cleaned;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+            continue;
+        }
+        cleaned += text[i];
+    }
+    while (!cleaned.empty() && (cleaned.back() == '\r' || cleaned.back() == '\n'))
+        cleaned.pop_back();
+    return cleaned.empty() ? LoadString(IDS_UNAVAILABLE_ERROR) : cleaned;
+}
+
+int ShowWithErrorText(unsigned id, unsigned type, std::int32_t code, const std::vector<FormatArg>& args,
+                      const std::string* errorText)
+{
+    std::string text = FormatText(LoadString(id), args);
+    type &= ~static_cast<unsigned>(MB_ICONMASK);
+    if (code != 0) {
+        char hex[32];
+        std::snprintf(hex, sizeof hex, " [0x%08X]", static_cast<unsigned>(code));
+        text += "\n\n" + (errorText ? OneLine(*errorText) : GetErrorText(code)) + hex;
+        type |= code < 0 ? MB_ICONERROR : MB_ICONWARNING;
+    } else {
+        type |= MB_ICONINFORMATION;
+    }
+    return PresentMessage(text, type);
+}
+
 } // namespace
 
 std::int32_t ResultFromErrno(int error)
@@ -17,11 +49,6 @@ std::int32_t ResultFromErrno(int error)
     if (error > 0)
         return static_cast<std::int32_t>(0x80070000u | (static_cast<unsigned>(error) & 0xFFFFu));
     return error;
-}
-
-void SetErrorTextProvider(ErrorTextProvider provider)
-{
-    g_errorTextProvider = provider;
 }
 
 std::string GetErrorText(std::int32_t code)
@@ -35,22 +62,8 @@ std::string GetErrorText(std::int32_t code)
         text = strerror_r(error, buffer, sizeof buffer);
         if (text.rfind("Unknown error", 0) == 0)
             text.clear();
-    } else if (g_errorTextProvider) {
-        text = g_errorTextProvider(code);
     }
-    std::string cleaned;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            ++i;
-            continue;
-        }
-        cleaned += text[i];
-    }
-    while (!cleaned.empty() && (cleaned.back() == '\r' || cleaned.back() == '\n'))
-        cleaned.pop_back();
-    if (cleaned.empty())
-        return LoadString(IDS_UNAVAILABLE_ERROR);
-    return cleaned;
+    return OneLine(text);
 }
 
 int ShowMessageText(unsigned id, unsigned type, const std::vector<FormatArg>& args)
@@ -62,17 +75,12 @@ int ShowErrorMessageText(unsigned id, unsigned type, std::int32_t code, const st
 {
     if (code == -1)
         code = ResultFromErrno(errno);
-    std::string text = FormatText(LoadString(id), args);
-    type &= ~static_cast<unsigned>(MB_ICONMASK);
-    if (code != 0) {
-        char hex[32];
-        std::snprintf(hex, sizeof hex, " [0x%08X]", static_cast<unsigned>(code));
-        text += "\n\n" + GetErrorText(code) + hex;
-        type |= code < 0 ? MB_ICONERROR : MB_ICONWARNING;
-    } else {
-        type |= MB_ICONINFORMATION;
-    }
-    return PresentMessage(text, type);
+    return ShowWithErrorText(id, type, code, args, nullptr);
+}
+
+int ShowFailureMessage(unsigned id, unsigned type, std::int32_t code, const std::string& errorText)
+{
+    return ShowWithErrorText(id, type, code, {}, &errorText);
 }
 
 } // namespace kelvara

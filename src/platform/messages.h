@@ -11,13 +11,8 @@
 namespace kelvara {
 
 // The system's one-line text for a result code: system errors (facility 7) read with the C
-// library's text for the errno in the low word; other codes with the text registered for them.
-// "<unavailable error>" when there is none.
+// library's text for the errno in the low word. "<unavailable error>" for other codes.
 std::string GetErrorText(std::int32_t code);
-
-// Lets a layer with codes of its own (the network layer) supply their texts.
-using ErrorTextProvider = std::string (*)(std::int32_t code);
-void SetErrorTextProvider(ErrorTextProvider provider);
 
 // The result code of an errno value: 0x80070000 | (errno & 0xFFFF), or errno itself when not
 // positive.
@@ -25,6 +20,10 @@ std::int32_t ResultFromErrno(int error);
 
 int ShowMessageText(unsigned id, unsigned type, const std::vector<FormatArg>& args);
 int ShowErrorMessageText(unsigned id, unsigned type, std::int32_t code, const std::vector<FormatArg>& args);
+// ShowErrorMessage of entry `id` with `errorText` as the code's text, for codes whose words belong
+// to one failure (a transfer's names its address and the server's answer). Line ends are folded
+// as in the system's texts; an empty text reads as "<unavailable error>".
+int ShowFailureMessage(unsigned id, unsigned type, std::int32_t code, const std::string& errorText);
 
 } // namespace kelvara
 

@@ -1,8 +1,7 @@
 #pragma once
 
-// Where each setting lives in the settings store (ProfileStore): sections and entries, named once
-// (the stored rates' own are with them, in catalogue/currency.h). The names are those of stored
-// files: never change one.
+// Where each setting lives in the settings store (ProfileStore): sections and entries, named once.
+// The names are those of stored files: never change one.
 
 namespace kelvara {
 
@@ -39,5 +38,16 @@ inline constexpr const char* kSourceValueEntry = "SourceValue";
 // 1: the stored units and rows count in the category's own order (its data file's rows, its
 // columns as it declares them), not by name.
 inline constexpr const char* kUnitOrderEntry = "UnitOrder";
+
+// The rates the user typed or fetched. Under the code itself the rate in neutral notation (what
+// every version reads); beside it "<code>" kRateDateSuffix (YYYY-MM-DD) and "<code>"
+// kRateSourceSuffix. Rates stored before dates were kept have neither and read as of unknown age.
+inline constexpr const char* kRatesSection = "Settings\\Rates";
+inline constexpr const char* kRateDateSuffix = ".Date";
+inline constexpr const char* kRateSourceSuffix = ".Source";
+// The day of the last reference-rate document stored (YYYY-MM-DD), in the same section.
+inline constexpr const char* kReferenceRatesDateEntry = "ReferenceRatesDate";
+// The day of the last world-rate document stored, likewise.
+inline constexpr const char* kWorldRatesDateEntry = "WorldRatesDate";
 
 } // namespace kelvara

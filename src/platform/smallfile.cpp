@@ -36,4 +36,20 @@ bool ReadSmallFile(const std::string& path, std::string& bytes, std::size_t limi
     return ok;
 }
 
+int WriteAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return EIO; // no progress: a retry would spin
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
 } // namespace kelvara

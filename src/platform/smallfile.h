@@ -10,4 +10,8 @@ namespace kelvara {
 // larger than `limit` bytes.
 bool ReadSmallFile(const std::string& path, std::string& bytes, std::size_t limit = 1 << 20);
 
+// Writes all `size` bytes of `data` to `fd`, resuming after interruptions and short writes; 0, or
+// the errno of the failure.
+int WriteAll(int fd, const char* data, std::size_t size);
+
 } // namespace kelvara

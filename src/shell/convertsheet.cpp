@@ -152,7 +152,7 @@ CConvertSheet::CConvertSheet(std::unique_ptr<kelvara::TrayHost> trayHost, QWidge
 
     connect(m_optionsPage, &COptionsPage::AlwaysOnTopChanged, this, &CConvertSheet::SetTopMost);
     connect(m_optionsPage, &COptionsPage::UseRegionalSettingsChanged, this,
-            &CConvertSheet::SetUseRegionalSettings);
+            &CConvertSheet::UseRegionalSettingsChanged);
     connect(m_optionsPage, &COptionsPage::SignificantDigitsChanged, this,
             &CConvertSheet::SignificantDigitsChanged);
     connect(m_optionsPage, &COptionsPage::CheckForUpdatesRequested, this,
@@ -340,14 +340,10 @@ void CConvertSheet::SetTopMost(bool on)
     }
 }
 
-void CConvertSheet::SetUseRegionalSettings(bool on)
-{
-    emit UseRegionalSettingsChanged(on);
-}
-
 bool CConvertSheet::IsUseRegionalSettings() const
 {
-    return m_optionsPage->IsUseRegionalSettings();
+    const auto* page = qobject_cast<const CConversionPage*>(GetPage(ConversionPage));
+    return page && page->UsesRegionalSettings();
 }
 
 std::uint32_t CConvertSheet::OnIdentification(const std::string& activationToken)
@@ -574,7 +570,7 @@ void CConvertSheet::OnCommand(int command)
     case ID_TRAY_CHARMAP: {
         const QString tool = FindCharacterMapTool();
         if (!tool.isEmpty())
-            QProcess::startDetached(tool, {}); // a failure is not reported, as before
+            QProcess::startDetached(tool, {}); // not reported: the entry is offered only when one was found
         break;
     }
     case ID_TRAY_OPTIONS:

@@ -70,8 +70,8 @@ public:
     // While the visible flag is off, requests to show the window are dropped.
     void setVisible(bool visible) override;
     void SetTopMost(bool on);
-    // Passes the option to the conversion page (UseRegionalSettingsChanged).
-    void SetUseRegionalSettings(bool on);
+    // Whether the conversion page shows regional notation (its core's mode; off while the page
+    // cannot convert). The options page's choice reaches it through UseRegionalSettingsChanged.
     bool IsUseRegionalSettings() const;
     // A new copy asks whether this one takes over: with close-to-tray on it shows itself and
     // answers the instance tag; otherwise 0. `activationToken` is the new copy's, from its desktop:
@@ -85,7 +85,7 @@ public:
     QWidget* GetPage(int page) const;
     // The Options tab with its controls (built now if the tab has not shown yet).
     COptionsPage& GetOptionsPage() const;
-    // The live option values, without building the tab's controls.
+    // The live values of the window's options, without building the tab's controls.
     const COptionsPage& GetOptions() const { return *m_optionsPage; }
     CTrayIcon& GetTrayIcon() const { return *m_trayIcon; }
 
@@ -123,8 +123,8 @@ public:
     void EndModal(int result) { done(result); }
 
 signals:
+    // The options page's choices of notation and significant digits, for the conversion page.
     void UseRegionalSettingsChanged(bool on);
-    // The options page's choice of significant digits, for the conversion page.
     void SignificantDigitsChanged(int digits);
     void SystemTimeZoneChanged();
     void VisibleChanged(bool visible);

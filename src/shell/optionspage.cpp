@@ -2,6 +2,7 @@
 
 #include "ui_optionspage.h"
 
+#include "catalogue/conversioncore.h"
 #include "catalogue/conversionunit.h"
 #include "platform/autostart.h"
 #include "platform/profilestore.h"
@@ -30,9 +31,7 @@ COptionsPage::COptionsPage(QWidget* parent, Controls controls)
       m_closeToTray(ReadOption(kelvara::kCloseToSystray, 0)),
       m_alwaysOnTop(ReadOption(kelvara::kAlwaysOnTop, 0)),
       m_showBalloon(ReadOption(kelvara::kShowBalloon, 1)),
-      m_useRegionalSettings(ReadOption(kelvara::kUseRegionalSettings, 1)),
       m_keepRatesCurrent(ReadOption(kelvara::kUpdateRates, 1)),
-      m_significantDigits(kelvara::ReadResultDigitsOption()),
       m_topMostSupported(!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
 {
     // The tab's caption before the controls exist (the same as the form's).
@@ -60,7 +59,7 @@ void COptionsPage::EnsureControls()
     m_ui->closeToTray->setChecked(m_closeToTray);
     m_ui->runAtStartup->setChecked(m_runAtStartup);
     m_ui->alwaysOnTop->setChecked(m_alwaysOnTop);
-    m_ui->useRegionalSettings->setChecked(m_useRegionalSettings);
+    m_ui->useRegionalSettings->setChecked(kelvara::ReadRegionalOption(kelvara::Profile()));
     m_ui->showBalloon->setChecked(m_showBalloon);
     m_ui->keepRatesCurrent->setChecked(m_keepRatesCurrent);
     // The choices are the form's texts: the numbers, which are never translated, and "All", which
@@ -69,12 +68,13 @@ void COptionsPage::EnsureControls()
     QComboBox& digits = *m_ui->significantDigits;
     for (int i = 0; i < digits.count(); ++i)
         digits.setItemData(i, digits.itemText(i).toInt());
-    int shown = digits.findData(m_significantDigits);
+    const int stored = kelvara::ReadResultDigitsOption(kelvara::Profile());
+    int shown = digits.findData(stored);
     if (shown < 0) {
         shown = 1;
-        while (shown < digits.count() && digits.itemData(shown).toInt() > m_significantDigits)
+        while (shown < digits.count() && digits.itemData(shown).toInt() > stored)
             ++shown;
-        digits.insertItem(shown, QString::number(m_significantDigits), m_significantDigits);
+        digits.insertItem(shown, QString::number(stored), stored);
     }
     digits.setCurrentIndex(shown);
 
@@ -159,8 +159,7 @@ void COptionsPage::OnCloseToTray(bool checked)
 
 void COptionsPage::OnUseRegionalSettings(bool checked)
 {
-    m_useRegionalSettings = checked;
-    WriteOption(kelvara::kUseRegionalSettings, checked);
+    kelvara::WriteRegionalOption(kelvara::Profile(), checked);
     emit UseRegionalSettingsChanged(checked);
 }
 
@@ -172,10 +171,10 @@ void COptionsPage::OnKeepRatesCurrent(bool checked)
 
 void COptionsPage::OnSignificantDigits(int index)
 {
+    // Choosing the digits in force again changes nothing.
     const int digits = m_ui->significantDigits->itemData(index).toInt();
-    if (digits == m_significantDigits)
+    if (digits == kelvara::GetResultDigits())
         return;
-    m_significantDigits = digits;
-    kelvara::Profile().WriteProfileInt(kelvara::kOptionsSection, kelvara::kSignificantDigitsOption, digits);
+    kelvara::WriteResultDigitsOption(kelvara::Profile(), digits);
     emit SignificantDigitsChanged(digits);
 }

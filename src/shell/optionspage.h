@@ -10,10 +10,11 @@ namespace Ui {
 class COptionsPage;
 }
 
-// The Options tab: six check boxes, the significant digits and the update-check button. It also
-// holds the live option values, read from the settings store at construction; the main window and
-// the conversion page read them from here. Every change is applied and stored at once; there is no
-// Apply step.
+// The Options tab: six check boxes, the significant digits and the update-check button. It holds
+// the live values of the window's options, read from the settings store at construction, for the
+// main window to read; the notation and the digits are the conversion page's (its core's), so the
+// controls show them as stored and report changes (UseRegionalSettingsChanged,
+// SignificantDigitsChanged). Every change is applied and stored at once; there is no Apply step.
 class COptionsPage : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(COptionsPage)
@@ -33,10 +34,7 @@ public:
     bool IsCloseToTray() const { return m_closeToTray; }
     bool IsAlwaysOnTop() const { return m_alwaysOnTop; }
     bool IsShowBalloon() const { return m_showBalloon; }
-    bool IsUseRegionalSettings() const { return m_useRegionalSettings; }
     bool IsKeepRatesCurrent() const { return m_keepRatesCurrent; }
-    // Significant digits of results; kelvara::kAllResultDigits (0) for all.
-    int GetSignificantDigits() const { return m_significantDigits; }
 
     // Whether the window system lets a program keep its window on top (not on Wayland); without it
     // the box is greyed with a tooltip that says why.
@@ -55,6 +53,7 @@ public:
 signals:
     void AlwaysOnTopChanged(bool on);
     void UseRegionalSettingsChanged(bool on);
+    // kelvara::kAllResultDigits (0) for all.
     void SignificantDigitsChanged(int digits);
     void CheckForUpdatesRequested();
 
@@ -72,8 +71,6 @@ private:
     bool m_closeToTray;
     bool m_alwaysOnTop;
     bool m_showBalloon;
-    bool m_useRegionalSettings;
     bool m_keepRatesCurrent;
-    int m_significantDigits;
     bool m_topMostSupported;
 };

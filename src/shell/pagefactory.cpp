@@ -2,7 +2,6 @@
 
 #include "catalogue/currency.h"
 #include "online/rateretrieval.h"
-#include "online/referencerates.h"
 #include "online/referenceupdate.h"
 #include "online/updatecheck.h"
 #include "page/conversionpage.h"
@@ -19,12 +18,9 @@ QWidget* CreateConversionPage(CConvertSheet& sheet)
     // The page names its category in the caption from the first selection on.
     sheet.setWindowTitle(page->Caption());
     QObject::connect(page, &CConversionPage::CaptionChanged, &sheet, &QWidget::setWindowTitle);
-    if (page->UsesRegionalSettings() != sheet.IsUseRegionalSettings())
-        page->SetUseRegionalSettings(sheet.IsUseRegionalSettings());
+    // The page reads both options from the store, as the options page shows them.
     QObject::connect(&sheet, &CConvertSheet::UseRegionalSettingsChanged, page,
                      &CConversionPage::SetUseRegionalSettings);
-    if (page->GetSignificantDigits() != sheet.GetOptions().GetSignificantDigits())
-        page->SetSignificantDigits(sheet.GetOptions().GetSignificantDigits());
     QObject::connect(&sheet, &CConvertSheet::SignificantDigitsChanged, page,
                      &CConversionPage::SetSignificantDigits);
     QObject::connect(&sheet, &CConvertSheet::SystemTimeZoneChanged, page,

@@ -1,6 +1,5 @@
 #include "shell/ratesautoupdate.h"
 
-#include "online/referencerates.h"
 #include "online/referenceupdate.h"
 #include "platform/clock.h"
 

@@ -1,6 +1,7 @@
 #include "text/formattext.h"
 
 #include "text/formatting.h"
+#include "text/strings.h"
 
 #include <cerrno>
 #include <clocale>
@@ -207,6 +208,11 @@ std::string FormatText(const std::string& format, const std::vector<FormatArg>& 
         }
     }
     return out;
+}
+
+std::string FormatString(unsigned id, const std::vector<FormatArg>& args)
+{
+    return FormatText(LoadString(id), args);
 }
 
 } // namespace kelvara

@@ -36,5 +36,7 @@ private:
 // arguments; "." is always the decimal point. Missing arguments print nothing; surplus ones are
 // ignored.
 std::string FormatText(const std::string& format, const std::vector<FormatArg>& args);
+// FormatText of string-table entry `id` (LoadString).
+std::string FormatString(unsigned id, const std::vector<FormatArg>& args = {});
 
 } // namespace kelvara

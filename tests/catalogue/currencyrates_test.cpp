@@ -1,5 +1,6 @@
 #include "catalogue/currencyrates.h"
 
+#include "catalogue/civiltime.h"
 #include "catalogue/currencycategory.h"
 #include "platform/profilestore.h"
 
@@ -358,12 +359,48 @@ TEST_F(CurrencyRates, TypedRatesThatAreNoRatesAreRefused)
     EXPECT_DOUBLE_EQ(next.Row("JPY").GetValue(), 160);
 }
 
-TEST_F(CurrencyRates, WorldRatesAreDueOncePerDay)
+UtcTicks At(int y, int m, int d, int hour)
 {
-    EXPECT_TRUE(AreWorldRatesDue("2026-12-08", m_store));
-    m_store.WriteProfileString(kRatesSection, kWorldRatesDateEntry, "2026-12-08");
-    EXPECT_FALSE(AreWorldRatesDue("2026-12-08", m_store));
-    EXPECT_TRUE(AreWorldRatesDue("2026-12-09", m_store));
+    return (DaysFromCivil(y, m, d) * kSecondsPerDay + hour * 3600) * kTicksPerSecond;
+}
+
+TEST(RatesSchedule, TheLastPublicationIsTheLastWorkingDayAfterItsHour)
+{
+    const auto last = [](UtcTicks now) { return IsoDateFromDays(LastPublicationDay(now)); };
+    EXPECT_EQ(last(At(2026, 12, 8, 16)), "2026-12-08");  // Tuesday, after 15:00 UTC
+    EXPECT_EQ(last(At(2026, 12, 8, 14)), "2026-12-07");  // before: Monday's
+    EXPECT_EQ(last(At(2026, 12, 7, 9)), "2026-12-04");   // Monday morning: Friday's
+    EXPECT_EQ(last(At(2026, 12, 13, 20)), "2026-12-11"); // Sunday: Friday's
+    EXPECT_EQ(last(At(1969, 12, 31, 20)), "1969-12-31"); // a Wednesday before 1970 keeps its day
+}
+
+// The ECB's document is due after each publication, the world document once a day.
+TEST(RatesSchedule, DocumentsAreDueByTheDaysStored)
+{
+    struct Case {
+        const char* ecbDay;   // stored; null: none
+        const char* worldDay; // stored; null: none
+        UtcTicks now;
+        bool ecb;
+        bool world;
+    };
+    for (const Case& c : {
+             Case{nullptr, nullptr, At(2026, 12, 8, 16), true, true},
+             Case{"2026-12-07", "2026-12-08", At(2026, 12, 8, 14), false, false},
+             Case{"2026-12-07", "2026-12-08", At(2026, 12, 8, 16), true, false},
+             Case{"2026-12-08", "2026-12-08", At(2026, 12, 9, 0), false, true},
+             Case{"2026-12-11", "2026-12-13", At(2026, 12, 13, 23), false, false},
+             Case{"soon", "2026-13-01", At(2026, 12, 8, 16), true, true},
+         }) {
+        MemoryProfileStore store;
+        if (c.ecbDay)
+            store.WriteProfileString(kRatesSection, kReferenceRatesDateEntry, c.ecbDay);
+        if (c.worldDay)
+            store.WriteProfileString(kRatesSection, kWorldRatesDateEntry, c.worldDay);
+        const DueRates due = RatesDue(store, c.now);
+        EXPECT_EQ(due.ecb, c.ecb) << (c.ecbDay ? c.ecbDay : "none") << " at " << c.now;
+        EXPECT_EQ(due.world, c.world) << (c.worldDay ? c.worldDay : "none") << " at " << c.now;
+    }
 }
 
 } // namespace

@@ -197,7 +197,7 @@ TEST_F(DownloadDialogTest, StalledServerTimesOut)
 {
     m_server.Serve("/silent", {.silent = true});
     CDownloadDlg dialog;
-    dialog.SetIdleTimeout(std::chrono::milliseconds(300));
+    dialog.Fetch().SetIdleTimeout(300);
     ASSERT_EQ(Run(dialog, "/silent"), 2);
     ExpectRetrievalFailure("The server sent nothing for 0.3 seconds.", kTransferTimedOut);
 }
@@ -221,7 +221,7 @@ TEST_F(DownloadDialogTest, ProgressAndFailuresAreInTheUsersLanguage)
         EXPECT_EQ(StatusText(dialog), "⟦Downloaded 1.95 ⟦KB⟧ of 1.95 ⟦KB⟧...⟧");
     }
     CDownloadDlg dialog;
-    dialog.SetIdleTimeout(std::chrono::milliseconds(300));
+    dialog.Fetch().SetIdleTimeout(300);
     ASSERT_EQ(Run(dialog, "/silent"), 2);
     ASSERT_EQ(m_presenter.messages.size(), 1u);
     EXPECT_EQ(m_presenter.messages[0].text,
@@ -233,8 +233,8 @@ TEST_F(DownloadDialogTest, TricklingServerIsCutAtTheDeadline)
 {
     m_server.Serve("/trickle", {.announcedLength = 100'000, .trickleMs = 50});
     CDownloadDlg dialog;
-    dialog.SetIdleTimeout(std::chrono::milliseconds(300));
-    dialog.SetDeadline(std::chrono::milliseconds(800));
+    dialog.Fetch().SetIdleTimeout(300);
+    dialog.Fetch().SetDeadline(800);
     ASSERT_EQ(Run(dialog, "/trickle"), 2);
     ExpectRetrievalFailure("The transfer did not finish within 0.8 seconds.", kTransferTimedOut);
 }
@@ -257,7 +257,7 @@ TEST_F(DownloadDialogTest, HugeRepliesAreRefused)
     ExpectRetrievalFailure("The server's reply is larger than 4.00 MB.", kReplyTooLarge);
     struct stat info {};
     ASSERT_EQ(::stat(dialog.GetFileName().c_str(), &info), 0);
-    EXPECT_LE(info.st_size, CDownloadDlg::kDefaultSizeLimit);
+    EXPECT_LE(info.st_size, kelvara::QuietFetch::kDefaultSizeLimit);
 }
 
 // The three ways the user stops a transfer: none shows a message.
@@ -394,8 +394,8 @@ TEST_F(DownloadDialogTest, TheDialogReportsWhatTheQuietFetchFindsWordForWord)
 
         m_presenter.messages.clear();
         CDownloadDlg dialog;
-        dialog.SetIdleTimeout(std::chrono::milliseconds(300));
-        dialog.SetSizeLimit(10'000);
+        dialog.Fetch().SetIdleTimeout(300);
+        dialog.Fetch().SetSizeLimit(10'000);
         ASSERT_EQ(Run(dialog, url), 2);
         ExpectRetrievalFailure(fetch.Error().toStdString(), c.code);
     }
@@ -424,7 +424,7 @@ TEST_F(DownloadDialogTest, ARedirectsBodyIsDrainedOnlyUpToTheLimit)
                                .sendLength = false,
                                .filler = 50'000});
     CDownloadDlg dialog;
-    dialog.SetSizeLimit(10'000);
+    dialog.Fetch().SetSizeLimit(10'000);
     ASSERT_EQ(Run(dialog, "/chatty"), 2);
     ExpectRetrievalFailure("The server's reply is larger than 9.76 KB.", kReplyTooLarge);
     EXPECT_TRUE(std::find(m_server.Requests().begin(), m_server.Requests().end(), "/never") ==

@@ -42,9 +42,7 @@ TEST_F(RateRetrievalTest, NumberWrappedInMarkupIsFoundAsZero)
 {
     // The markers are there, so this is the caller's "Invalid currency rate", not silence.
     ServeRatePage("USD", "1 EUR = <b>1.29301</b> USD");
-    double rate = -1;
-    EXPECT_TRUE(RetrieveRate(nullptr, m_dollar, rate));
-    EXPECT_EQ(rate, 0);
+    EXPECT_EQ(FetchRate(nullptr, m_dollar), 0.0);
     EXPECT_TRUE(m_presenter.messages.empty());
 }
 

@@ -246,13 +246,10 @@ TEST_F(ReferenceRatesTest, AWholeUpdateEndsWithinOneBudget)
     QElapsedTimer elapsed;
     elapsed.start();
     int fetched = 0;
-    std::string url;
-    while (plan.Next(url)) {
-        QuietFetch fetch;
-        fetch.SetIdleTimeout(std::min(QuietFetch::kDefaultIdleTimeoutMs, plan.TimeLeftMs()));
-        fetch.SetDeadline(std::min(QuietFetch::kDefaultDeadlineMs, plan.TimeLeftMs()));
-        fetch.Run(QUrl(QString::fromStdString(url)));
-        plan.Fetched(fetch.IsOk(), {}, fetch.Error().toStdString());
+    QuietFetch fetch;
+    while (plan.StartNext(fetch)) {
+        fetch.Wait();
+        plan.Fetched(fetch);
         ++fetched;
     }
     EXPECT_LT(elapsed.elapsed(), 3000) << fetched << " transfers";

@@ -1,6 +1,5 @@
 #include "online/referencerates.h"
 
-#include "catalogue/civiltime.h"
 #include "catalogue/currency.h"
 #include "catalogue/currencycategory.h"
 #include "catalogue/currencyrates.h"
@@ -299,23 +298,6 @@ TEST_F(ReferenceRatesStore, RatesStoredBeforeDatesWereKeptStandUntilTheUserAsks)
     EXPECT_EQ(Stored("USD"), "1.293010");
     Store(Document(kRates), RateRequest::User);
     EXPECT_EQ(Stored("USD"), "1.0523");
-}
-
-TEST(ReferenceRatesSchedule, TheLastPublicationIsTheLastWorkingDayAfterItsHour)
-{
-    const auto at = [](int y, int m, int d, int hour) {
-        return (DaysFromCivil(y, m, d) * kSecondsPerDay + hour * 3600) * kTicksPerSecond;
-    };
-    EXPECT_EQ(LastPublicationDate(at(2026, 12, 8, 16)), "2026-12-08");  // Tuesday, after 15:00 UTC
-    EXPECT_EQ(LastPublicationDate(at(2026, 12, 8, 14)), "2026-12-07");  // before: Monday's
-    EXPECT_EQ(LastPublicationDate(at(2026, 12, 7, 9)), "2026-12-04");   // Monday morning: Friday's
-    EXPECT_EQ(LastPublicationDate(at(2026, 12, 13, 20)), "2026-12-11"); // Sunday: Friday's
-
-    MemoryProfileStore store;
-    EXPECT_TRUE(AreReferenceRatesDue(at(2026, 12, 8, 16), store)) << "nothing stored yet";
-    store.WriteProfileString(kRatesSection, kReferenceRatesDateEntry, "2026-12-07");
-    EXPECT_FALSE(AreReferenceRatesDue(at(2026, 12, 8, 14), store));
-    EXPECT_TRUE(AreReferenceRatesDue(at(2026, 12, 8, 16), store));
 }
 
 TEST(ReferenceRatesSchedule, RateAgeWarnings)

@@ -1,6 +1,7 @@
 #include "platform/messages.h"
 
 #include "support/recordingpresenter.h"
+#include "text/strings.h"
 
 #include <gtest/gtest.h>
 
@@ -23,13 +24,18 @@ TEST(ErrorText, SystemErrorsReadWithTheirText)
     EXPECT_EQ(kelvara::ResultFromErrno(0), 0);
 }
 
-TEST(ErrorText, ProvidersSupplyOtherCodesWithLineEndsFolded)
+// A failure's own words stand for its code's, with line ends folded as the system's texts are.
+TEST(ShowFailureMessage, TheFailuresTextFollowsTheMessage)
 {
-    kelvara::SetErrorTextProvider(
-        [](std::int32_t code) -> std::string { return code == 0x00010005 ? "Host\r\nnot found\r\n\n" : ""; });
-    EXPECT_EQ(kelvara::GetErrorText(0x00010005), "Hostnot found");
-    EXPECT_EQ(kelvara::GetErrorText(0x00010006), "<unavailable error>");
-    kelvara::SetErrorTextProvider(nullptr);
+    RecordingPresenter presenter;
+    kelvara::ShowFailureMessage(46, kelvara::MB_OK, static_cast<std::int32_t>(0x800C0005u),
+                                "Host\r\nnot found\r\n\n");
+    kelvara::ShowFailureMessage(46, kelvara::MB_OK, static_cast<std::int32_t>(0x800C0006u), "");
+    ASSERT_EQ(presenter.messages.size(), 2u);
+    const std::string retrieving = FormatText(kelvara::LoadString(46), {});
+    EXPECT_EQ(presenter.messages[0].text, retrieving + "\n\nHostnot found [0x800C0005]");
+    EXPECT_EQ(presenter.messages[0].type, kelvara::MB_ICONERROR);
+    EXPECT_EQ(presenter.messages[1].text, retrieving + "\n\n<unavailable error> [0x800C0006]");
 }
 
 TEST(ShowErrorMessage, IconFollowsTheCode)

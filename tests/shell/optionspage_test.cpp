@@ -56,7 +56,6 @@ TEST_F(OptionsPageTest, FirstStartShowsTheDefaultsAndWritesNothing)
     EXPECT_FALSE(page.IsCloseToTray());
     EXPECT_FALSE(page.IsAlwaysOnTop());
     EXPECT_TRUE(page.IsShowBalloon());
-    EXPECT_TRUE(page.IsUseRegionalSettings());
     EXPECT_FALSE(page.IsRunAtStartupChecked());
     EXPECT_FALSE(Box(page, "closeToTray")->isChecked());
     EXPECT_FALSE(Box(page, "alwaysOnTop")->isChecked());
@@ -68,7 +67,8 @@ TEST_F(OptionsPageTest, FirstStartShowsTheDefaultsAndWritesNothing)
     EXPECT_TRUE(page.IsKeepRatesCurrent());
     EXPECT_TRUE(Box(page, "keepRatesCurrent")->isChecked());
     EXPECT_FALSE(m_store.Contains("Options", "UpdateRates"));
-    EXPECT_EQ(page.GetSignificantDigits(), 15) << "what a double holds faithfully";
+    EXPECT_EQ(page.findChild<QComboBox*>("significantDigits")->currentText(), "15")
+        << "what a double holds faithfully";
 }
 
 TEST_F(OptionsPageTest, StoredValuesAreReadOnceAtConstruction)
@@ -82,7 +82,6 @@ TEST_F(OptionsPageTest, StoredValuesAreReadOnceAtConstruction)
     EXPECT_TRUE(page.IsCloseToTray());
     EXPECT_TRUE(page.IsAlwaysOnTop());
     EXPECT_FALSE(page.IsShowBalloon());
-    EXPECT_FALSE(page.IsUseRegionalSettings());
     EXPECT_TRUE(Box(page, "closeToTray")->isChecked());
     EXPECT_FALSE(Box(page, "useRegionalSettings")->isChecked());
 }
