@@ -40,13 +40,25 @@ bool ReadStoredRate(const ProfileStore& store, const std::string& code, StoredRa
     return true;
 }
 
+std::vector<ProfileStore::Value> StoredRateValues(const std::string& code, const std::string& text,
+                                                 const std::string& date, const std::string& source)
+{
+    return {{kRatesSection, code, text},
+            {kRatesSection, code + kRateDateSuffix, date},
+            {kRatesSection, code + kRateSourceSuffix, source}};
+}
+
+bool WriteStoredRate(ProfileStore& store, const std::string& code, const std::string& text,
+                     const std::string& date, const std::string& source)
+{
+    // One write: a rate, its day and its source never disagree, whenever the program is stopped.
+    return store.WriteProfileStrings(StoredRateValues(code, text, date, source));
+}
+
 bool WriteStoredRate(const std::string& code, const std::string& text, const std::string& date,
                      const std::string& source)
 {
-    // One write: a rate, its day and its source never disagree, whenever the program is stopped.
-    return Profile().WriteProfileStrings({{kRatesSection, code, text},
-                                          {kRatesSection, code + kRateDateSuffix, date},
-                                          {kRatesSection, code + kRateSourceSuffix, source}});
+    return WriteStoredRate(Profile(), code, text, date, source);
 }
 
 bool ParseIsoDate(std::string_view text, std::int64_t& days)

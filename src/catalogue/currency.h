@@ -1,11 +1,13 @@
 #pragma once
 
 #include "catalogue/conversionunit.h"
+#include "platform/profilestore.h"
 #include "platform/settingskeys.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 // A currency and its rate: units of it per one euro. A floating currency prefers a rate the user
 // stored under "Settings\Rates" (by code) over the data file's. Every rate knows its age: the day
@@ -50,7 +52,6 @@ private:
 };
 
 namespace kelvara {
-class ProfileStore;
 
 // A stored or typed rate text longer than this is not a rate (and would be read on every start).
 inline constexpr std::size_t kMaxRateTextLength = 32;
@@ -85,8 +86,13 @@ struct StoredRate {
 // The usable rate stored for `code` (a plausible one), with its date and source.
 bool ReadStoredRate(const std::string& code, StoredRate& stored);
 bool ReadStoredRate(const ProfileStore& store, const std::string& code, StoredRate& stored);
-// Stores `text` (the rate in neutral notation) with its date and source; false when the store
-// refused any of it.
+// The values that store `text` (the rate in neutral notation) for `code` with its date and source,
+// for a caller that writes them in one batch with others.
+std::vector<ProfileStore::Value> StoredRateValues(const std::string& code, const std::string& text,
+                                                 const std::string& date, const std::string& source);
+// Stores them, in one write; false when the store refused any of it.
+bool WriteStoredRate(ProfileStore& store, const std::string& code, const std::string& text,
+                     const std::string& date, const std::string& source);
 bool WriteStoredRate(const std::string& code, const std::string& text, const std::string& date,
                      const std::string& source);
 

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <map>
 #include <set>
+#include <utility>
 
 namespace kelvara {
 
@@ -126,9 +127,8 @@ public:
     void Set(const std::string& code, const std::string& text, double rate, const std::string& date,
              std::int64_t day, const std::string& source)
     {
-        m_writes.push_back({kRatesSection, code, text});
-        m_writes.push_back({kRatesSection, code + kRateDateSuffix, date});
-        m_writes.push_back({kRatesSection, code + kRateSourceSuffix, source});
+        for (auto& value : StoredRateValues(code, text, date, source))
+            m_writes.push_back(std::move(value));
         m_held[code] = Held{true, rate, day, true, source};
     }
 
@@ -312,9 +312,7 @@ UserRateResult StoreUserRate(CCurrencyCategory& currencies, const std::string& c
     if (!takes)
         return UserRateResult::Invalid;
     const std::string today = TodayIsoDate();
-    if (!store.WriteProfileStrings({{kRatesSection, code, text},
-                                    {kRatesSection, code + kRateDateSuffix, today},
-                                    {kRatesSection, code + kRateSourceSuffix, source}}))
+    if (!WriteStoredRate(store, code, text, today, source))
         return UserRateResult::WriteFailed;
     // Rates are kept by code: every floating row of it takes the new rate now, not after a restart.
     for (const auto& unit : currencies.GetUnits()) {
