@@ -41,7 +41,7 @@ bool ReadStoredRate(const ProfileStore& store, const std::string& code, StoredRa
 }
 
 std::vector<ProfileStore::Value> StoredRateValues(const std::string& code, const std::string& text,
-                                                 const std::string& date, const std::string& source)
+                                                  const std::string& date, const std::string& source)
 {
     return {{kRatesSection, code, text},
             {kRatesSection, code + kRateDateSuffix, date},

@@ -89,7 +89,7 @@ bool ReadStoredRate(const ProfileStore& store, const std::string& code, StoredRa
 // The values that store `text` (the rate in neutral notation) for `code` with its date and source,
 // for a caller that writes them in one batch with others.
 std::vector<ProfileStore::Value> StoredRateValues(const std::string& code, const std::string& text,
-                                                 const std::string& date, const std::string& source);
+                                                  const std::string& date, const std::string& source);
 // Stores them, in one write; false when the store refused any of it.
 bool WriteStoredRate(ProfileStore& store, const std::string& code, const std::string& text,
                      const std::string& date, const std::string& source);

@@ -55,7 +55,8 @@ std::string CCurrencyCategory::GetUnitText(const CBaseUnit& unit) const
     const auto* currency = dynamic_cast<const CCurrency*>(&unit);
     if (!currency)
         return CCategory::GetUnitText(unit);
-    return kelvara::CurrencyRowText(currency->GetRowName(), currency->GetCode()) + " (" + currency->GetCode() + ")";
+    return kelvara::CurrencyRowText(currency->GetRowName(), currency->GetCode()) + " (" +
+           currency->GetCode() + ")";
 }
 
 void CCurrencyCategory::OnUnitsLoaded()

@@ -18,7 +18,8 @@ struct Row {
 
 // Sorted by row name (bytes). The English of a country is the name a reader of English knows it by
 // today, which is what translators translate; the code lets iso-codes name it in languages our
-// catalogue does not have.
+// catalogue does not have. One row a line: tools/mkpot.py reads them.
+// clang-format off
 constexpr Row kRows[] = {
     {"Afghanistan Afghani", {"Afghanistan", "af", ""}},
     {"Albania Leke", {"Albania", "al", ""}},
@@ -305,12 +306,13 @@ constexpr Row kRows[] = {
     {"Zimbabwe *Dollar (2009-2024)", {"Zimbabwe", "zw", ""}},
     {"Zimbabwe Gold", {"Zimbabwe", "zw", "Zimbabwe Gold"}},
 };
+// clang-format on
 
 // Languages that write a currency's name in lower case inside a text ("franc suisse", "dólar
 // estadounidense"), where iso-codes' list gives it as a title.
 constexpr std::string_view kLowerCaseNameLanguages[] = {
-    "bg", "ca", "cs", "da", "es", "et", "fi", "fr", "gl", "hr", "hu", "it", "lt", "lv", "nb", "nn",
-    "no", "pl", "pt", "ro", "ru", "sk", "sl", "sr", "sv", "tr", "uk",
+    "bg", "ca", "cs", "da", "es", "et", "fi", "fr", "gl", "hr", "hu", "it", "lt", "lv",
+    "nb", "nn", "no", "pl", "pt", "ro", "ru", "sk", "sl", "sr", "sv", "tr", "uk",
 };
 
 bool WritesNamesInLowerCase(std::string_view language)
@@ -349,8 +351,9 @@ std::string CurrencyText(const CurrencyRowParts& parts, std::string_view code, s
 const CurrencyRowParts* FindCurrencyRowParts(std::string_view rowName)
 {
     const auto* end = std::end(kRows);
-    const auto* found = std::lower_bound(std::begin(kRows), end, rowName,
-                                         [](const Row& row, std::string_view name) { return row.name < name; });
+    const auto* found =
+        std::lower_bound(std::begin(kRows), end, rowName,
+                         [](const Row& row, std::string_view name) { return row.name < name; });
     return found != end && found->name == rowName ? &found->parts : nullptr;
 }
 

@@ -134,7 +134,8 @@ bool IsSoundMessageCatalogue(std::string_view bytes)
     const std::uint32_t revision = Word(bytes, 4, swapped);
     if (revision > 1)
         return false;
-    if (revision == 1 && (bytes.size() < 48 || Word(bytes, 28, swapped) != 0 || Word(bytes, 36, swapped) != 0))
+    if (revision == 1 &&
+        (bytes.size() < 48 || Word(bytes, 28, swapped) != 0 || Word(bytes, 36, swapped) != 0))
         return false;
     const std::uint64_t count = Word(bytes, 8, swapped);
     const std::uint64_t size = bytes.size();

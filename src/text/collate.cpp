@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <tuple>
+#include <utility>
 
 namespace kelvara {
 
@@ -93,6 +94,7 @@ int Compare(std::string_view a, std::string_view b, bool exact)
         return -1;
     return 0;
 }
+
 std::mutex g_collatorMutex;
 std::shared_ptr<const icu::Collator> g_collator;
 
@@ -148,9 +150,9 @@ int CompareDisplayText(std::string_view a, std::string_view b)
 {
     if (const auto collator = CurrentCollator()) {
         UErrorCode status = U_ZERO_ERROR;
-        const UCollationResult result = collator->compareUTF8(
-            icu::StringPiece(a.data(), static_cast<std::int32_t>(a.size())),
-            icu::StringPiece(b.data(), static_cast<std::int32_t>(b.size())), status);
+        const UCollationResult result =
+            collator->compareUTF8(icu::StringPiece(a.data(), static_cast<std::int32_t>(a.size())),
+                                  icu::StringPiece(b.data(), static_cast<std::int32_t>(b.size())), status);
         if (U_SUCCESS(status) && result != UCOL_EQUAL)
             return result == UCOL_LESS ? -1 : 1;
     }
@@ -202,7 +204,8 @@ std::string LowerFirstLetterOfWord(std::string_view text)
     U8_APPEND(lowered, size, U8_MAX_LENGTH, u_tolower(first), error);
     if (error)
         return std::string(text);
-    return std::string(lowered, static_cast<std::size_t>(size)) + std::string(text.substr(static_cast<std::size_t>(rest)));
+    return std::string(lowered, static_cast<std::size_t>(size)) +
+           std::string(text.substr(static_cast<std::size_t>(rest)));
 }
 
 } // namespace kelvara

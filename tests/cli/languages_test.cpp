@@ -84,7 +84,7 @@ TEST_F(Languages, TheListsShowTheNamesInTheUsersLanguageAndEnglishSpeakersSeeThe
         {"Currency", "Andorra Euro", "Andorra \u2013 Euro (EUR)"},
         {"Currency", "United States Dollars", "States United \u2013 US-Dollar (USD)"},
         {"Currency", "Germany *Deutsche Marks", "Germany \u2013 *Mark Deutsche (DEM)"},
-        {"Currency", "[Gold Ounces]", "Ounces] [Gold (XAU)"}, // no country: the row whole
+        {"Currency", "[Gold Ounces]", "Ounces] [Gold (XAU)"},  // no country: the row whole
         {"Country and Phone Codes", "de", "Deutschland"},      // iso-codes
         {"Country and Phone Codes", "kr", "Korea, Republik"},  // iso-codes, not the row's name
         {"Country and Phone Codes", "ac", "Island Ascension"}, // no ISO code: ours
@@ -254,7 +254,10 @@ TEST_F(Languages, TheShippedCataloguesNameWhatTheToolTakes)
         // Any word of a name in the user's script finds it, and its English name always; a language
         // we have no catalogue of still names currencies by iso-codes.
         {"ru_RU.UTF-8", {"convert", "Масса", "1", "килограмм", "фунт (lb)"}, "2.20462262184878\n", nullptr},
-        {"ru_RU.UTF-8", {"find", "фунт", "стерлингов"}, "Валюты\tВеликобритания – фунт стерлингов (GBP)\n", nullptr},
+        {"ru_RU.UTF-8",
+         {"find", "фунт", "стерлингов"},
+         "Валюты\tВеликобритания – фунт стерлингов (GBP)\n",
+         nullptr},
         {"ja_JP.UTF-8", {"find", "pound", "lb"}, "重量\tポンド (lb)\n", nullptr},
         {"zh_CN.UTF-8", {"find", "磅"}, "重量\t磅 (lb)\n", nullptr},
         {"pl_PL.UTF-8", {"find", "ŁOKIEĆ"}, "Długość\tłokieć\n", nullptr},

@@ -16,10 +16,10 @@ TEST(DisplayOrder, FollowsTheLanguagesCollation)
         const char* second;
     };
     const Row rows[] = {
-        {"sv", "Zebra", "Örn"},        // Swedish ö after z
-        {"ru", "Арбуз", "Ёлка"},       // Ё beside Е, not before А
-        {"zh_CN", "磅", "千克"},        // pinyin: bang before qian
-        {"pl", "lody", "łódka"},       // ł after l, before m
+        {"sv", "Zebra", "Örn"},  // Swedish ö after z
+        {"ru", "Арбуз", "Ёлка"}, // Ё beside Е, not before А
+        {"zh_CN", "磅", "千克"}, // pinyin: bang before qian
+        {"pl", "lody", "łódka"}, // ł after l, before m
         {"pl", "łódka", "mama"},
     };
     for (const Row& row : rows) {
@@ -47,14 +47,10 @@ TEST(DisplayOrder, FindingFoldsEveryScript)
         bool found;
     };
     const Row rows[] = {
-        {"Фунт (lb)", "фунт", true},
-        {"фунт (lb)", "ФУНТ", true},
-        {"ポンド (lb)", "ポンド", true},
-        {"磅 (lb)", "磅", true},
-        {"Łódź", "łódź", true},
-        {"Śląsk", "slask", true},      // ś has a base letter, ł does not
-        {"Łódź", "lodz", false},
-        {"Ελλάδα", "ελλαδα", true},
+        {"Фунт (lb)", "фунт", true},     {"фунт (lb)", "ФУНТ", true},
+        {"ポンド (lb)", "ポンド", true}, {"磅 (lb)", "磅", true},
+        {"Łódź", "łódź", true},          {"Śląsk", "slask", true}, // ś has a base letter, ł does not
+        {"Łódź", "lodz", false},         {"Ελλάδα", "ελλαδα", true},
         {"фунт (lb)", "ярд", false},
     };
     for (const Row& row : rows)
@@ -71,10 +67,10 @@ TEST(DisplayOrder, ACurrencysNameInLowerCaseOnlyWhereItIsAWord)
         {"Franc suisse", "franc suisse"},
         {"Доллар США", "доллар США"},
         {"Éscudo", "éscudo"},
-        {"CFA Franc", "CFA Franc"},     // an abbreviation stays
+        {"CFA Franc", "CFA Franc"}, // an abbreviation stays
         {"E", "E"},
         {"", ""},
-        {"\xFF\xFE", "\xFF\xFE"},       // not UTF-8: left alone
+        {"\xFF\xFE", "\xFF\xFE"}, // not UTF-8: left alone
     };
     for (const Row& row : rows)
         EXPECT_EQ(LowerFirstLetterOfWord(row.text), row.lowered) << row.text;
