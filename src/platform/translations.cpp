@@ -158,9 +158,10 @@ bool IsSoundMessageCatalogue(std::string_view bytes)
     if (!tableFits(originals, count, 8) || !tableFits(translations, count, 8) || !stringsFit(originals) ||
         !stringsFit(translations))
         return false;
-    if (hashSize == 0)
+    // The C library looks a text up by the hash table only when it has more than two slots.
+    if (hashSize <= 2)
         return true;
-    if (hashSize < 3 || !tableFits(hashOffset, hashSize, 4))
+    if (!tableFits(hashOffset, hashSize, 4))
         return false;
     // The hash table names entries by number plus one; the C library follows them unchecked.
     for (std::uint64_t i = 0; i < hashSize; ++i)

@@ -187,6 +187,8 @@ std::string FoldListText(std::string_view text)
 
 std::string LowerFirstLetterOfWord(std::string_view text)
 {
+    if (text.empty())
+        return {};
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     const auto length = static_cast<std::int32_t>(text.size());
     std::int32_t i = 0;

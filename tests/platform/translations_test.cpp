@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace kelvara {
 namespace {
@@ -113,27 +114,66 @@ TEST_F(TranslationsTest, ADamagedCatalogueLeavesTheTextsEnglish)
         std::memcpy(bytes.data() + at, &value, 4); // the build's own byte order, as msgfmt writes
         return bytes;
     };
-    std::uint32_t originals = 0;
-    std::memcpy(&originals, sound.data() + 12, 4);
-    std::uint32_t hash = 0;
-    std::memcpy(&hash, sound.data() + 24, 4);
+    const auto word = [&sound](std::size_t at) {
+        std::uint32_t value = 0;
+        std::memcpy(&value, sound.data() + at, 4);
+        return value;
+    };
+    // A catalogue laid out as msgfmt lays it out, without a hash table, its texts both the
+    // originals and the translations.
+    const auto make = [](std::uint32_t revision, const std::vector<std::string>& texts) {
+        const std::uint32_t header = revision == 0 ? 28 : 48;
+        const auto count = static_cast<std::uint32_t>(texts.size());
+        std::vector<std::uint32_t> words = {0x950412DE, revision, count, header, header + 8 * count, 0, 0};
+        words.resize(header / 4, 0);
+        std::string strings;
+        std::vector<std::uint32_t> table;
+        for (const std::string& text : texts) {
+            table.push_back(static_cast<std::uint32_t>(text.size()));
+            table.push_back(header + 16 * count + static_cast<std::uint32_t>(strings.size()));
+            strings += text + '\0';
+        }
+        words.insert(words.end(), table.begin(), table.end());
+        words.insert(words.end(), table.begin(), table.end());
+        std::string bytes(words.size() * 4, '\0');
+        std::memcpy(bytes.data(), words.data(), bytes.size());
+        return bytes + strings;
+    };
+    std::string small = make(0, {"", "a"});
+    small.resize((small.size() + 3) & ~std::size_t{3}, '\0');
+    const std::string hashAtEnd =
+        put(put(small + std::string(12, '\0'), 20, 3), 24, static_cast<std::uint32_t>(small.size()));
+    const auto beyond = static_cast<std::uint32_t>((sound.size() + 4) & ~std::size_t{3});
     struct Row {
         const char* what;
         std::string bytes;
+        bool sound;
     };
-    const Row damaged[] = {
-        {"cut short", sound.substr(0, sound.size() / 2)},
-        {"cut in the header", sound.substr(0, 20)},
-        {"not a catalogue", std::string(sound.size(), 'x')},
-        {"a later revision", put(sound, 4, 2)},
-        {"more entries than tables", put(sound, 8, 0x10000000)},
-        {"a table past the end", put(sound, 12, static_cast<std::uint32_t>(sound.size()))},
-        {"a string past the end", put(sound, originals + 4, static_cast<std::uint32_t>(sound.size() - 2))},
-        {"a string without its end", put(sound, originals, 1)}, // the header's length cut to 1
-        {"a hash entry naming no string", put(sound, hash, 0x7FFFFFFF)},
+    const Row rows[] = {
+        {"msgfmt's", sound, true},
+        {"a header only", make(0, {}), true},
+        {"revision 1 without system-dependent strings", make(1, {"", "a"}), true},
+        {"revision 1, a header only", make(1, {}), true},
+        {"revision 1 with system-dependent segments", put(make(1, {"", "a"}), 28, 1), false},
+        {"revision 1 with system-dependent strings", put(make(1, {"", "a"}), 36, 1), false},
+        {"a later revision", put(sound, 4, 2), false},
+        {"two hash slots, which are never looked at", put(put(make(0, {"a"}), 20, 2), 24, 0xFFFFFF00), true},
+        {"three empty hash slots at the very end", hashAtEnd, true},
+        {"cut short", sound.substr(0, sound.size() / 2), false},
+        {"cut in the header", sound.substr(0, 27), false},
+        {"not a catalogue", std::string(sound.size(), 'x'), false},
+        {"more entries than tables", put(sound, 8, 0x10000000), false},
+        {"the originals past the end", put(sound, 12, beyond), false},
+        {"the translations past the end", put(sound, 16, beyond), false},
+        {"a table off its word", put(make(0, {"a"}), 12, 30), false},
+        {"a string past the end", put(sound, word(12) + 4, static_cast<std::uint32_t>(sound.size() - 2)),
+         false},
+        {"a string without its end", put(sound, word(12), 1), false}, // the header's length cut to 1
+        {"the hash table past the end", put(sound, 24, beyond), false},
+        {"a hash slot naming no string", put(sound, word(24), 0x7FFFFFFF), false},
     };
-    for (const Row& row : damaged)
-        EXPECT_FALSE(IsSoundMessageCatalogue(row.bytes)) << row.what;
+    for (const Row& row : rows)
+        EXPECT_EQ(IsSoundMessageCatalogue(row.bytes), row.sound) << row.what;
 
     const std::string folder = test::TestRoot() + "/damaged-locale";
     for (const char* language : {"de", "fr"})
@@ -143,7 +183,7 @@ TEST_F(TranslationsTest, ADamagedCatalogueLeavesTheTextsEnglish)
                                std::filesystem::copy_options::overwrite_existing);
     {
         std::ofstream out(folder + "/de/LC_MESSAGES/kelvara.mo", std::ios::binary | std::ios::trunc);
-        out << damaged[0].bytes;
+        out << sound.substr(0, sound.size() / 2);
     }
     const std::string english = LoadString(IDS_WEIGHT);
     {

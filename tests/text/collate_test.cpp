@@ -34,7 +34,7 @@ TEST(DisplayOrder, FollowsTheLanguagesCollation)
     }
     // Texts a collation calls equal still get a place each, so the order is total.
     SetCollationLanguage("de");
-    EXPECT_NE(CompareDisplayText("a\u0301", "\u00E1"), 0);
+    EXPECT_LT(CompareDisplayText("a\u0301", "\u00E1") * CompareDisplayText("\u00E1", "a\u0301"), 0);
     SetCollationLanguage("");
 }
 
