@@ -34,9 +34,9 @@ std::uint32_t Word(std::string_view bytes, std::size_t at, bool swapped)
     return value;
 }
 
-// The languages whose catalogue the C library may load for the environment, each in the spellings
-// it tries ("ru_RU.UTF-8@x", "ru_RU.UTF-8", "ru_RU", "ru", ...), most specific first.
-std::vector<std::string> CatalogueCandidates()
+// The languages the environment asks for, by gettext's rules: none under the C locale, else
+// LANGUAGE's list, else the messages locale's name.
+std::vector<std::string> AskedLanguages()
 {
     std::vector<std::string> names;
     const char* locale = std::setlocale(LC_MESSAGES, nullptr);
@@ -48,10 +48,18 @@ std::vector<std::string> CatalogueCandidates()
     std::size_t start = 0;
     while (start <= list.size()) {
         const std::size_t end = std::min(list.find(':', start), list.size());
-        const std::string name = list.substr(start, end - start);
+        if (end > start)
+            names.push_back(list.substr(start, end - start));
         start = end + 1;
-        if (name.empty())
-            continue;
+    }
+    return names;
+}
+
+// Whether every catalogue of ours the C library might load from `folder` is sound: each language
+// asked for, in every spelling the library tries ("ru_RU.UTF-8@x" down to "ru").
+bool CataloguesAreSound(const std::string& folder)
+{
+    for (const std::string& name : AskedLanguages()) {
         const std::size_t at = name.find('@');
         const std::string modifier = at == std::string::npos ? "" : name.substr(at);
         const std::string base = name.substr(0, at);
@@ -61,38 +69,26 @@ std::vector<std::string> CatalogueCandidates()
         const std::string language = withTerritory.substr(0, withTerritory.find('_'));
         for (const std::string& head : {withTerritory, language})
             for (const std::string& mid : {codeset, std::string(".utf8"), std::string()})
-                for (const std::string& tail : {modifier, std::string()})
-                    names.push_back(head + mid + tail);
-    }
-    return names;
-}
-
-// Whether every catalogue of ours the C library might load from `folder` is sound.
-bool CataloguesAreSound(const std::string& folder)
-{
-    for (const std::string& name : CatalogueCandidates()) {
-        const std::string path = folder + "/" + name + "/LC_MESSAGES/" + kTextDomain + ".mo";
-        std::string bytes;
-        if (::access(path.c_str(), F_OK) != 0)
-            continue;
-        if (!ReadSmallFile(path, bytes, kMaxCatalogueBytes) || !IsSoundMessageCatalogue(bytes))
-            return false;
+                for (const std::string& tail : {modifier, std::string()}) {
+                    const std::string path =
+                        folder + "/" + head + mid + tail + "/LC_MESSAGES/" + kTextDomain + ".mo";
+                    std::string bytes;
+                    if (::access(path.c_str(), F_OK) != 0)
+                        continue;
+                    if (!ReadSmallFile(path, bytes, kMaxCatalogueBytes) || !IsSoundMessageCatalogue(bytes))
+                        return false;
+                }
     }
     return true;
 }
 
-// The language the environment asks for, by gettext's rules: none under the C locale, else the
-// first of LANGUAGE's list, else the messages locale's name; English is no language to translate to.
+// The first language asked for, without codeset or modifier; English is no language to translate to.
 std::string AskedLanguage()
 {
-    const char* locale = std::setlocale(LC_MESSAGES, nullptr);
-    if (!locale || !std::strcmp(locale, "C") || !std::strcmp(locale, "POSIX"))
-        return {};
-    std::string language = locale;
-    if (const char* list = std::getenv("LANGUAGE"); list && *list)
-        language.assign(list, std::strcspn(list, ":"));
-    language = language.substr(0, language.find_first_of(".@"));
-    if (language.empty() || language == "C" || language == "POSIX" || language.rfind("en", 0) == 0)
+    const std::vector<std::string> asked = AskedLanguages();
+    const std::string language =
+        asked.empty() ? "" : asked.front().substr(0, asked.front().find_first_of(".@"));
+    if (language == "C" || language == "POSIX" || language.rfind("en", 0) == 0)
         return {};
     return language;
 }

@@ -109,10 +109,14 @@ std::shared_ptr<const icu::Collator> CurrentCollator()
 char32_t FoldOther(char32_t c)
 {
     auto folded = static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
+    // Looked up once: typing into an open list folds every entry on each key.
+    static const icu::Normalizer2* const nfd = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        const icu::Normalizer2* instance = icu::Normalizer2::getNFDInstance(status);
+        return U_SUCCESS(status) ? instance : nullptr;
+    }();
     icu::UnicodeString decomposition;
-    if (U_SUCCESS(status) && nfd->getDecomposition(static_cast<UChar32>(folded), decomposition) &&
+    if (nfd && nfd->getDecomposition(static_cast<UChar32>(folded), decomposition) &&
         decomposition.length() > 0) {
         const UChar32 base = decomposition.char32At(0);
         if (u_isalpha(base))
