@@ -251,16 +251,14 @@ TEST_F(Languages, TheShippedCataloguesNameWhatTheToolTakes)
          "2.20462262184878\n",
          nullptr},
         {"fr_FR.UTF-8", {"convert", "Longueur", "1", "mètre", "pied (ft)"}, "3.28083989501312\n", nullptr},
-        // Any word of a name in the user's script finds it, and its English name always; a language
-        // we have no catalogue of still names currencies by iso-codes.
-        {"ru_RU.UTF-8", {"convert", "Масса", "1", "килограмм", "фунт (lb)"}, "2.20462262184878\n", nullptr},
+        // A currency row composed in the user's language (iso-codes' name in small letters), a
+        // name found by its English words, and a language we have no catalogue of, which still
+        // names currencies by iso-codes. (Folding in every script is the text layer's test.)
         {"ru_RU.UTF-8",
          {"find", "фунт", "стерлингов"},
          "Валюты\tВеликобритания – фунт стерлингов (GBP)\n",
          nullptr},
         {"ja_JP.UTF-8", {"find", "pound", "lb"}, "重量\tポンド (lb)\n", nullptr},
-        {"zh_CN.UTF-8", {"find", "磅"}, "重量\t磅 (lb)\n", nullptr},
-        {"pl_PL.UTF-8", {"find", "ŁOKIEĆ"}, "Długość\tłokieć\n", nullptr},
         {"sv_SE.UTF-8", {"find", "schweizerfranc"}, "Currency\tSchweiz – schweizerfranc (CHF)\n", nullptr},
         {"de_DE.UTF-8", {"convert", "Länge", "1", "xx", "ft"}, "", "unbekannt"},
         {"fr_FR.UTF-8", {"convert", "Longueur", "1", "xx", "ft"}, "", "inconnu"},
